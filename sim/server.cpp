@@ -1,0 +1,201 @@
+#include "server.h"
+
+#include "port_map.h"
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tavrin::sim {
+
+namespace {
+
+constexpr double kByteSeconds = 10.0 / 57600.0;  // start, 8 data and stop bit
+
+bool MakeFolders(const std::string &path)
+{
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') {
+            std::string part = path.substr(0, i);
+            if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+                return false;
+        }
+    }
+    return true;
+}
+
+std::string LinkTarget(const std::string &link)
+{
+    char buf[PATH_MAX];
+    ssize_t n = readlink(link.c_str(), buf, sizeof buf - 1);
+    if (n < 0)
+        return {};
+    buf[n] = '\0';
+    return buf;
+}
+
+}  // namespace
+
+double NowSeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+Server::Server(const Options &options) : options_(options), engine_(options) {}
+
+Server::~Server() { Shutdown(); }
+
+bool Server::Start(std::string &error)
+{
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    char name[128];
+    if (ptsname_r(master_, name, sizeof name) != 0) {
+        error = std::string("cannot name the pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    slavePath_ = name;
+    slaveKeep_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slaveKeep_ < 0) {
+        error = std::string("cannot open ") + name + ": " + std::strerror(errno);
+        return false;
+    }
+    // Raw both ways, so the terminal layer neither echoes nor translates anything.
+    termios tio{};
+    tcgetattr(slaveKeep_, &tio);
+    cfmakeraw(&tio);
+    cfsetspeed(&tio, B57600);
+    tcsetattr(slaveKeep_, TCSANOW, &tio);
+    int flags = fcntl(master_, F_GETFL);
+    fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+
+    const std::string folder = PortsFolder();
+    if (folder.empty()) {
+        error = "neither XDG_CONFIG_HOME nor HOME is set: no ports folder";
+        return false;
+    }
+    if (!MakeFolders(folder)) {
+        error = "cannot create " + folder + ": " + std::strerror(errno);
+        return false;
+    }
+    linkPath_ = folder + "/COM" + std::to_string(options_.port);
+    const std::string temp = linkPath_ + ".new" + std::to_string(getpid());
+    unlink(temp.c_str());
+    if (symlink(slavePath_.c_str(), temp.c_str()) != 0 || rename(temp.c_str(), linkPath_.c_str()) != 0) {
+        error = "cannot register " + linkPath_ + ": " + std::strerror(errno);
+        unlink(temp.c_str());
+        linkPath_.clear();
+        return false;
+    }
+    if (!options_.logPath.empty()) {
+        log_ = std::fopen(options_.logPath.c_str(), "a");
+        if (!log_) {
+            error = "cannot open the log " + options_.logPath + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+void Server::Shutdown()
+{
+    if (!linkPath_.empty() && LinkTarget(linkPath_) == slavePath_)
+        unlink(linkPath_.c_str());
+    linkPath_.clear();
+    if (slaveKeep_ >= 0)
+        close(slaveKeep_);
+    slaveKeep_ = -1;
+    if (master_ >= 0)
+        close(master_);
+    master_ = -1;
+    if (log_)
+        std::fclose(log_);
+    log_ = nullptr;
+}
+
+void Server::Log(const uint8_t *bytes, size_t n, double now)
+{
+    if (!log_)
+        return;
+    std::fprintf(log_, "%.6f RX", now);
+    for (size_t i = 0; i < n; ++i)
+        std::fprintf(log_, " %02X", bytes[i]);
+    std::fputc('\n', log_);
+    std::fflush(log_);
+}
+
+void Server::SendDue(double now)
+{
+    if (queue_.empty())
+        return;
+    size_t n = queue_.size();
+    if (options_.pace) {
+        if (lineIdle_) {
+            lineFree_ = now;  // an idle line: the first byte is on the wire from now
+            lineIdle_ = false;
+        }
+        n = 0;
+        while (n < queue_.size() && lineFree_ + kByteSeconds <= now) {
+            lineFree_ += kByteSeconds;
+            ++n;
+        }
+        if (n == 0)
+            return;
+    }
+    ssize_t w = write(master_, queue_.data(), n);
+    if (w > 0) {
+        queue_.erase(queue_.begin(), queue_.begin() + w);
+        if (options_.pace && static_cast<size_t>(w) < n)
+            lineFree_ -= static_cast<double>(n - static_cast<size_t>(w)) * kByteSeconds;
+    } else if (options_.pace) {
+        lineFree_ -= static_cast<double>(n) * kByteSeconds;  // the host is not reading: try later
+    }
+    if (queue_.empty())
+        lineIdle_ = true;
+}
+
+void Server::Run(const std::atomic<bool> &stop)
+{
+    uint8_t buf[512];
+    while (!stop.load()) {
+        double now = NowSeconds();
+        engine_.Tick(now, queue_);
+        SendDue(now);
+        if (options_.disconnectAfter > 0 && engine_.BlocksSent() >= options_.disconnectAfter && queue_.empty()) {
+            disconnected_ = true;
+            break;
+        }
+        int timeoutMs = 20;
+        if (!queue_.empty())
+            timeoutMs = options_.pace ? 1 : 5;
+        pollfd p{master_, POLLIN, 0};
+        int r = poll(&p, 1, timeoutMs);
+        if (r < 0 && errno != EINTR)
+            break;
+        if (r > 0 && (p.revents & POLLIN)) {
+            ssize_t n = read(master_, buf, sizeof buf);
+            if (n > 0) {
+                now = NowSeconds();
+                Log(buf, static_cast<size_t>(n), now);
+                for (ssize_t i = 0; i < n; ++i)
+                    engine_.Receive(buf[i], now, queue_);
+                SendDue(now);
+            }
+        }
+    }
+    if (disconnected_)
+        Shutdown();
+}
+
+}  // namespace tavrin::sim

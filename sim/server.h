@@ -1,0 +1,53 @@
+// The simulator's line: a pseudo-terminal registered as COMn, paced like a 57600-baud wire.
+#pragma once
+
+#include "engine.h"
+#include "options.h"
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace tavrin::sim {
+
+class Server {
+public:
+    explicit Server(const Options &options);
+    ~Server();
+    Server(const Server &) = delete;
+    Server &operator=(const Server &) = delete;
+
+    // Opens the pseudo-terminal and registers it; false with a message in error.
+    bool Start(std::string &error);
+    // Serves the line until stop is set or the simulated cable is pulled (--disconnect-after).
+    void Run(const std::atomic<bool> &stop);
+    // Removes the registration (if it is still ours) and closes the line.
+    void Shutdown();
+
+    const std::string &DevicePath() const { return slavePath_; }
+    const std::string &LinkPath() const { return linkPath_; }
+    bool Disconnected() const { return disconnected_; }
+    const Engine &Instrument() const { return engine_; }
+
+private:
+    void Log(const uint8_t *bytes, size_t n, double now);
+    void SendDue(double now);
+
+    Options options_;
+    Engine engine_;
+    int master_ = -1;
+    int slaveKeep_ = -1;  // keeps the line up while no client has it open
+    std::string slavePath_;
+    std::string linkPath_;
+    FILE *log_ = nullptr;
+    std::vector<uint8_t> queue_;
+    double lineFree_ = 0;
+    bool lineIdle_ = true;
+    bool disconnected_ = false;
+};
+
+// Seconds on the steady clock.
+double NowSeconds();
+
+}  // namespace tavrin::sim
