@@ -172,7 +172,11 @@ void Server::Run(const std::atomic<bool> &stop)
         double now = NowSeconds();
         engine_.Tick(now, queue_);
         SendDue(now);
-        if (options_.disconnectAfter > 0 && engine_.BlocksSent() >= options_.disconnectAfter && queue_.empty()) {
+        if (!queue_.empty())
+            lastSend_ = now;
+        // Hang up only once the last block has had time to reach the host.
+        if (options_.disconnectAfter > 0 && engine_.BlocksSent() >= options_.disconnectAfter && queue_.empty() &&
+            now - lastSend_ > 0.3) {
             disconnected_ = true;
             break;
         }

@@ -44,6 +44,7 @@ private:
     std::vector<uint8_t> queue_;
     double lineFree_ = 0;
     bool lineIdle_ = true;
+    double lastSend_ = 0;
     bool disconnected_ = false;
 };
 
