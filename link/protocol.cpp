@@ -117,15 +117,18 @@ TAVRIN_EXPORT int32_t CHANGECOMPORT(int32_t port)
 
 TAVRIN_EXPORT int32_t SETFREQ(int32_t kHz)
 {
+    // "UF" and the decimal text of kHz, zero-padded in front to seven characters (a '-' stays
+    // where it was written); a longer text is cut to its first seven characters.
     char digits[16];
-    int len = std::snprintf(digits, sizeof digits, "%d", kHz);
-    char text[24];
-    // Zero-padded in front to seven characters (a '-' stays where it was written).
-    int pad = len < 7 ? 7 - len : 0;
-    std::snprintf(text, sizeof text, "UF%.*s%s", pad, "0000000", digits);
-    int32_t result = Channel().Purge() ? 1 : 0;
-    std::memcpy(g_link.commandBuffer, text, 9);
-    (void)Channel().SendEchoed(g_link.commandBuffer, 9);
+    const int len = std::snprintf(digits, sizeof digits, "%d", static_cast<int>(kHz));
+    const int pad = len < 7 ? 7 - len : 0;
+    uint8_t *f = g_link.commandBuffer;
+    f[0] = 'U';
+    f[1] = 'F';
+    for (int i = 0; i < 7; ++i)
+        f[2 + i] = static_cast<uint8_t>(i < pad ? '0' : digits[i - pad]);
+    const int32_t result = Channel().Purge() ? 1 : 0;
+    (void)Channel().SendEchoed(f, 9);
     return result;
 }
 
