@@ -60,8 +60,9 @@ protected:
         lib.Unload();
         // A sanitizer report in the simulator shows as a failed exit.
         const int status = sim.Stop();
-        if (status != -1)
+        if (status != -1) {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "tavrin-sim status " << status;
+        }
     }
     TempConfigHome home;
     SimProcess sim;
