@@ -155,6 +155,7 @@ void Server::SendDue(double now)
     }
     ssize_t w = write(master_, queue_.data(), n);
     if (w > 0) {
+        lastSend_ = now;
         queue_.erase(queue_.begin(), queue_.begin() + w);
         if (options_.pace && static_cast<size_t>(w) < n)
             lineFree_ -= static_cast<double>(n - static_cast<size_t>(w)) * kByteSeconds;
@@ -172,8 +173,6 @@ void Server::Run(const std::atomic<bool> &stop)
         double now = NowSeconds();
         engine_.Tick(now, queue_);
         SendDue(now);
-        if (!queue_.empty())
-            lastSend_ = now;
         // Hang up only once the last block has had time to reach the host.
         if (options_.disconnectAfter > 0 && engine_.BlocksSent() >= options_.disconnectAfter && queue_.empty() &&
             now - lastSend_ > 0.3) {
