@@ -1,0 +1,23 @@
+// The program's folder: where the operation file, the limit files and the captures live.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tavrin {
+
+// The override when one is set; otherwise the folder of the executable when the user may write
+// there; otherwise UserDataFolder(). Never ends with '/' (except the root itself).
+std::string ProgramFolder();
+
+// $XDG_DATA_HOME/TavrinRemote (~/.local/share/TavrinRemote when XDG_DATA_HOME is unset or not
+// absolute), created when missing: the program's folder when the executable's is not writable.
+std::string UserDataFolder();
+
+// Used by the command line and by tests; an empty folder removes the override.
+void SetProgramFolderOverride(std::string folder);
+
+// folder + '/' + name, without doubling a '/' at the end of folder; an empty folder gives name.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+}  // namespace tavrin
