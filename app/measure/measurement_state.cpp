@@ -1,0 +1,88 @@
+#include "measure/measurement_state.h"
+
+#include "common/rounding.h"
+#include "common/text_number.h"
+
+namespace tavrin {
+
+namespace {
+
+template <size_t N>
+std::string RowText(const std::array<std::string_view, N> &table, int index)
+{
+    if (index < 0 || index >= static_cast<int>(N))
+        index = 0;
+    return std::string(table[static_cast<size_t>(index)]);
+}
+
+template <size_t N>
+int FindCaption(const std::array<std::string_view, N> &table, std::string_view caption)
+{
+    std::string wanted = ToUpperAscii(TrimSpaces(caption));
+    for (size_t i = 0; i < N; ++i) {
+        if (table[i] == wanted)
+            return static_cast<int>(i);
+    }
+    return 0;
+}
+
+// The letter that tells the unit of a span caption: the first of its last seven characters, so
+// '0' for "0HZ/DIV", 'K' for "500KHZ/DIV", 'M' for "100MHZ/DIV"; 0 for an empty caption.
+char SpanUnitLetter(std::string_view spanCaption)
+{
+    std::string trimmed = TrimSpaces(spanCaption);
+    if (trimmed.empty())
+        return 0;
+    size_t from = trimmed.size() > 7 ? trimmed.size() - 7 : 0;
+    return ToUpperAscii(trimmed.substr(from, 1))[0];
+}
+
+}  // namespace
+
+std::string SpanCaption(int index) { return RowText(kSpanCaptions, index); }
+std::string RefLevelText(int index) { return RowText(kRefLevelTexts, index); }
+std::string RbwCaption(int index) { return RowText(kRbwCaptions, index); }
+
+double MHzPerDivision(std::string_view spanCaption)
+{
+    switch (SpanUnitLetter(spanCaption)) {
+    case 'K':
+        return NumericValue(TrimSpaces(spanCaption)) * 0.001;
+    case 'M':
+        return NumericValue(TrimSpaces(spanCaption));
+    default:
+        return 0.0;
+    }
+}
+
+bool IsZeroSpan(std::string_view spanCaption) { return SpanUnitLetter(spanCaption) == '0'; }
+
+int SpanToIndex(std::string_view hzPerDiv) { return FindCaption(kSpanCaptions, hzPerDiv); }
+int RBWToIndex(std::string_view rating) { return FindCaption(kRbwCaptions, rating); }
+
+int RefLevelToIndex(int dBm)
+{
+    for (size_t i = 0; i < kRefLevelsDbm.size(); ++i) {
+        if (kRefLevelsDbm[i] == dBm)
+            return static_cast<int>(i);
+    }
+    return 0;
+}
+
+namespace {
+
+float WindowEdge(const MeasurementState &state, int side)
+{
+    if (IsZeroSpan(state.spanCaption))
+        return 0.0f;
+    float width = ToSingle(MHzPerDivision(state.spanCaption));
+    double center = NumericValue(state.centerFreqMHz);
+    return ToSingle(center + side * 5.0 * static_cast<double>(width));
+}
+
+}  // namespace
+
+float StartFreq(const MeasurementState &state) { return WindowEdge(state, -1); }
+float StopFreq(const MeasurementState &state) { return WindowEdge(state, +1); }
+
+}  // namespace tavrin
