@@ -1,0 +1,334 @@
+#include "settings/operation_file.h"
+
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/color.h"
+#include "common/program_folder.h"
+
+namespace tavrin {
+
+namespace {
+
+constexpr size_t kShortText = 20;
+constexpr size_t kLongText = 255;
+
+// Fields follow each other without gaps, so one cursor walks the record in file order.
+class RecordWriter {
+public:
+    explicit RecordWriter(OperationBytes &bytes) : bytes_(bytes) {}
+
+    void Int16(int16_t value) { Unsigned(static_cast<uint16_t>(value), 2); }
+    void Float(float value) { Unsigned(std::bit_cast<uint32_t>(value), 4); }
+    void Color(uint32_t value) { Unsigned(value, 4); }
+
+    void Text(std::string_view text, size_t width)
+    {
+        size_t length = text.size();
+        if (length > width) {
+            length = width;
+            // Do not leave half a UTF-8 character at the end of the field.
+            while (length > 0 && (static_cast<uint8_t>(text[length]) & 0xC0) == 0x80)
+                --length;
+        }
+        std::memcpy(bytes_.data() + offset_, text.data(), length);
+        std::memset(bytes_.data() + offset_ + length, ' ', width - length);
+        offset_ += width;
+    }
+
+private:
+    void Unsigned(uint32_t value, size_t width)
+    {
+        for (size_t i = 0; i < width; ++i)
+            bytes_[offset_ + i] = static_cast<uint8_t>(value >> (8 * i));
+        offset_ += width;
+    }
+
+    OperationBytes &bytes_;
+    size_t offset_ = 0;
+};
+
+class RecordReader {
+public:
+    explicit RecordReader(const OperationBytes &bytes) : bytes_(bytes) {}
+
+    int16_t Int16() { return static_cast<int16_t>(Unsigned(2)); }
+    float Float() { return std::bit_cast<float>(Unsigned(4)); }
+    uint32_t Color() { return Unsigned(4); }
+
+    std::string Text(size_t width)
+    {
+        std::string_view field(reinterpret_cast<const char *>(bytes_.data() + offset_), width);
+        offset_ += width;
+        field = field.substr(0, field.find('\0'));
+        size_t last = field.find_last_not_of(' ');
+        return last == std::string_view::npos ? std::string() : std::string(field.substr(0, last + 1));
+    }
+
+private:
+    uint32_t Unsigned(size_t width)
+    {
+        uint32_t value = 0;
+        for (size_t i = 0; i < width; ++i)
+            value |= static_cast<uint32_t>(bytes_[offset_ + i]) << (8 * i);
+        offset_ += width;
+        return value;
+    }
+
+    const OperationBytes &bytes_;
+    size_t offset_ = 0;
+};
+
+template <typename T>
+bool ClampInto(T &value, T low, T high)
+{
+    if (value < low) {
+        value = low;
+        return true;
+    }
+    if (value > high) {
+        value = high;
+        return true;
+    }
+    return false;
+}
+
+bool ClampStep(float &value, float low, float high, float fallback)
+{
+    if (std::isnan(value)) {
+        value = fallback;
+        return true;
+    }
+    return ClampInto(value, low, high);
+}
+
+std::string ErrnoText(const std::string &what, int error) { return what + ": " + std::strerror(error); }
+
+bool WriteAll(int fd, const uint8_t *data, size_t size)
+{
+    while (size > 0) {
+        ssize_t written = write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string &path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new file beside path, created exclusively with the usual permissions (the umask applies).
+int CreateTemporary(const std::string &path, std::string &tempPath)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+void Fail(std::string *error, const std::string &text)
+{
+    if (error)
+        *error = text;
+}
+
+}  // namespace
+
+uint32_t *ColorAt(DisplayColors &colors, int index)
+{
+    uint32_t *all[kDisplayColorCount] = {&colors.Trace, &colors.Play, &colors.Marker, &colors.Background,
+                                         &colors.Grid,  &colors.Text, &colors.Base};
+    return index >= 0 && index < kDisplayColorCount ? all[index] : nullptr;
+}
+
+const uint32_t *ColorAt(const DisplayColors &colors, int index)
+{
+    return ColorAt(const_cast<DisplayColors &>(colors), index);
+}
+
+DisplayColors DefaultDisplayColors()
+{
+    DisplayColors colors;
+    colors.Trace = Rgb(0, 255, 0);
+    colors.Play = Rgb(168, 0, 168);
+    colors.Marker = Rgb(255, 0, 0);
+    colors.Background = Rgb(0, 0, 0);
+    colors.Grid = Rgb(168, 172, 88);
+    colors.Text = Rgb(0, 255, 255);
+    colors.Base = Rgb(0, 0, 0);
+    return colors;
+}
+
+OperationFile DefaultOperation()
+{
+    OperationFile record;
+    record.ComPortSetting = 1;
+    record.Unit = "dBm";
+    record.AverageCount = 4;
+    record.FreqStepMHz = 1.0f;
+    record.LevelStep = 1.0f;
+    record.RecordInterval = "1.0";
+    record.RecordTime = "1.0";
+    record.Colors = DefaultDisplayColors();
+    record.CaptureDir = JoinPath(ProgramFolder(), "Working");
+    return record;
+}
+
+OperationBytes EncodeOperation(const OperationFile &record)
+{
+    OperationBytes bytes{};
+    RecordWriter out(bytes);
+    out.Int16(record.ComPortSetting);
+    out.Text(record.Unit, kShortText);
+    out.Int16(record.AverageCount);
+    out.Float(record.FreqStepMHz);
+    out.Float(record.LevelStep);
+    out.Text(record.RecordInterval, kShortText);
+    out.Text(record.RecordTime, kShortText);
+    out.Text(record.ReportHeader, kLongText);
+    out.Text(record.LogoFile, kLongText);
+    out.Text(record.SavedCenterFreq, kShortText);
+    out.Text(record.SavedRefLevel, kShortText);
+    out.Text(record.SavedSpan, kShortText);
+    out.Text(record.SavedRbw, kShortText);
+    for (const std::string &marker : record.SavedMarkers)
+        out.Text(marker, kShortText);
+    for (int i = 0; i < kDisplayColorCount; ++i)
+        out.Color(*ColorAt(record.Colors, i));
+    out.Text(record.CaptureDir, kLongText);
+    return bytes;
+}
+
+OperationFile DecodeOperation(const OperationBytes &bytes)
+{
+    OperationFile record;
+    RecordReader in(bytes);
+    record.ComPortSetting = in.Int16();
+    record.Unit = in.Text(kShortText);
+    record.AverageCount = in.Int16();
+    record.FreqStepMHz = in.Float();
+    record.LevelStep = in.Float();
+    record.RecordInterval = in.Text(kShortText);
+    record.RecordTime = in.Text(kShortText);
+    record.ReportHeader = in.Text(kLongText);
+    record.LogoFile = in.Text(kLongText);
+    record.SavedCenterFreq = in.Text(kShortText);
+    record.SavedRefLevel = in.Text(kShortText);
+    record.SavedSpan = in.Text(kShortText);
+    record.SavedRbw = in.Text(kShortText);
+    for (std::string &marker : record.SavedMarkers)
+        marker = in.Text(kShortText);
+    for (int i = 0; i < kDisplayColorCount; ++i)
+        *ColorAt(record.Colors, i) = in.Color();
+    record.CaptureDir = in.Text(kLongText);
+    return record;
+}
+
+ClampedFields ClampToDialogRanges(OperationFile &record)
+{
+    ClampedFields clamped;
+    clamped.comPort = ClampInto<int16_t>(record.ComPortSetting, 1, 4);
+    clamped.averageCount = ClampInto<int16_t>(record.AverageCount, 2, 255);
+    clamped.freqStep = ClampStep(record.FreqStepMHz, 0.001f, 100.0f, 1.0f);
+    clamped.levelStep = ClampStep(record.LevelStep, 0.1f, 10.0f, 1.0f);
+    return clamped;
+}
+
+LoadResult LoadOperation(const std::string &path, OperationFile &record)
+{
+    LoadResult result;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.status = errno == ENOENT ? LoadStatus::Missing : LoadStatus::Unreadable;
+        result.error = ErrnoText("open " + path, errno);
+        return result;
+    }
+    OperationBytes bytes{};  // what a short file lacks reads as zeros
+    while (result.bytesRead < bytes.size()) {
+        ssize_t got = read(fd, bytes.data() + result.bytesRead, bytes.size() - result.bytesRead);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            result.status = LoadStatus::Unreadable;
+            result.error = ErrnoText("read " + path, errno);
+            close(fd);
+            return result;
+        }
+        if (got == 0)
+            break;
+        result.bytesRead += static_cast<size_t>(got);
+    }
+    close(fd);
+    if (result.bytesRead == 0) {
+        result.status = LoadStatus::Empty;
+        return result;
+    }
+    record = DecodeOperation(bytes);
+    result.clamped = ClampToDialogRanges(record);
+    result.status = LoadStatus::Loaded;
+    return result;
+}
+
+bool SaveOperation(const std::string &path, const OperationFile &record, std::string *error)
+{
+    OperationBytes bytes = EncodeOperation(record);
+    std::string tempPath;
+    int fd = CreateTemporary(path, tempPath);
+    if (fd < 0) {
+        Fail(error, ErrnoText("create " + tempPath, errno));
+        return false;
+    }
+    auto abandon = [&](const std::string &what) {
+        int saved = errno;
+        if (fd >= 0)
+            close(fd);
+        unlink(tempPath.c_str());
+        Fail(error, ErrnoText(what, saved));
+        return false;
+    };
+    // Keep the permissions a user gave the old file.
+    struct stat old {};
+    if (stat(path.c_str(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0)
+        return abandon("chmod " + tempPath);
+    if (!WriteAll(fd, bytes.data(), bytes.size()))
+        return abandon("write " + tempPath);
+    if (fsync(fd) != 0)
+        return abandon("fsync " + tempPath);
+    int closed = close(fd);
+    fd = -1;
+    if (closed != 0)
+        return abandon("close " + tempPath);
+    if (rename(tempPath.c_str(), path.c_str()) != 0)
+        return abandon("rename " + tempPath + " to " + path);
+    // Make the rename itself durable; the new file is already in place, so a failure here is moot.
+    int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return true;
+}
+
+std::string OperationFilePath() { return JoinPath(ProgramFolder(), "Tavrin.Log"); }
+
+}  // namespace tavrin
