@@ -3,6 +3,8 @@
 #include "support/pty_peer.h"
 #include "support/temp_dir.h"
 
+#include "support/test_util.h"
+
 #include <gtest/gtest.h>
 #include <termios.h>
 
@@ -14,11 +16,6 @@ using namespace tavrin::test;
 using namespace std::chrono;
 
 namespace {
-
-double MsSince(steady_clock::time_point t0)
-{
-    return duration<double, std::milli>(steady_clock::now() - t0).count();
-}
 
 class ChannelTest : public ::testing::Test {
 protected:

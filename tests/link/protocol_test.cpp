@@ -4,6 +4,8 @@
 #include "support/tavrin_lib.h"
 #include "support/temp_dir.h"
 
+#include "support/test_util.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,11 +17,6 @@ using namespace tavrin::test;
 using namespace std::chrono;
 
 namespace {
-
-double MsSince(steady_clock::time_point t0)
-{
-    return duration<double, std::milli>(steady_clock::now() - t0).count();
-}
 
 Bytes Frame(char letter, uint8_t value)
 {
@@ -40,11 +37,7 @@ Bytes MakeBlock(uint8_t seed)
         b[i] = static_cast<uint8_t>(i * 7 + seed);
         b[i + 1] = static_cast<uint8_t>((i / 2 + seed) % 4);
     }
-    unsigned sum = 0;
-    for (size_t i = 0; i < 1016; ++i)
-        sum += b[i];
-    b[1016] = static_cast<uint8_t>(sum);
-    return b;
+    return SealBlock(b);
 }
 
 // Answers each 0xA5 with the next reply of a list (the last one repeats), echoes everything else.

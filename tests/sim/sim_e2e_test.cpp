@@ -4,6 +4,8 @@
 #include "support/tavrin_lib.h"
 #include "support/temp_dir.h"
 
+#include "support/test_util.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,11 +19,6 @@ using namespace tavrin::test;
 using namespace std::chrono;
 
 namespace {
-
-double MsSince(steady_clock::time_point t0)
-{
-    return duration<double, std::milli>(steady_clock::now() - t0).count();
-}
 
 bool Exists(const std::string &path)
 {

@@ -1,0 +1,98 @@
+// The program's one way to the instrument: value mappings onto the library's codes, the shared
+// trace buffer, trace fetch with validation, the settings reported in the trace header, and a
+// pause that keeps the windows alive.
+#pragma once
+
+#include "common/dialogs.h"
+#include "instrument/tavrin_library.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrin {
+
+inline constexpr int kTracePoints = 500;
+inline constexpr int kBlockSize = 1020;
+
+struct TraceBuffer {
+    std::vector<uint8_t> block;             // the last array from the library; empty before the first fetch
+    std::array<int16_t, kTracePoints> points{};  // 0..1023, index 0 = left edge; 499 is never filled
+    double blockCenterMHz = 0;
+};
+
+// Milliseconds from start to now on a counter that wraps at 2^32.
+uint32_t ElapsedMs(uint32_t now, uint32_t start);
+// The system's wrapping millisecond counter (steady clock).
+uint32_t SystemMsCounter();
+
+class TavrinDLL {
+public:
+    using EventPump = std::function<void()>;
+    using MsCounter = std::function<uint32_t()>;
+
+    // An invalid block is fetched again at most this often before the fetch gives up.
+    static constexpr int kMaxFetchAttempts = 5;
+
+    // libraryPath empty: libTavrin.so next to the executable, then the system's search.
+    explicit TavrinDLL(UserDialogs &dialogs, std::string libraryPath = {});
+    ~TavrinDLL();
+    TavrinDLL(const TavrinDLL &) = delete;
+    TavrinDLL &operator=(const TavrinDLL &) = delete;
+
+    // Averages count valid traces into the trace buffer's points. False when a valid trace did
+    // not come (the instrument kept sending invalid blocks, said nothing, or the library is
+    // missing); the points are then left as they were.
+    bool FetchTrace(int count);
+    // Decodes the block's points 0..498; false, with the points untouched, for an invalid block.
+    bool ParseTracePoints();
+
+    double BlockCenterFreq();
+    std::string BlockSpan() const;
+    int16_t BlockRefLevel() const;
+    std::string BlockRBW() const;
+
+    void SendCenterFreq(double mhz);
+    void SendSpan(std::string_view caption);
+    void SendRefLevel(int16_t dbm);
+    void SendRBW(std::string_view caption);
+    void SelectComPort(int16_t port);
+    std::string SerialNumText();
+    void SendStartTG();
+    void SendExitTG();
+    void SendNormalizeTG();
+    void SendTGOnOff(bool on);
+    void SendTGLevel(int16_t level);
+    void SendTGOffset(int16_t offset);
+
+    // Returns after ms milliseconds, serving window events meanwhile.
+    void Pause(double ms);
+
+    TraceBuffer &Trace() { return trace_; }
+    const TraceBuffer &Trace() const { return trace_; }
+    int16_t ComPort() const { return comPort_; }
+    // Loads the library if needed; false (after telling the user once) when it cannot be loaded.
+    bool LibraryAvailable() { return Lib() != nullptr; }
+
+    void SetEventPump(EventPump pump) { pump_ = std::move(pump); }
+    void SetMsCounter(MsCounter counter) { counter_ = std::move(counter); }
+
+private:
+    const TavrinExports *Lib();
+    bool RequestBlock();
+    bool NothingArrived() const;
+
+    UserDialogs &dialogs_;
+    TavrinLibrary library_;
+    bool reported_ = false;
+    TraceBuffer trace_;
+    TavrinByteArray *array_ = nullptr;
+    int16_t comPort_ = 0;
+    EventPump pump_;
+    MsCounter counter_;
+};
+
+}  // namespace tavrin
