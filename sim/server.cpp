@@ -191,7 +191,9 @@ void Server::Run(const std::atomic<bool> &stop)
             if (n > 0) {
                 now = NowSeconds();
                 Log(buf, static_cast<size_t>(n), now);
-                for (ssize_t i = 0; i < n; ++i)
+                // Past the last block before hanging up, the instrument answers nothing more.
+                const bool hangingUp = options_.disconnectAfter > 0 && engine_.BlocksSent() >= options_.disconnectAfter;
+                for (ssize_t i = 0; i < n && !hangingUp; ++i)
                     engine_.Receive(buf[i], now, queue_);
                 SendDue(now);
             }
