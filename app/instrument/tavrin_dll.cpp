@@ -80,7 +80,7 @@ bool TavrinDLL::ParseTracePoints()
 {
     if (trace_.block.size() < kLastPoint + 2)
         return false;
-    std::array<int16_t, kTracePoints> decoded = trace_.points;
+    LiveTrace decoded = trace_.points;
     for (size_t i = kFirstPoint; i <= kLastPoint; i += 2) {
         const uint8_t low = trace_.block[i];
         const uint8_t high = trace_.block[i + 1];
@@ -95,17 +95,22 @@ bool TavrinDLL::ParseTracePoints()
 bool TavrinDLL::FetchTrace(int count)
 {
     count = std::max(count, 1);
+    lastFetchSilent_ = false;
     const auto before = trace_.points;
     std::array<double, kTracePoints> sums{};
     for (int k = 0; k < count; ++k) {
         bool valid = false;
         for (int attempt = 0; attempt < kMaxFetchAttempts && !valid; ++attempt) {
-            if (!RequestBlock())
+            if (!RequestBlock()) {
+                lastFetchSilent_ = true;
                 break;
+            }
             pump_();
             valid = ParseTracePoints();
-            if (!valid && NothingArrived())
+            if (!valid && NothingArrived()) {
+                lastFetchSilent_ = true;
                 break;  // a silent line will not answer a second request either
+            }
         }
         if (!valid) {
             trace_.points = before;

@@ -5,6 +5,7 @@
 
 #include "common/dialogs.h"
 #include "instrument/tavrin_library.h"
+#include "measure/screen_conversions.h"
 
 #include <array>
 #include <cstdint>
@@ -15,12 +16,11 @@
 
 namespace tavrin {
 
-inline constexpr int kTracePoints = 500;
 inline constexpr int kBlockSize = 1020;
 
 struct TraceBuffer {
     std::vector<uint8_t> block;             // the last array from the library; empty before the first fetch
-    std::array<int16_t, kTracePoints> points{};  // 0..1023, index 0 = left edge; 499 is never filled
+    LiveTrace points{};                      // 0..1023, index 0 = left edge; 499 is never filled
     double blockCenterMHz = 0;
 };
 
@@ -47,6 +47,8 @@ public:
     // not come (the instrument kept sending invalid blocks, said nothing, or the library is
     // missing); the points are then left as they were.
     bool FetchTrace(int count);
+    // Whether the last failed fetch found the line silent (or gone) rather than garbled.
+    bool LastFetchSilent() const { return lastFetchSilent_; }
     // Decodes the block's points 0..498; false, with the points untouched, for an invalid block.
     bool ParseTracePoints();
 
@@ -91,6 +93,7 @@ private:
     TraceBuffer trace_;
     TavrinByteArray *array_ = nullptr;
     int16_t comPort_ = 0;
+    bool lastFetchSilent_ = false;
     EventPump pump_;
     MsCounter counter_;
 };

@@ -1,6 +1,8 @@
 // The instrument module on the real library, against scripted lines and tavrin-sim.
 #include "common/text_number.h"
+#include "instrument/port_check.h"
 #include "instrument/tavrin_dll.h"
+#include "serial_channel.h"
 #include "support/fake_dialogs.h"
 #include "support/pty_peer.h"
 #include "support/sim_process.h"
@@ -353,6 +355,27 @@ TEST_F(InstrumentOnSim, ASilentInstrumentCostsOneRequestNotAFewMore)
     EXPECT_FALSE(dll.FetchTrace(1));
     EXPECT_EQ(pumped, 1);
     EXPECT_LT(MsSince(t0), 25000);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PortCheck, APortHeldByAnotherProgramIsInUse)
+{
+    TempConfigHome home;
+    PtyPeer peer;
+    home.LinkPort(2, peer.DevicePath());
+    home.LinkPort(3, home.Path() + "/absent");
+    EXPECT_FALSE(PortInUse(2));
+    {
+        tavrin::SerialChannel holder;
+        ASSERT_TRUE(holder.ChangePort(2));
+        EXPECT_TRUE(PortInUse(2));
+    }
+    EXPECT_FALSE(PortInUse(2));
+    EXPECT_FALSE(PortInUse(3)) << "a missing device is not in use";
+    EXPECT_FALSE(PortInUse(0));
 }
 
 }  // namespace

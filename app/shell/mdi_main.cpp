@@ -1,0 +1,64 @@
+#include "shell/mdi_main.h"
+
+#include "common/dialogs.h"
+#include "measure/frm_crt.h"
+#include "measure/frm_main.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+namespace tavrin {
+
+MdiMain::MdiMain(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent), dialogs_(dialogs)
+{
+    setWindowTitle("Norvale  Spectrum Analyzer Tavrin Remote Controller");
+    area_ = new QMdiArea(this);
+    area_->setBackground(QColor(128, 128, 128));
+    setCentralWidget(area_);
+    display_ = new FrmCRT;
+    displayWindow_ = area_->addSubWindow(display_);
+    displayWindow_->setWindowTitle("Display");
+    displayWindow_->setGeometry(0, 0, kDisplayWidth, kDisplayHeight);
+    BuildMenu();
+}
+
+void MdiMain::AddPanel(FrmMain *panel)
+{
+    panelWindow_ = area_->addSubWindow(panel, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    panelWindow_->setWindowTitle("Control Panel");
+    panelWindow_->adjustSize();
+    // Beside the display window, at the top edge of the frame.
+    panelWindow_->move(displayWindow_->width(), 0);
+    connect(area_, &QMdiArea::subWindowActivated, panel, [this, panel](QMdiSubWindow *w) {
+        if (w == panelWindow_)
+            panel->FormActivate();
+    });
+}
+
+void MdiMain::BuildMenu()
+{
+    QMenu *file = menuBar()->addMenu("&File");
+    QAction *quit = file->addAction("&Quit");
+    quit->setObjectName("mnuQuit");
+    // Ends at once, without saving the settings (the panel's Quit saves them).
+    connect(quit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
+
+    QAction *setting = menuBar()->addAction("&Setting");
+    setting->setObjectName("mnuSetting");
+    connect(setting, &QAction::triggered, this,
+            [this] { dialogs_.ShowMessage("Setting", "The settings dialog is not available in this version yet."); });
+    QAction *about = menuBar()->addAction("&About");
+    about->setObjectName("mnuAboutMe");
+    connect(about, &QAction::triggered, this, [this] {
+        dialogs_.ShowMessage("About TavrinRemote", "TavrinRemote\nVersion : 2.0.0\n"
+                                                   "Norvale Spectrum Analyzer Tavrin Remote Control System");
+    });
+    QAction *help = menuBar()->addAction("&Help");
+    help->setObjectName("munHelp");
+    connect(help, &QAction::triggered, this,
+            [this] { dialogs_.ShowMessage("Help", "The manual is not available in this version yet."); });
+}
+
+}  // namespace tavrin

@@ -1,0 +1,41 @@
+// The main frame: the control panel and the display window as child windows, and the menu.
+#pragma once
+
+#include <QMainWindow>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace tavrin {
+
+class FrmCRT;
+class FrmMain;
+class UserDialogs;
+
+class MdiMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // The design's outer size of the display window, in pixels at 96 dpi.
+    static constexpr int kDisplayWidth = 541;
+    static constexpr int kDisplayHeight = 554;
+
+    explicit MdiMain(UserDialogs &dialogs, QWidget *parent = nullptr);
+
+    FrmCRT &Display() { return *display_; }
+    QMdiArea &Area() { return *area_; }
+    // Adds the panel beside the display window, at the top edge.
+    void AddPanel(FrmMain *panel);
+    QMdiSubWindow *PanelWindow() const { return panelWindow_; }
+    QMdiSubWindow *DisplayWindow() const { return displayWindow_; }
+
+private:
+    void BuildMenu();
+
+    UserDialogs &dialogs_;
+    QMdiArea *area_ = nullptr;
+    FrmCRT *display_ = nullptr;
+    QMdiSubWindow *displayWindow_ = nullptr;
+    QMdiSubWindow *panelWindow_ = nullptr;
+};
+
+}  // namespace tavrin

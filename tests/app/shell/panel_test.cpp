@@ -1,0 +1,320 @@
+// The control panel with the display window, against tavrin-sim: start-up, link check,
+// acquisition, averaging, Freeze, Quit.
+#include "common/program_folder.h"
+#include "engine.h"
+#include "measure/frm_crt.h"
+#include "measure/frm_main.h"
+#include "measure/spinner.h"
+#include "support/fake_dialogs.h"
+#include "support/sim_process.h"
+#include "support/temp_dir.h"
+#include "support/test_util.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+using namespace tavrin;
+using namespace tavrin::test;
+
+namespace {
+
+class PanelTest : public ::testing::Test {
+protected:
+    PanelTest()
+    {
+        folder = home.Path() + "/program";
+        std::filesystem::create_directories(folder);
+        SetProgramFolderOverride(folder);
+        display.resize(541, 554);
+    }
+    ~PanelTest() override { SetProgramFolderOverride({}); }
+
+    void StartSim(const std::vector<std::string> &args, int port = 1)
+    {
+        std::string error;
+        ASSERT_TRUE(sim.Start(port, args, error)) << error;
+    }
+    void Load()
+    {
+        panel = std::make_unique<FrmMain>(FrmMain::Services{dll, dialogs, settings, display, LogPath(),
+                                                            [this](int) { return portBusy; }, [this] { ++quits; }});
+        panel->FormLoad();
+        panel->FormActivate();
+    }
+    std::string LogPath() const { return folder + "/Tavrin.Log"; }
+    const PanelControls &ui() const { return panel->Controls(); }
+
+    TempConfigHome home;
+    std::string folder;
+    SimProcess sim;
+    FakeDialogs dialogs;
+    TavrinDLL dll{dialogs};
+    OperationFile settings;
+    FrmCRT display;
+    bool portBusy = false;
+    int quits = 0;
+    std::unique_ptr<FrmMain> panel;
+};
+
+TEST_F(PanelTest, StartWithoutAnInstrumentShowsTheMessageAndChangesNothing)
+{
+    home.LinkPort(1, home.Path() + "/absent");
+    Load();
+    for (int click = 0; click < 2; ++click) {
+        panel->cmdStart_Click();
+        EXPECT_FALSE(panel->Running());
+        EXPECT_FALSE(panel->LinkOk());
+        EXPECT_FALSE(panel->Timer1().isActive());
+        EXPECT_EQ(ui().cmdStart->text(), "Start");
+        EXPECT_NE(ui().cmdStart->styleSheet().indexOf("255, 0, 0"), -1);
+    }
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].title, "Warring");
+    EXPECT_EQ(dialogs.messages[0].text, "Communication Error!");
+}
+
+TEST_F(PanelTest, StartAndStopAlternateCaptionsColoursAndTimer)
+{
+    StartSim({"--no-pace"});
+    Load();
+    panel->cmdStart_Click();
+    EXPECT_TRUE(panel->Running());
+    EXPECT_TRUE(panel->Timer1().isActive());
+    EXPECT_EQ(panel->Timer1().interval(), FrmMain::kTickMs);
+    EXPECT_EQ(ui().cmdStart->text(), "Stop");
+    EXPECT_EQ(ui().cmdStart->toolTip(), "Stop To Show Trace");
+    EXPECT_NE(ui().cmdStart->styleSheet().indexOf("0, 255, 0"), -1);
+    panel->cmdStart_Click();
+    EXPECT_FALSE(panel->Running());
+    EXPECT_FALSE(panel->Timer1().isActive());
+    EXPECT_EQ(ui().cmdStart->text(), "Start");
+    EXPECT_EQ(ui().cmdStart->toolTip(), "Start To Show Trace");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(PanelTest, TheLiveTraceIsTheSimulatorsBlockAndThePanelFollowsItsSettings)
+{
+    StartSim({"--no-pace", "--seed", "7"});
+    Load();
+    panel->cmdStart_Click();  // serial number, then two traces
+    panel->Timer1_Timer();    // the third
+
+    sim::Options o;
+    o.seed = 7;
+    sim::Engine expected(o);
+    expected.CleanBlock();
+    expected.CleanBlock();
+    const auto block = expected.CleanBlock();
+    for (int n = 0; n < 499; ++n)
+        ASSERT_EQ(panel->Live()[n], block[16 + 2 * n] + 256 * block[17 + 2 * n]) << n;
+    EXPECT_EQ(panel->Live()[499], 0);
+    // The simulator starts at 80 MHz, 10MHZ/DIV, 0 dBm.
+    EXPECT_EQ(ui().txtCenterFreq->text(), "80.000");
+    EXPECT_EQ(ui().cboSpan->currentText(), "10MHZ/DIV");
+    EXPECT_EQ(ui().cboRefLevel->currentText(), "0");
+    EXPECT_EQ(ui().cboRBW->currentText(), "4MHZ");
+    EXPECT_FALSE(ui().updRBW->isEnabled());
+    EXPECT_GT(display.RedrawCount(), 1);
+}
+
+TEST_F(PanelTest, AveragingFreezeAndTheirCaptions)
+{
+    StartSim({"--no-pace"});
+    settings.AverageCount = 8;
+    Load();
+    panel->cmdStart_Click();
+    panel->cmdAVG_Click();
+    EXPECT_EQ(ui().cmdAVG->text(), "AVG OFF");
+    EXPECT_EQ(panel->Average().Count(), 4) << "the count comes from Tavrin.Log (default 4 when there is none)";
+    panel->Timer1_Timer();
+    panel->Timer1_Timer();
+    EXPECT_EQ(panel->Average().Fill(), 2);
+
+    panel->cmdFreeze_Click();
+    EXPECT_FALSE(panel->Running());
+    EXPECT_FALSE(panel->AveragingOn());
+    EXPECT_FALSE(panel->Timer1().isActive());
+    EXPECT_EQ(ui().cmdAVG->text(), "AVG  ON");
+    EXPECT_EQ(ui().cmdStart->text(), "Start");
+    EXPECT_EQ(panel->Live(), dll.Trace().points) << "one fresh, unaveraged trace stays";
+}
+
+TEST_F(PanelTest, TheTickNeverRunsInsideItself)
+{
+    StartSim({"--no-pace"});
+    Load();
+    panel->cmdStart_Click();
+    int depth = 0, deepest = 0, fetches = 0;
+    dll.SetEventPump([&] {
+        ++fetches;
+        ++depth;
+        deepest = std::max(deepest, depth);
+        if (depth == 1)
+            panel->Timer1_Timer();  // a timer firing while the tick serves events
+        --depth;
+    });
+    panel->Timer1_Timer();
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(fetches, 1);
+}
+
+TEST_F(PanelTest, APulledLineStopsTheAcquisitionInsteadOfHanging)
+{
+    StartSim({"--no-pace", "--disconnect-after", "3"});
+    Load();
+    panel->cmdStart_Click();
+    panel->Timer1().stop();  // ticks by hand only
+    panel->Timer1_Timer();
+    const LiveTrace last = panel->Live();
+    const auto t0 = std::chrono::steady_clock::now();
+    while (!sim.Exited() && MsSince(t0) < 3000)
+        QTest::qWait(10);
+    ASSERT_TRUE(sim.Exited());
+    const auto t1 = std::chrono::steady_clock::now();
+    panel->Timer1_Timer();
+    EXPECT_LT(MsSince(t1), 500);
+    EXPECT_FALSE(panel->Running());
+    EXPECT_FALSE(panel->Timer1().isActive());
+    EXPECT_EQ(ui().cmdStart->text(), "Start");
+    EXPECT_EQ(panel->Live(), last) << "the last trace stays on screen";
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Communication Error!");
+}
+
+TEST_F(PanelTest, SavedSettingsAreRestoredAndTheSavedPortSelected)
+{
+    OperationFile saved = DefaultOperation();
+    saved.ComPortSetting = 3;
+    saved.SavedCenterFreq = "  433.920 ";
+    saved.SavedSpan = "0HZ/DIV";
+    saved.SavedRefLevel = "-20";
+    saved.SavedRbw = "30KHZ";
+    saved.SavedMarkers[2] = "434.000";
+    ASSERT_TRUE(SaveOperation(LogPath(), saved));
+    StartSim({"--no-pace", "--serial", "00042"}, 3);
+    home.LinkPort(1, home.Path() + "/absent");
+    Load();
+    EXPECT_EQ(ui().txtCenterFreq->text(), "433.920");
+    EXPECT_EQ(ui().cboSpan->currentText(), "0HZ/DIV");
+    EXPECT_EQ(ui().updSpan->Position(), 0);
+    EXPECT_TRUE(ui().updRBW->isEnabled());
+    EXPECT_EQ(ui().cboRefLevel->currentText(), "-20");
+    EXPECT_EQ(ui().updRefLevel->Position(), 1);
+    EXPECT_EQ(ui().cboRBW->currentText(), "30KHZ");
+    EXPECT_EQ(ui().txtMKR[2]->text(), "434.000");
+    EXPECT_EQ(ui().cmdPlayRecord->isEnabled(), false);
+    EXPECT_EQ(ui().cboSpan->count(), 16);
+    EXPECT_EQ(dll.ComPort(), 3);
+    EXPECT_EQ(dll.SerialNumText(), "42") << "the library is on COM3";
+}
+
+TEST_F(PanelTest, AnActivationBeforeTheLoadDoesNothing)
+{
+    home.LinkPort(1, home.Path() + "/absent");
+    panel = std::make_unique<FrmMain>(FrmMain::Services{dll, dialogs, settings, display, LogPath(),
+                                                        [](int) { return true; }, [] {}});
+    panel->FormActivate();
+    EXPECT_FALSE(panel->Activated());
+    EXPECT_TRUE(dialogs.messages.empty());
+    panel->FormLoad();
+    panel->FormActivate();
+    EXPECT_TRUE(panel->Activated());
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(PanelTest, APortHeldElsewhereIsReportedAndNotSelectedAndActivationRunsOnce)
+{
+    portBusy = true;
+    Load();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Communication port 1 is used for another application.");
+    EXPECT_EQ(dll.ComPort(), 0);
+
+    QComboBox *span = ui().cboSpan;
+    span->addItem("extra");
+    panel->FormActivate();
+    EXPECT_EQ(span->count(), 17) << "a second activation does not refill the lists";
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(PanelTest, QuitAndClosingThePanelSaveTheSettings)
+{
+    home.LinkPort(1, home.Path() + "/absent");
+    Load();
+    const_cast<QLineEdit *>(ui().txtCenterFreq)->setText("123.456");
+    const_cast<QLineEdit *>(ui().txtMKR[4])->setText("99.5");
+    panel->cmdQuit_Click();
+    EXPECT_EQ(quits, 1);
+    OperationFile read = DefaultOperation();
+    ASSERT_EQ(LoadOperation(LogPath(), read).status, LoadStatus::Loaded);
+    EXPECT_EQ(read.SavedCenterFreq, "123.456");
+    EXPECT_EQ(read.SavedMarkers[4], "99.5");
+    EXPECT_EQ(read.SavedSpan, "10MHZ/DIV");
+    EXPECT_EQ(read.AverageCount, 4) << "first-start defaults are written";
+
+    std::filesystem::remove(LogPath());
+    panel = nullptr;
+    Load();
+    const_cast<QLineEdit *>(ui().txtCenterFreq)->setText("7.000");
+    panel->close();
+    EXPECT_EQ(quits, 2);
+    ASSERT_EQ(LoadOperation(LogPath(), read).status, LoadStatus::Loaded);
+    EXPECT_EQ(read.SavedCenterFreq, "7.000");
+}
+
+TEST_F(PanelTest, ADroppedLabelSetsItsMarkerToThePointUnderIt)
+{
+    home.LinkPort(1, home.Path() + "/absent");
+    Load();
+    const_cast<QLineEdit *>(ui().txtCenterFreq)->setText("100.000");
+    panel->SetSpanPosition(9);  // 1MHZ/DIV: 0.02 MHz per point
+    ASSERT_EQ(ui().cboSpan->currentText(), "1MHZ/DIV");
+    struct Case {
+        int label;
+        double x;
+        const char *text;
+    };
+    const Case cases[] = {{1, 300.4, "100.980"}, {0, -20, "94.980"}, {2, 600, "104.940"},
+                          {3, std::nan(""), "94.980"}, {4, 250.5, "99.980"}};
+    for (const Case &c : cases) {
+        const int before = display.RedrawCount();
+        display.DropLabel(c.label, c.x, 500);
+        EXPECT_EQ(ui().txtMKR[static_cast<size_t>(c.label)]->text(), c.text) << c.x;
+        EXPECT_GT(display.RedrawCount(), before);
+    }
+}
+
+// With the simulator's line pacing on: prints the acquisition rate and the time of one redraw.
+TEST_F(PanelTest, PacedAcquisitionRateAndRedrawTime)
+{
+    StartSim({});
+    Load();
+    panel->cmdStart_Click();
+    ASSERT_TRUE(panel->Running());
+    const int before = display.RedrawCount();
+    const auto t0 = std::chrono::steady_clock::now();
+    while (MsSince(t0) < 3000)
+        QTest::qWait(20);
+    const double seconds = MsSince(t0) / 1000.0;
+    const double rate = (display.RedrawCount() - before) / seconds;
+    panel->cmdStart_Click();
+
+    const auto t1 = std::chrono::steady_clock::now();
+    const int redraws = 20;
+    for (int i = 0; i < redraws; ++i)
+        panel->RedrawDisplay();
+    const double redrawMs = MsSince(t1) / redraws;
+    std::printf("acquisition %.2f traces/s with 57600-baud pacing; one redraw %.2f ms at %dx%d\n", rate, redrawMs,
+                display.width(), display.height());
+    EXPECT_GT(rate, 2.0);
+    EXPECT_LT(redrawMs, 200);
+}
+
+}  // namespace
