@@ -4,6 +4,9 @@
 #include "common/program_folder.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
+#include "markers/limit_file.h"
+#include "markers/peak.h"
+#include "measure/frequency_step.h"
 #include "measure/frm_crt.h"
 #include "measure/screen_conversions.h"
 #include "measure/spinner.h"
@@ -74,6 +77,37 @@ void FrmMain::ConnectControls()
     connect(ui_.updRBW, &Spinner::positionChanged, this, [this](int pos) { SetText(ui_.cboRBW, RbwCaption(pos)); });
     for (Spinner *s : {ui_.updCenterFreq, ui_.updSpan, ui_.updRefLevel, ui_.updRBW})
         connect(s, &Spinner::mousePressed, this, [this] { userAdjusting_ = true; });
+
+    connect(ui_.txtCenterFreq, &QLineEdit::returnPressed, this, &FrmMain::CenterFreqEntered);
+    connect(ui_.updCenterFreq, &Spinner::positionChanged, this, [this](int pos) {
+        if (auto moved = StepFrequencyText(Text(ui_.txtCenterFreq), pos, s_.settings.FreqStepMHz))
+            ui_.txtCenterFreq->setText(QString::fromStdString(*moved));
+    });
+    const std::pair<Spinner *, void (FrmMain::*)()> applies[] = {{ui_.updCenterFreq, &FrmMain::ApplyCenterFreq},
+                                                                 {ui_.updSpan, &FrmMain::ApplySpan},
+                                                                 {ui_.updRefLevel, &FrmMain::ApplyRefLevel},
+                                                                 {ui_.updRBW, &FrmMain::ApplyRBW}};
+    for (auto [spinner, apply] : applies) {
+        connect(spinner, &Spinner::upClicked, this, apply);
+        connect(spinner, &Spinner::downClicked, this, apply);
+    }
+
+    // Markers: every change redraws over the picture; a spinner click moves one step and the
+    // spinner goes back to rest.
+    for (int i = 0; i < kMarkerCount; ++i) {
+        const auto n = static_cast<size_t>(i);
+        connect(ui_.chkMKR[n], &QCheckBox::clicked, this, [this] { s_.display.DrawOver(); });
+        connect(ui_.cboMKR[n], &QComboBox::activated, this, [this] { s_.display.DrawOver(); });
+        connect(ui_.txtMKR[n], &QLineEdit::editingFinished, this, [this] { s_.display.DrawOver(); });
+        connect(ui_.updMKR[n], &Spinner::positionChanged, this, [this, i](int pos) { MarkerStep(i, pos); });
+        connect(ui_.updMKR[n], &Spinner::upClicked, this, [this, n] { ui_.updMKR[n]->SetPosition(0); });
+        connect(ui_.updMKR[n], &Spinner::downClicked, this, [this, n] { ui_.updMKR[n]->SetPosition(0); });
+    }
+    connect(ui_.cmdPeak, &QPushButton::clicked, this, &FrmMain::cmdPeak_Click);
+    for (int k = 0; k < 2; ++k) {
+        connect(ui_.chkLim[static_cast<size_t>(k)], &QCheckBox::clicked, this, [this] { RedrawDisplay(); });
+        connect(ui_.cboLim[static_cast<size_t>(k)], &QComboBox::activated, this, [this, k] { LimitChosen(k); });
+    }
 }
 
 const MeasurementState &FrmMain::State()
@@ -183,11 +217,7 @@ void FrmMain::FormActivate()
         c->addItems({"NONE", "1", "2", "3", "4", "5"});
         c->setCurrentIndex(0);
     }
-    for (QComboBox *c : ui_.cboLim) {
-        c->clear();
-        c->addItem("NONE");
-        c->setCurrentIndex(0);
-    }
+    RefreshLimitSelector();
     ui_.cmdStart->setFocus();
     activated_ = true;
 
@@ -415,6 +445,170 @@ void FrmMain::LabelDropped(int index, double x)
     const auto n = static_cast<int16_t>(RoundHalfEvenToInt32(x));
     const double f = ConvertNthPointToMHz(State(), n);
     ui_.txtMKR[static_cast<size_t>(index)]->setText(QString::fromStdString(FormatPicture(f, "#0.000##")));
+    RedrawDisplay();
+}
+
+void FrmMain::ConfirmByReports(const std::function<bool()> &reportedMatches)
+{
+    s_.instrument.FetchTrace(1);
+    lastApplyReads_ = 1;
+    for (int retry = 0; retry < 5 && !reportedMatches(); ++retry) {
+        s_.instrument.FetchTrace(1);
+        ++lastApplyReads_;
+    }
+}
+
+namespace {
+
+// The displayed window for a centre text and span caption, with the division width held in
+// single precision; whether it lies within the analyzer's range.
+bool WindowFits(const std::string &centerText, const std::string &spanCaption)
+{
+    const float w = ToSingle(MHzPerDivision(spanCaption));
+    const double c = NumericValue(centerText);
+    const float start = ToSingle(c - 5.0 * w);
+    const float stop = ToSingle(c + 5.0 * w);
+    return stop <= kWindowMaxMHz && start >= kWindowMinMHz;
+}
+
+}  // namespace
+
+void FrmMain::CenterFreqEntered()
+{
+    ui_.txtCenterFreq->setText(QString::fromStdString(NormalizeFrequencyText(Text(ui_.txtCenterFreq))));
+    ApplyCenterFreq();
+    ui_.cmdStart->setFocus();
+}
+
+void FrmMain::ApplyCenterFreq()
+{
+    BusyPointer busy;
+    lastApplyReads_ = 0;
+    // A centre outside the analyzer's range cannot be fitted by any span: it is brought to the
+    // nearest end (only zero span then fits), rather than sent as typed.
+    const double typed = NumericValue(Text(ui_.txtCenterFreq));
+    if (!(typed >= kWindowMinMHz && typed <= kWindowMaxMHz))
+        ui_.txtCenterFreq->setText(
+            QString::fromStdString(FormatFixed(typed > kWindowMaxMHz ? kWindowMaxMHz : kWindowMinMHz, 3, 3)));
+    if (!WindowFits(Text(ui_.txtCenterFreq), Text(ui_.cboSpan))) {
+        timer1_.stop();
+        while (!WindowFits(Text(ui_.txtCenterFreq), Text(ui_.cboSpan)) && ui_.updSpan->Position() > 0)
+            ui_.updSpan->SetPosition(ui_.updSpan->Position() - 1);
+        s_.instrument.SendSpan(TrimSpaces(Text(ui_.cboSpan)));
+        s_.instrument.Pause(200);
+    }
+    if (running_) {
+        timer1_.stop();
+        const double c = NumericValue(Text(ui_.txtCenterFreq));
+        s_.instrument.SendCenterFreq(c);
+        s_.instrument.Pause(200);
+        ConfirmByReports([&] { return s_.instrument.BlockCenterFreq() == c; });
+        timer1_.start(kTickMs);
+    }
+    userAdjusting_ = false;
+    ui_.updCenterFreq->SetPosition(0);
+}
+
+void FrmMain::ApplySpan()
+{
+    BusyPointer busy;
+    lastApplyReads_ = 0;
+    const std::string caption = Text(ui_.cboSpan);
+    const float w = ToSingle(MHzPerDivision(caption));
+    const double c = NumericValue(Text(ui_.txtCenterFreq));
+    const float start = ToSingle(c - 5.0 * w);
+    const float stop = ToSingle(c + 5.0 * w);
+    auto moveCenter = [&](double mhz) {
+        ui_.txtCenterFreq->setText(QString::fromStdString(FormatFixed(mhz, 3, 3)));
+        timer1_.stop();
+        s_.instrument.SendCenterFreq(NumericValue(Text(ui_.txtCenterFreq)));
+        s_.instrument.Pause(200);
+    };
+    if (stop > kWindowMaxMHz)
+        moveCenter(kWindowMaxMHz - 5.0 * w);
+    if (start < kWindowMinMHz)
+        moveCenter(5.0 * w);
+    if (running_) {
+        timer1_.stop();
+        s_.instrument.SendSpan(TrimSpaces(caption));
+        s_.instrument.Pause(200);
+        ConfirmByReports([&] { return TrimSpaces(s_.instrument.BlockSpan()) == TrimSpaces(Text(ui_.cboSpan)); });
+        timer1_.start(kTickMs);
+    }
+    userAdjusting_ = false;
+}
+
+void FrmMain::ApplyRefLevel()
+{
+    BusyPointer busy;
+    lastApplyReads_ = 0;
+    if (running_) {
+        timer1_.stop();
+        const double level = NumericValue(Text(ui_.cboRefLevel));
+        s_.instrument.SendRefLevel(static_cast<int16_t>(RoundHalfEvenToInt32(level)));
+        s_.instrument.Pause(200);
+        ConfirmByReports([&] { return s_.instrument.BlockRefLevel() == level; });
+        timer1_.start(kTickMs);
+    }
+    userAdjusting_ = false;
+}
+
+void FrmMain::ApplyRBW()
+{
+    BusyPointer busy;
+    lastApplyReads_ = 0;
+    if (TrimSpaces(Text(ui_.cboSpan)) == "0HZ/DIV" && running_) {
+        timer1_.stop();
+        s_.instrument.SendRBW(TrimSpaces(Text(ui_.cboRBW)));
+        s_.instrument.Pause(200);
+        ConfirmByReports([&] { return TrimSpaces(s_.instrument.BlockRBW()) == TrimSpaces(Text(ui_.cboRBW)); });
+        timer1_.start(kTickMs);
+    }
+    userAdjusting_ = false;
+}
+
+void FrmMain::MarkerStep(int index, int position)
+{
+    QLineEdit *text = ui_.txtMKR[static_cast<size_t>(index)];
+    if (auto moved = StepFrequencyText(text->text().toStdString(), position, s_.settings.FreqStepMHz))
+        text->setText(QString::fromStdString(*moved));
+    s_.display.DrawOver();
+}
+
+void FrmMain::cmdPeak_Click()
+{
+    const int n = PeakPoint(live_);
+    const double f = ConvertNthPointToMHz(State(), static_cast<int16_t>(n));
+    ui_.txtMKR[0]->setText(QString::fromStdString(FormatFixed(f, 4, 4)));
+    ui_.chkMKR[0]->setChecked(true);
+    RedrawDisplay();
+}
+
+void FrmMain::RefreshLimitSelector()
+{
+    const std::vector<std::string> names = ListLimitNames(WorkingFolder());
+    for (QComboBox *c : ui_.cboLim) {
+        c->clear();
+        c->addItem("NONE");
+        for (const std::string &name : names)
+            c->addItem(QString::fromStdString(name));
+        c->setCurrentIndex(0);
+    }
+}
+
+void FrmMain::LimitChosen(int line)
+{
+    const auto k = static_cast<size_t>(line);
+    const std::string name = ui_.cboLim[k]->currentText().toStdString();
+    if (name != "NONE") {
+        const LimitFileResult file = ReadLimitFile(JoinPath(WorkingFolder(), name + ".lim"));
+        if (!file.ok) {
+            // The line keeps its points and the picture stays as it is.
+            s_.dialogs.ShowMessage("TavrinRemote", file.error);
+            return;
+        }
+        limits_[k].points = file.points;
+    }
     RedrawDisplay();
 }
 

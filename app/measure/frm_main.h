@@ -105,6 +105,18 @@ public:
     void cmdQuit_Click();
     void FormUnload();
 
+    // Measurement controls: each sends one setting and reads traces until the analyzer reports
+    // it (at most six reads), with the acquisition timer stopped meanwhile.
+    void CenterFreqEntered();
+    void ApplyCenterFreq();
+    void ApplySpan();
+    void ApplyRefLevel();
+    void ApplyRBW();
+    // Markers and limit lines.
+    void cmdPeak_Click();
+    void RefreshLimitSelector();
+    void LimitChosen(int line);
+
     // Redraw of the display window: clear, frame, trace.
     void RedrawDisplay();
     void DrawScreen(DrawingSurface &surface);
@@ -123,6 +135,9 @@ public:
     QTimer &Timer1() { return timer1_; }
     const PanelControls &Controls() const { return ui_; }
     uint32_t TraceDrawColor() const { return traceDrawColor_; }
+    const LimitLines &Limits() const { return limits_; }
+    // Traces read by the last apply procedure.
+    int LastApplyReads() const { return lastApplyReads_; }
 
     // MeasurePanel
     bool CenterFreqHasFocus() const override;
@@ -144,6 +159,9 @@ private:
     void StopOnLostLink();
     void LabelDropped(int index, double x);
     bool SaveSettings();
+    // Reads one trace, then up to five more while reported() differs from wanted().
+    void ConfirmByReports(const std::function<bool()> &reportedMatches);
+    void MarkerStep(int index, int position);
 
     Services s_;
     PanelControls ui_;
@@ -167,6 +185,7 @@ private:
     bool tgMode_ = false;
     bool inTick_ = false;
     bool quitting_ = false;
+    int lastApplyReads_ = 0;
 };
 
 // The instrument answers when its serial number sorts before "99999" (ordinal comparison): this

@@ -26,21 +26,6 @@ bool Exists(const std::string &path)
     return lstat(path.c_str(), &st) == 0;
 }
 
-// The received bytes of a --log file, in order, as " XX XX ...".
-std::string LoggedHex(const std::string &path)
-{
-    std::string text, hex;
-    if (FILE *f = std::fopen(path.c_str(), "r")) {
-        char buf[4096];
-        while (std::fgets(buf, sizeof buf, f))
-            text += buf;
-        std::fclose(f);
-    }
-    for (size_t p = text.find("RX"); p != std::string::npos; p = text.find("RX", p + 1))
-        hex += text.substr(p + 2, text.find('\n', p) - p - 2);
-    return hex;
-}
-
 class SimE2E : public ::testing::Test {
 protected:
     void StartSim(const std::vector<std::string> &args)

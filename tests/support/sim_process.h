@@ -26,4 +26,11 @@ private:
     int status_ = -1;
 };
 
+// The commands in a tavrin-sim --log file, in order: "F0150500" (centre frame), "S12", "L3",
+// "R1" (span, level and RBW frames by table row), "T" (trace request), "j", and text commands
+// without their line ends.
+std::vector<std::string> LoggedCommands(const std::string &logPath);
+// The received bytes of a --log file as " XX XX ...".
+std::string LoggedHex(const std::string &logPath);
+
 }  // namespace tavrin::test

@@ -1,14 +1,7 @@
 // The control panel with the display window, against tavrin-sim: start-up, link check,
 // acquisition, averaging, Freeze, Quit.
-#include "common/program_folder.h"
 #include "engine.h"
-#include "measure/frm_crt.h"
-#include "measure/frm_main.h"
-#include "measure/spinner.h"
-#include "support/fake_dialogs.h"
-#include "support/sim_process.h"
-#include "support/temp_dir.h"
-#include "support/test_util.h"
+#include "panel_fixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,44 +17,6 @@ using namespace tavrin;
 using namespace tavrin::test;
 
 namespace {
-
-class PanelTest : public ::testing::Test {
-protected:
-    PanelTest()
-    {
-        folder = home.Path() + "/program";
-        std::filesystem::create_directories(folder);
-        SetProgramFolderOverride(folder);
-        display.resize(541, 554);
-    }
-    ~PanelTest() override { SetProgramFolderOverride({}); }
-
-    void StartSim(const std::vector<std::string> &args, int port = 1)
-    {
-        std::string error;
-        ASSERT_TRUE(sim.Start(port, args, error)) << error;
-    }
-    void Load()
-    {
-        panel = std::make_unique<FrmMain>(FrmMain::Services{dll, dialogs, settings, display, LogPath(),
-                                                            [this](int) { return portBusy; }, [this] { ++quits; }});
-        panel->FormLoad();
-        panel->FormActivate();
-    }
-    std::string LogPath() const { return folder + "/Tavrin.Log"; }
-    const PanelControls &ui() const { return panel->Controls(); }
-
-    TempConfigHome home;
-    std::string folder;
-    SimProcess sim;
-    FakeDialogs dialogs;
-    TavrinDLL dll{dialogs};
-    OperationFile settings;
-    FrmCRT display;
-    bool portBusy = false;
-    int quits = 0;
-    std::unique_ptr<FrmMain> panel;
-};
 
 TEST_F(PanelTest, StartWithoutAnInstrumentShowsTheMessageAndChangesNothing)
 {
