@@ -55,30 +55,10 @@ Server::~Server() { Shutdown(); }
 
 bool Server::Start(std::string &error)
 {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
-        error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
+    if (!OpenPseudoTerminal(pty_, error))
         return false;
-    }
-    char name[128];
-    if (ptsname_r(master_, name, sizeof name) != 0) {
-        error = std::string("cannot name the pseudo-terminal: ") + std::strerror(errno);
-        return false;
-    }
-    slavePath_ = name;
-    slaveKeep_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slaveKeep_ < 0) {
-        error = std::string("cannot open ") + name + ": " + std::strerror(errno);
-        return false;
-    }
-    // Raw both ways, so the terminal layer neither echoes nor translates anything.
-    termios tio{};
-    tcgetattr(slaveKeep_, &tio);
-    cfmakeraw(&tio);
-    cfsetspeed(&tio, B57600);
-    tcsetattr(slaveKeep_, TCSANOW, &tio);
-    int flags = fcntl(master_, F_GETFL);
-    fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+    int flags = fcntl(pty_.master, F_GETFL);
+    fcntl(pty_.master, F_SETFL, flags | O_NONBLOCK);
 
     const std::string folder = PortsFolder();
     if (folder.empty()) {
@@ -92,7 +72,7 @@ bool Server::Start(std::string &error)
     linkPath_ = folder + "/COM" + std::to_string(options_.port);
     const std::string temp = linkPath_ + ".new" + std::to_string(getpid());
     unlink(temp.c_str());
-    if (symlink(slavePath_.c_str(), temp.c_str()) != 0 || rename(temp.c_str(), linkPath_.c_str()) != 0) {
+    if (symlink(pty_.slavePath.c_str(), temp.c_str()) != 0 || rename(temp.c_str(), linkPath_.c_str()) != 0) {
         error = "cannot register " + linkPath_ + ": " + std::strerror(errno);
         unlink(temp.c_str());
         linkPath_.clear();
@@ -110,15 +90,10 @@ bool Server::Start(std::string &error)
 
 void Server::Shutdown()
 {
-    if (!linkPath_.empty() && LinkTarget(linkPath_) == slavePath_)
+    if (!linkPath_.empty() && LinkTarget(linkPath_) == pty_.slavePath)
         unlink(linkPath_.c_str());
     linkPath_.clear();
-    if (slaveKeep_ >= 0)
-        close(slaveKeep_);
-    slaveKeep_ = -1;
-    if (master_ >= 0)
-        close(master_);
-    master_ = -1;
+    ClosePseudoTerminal(pty_);
     if (log_)
         std::fclose(log_);
     log_ = nullptr;
@@ -153,7 +128,7 @@ void Server::SendDue(double now)
         if (n == 0)
             return;
     }
-    ssize_t w = write(master_, queue_.data(), n);
+    ssize_t w = write(pty_.master, queue_.data(), n);
     if (w > 0) {
         lastSend_ = now;
         queue_.erase(queue_.begin(), queue_.begin() + w);
@@ -182,12 +157,12 @@ void Server::Run(const std::atomic<bool> &stop)
         int timeoutMs = 20;
         if (!queue_.empty())
             timeoutMs = options_.pace ? 1 : 5;
-        pollfd p{master_, POLLIN, 0};
+        pollfd p{pty_.master, POLLIN, 0};
         int r = poll(&p, 1, timeoutMs);
         if (r < 0 && errno != EINTR)
             break;
         if (r > 0 && (p.revents & POLLIN)) {
-            ssize_t n = read(master_, buf, sizeof buf);
+            ssize_t n = read(pty_.master, buf, sizeof buf);
             if (n > 0) {
                 now = NowSeconds();
                 Log(buf, static_cast<size_t>(n), now);

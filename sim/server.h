@@ -3,6 +3,7 @@
 
 #include "engine.h"
 #include "options.h"
+#include "pseudo_terminal.h"
 
 #include <atomic>
 #include <cstdio>
@@ -25,7 +26,7 @@ public:
     // Removes the registration (if it is still ours) and closes the line.
     void Shutdown();
 
-    const std::string &DevicePath() const { return slavePath_; }
+    const std::string &DevicePath() const { return pty_.slavePath; }
     const std::string &LinkPath() const { return linkPath_; }
     bool Disconnected() const { return disconnected_; }
     const Engine &Instrument() const { return engine_; }
@@ -36,9 +37,7 @@ private:
 
     Options options_;
     Engine engine_;
-    int master_ = -1;
-    int slaveKeep_ = -1;  // keeps the line up while no client has it open
-    std::string slavePath_;
+    PseudoTerminal pty_;
     std::string linkPath_;
     FILE *log_ = nullptr;
     std::vector<uint8_t> queue_;

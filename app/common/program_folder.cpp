@@ -24,15 +24,6 @@ std::string WithoutTrailingSlash(std::string folder)
     return folder;
 }
 
-std::string ExecutableFolder()
-{
-    std::error_code error;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return {};
-    return exe.parent_path().string();
-}
-
 std::string HomeFolder()
 {
     const char *home = std::getenv("HOME");
@@ -43,6 +34,15 @@ std::string HomeFolder()
 }
 
 }  // namespace
+
+std::string ExecutableFolder()
+{
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return {};
+    return exe.parent_path().string();
+}
 
 std::string UserDataFolder()
 {

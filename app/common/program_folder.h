@@ -17,6 +17,9 @@ std::string UserDataFolder();
 // Used by the command line and by tests; an empty folder removes the override.
 void SetProgramFolderOverride(std::string folder);
 
+// The folder holding the running executable; empty when it cannot be told.
+std::string ExecutableFolder();
+
 // folder + '/' + name, without doubling a '/' at the end of folder; an empty folder gives name.
 std::string JoinPath(std::string_view folder, std::string_view name);
 

@@ -1,25 +1,30 @@
 #include "instrument/tavrin_library.h"
 
+#include "common/program_folder.h"
+
 #include <dlfcn.h>
-#include <filesystem>
 #include <sys/stat.h>
 
 namespace tavrin {
 
-std::string ExecutableFolder()
+TavrinLibrary::~TavrinLibrary() { Unload(); }
+
+bool TavrinLibrary::Unload()
 {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return ".";
-    return exe.parent_path().string();
+    if (!handle_)
+        return true;
+    const std::string path = path_;
+    dlclose(handle_);
+    handle_ = nullptr;
+    exports_ = {};
+    if (void *still = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+        dlclose(still);
+        return false;
+    }
+    return true;
 }
 
-TavrinLibrary::~TavrinLibrary()
-{
-    if (handle_)
-        dlclose(handle_);
-}
+void *TavrinLibrary::Symbol(const char *name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
 
 bool TavrinLibrary::Load()
 {
@@ -29,7 +34,7 @@ bool TavrinLibrary::Load()
 
     std::string path = explicitPath_;
     if (path.empty()) {
-        const std::string beside = ExecutableFolder() + "/" + kTavrinLibraryFile;
+        const std::string beside = JoinPath(ExecutableFolder(), kTavrinLibraryFile);
         struct stat st;
         path = stat(beside.c_str(), &st) == 0 ? beside : kTavrinLibraryFile;
     }
@@ -60,6 +65,7 @@ bool TavrinLibrary::Load()
         return false;
     }
     handle_ = handle;
+    path_ = path;
     return true;
 }
 

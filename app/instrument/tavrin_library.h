@@ -45,6 +45,10 @@ public:
 
     // Loads and binds all 23 functions once; later calls return the first outcome.
     bool Load();
+    // Unloads the library (its port closes); true when it really left the process.
+    bool Unload();
+    // Any symbol of the loaded library, for checking its exported names.
+    void *Symbol(const char *name) const;
     bool Loaded() const { return handle_ != nullptr; }
     // Why loading failed, naming the file.
     const std::string &Error() const { return error_; }
@@ -53,12 +57,10 @@ public:
 private:
     std::string explicitPath_;
     void *handle_ = nullptr;
+    std::string path_;
     bool tried_ = false;
     std::string error_;
     TavrinExports exports_;
 };
-
-// The folder of the running executable.
-std::string ExecutableFolder();
 
 }  // namespace tavrin

@@ -99,18 +99,6 @@ void FrmCRT::DrawOver()
     update();
 }
 
-QImage FrmCRT::Snapshot() const
-{
-    QImage shot = picture_.copy();
-    QPainter p(&shot);
-    for (int i = 0; i < kMarkerCount; ++i) {
-        const QLabel *label = labels_[static_cast<size_t>(i)];
-        if (label->isVisible() || label->isVisibleTo(this))
-            p.drawPixmap(label->pos(), label->pixmap());
-    }
-    return shot;
-}
-
 void FrmCRT::paintEvent(QPaintEvent *)
 {
     QPainter p(this);

@@ -35,8 +35,6 @@ public:
     void DrawOver();
     bool Minimized() const;
     const QImage &Picture() const { return picture_; }
-    // The picture with the visible marker labels on it, as the user sees the window.
-    QImage Snapshot() const;
     int RedrawCount() const { return redraws_; }
 
     // The label pictures: number and triangle in the marker colour on the given background.

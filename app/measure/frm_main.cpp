@@ -174,7 +174,7 @@ void FrmMain::FormLoad()
     for (QComboBox *c : {ui_.cboSpan, ui_.cboRefLevel, ui_.cboRBW})
         c->lineEdit()->setStyleSheet(kLightGrey);
 
-    recording_ = running_ = tgMode_ = userAdjusting_ = false;
+    running_ = userAdjusting_ = false;
     ui_.cmdSaveRecord->setEnabled(false);
     ui_.cmdPlayRecord->setEnabled(false);
 

@@ -159,7 +159,7 @@ private:
     void StopOnLostLink();
     void LabelDropped(int index, double x);
     bool SaveSettings();
-    // Reads one trace, then up to five more while reported() differs from wanted().
+    // Reads one trace, then up to five more while the analyzer's report does not match.
     void ConfirmByReports(const std::function<bool()> &reportedMatches);
     void MarkerStep(int index, int position);
 
@@ -181,8 +181,6 @@ private:
     bool activated_ = false;
     bool averagingOn_ = false;
     bool userAdjusting_ = false;
-    bool recording_ = false;
-    bool tgMode_ = false;
     bool inTick_ = false;
     bool quitting_ = false;
     int lastApplyReads_ = 0;

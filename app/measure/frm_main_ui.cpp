@@ -45,6 +45,17 @@ QPushButton *Button(QWidget *parent, const char *name, const char *caption)
     return b;
 }
 
+// One row of a group: label, field, spinner and an optional unit.
+void AddRow(QGridLayout *grid, int row, const char *label, QWidget *field, QWidget *spinner,
+            const char *unit = nullptr)
+{
+    grid->addWidget(new QLabel(label), row, 0);
+    grid->addWidget(field, row, 1);
+    grid->addWidget(spinner, row, 2);
+    if (unit)
+        grid->addWidget(new QLabel(unit), row, 3);
+}
+
 QLineEdit *TextBox(QWidget *parent, const char *name, int width)
 {
     auto *t = new QLineEdit(parent);
@@ -73,20 +84,10 @@ void FrmMain::BuildControls()
     ui_.updRefLevel = MakeSpinner(ui_.fraBasic, "updRefLevel", 1, 0, 5);
     ui_.cboRBW = CaptionBox(ui_.fraBasic, "cboRBW");
     ui_.updRBW = MakeSpinner(ui_.fraBasic, "updRBW", 1, 0, 3);
-    basic->addWidget(new QLabel("CENTER"), 0, 0);
-    basic->addWidget(ui_.txtCenterFreq, 0, 1);
-    basic->addWidget(ui_.updCenterFreq, 0, 2);
-    basic->addWidget(new QLabel("MHz"), 0, 3);
-    basic->addWidget(new QLabel("SPAN"), 1, 0);
-    basic->addWidget(ui_.cboSpan, 1, 1);
-    basic->addWidget(ui_.updSpan, 1, 2);
-    basic->addWidget(new QLabel("REF LVL"), 2, 0);
-    basic->addWidget(ui_.cboRefLevel, 2, 1);
-    basic->addWidget(ui_.updRefLevel, 2, 2);
-    basic->addWidget(new QLabel("dBm"), 2, 3);
-    basic->addWidget(new QLabel("RBW"), 3, 0);
-    basic->addWidget(ui_.cboRBW, 3, 1);
-    basic->addWidget(ui_.updRBW, 3, 2);
+    AddRow(basic, 0, "CENTER", ui_.txtCenterFreq, ui_.updCenterFreq, "MHz");
+    AddRow(basic, 1, "SPAN", ui_.cboSpan, ui_.updSpan);
+    AddRow(basic, 2, "REF LVL", ui_.cboRefLevel, ui_.updRefLevel, "dBm");
+    AddRow(basic, 3, "RBW", ui_.cboRBW, ui_.updRBW);
     outer->addWidget(ui_.fraBasic);
 
     // Markers.
@@ -158,14 +159,8 @@ void FrmMain::BuildControls()
     ui_.updTGOffset = MakeSpinner(ui_.fraTG, "updTGOffset", 1, -99, 99);
     ui_.cmdTGON = Button(ui_.fraTG, "cmdTGON", "ON");
     ui_.cmdNormal = Button(ui_.fraTG, "cmdNormal", "Normalize");
-    tg->addWidget(new QLabel("Level"), 0, 0);
-    tg->addWidget(ui_.txtTGLevel, 0, 1);
-    tg->addWidget(ui_.updTGLevel, 0, 2);
-    tg->addWidget(new QLabel("(dBm)"), 0, 3);
-    tg->addWidget(new QLabel("Offset"), 1, 0);
-    tg->addWidget(ui_.txtTGOffset, 1, 1);
-    tg->addWidget(ui_.updTGOffset, 1, 2);
-    tg->addWidget(new QLabel("(KHz)"), 1, 3);
+    AddRow(tg, 0, "Level", ui_.txtTGLevel, ui_.updTGLevel, "(dBm)");
+    AddRow(tg, 1, "Offset", ui_.txtTGOffset, ui_.updTGOffset, "(KHz)");
     tg->addWidget(ui_.cmdTGON, 2, 1);
     tg->addWidget(ui_.cmdNormal, 2, 2, 1, 2);
     outer->addWidget(ui_.fraTG);

@@ -1,4 +1,5 @@
 // The serial channel on a real pseudo-terminal: time-outs, port changes, exclusive use.
+#include "pseudo_terminal.h"
 #include "serial_channel.h"
 #include "support/pty_peer.h"
 #include "support/temp_dir.h"
@@ -190,6 +191,25 @@ TEST_F(ChannelTest, AVanishedDeviceFailsReadsAndWritesAtOnce)
     EXPECT_EQ(channel.LastReadCount(), 0u);
     EXPECT_FALSE(channel.Write(buf, 1));
     EXPECT_LT(MsSince(t0), 100);
+}
+
+TEST(ChannelWrite, ALineThatStopsTakingBytesFailsTheWriteInsteadOfBlocking)
+{
+    TempConfigHome home;
+    sim::PseudoTerminal pty;  // nobody reads its instrument end
+    std::string error;
+    ASSERT_TRUE(sim::OpenPseudoTerminal(pty, error)) << error;
+    home.LinkPort(4, pty.slavePath);
+    SerialChannel channel;
+    ASSERT_TRUE(channel.ChangePort(4));
+    const std::vector<uint8_t> lots(1 << 20, 0x41);
+    auto t0 = steady_clock::now();
+    EXPECT_FALSE(channel.Write(lots.data(), lots.size()));
+    const double ms = MsSince(t0);
+    EXPECT_GE(ms, SerialChannel::kWriteStallMs - 50);
+    EXPECT_LT(ms, SerialChannel::kWriteStallMs + 1000);
+    channel.Close();
+    sim::ClosePseudoTerminal(pty);
 }
 
 }  // namespace

@@ -80,8 +80,9 @@ TEST(SimEngine, PointsSitWhereTheProgramReadsThem)
     EXPECT_NEAR(points[251], 677, 12);
     for (uint16_t p : points)
         EXPECT_LE(p, 1023);
-    // The noise floor sits near the bottom at 0 dBm reference and moves up with the reference.
-    EXPECT_LT(points[20], 1023 - 90 / 0.078125 + 200);
+    // At -20 dBm reference the same carrier stands 20 dB (256 steps) higher on the screen.
+    d.Feed(Frame('L', 2));
+    EXPECT_NEAR(d.engine.TracePoints()[251], 677 + 256, 12);
 }
 
 TEST(SimEngine, SerialQueriesAndEchoMode)

@@ -14,20 +14,9 @@ Bytes ToBytes(const std::string &text) { return Bytes(text.begin(), text.end());
 
 PtyPeer::PtyPeer() : responder_(Echo())
 {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-        throw std::runtime_error("no pseudo-terminal");
-    char name[128];
-    if (ptsname_r(master_, name, sizeof name) != 0)
-        throw std::runtime_error("ptsname");
-    slavePath_ = name;
-    slaveKeep_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slaveKeep_ < 0)
-        throw std::runtime_error("cannot open the pseudo-terminal's slave");
-    termios tio{};
-    tcgetattr(slaveKeep_, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(slaveKeep_, TCSANOW, &tio);
+    std::string error;
+    if (!sim::OpenPseudoTerminal(pty_, error))
+        throw std::runtime_error(error);
     thread_ = std::thread([this] { Serve(); });
 }
 
@@ -36,10 +25,7 @@ PtyPeer::~PtyPeer()
     stop_ = true;
     if (thread_.joinable())
         thread_.join();
-    if (slaveKeep_ >= 0)
-        close(slaveKeep_);
-    if (master_ >= 0)
-        close(master_);
+    sim::ClosePseudoTerminal(pty_);
 }
 
 PtyPeer::Responder PtyPeer::Echo()
@@ -61,8 +47,8 @@ void PtyPeer::SetResponder(Responder responder)
 void PtyPeer::Send(const Bytes &bytes)
 {
     std::lock_guard lock(mutex_);
-    if (master_ >= 0 && !bytes.empty())
-        (void)!write(master_, bytes.data(), bytes.size());
+    if (pty_.master >= 0 && !bytes.empty())
+        (void)!write(pty_.master, bytes.data(), bytes.size());
 }
 
 Bytes PtyPeer::Received()
@@ -94,23 +80,18 @@ void PtyPeer::Hangup()
     if (thread_.joinable())
         thread_.join();
     std::lock_guard lock(mutex_);
-    if (slaveKeep_ >= 0)
-        close(slaveKeep_);
-    slaveKeep_ = -1;
-    if (master_ >= 0)
-        close(master_);
-    master_ = -1;
+    sim::ClosePseudoTerminal(pty_);
 }
 
 void PtyPeer::Serve()
 {
     uint8_t buf[256];
     while (!stop_) {
-        pollfd p{master_, POLLIN, 0};
+        pollfd p{pty_.master, POLLIN, 0};
         int r = poll(&p, 1, 5);
         if (r <= 0 || !(p.revents & POLLIN))
             continue;
-        ssize_t n = read(master_, buf, sizeof buf);
+        ssize_t n = read(pty_.master, buf, sizeof buf);
         if (n <= 0)
             continue;
         std::lock_guard lock(mutex_);
@@ -118,7 +99,7 @@ void PtyPeer::Serve()
             received_.push_back(buf[i]);
             Bytes reply = responder_(buf[i], received_);
             if (!reply.empty())
-                (void)!write(master_, reply.data(), reply.size());
+                (void)!write(pty_.master, reply.data(), reply.size());
         }
     }
 }

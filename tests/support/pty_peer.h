@@ -2,6 +2,8 @@
 // through a responder, so tests see the exact bytes on the line.
 #pragma once
 
+#include "pseudo_terminal.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -27,7 +29,7 @@ public:
     PtyPeer(const PtyPeer &) = delete;
     PtyPeer &operator=(const PtyPeer &) = delete;
 
-    const std::string &DevicePath() const { return slavePath_; }
+    const std::string &DevicePath() const { return pty_.slavePath; }
     void SetResponder(Responder responder);
     void Send(const Bytes &bytes);
     Bytes Received();
@@ -37,7 +39,7 @@ public:
     // The instrument goes away: the line hangs up for the host.
     void Hangup();
     // A descriptor of the line as the host sees it (for reading its settings).
-    int KeptSlave() const { return slaveKeep_; }
+    int KeptSlave() const { return pty_.slaveKeep; }
 
     static Responder Echo();
     static Responder Silent();
@@ -45,9 +47,7 @@ public:
 private:
     void Serve();
 
-    int master_ = -1;
-    int slaveKeep_ = -1;
-    std::string slavePath_;
+    sim::PseudoTerminal pty_;
     std::mutex mutex_;
     Bytes received_;
     Responder responder_;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/screen_state.h"
+
 #include "common/color.h"
 #include "common/date_format.h"
 #include "measure/screen_view.h"
@@ -23,11 +25,8 @@ class DrawGridTest : public ::testing::Test {
 protected:
     DrawGridTest()
     {
-        state.refLevelDbm = "0";
-        state.centerFreqMHz = "100.000";
-        state.spanCaption = "1MHZ/DIV";
+        state = test::ScreenAt100MHz();
         state.rbwCaption = "3KHZ";
-        state.unit = "dBm";
         colors = {Rgb(1, 0, 0), Rgb(2, 0, 0), Rgb(3, 0, 0), Rgb(4, 0, 0), Rgb(5, 0, 0), Rgb(6, 0, 0), Rgb(7, 0, 0)};
         limits = InitialLimitLines();
         view.state = &state;

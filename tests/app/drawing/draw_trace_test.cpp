@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/screen_state.h"
+
 #include "common/color.h"
 #include "common/rounding.h"
 #include "measure/screen_view.h"
@@ -22,10 +24,7 @@ class DrawTraceTest : public ::testing::Test {
 protected:
     DrawTraceTest()
     {
-        state.refLevelDbm = "0";
-        state.centerFreqMHz = "100.000";
-        state.spanCaption = "1MHZ/DIV";
-        state.unit = "dBm";
+        state = test::ScreenAt100MHz();
         colors = {Rgb(1, 0, 0), Rgb(2, 0, 0), Rgb(3, 0, 0), Rgb(4, 0, 0), Rgb(5, 0, 0), Rgb(6, 0, 0), Rgb(7, 0, 0)};
         live.fill(600);
         play.fill(300);

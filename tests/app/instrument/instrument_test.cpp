@@ -262,7 +262,7 @@ TEST(InstrumentLibrary, AMissingLibraryIsReportedOnceByNameAndNothingBreaks)
     EXPECT_NE(dialogs.messages[0].text.find("/nonexistent/folder/libTavrin.so"), std::string::npos);
 }
 
-TEST(InstrumentLibrary, TheLibraryBesideTheProgramIsFoundFirst)
+TEST(InstrumentLibrary, TheLibraryBesideTheProgramIsFound)
 {
     TempConfigHome home;
     home.LinkPort(1, home.Path() + "/absent");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/screen_state.h"
+
 #include "measure/screen_conversions.h"
 
 namespace tavrin {
@@ -11,9 +13,7 @@ class MeasureConversions : public ::testing::Test {
 protected:
     MeasureConversions()
     {
-        state.refLevelDbm = "0";
-        state.centerFreqMHz = "100.000";
-        state.spanCaption = "1MHZ/DIV";
+        state = test::ScreenAt100MHz();
         trace.fill(0);
     }
     MeasurementState state;

@@ -170,6 +170,24 @@ TEST_F(PanelTest, SavedSettingsAreRestoredAndTheSavedPortSelected)
     EXPECT_EQ(dll.SerialNumText(), "42") << "the library is on COM3";
 }
 
+TEST_F(PanelTest, UnknownSavedCaptionsShowRowZeroAndTheSpinnersStandOnTheShownRow)
+{
+    home.LinkPort(1, home.Path() + "/absent");
+    OperationFile saved = DefaultOperation();
+    saved.SavedSpan = "XYZ";
+    saved.SavedRefLevel = "7";
+    saved.SavedRbw = "220khz";
+    saved.SavedCenterFreq = "";
+    ASSERT_TRUE(SaveOperation(LogPath(), saved));
+    Load();
+    EXPECT_EQ(ui().cboSpan->currentText().toStdString(), "0HZ/DIV");
+    EXPECT_EQ(ui().cboRefLevel->currentText().toStdString(), "-30");
+    EXPECT_EQ(ui().cboRBW->currentText().toStdString(), "220KHZ");
+    EXPECT_EQ(ui().txtCenterFreq->text().toStdString(), "80.000") << "an empty saved text keeps the panel's own";
+    ui().updRBW->ClickUp();
+    EXPECT_EQ(ui().cboRBW->currentText().toStdString(), "4MHZ") << "the first click moves from the shown row";
+}
+
 TEST_F(PanelTest, AnActivationBeforeTheLoadDoesNothing)
 {
     home.LinkPort(1, home.Path() + "/absent");
