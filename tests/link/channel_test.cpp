@@ -206,8 +206,10 @@ TEST(ChannelWrite, ALineThatStopsTakingBytesFailsTheWriteInsteadOfBlocking)
     auto t0 = steady_clock::now();
     EXPECT_FALSE(channel.Write(lots.data(), lots.size()));
     const double ms = MsSince(t0);
+    // The limit counts from the last byte the line took; the terminal layer may take a late
+    // chunk, so the end is bounded, not exact.
     EXPECT_GE(ms, SerialChannel::kWriteStallMs - 50);
-    EXPECT_LT(ms, SerialChannel::kWriteStallMs + 1000);
+    EXPECT_LT(ms, 4 * SerialChannel::kWriteStallMs + 1000);
     channel.Close();
     sim::ClosePseudoTerminal(pty);
 }
