@@ -17,6 +17,11 @@ using tavrin::SerialChannel;
 constexpr size_t kReceiveSize = 1024;  // the largest read is 1018
 constexpr size_t kTraceRead = 1018;
 constexpr size_t kTraceChecked = 1016;  // bytes 0..1015 are summed; 1016 is the checksum
+// A 1018th byte sent straight after the block is on the line within a byte time (0.17 ms); this
+// much covers the driver's delivery of it without sitting out the 200 ms end-of-reply gap.
+constexpr int kTrailerLingerMs = 5;
+// How long a retry waits at most for the line to fall quiet after a rejected block.
+constexpr auto kSettleLimit = std::chrono::milliseconds(300);
 
 // The one channel of the process: opened on COM1 when the library is loaded, closed when it is
 // unloaded. The buffers belong to it and are shared by every command.
@@ -96,7 +101,7 @@ bool TraceAttempt(uint8_t *array)
 {
     WriteControl(0xA5);
     uint8_t *rx = g_link.receiveBuffer;
-    (void)Channel().Read(rx, kTraceRead);
+    (void)Channel().ReadReply(rx, kTraceRead, TAVRIN_TRACE_BLOCK_SIZE, kTrailerLingerMs);
     const size_t got = Channel().LastReadCount();
     const bool complete = got >= TAVRIN_TRACE_BLOCK_SIZE;
     unsigned sum = 0;
@@ -106,6 +111,22 @@ bool TraceAttempt(uint8_t *array)
         sum += b;
     }
     return complete && static_cast<uint8_t>(sum) == rx[kTraceChecked];
+}
+
+// Before a retry: a read that ended on a complete block did not wait for the line to fall quiet,
+// and whatever still comes (a late 1018th byte, the rest of a garbled reply) must not open the
+// retried block. Wait for one empty read time-out, bounded so that a chattering line cannot hold
+// us, then purge.
+void SettleBeforeRetry()
+{
+    if (Channel().LastReadCount() >= TAVRIN_TRACE_BLOCK_SIZE) {
+        const auto end = std::chrono::steady_clock::now() + kSettleLimit;
+        uint8_t scratch = 0;
+        while (std::chrono::steady_clock::now() < end && Channel().Read(&scratch, 1) &&
+               Channel().LastReadCount() > 0) {
+        }
+    }
+    (void)Channel().Purge();
 }
 
 }  // namespace
@@ -185,6 +206,7 @@ TAVRIN_EXPORT int32_t GETANALYZERTRACEDATA(TavrinByteArray **array)
     (void)Channel().Purge();
     if (TraceAttempt(data))
         return 1;
+    SettleBeforeRetry();
     return TraceAttempt(data) ? 1 : 0;
 }
 

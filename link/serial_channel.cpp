@@ -137,7 +137,7 @@ bool SerialChannel::Write(const uint8_t *bytes, size_t count)
     return true;
 }
 
-bool SerialChannel::Read(uint8_t *bytes, size_t count)
+bool SerialChannel::ReadReply(uint8_t *bytes, size_t count, size_t complete, int lingerMs)
 {
     bytesRead_ = 0;
     if (fd_ < 0)
@@ -147,11 +147,14 @@ bool SerialChannel::Read(uint8_t *bytes, size_t count)
         start + std::chrono::milliseconds(static_cast<long long>(timeouts_.totalPerByteMs) * static_cast<long long>(count) +
                                           timeouts_.totalConstantMs);
     Clock::time_point lastByte{};
+    Clock::time_point completeAt = start;
     size_t got = 0;
     while (got < count) {
         auto deadline = totalDeadline;
         if (got > 0)
             deadline = std::min(deadline, lastByte + std::chrono::milliseconds(timeouts_.intervalMs));
+        if (got >= complete)
+            deadline = std::min(deadline, completeAt + std::chrono::milliseconds(lingerMs));
         if (Clock::now() >= deadline)
             break;
         pollfd p{fd_, POLLIN, 0};
@@ -167,8 +170,11 @@ bool SerialChannel::Read(uint8_t *bytes, size_t count)
         if (p.revents & POLLIN) {
             ssize_t n = ::read(fd_, bytes + got, count - got);
             if (n > 0) {
+                const size_t before = got;
                 got += static_cast<size_t>(n);
                 lastByte = Clock::now();
+                if (before < complete && got >= complete)
+                    completeAt = lastByte;
                 bytesRead_ = static_cast<uint32_t>(got);
                 continue;
             }

@@ -32,7 +32,10 @@ public:
     // kWriteStallMs (with no flow control a live line always drains).
     bool Write(const uint8_t *bytes, size_t count);
     // Reads up to count bytes within the read time-outs; a time-out is a success.
-    bool Read(uint8_t *bytes, size_t count);
+    bool Read(uint8_t *bytes, size_t count) { return ReadReply(bytes, count, count, 0); }
+    // The same, except that once `complete` bytes are in, the rest gets only lingerMs more: a
+    // reply whose meaningful part has arrived need not sit out the end-of-reply gap.
+    bool ReadReply(uint8_t *bytes, size_t count, size_t complete, int lingerMs);
     uint32_t LastReadCount() const { return bytesRead_; }
     // One byte at a time, each followed by a one-byte read-back that only paces the sending.
     bool SendEchoed(const uint8_t *bytes, size_t count);

@@ -58,9 +58,14 @@ Engine::Engine(const Options &options) : options_(options), rng_(options.seed)
     state_.echo = options.echo;
 }
 
+bool Engine::Muted() const
+{
+    return options_.silent || (options_.silentAfter > 0 && blocks_ >= options_.silentAfter);
+}
+
 void Engine::Echo(uint8_t byte, std::vector<uint8_t> &out)
 {
-    if (state_.echo && !options_.silent)
+    if (state_.echo && !Muted())
         out.push_back(byte);
 }
 
@@ -105,7 +110,7 @@ void Engine::Receive(uint8_t b, double now, std::vector<uint8_t> &out)
         afterAA_ = false;
         if (b == 0x55 && now - aaTime_ < kCommandGap) {
             state_.streaming = true;
-            if (!options_.silent) {
+            if (!Muted()) {
                 out.push_back(0x55);
                 out.push_back(0xAA);
             }
@@ -123,7 +128,7 @@ void Engine::Receive(uint8_t b, double now, std::vector<uint8_t> &out)
             state_.streaming = false;
             stopAckExpected_ = true;
             stopTime_ = now;
-            if (!options_.silent)
+            if (!Muted())
                 out.push_back(0xAA);
         } else {
             afterAA_ = true;
@@ -134,7 +139,7 @@ void Engine::Receive(uint8_t b, double now, std::vector<uint8_t> &out)
         StartFrameOrText(b, Mode::Frame, now, out);
         return;
     case 'j':
-        if (!options_.silent)
+        if (!Muted())
             out.insert(out.end(), options_.serial.begin(), options_.serial.end());
         return;
     case 0xA5:
@@ -189,7 +194,7 @@ void Engine::ApplyFrame()
 void Engine::ApplyText(std::string text, std::vector<uint8_t> &out)
 {
     auto reply = [&](const std::vector<uint8_t> &body) {
-        if (options_.silent)
+        if (Muted())
             return;
         out.push_back('\n');
         out.insert(out.end(), body.begin(), body.end());
@@ -320,7 +325,7 @@ std::vector<uint8_t> Engine::CleanBlock()
 
 void Engine::AppendBlock(std::vector<uint8_t> &out)
 {
-    if (options_.silent)
+    if (Muted())
         return;
     ++blocks_;
     std::vector<uint8_t> block = CleanBlock();

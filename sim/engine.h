@@ -61,6 +61,8 @@ private:
     void AppendBlock(std::vector<uint8_t> &out);
     void Echo(uint8_t byte, std::vector<uint8_t> &out);
     double LevelAt(double mhz, double rbwHz, bool noisy);
+    // Whether the instrument answers nothing (--silent, or past --silent-after).
+    bool Muted() const;
 
     Options options_;
     InstrumentState state_;

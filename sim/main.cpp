@@ -43,7 +43,11 @@ int main(int argc, char **argv)
     std::printf("tavrin-sim: registered COM%d -> %s (%s)%s\n", options.port, server.DevicePath().c_str(),
                 server.LinkPath().c_str(), options.pace ? ", paced at 57600 baud" : ", unpaced");
     std::fflush(stdout);
-    server.Run(g_stop);
+    if (!server.Run(g_stop, error)) {
+        std::fprintf(stderr, "tavrin-sim: %s\n", error.c_str());
+        server.Shutdown();
+        return 1;
+    }
     if (server.Disconnected())
         std::printf("tavrin-sim: line hung up after %d trace blocks\n", server.Instrument().BlocksSent());
     server.Shutdown();

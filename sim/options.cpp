@@ -18,6 +18,16 @@ bool ParseCount(const char *text, int min, int max, int &out)
     return true;
 }
 
+bool ParseSeconds(const char *text, double &out)
+{
+    char *end = nullptr;
+    double v = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(v >= 0 && v <= 86400))
+        return false;
+    out = v;
+    return true;
+}
+
 }  // namespace
 
 const char *UsageText()
@@ -36,6 +46,10 @@ const char *UsageText()
            "  --short-block N       every Nth trace block is cut short (see --short-length)\n"
            "  --short-length L      bytes sent of a short block (default 600)\n"
            "  --disconnect-after N  hang up the line after N trace blocks and exit\n"
+           "  --silent-after N      answer N trace blocks, then nothing at all (the line stays up)\n"
+           "  --hangup-after N      hang up the line after N trace blocks, and after\n"
+           "  --return-after S      S seconds (fractions allowed) register a fresh line as the same\n"
+           "                        COM port and answer again; the two go together\n"
            "  --serial DIGITS       the five characters answered to the serial-number query\n"
            "                        (default 12345)\n"
            "  --seed N              seed of the trace noise (default 1)\n"
@@ -106,6 +120,19 @@ bool ParseOptions(int argc, char **argv, Options &o, bool &help, std::string &er
         } else if (a == "--disconnect-after") {
             if (!count(1, 100000000, o.disconnectAfter))
                 return false;
+        } else if (a == "--silent-after") {
+            if (!count(1, 100000000, o.silentAfter))
+                return false;
+        } else if (a == "--hangup-after") {
+            if (!count(1, 100000000, o.hangupAfter))
+                return false;
+        } else if (a == "--return-after") {
+            if (!value(v))
+                return false;
+            if (!ParseSeconds(v, o.returnAfter)) {
+                error = std::string("--return-after: expected seconds from 0 to 86400, got '") + v + "'";
+                return false;
+            }
         } else if (a == "--seed") {
             int s = 0;
             if (!count(0, 2147483647, s))
@@ -127,6 +154,14 @@ bool ParseOptions(int argc, char **argv, Options &o, bool &help, std::string &er
             error = "unknown option '" + std::string(a) + "' (see --help)";
             return false;
         }
+    }
+    if ((o.hangupAfter > 0) != (o.returnAfter >= 0)) {
+        error = "--hangup-after and --return-after go together";
+        return false;
+    }
+    if (o.hangupAfter > 0 && o.disconnectAfter > 0) {
+        error = "--hangup-after and --disconnect-after exclude each other";
+        return false;
     }
     return true;
 }

@@ -16,6 +16,9 @@ struct Options {
     int shortEvery = 0;           // every Nth trace block is cut short
     int shortLength = 600;        // ... to this many bytes
     int disconnectAfter = 0;      // hang up after this many trace blocks
+    int silentAfter = 0;          // answer nothing at all after this many trace blocks
+    int hangupAfter = 0;          // hang up after this many trace blocks ...
+    double returnAfter = -1;      // ... and come back on a fresh line this many seconds later
     std::string logPath;          // log of the bytes received
     std::string serial = "12345"; // five characters sent for the serial-number query
     uint32_t seed = 1;            // noise of the trace

@@ -55,6 +55,20 @@ Server::~Server() { Shutdown(); }
 
 bool Server::Start(std::string &error)
 {
+    if (!OpenLine(error))
+        return false;
+    if (!options_.logPath.empty()) {
+        log_ = std::fopen(options_.logPath.c_str(), "a");
+        if (!log_) {
+            error = "cannot open the log " + options_.logPath + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Server::OpenLine(std::string &error)
+{
     if (!OpenPseudoTerminal(pty_, error))
         return false;
     int flags = fcntl(pty_.master, F_GETFL);
@@ -78,25 +92,50 @@ bool Server::Start(std::string &error)
         linkPath_.clear();
         return false;
     }
-    if (!options_.logPath.empty()) {
-        log_ = std::fopen(options_.logPath.c_str(), "a");
-        if (!log_) {
-            error = "cannot open the log " + options_.logPath + ": " + std::strerror(errno);
-            return false;
-        }
-    }
     return true;
 }
 
-void Server::Shutdown()
+void Server::CloseLine()
 {
     if (!linkPath_.empty() && LinkTarget(linkPath_) == pty_.slavePath)
         unlink(linkPath_.c_str());
     linkPath_.clear();
     ClosePseudoTerminal(pty_);
+}
+
+void Server::Shutdown()
+{
+    CloseLine();
     if (log_)
         std::fclose(log_);
     log_ = nullptr;
+}
+
+int Server::HangupAt() const
+{
+    if (options_.disconnectAfter > 0)
+        return options_.disconnectAfter;
+    return returned_ ? 0 : options_.hangupAfter;
+}
+
+bool Server::HangUpAndReturn(const std::atomic<bool> &stop, std::string &error)
+{
+    std::printf("tavrin-sim: line hung up after %d trace blocks\n", engine_.BlocksSent());
+    std::fflush(stdout);
+    CloseLine();
+    queue_.clear();
+    lineIdle_ = true;
+    const double back = NowSeconds() + options_.returnAfter;
+    while (!stop.load() && NowSeconds() < back)
+        poll(nullptr, 0, 5);
+    if (stop.load())
+        return true;
+    if (!OpenLine(error))
+        return false;
+    returned_ = true;
+    std::printf("tavrin-sim: registered COM%d again -> %s\n", options_.port, pty_.slavePath.c_str());
+    std::fflush(stdout);
+    return true;
 }
 
 void Server::Log(const uint8_t *bytes, size_t n, double now)
@@ -141,7 +180,7 @@ void Server::SendDue(double now)
         lineIdle_ = true;
 }
 
-void Server::Run(const std::atomic<bool> &stop)
+bool Server::Run(const std::atomic<bool> &stop, std::string &error)
 {
     uint8_t buf[512];
     while (!stop.load()) {
@@ -149,10 +188,15 @@ void Server::Run(const std::atomic<bool> &stop)
         engine_.Tick(now, queue_);
         SendDue(now);
         // Hang up only once the last block has had time to reach the host.
-        if (options_.disconnectAfter > 0 && engine_.BlocksSent() >= options_.disconnectAfter && queue_.empty() &&
-            now - lastSend_ > 0.3) {
-            disconnected_ = true;
-            break;
+        const int hangupAt = HangupAt();
+        if (hangupAt > 0 && engine_.BlocksSent() >= hangupAt && queue_.empty() && now - lastSend_ > 0.3) {
+            if (options_.disconnectAfter > 0) {
+                disconnected_ = true;
+                break;
+            }
+            if (!HangUpAndReturn(stop, error))
+                return false;
+            continue;
         }
         int timeoutMs = 20;
         if (!queue_.empty())
@@ -167,7 +211,7 @@ void Server::Run(const std::atomic<bool> &stop)
                 now = NowSeconds();
                 Log(buf, static_cast<size_t>(n), now);
                 // Past the last block before hanging up, the instrument answers nothing more.
-                const bool hangingUp = options_.disconnectAfter > 0 && engine_.BlocksSent() >= options_.disconnectAfter;
+                const bool hangingUp = hangupAt > 0 && engine_.BlocksSent() >= hangupAt;
                 for (ssize_t i = 0; i < n && !hangingUp; ++i)
                     engine_.Receive(buf[i], now, queue_);
                 SendDue(now);
@@ -176,6 +220,7 @@ void Server::Run(const std::atomic<bool> &stop)
     }
     if (disconnected_)
         Shutdown();
+    return true;
 }
 
 }  // namespace tavrin::sim

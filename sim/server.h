@@ -21,8 +21,9 @@ public:
 
     // Opens the pseudo-terminal and registers it; false with a message in error.
     bool Start(std::string &error);
-    // Serves the line until stop is set or the simulated cable is pulled (--disconnect-after).
-    void Run(const std::atomic<bool> &stop);
+    // Serves the line until stop is set or the simulated cable is pulled (--disconnect-after);
+    // false with a message in error when a hung-up line cannot come back (--return-after).
+    bool Run(const std::atomic<bool> &stop, std::string &error);
     // Removes the registration (if it is still ours) and closes the line.
     void Shutdown();
 
@@ -32,6 +33,14 @@ public:
     const Engine &Instrument() const { return engine_; }
 
 private:
+    // A fresh pseudo-terminal, registered as COMn.
+    bool OpenLine(std::string &error);
+    // Unregisters the line (if the link is still ours) and closes it.
+    void CloseLine();
+    // The number of trace blocks after which the line hangs up; 0 for never.
+    int HangupAt() const;
+    // --hangup-after: the cable is pulled now and plugged back --return-after seconds later.
+    bool HangUpAndReturn(const std::atomic<bool> &stop, std::string &error);
     void Log(const uint8_t *bytes, size_t n, double now);
     void SendDue(double now);
 
@@ -45,6 +54,7 @@ private:
     bool lineIdle_ = true;
     double lastSend_ = 0;
     bool disconnected_ = false;
+    bool returned_ = false;
 };
 
 // Seconds on the steady clock.

@@ -198,7 +198,9 @@ TEST_F(LinkTest, TraceBlockIsCopiedWithoutItsChecksumIntoAFreshArray)
     array = static_cast<TavrinByteArray *>(std::malloc(sizeof(TavrinByteArray)));
     array->count = 3;
     array->data = static_cast<uint8_t *>(std::malloc(3));  // released by the call (the sanitizer checks)
+    const auto t0 = steady_clock::now();
     EXPECT_EQ(lib.GETANALYZERTRACEDATA(&array), 1);
+    EXPECT_LT(MsSince(t0), 120) << "the read ends with the block, not 200 ms after it";
     ASSERT_NE(array, nullptr);
     ASSERT_EQ(array->count, 1020);
     EXPECT_TRUE(std::equal(block.begin(), block.begin() + 1016, array->data));
@@ -224,6 +226,35 @@ TEST_F(LinkTest, TraceChecksumGetsOneRetry)
     EXPECT_EQ(lib.GETANALYZERTRACEDATA(&array), 0);
     EXPECT_TRUE(std::equal(bad2.begin(), bad2.begin() + 1016, array->data)) << "holds the last attempt";
     EXPECT_EQ(peer.Received(), (Bytes{0xA5, 0xA5}));
+}
+
+// Each trace request gets the next block of the list (the last repeats) and, `late` after it, a
+// 1018th byte that lands when the read has long ended.
+std::jthread LateTrailerInstrument(PtyPeer &peer, std::vector<Bytes> blocks, milliseconds late)
+{
+    peer.SetResponder(PtyPeer::Silent());
+    return std::jthread([&peer, blocks, late](std::stop_token stop) {
+        for (size_t served = 0; !stop.stop_requested();) {
+            if (!peer.WaitReceived(served + 1, milliseconds(10)))
+                continue;
+            peer.Send(blocks[std::min(served++, blocks.size() - 1)]);
+            std::this_thread::sleep_for(late);
+            peer.Send({0x5A});
+        }
+    });
+}
+
+TEST_F(LinkTest, ALateTrailingByteShiftsNeitherTheRetryNorTheNextBlock)
+{
+    Bytes bad = MakeBlock(6);
+    bad[1016] ^= 0x01;
+    const Bytes second = MakeBlock(7), third = MakeBlock(8);
+    const auto instrument = LateTrailerInstrument(peer, {bad, second, third}, milliseconds(40));
+    EXPECT_EQ(lib.GETANALYZERTRACEDATA(&array), 1);
+    EXPECT_TRUE(std::equal(second.begin(), second.begin() + 1016, array->data));
+    // Asked at once, before the last block's trailing byte is on the line.
+    EXPECT_EQ(lib.GETANALYZERTRACEDATA(&array), 1);
+    EXPECT_TRUE(std::equal(third.begin(), third.begin() + 1016, array->data));
 }
 
 TEST_F(LinkTest, ShortTraceReadIsAFailedAttemptAndNeverMixesInAnOlderReply)
@@ -329,6 +360,15 @@ TEST_F(LinkTest, NoPortGivesTheFailureValuesWithoutHanging)
     EXPECT_EQ(lib.CHANGECOMPORT(2), 1);
     EXPECT_EQ(lib.SETSPAN(2), 1);
     EXPECT_EQ(peer.Received(), Frame('S', 3));
+
+    // The port it has, after an open of that same port failed: opened again.
+    home.LinkPort(2, home.Path() + "/unplugged");
+    EXPECT_EQ(lib.CHANGECOMPORT(2), 0);
+    home.LinkPort(2, peer.DevicePath());
+    EXPECT_EQ(lib.CHANGECOMPORT(2), 1);
+    peer.ClearReceived();
+    EXPECT_EQ(lib.SETSPAN(4), 1);
+    EXPECT_EQ(peer.Received(), Frame('S', 5));
 }
 
 TEST(LinkLoad, LoadingOpensComOneAndUnloadingClosesIt)

@@ -1,5 +1,6 @@
 // tavrin-sim as the program meets it: a separate process on a registered COM port, answered
 // through libTavrin.so.
+#include "serial_channel.h"
 #include "support/sim_process.h"
 #include "support/tavrin_lib.h"
 #include "support/temp_dir.h"
@@ -105,6 +106,40 @@ TEST_F(SimE2E, HangingUpRemovesThePortAndTheLibraryFailsWithoutHanging)
     EXPECT_EQ(lib.CHANGECOMPORT(2), 0);
 }
 
+TEST_F(SimE2E, SilentAfterAnswersThatManyBlocksThenNothingOnALineThatStaysUp)
+{
+    const std::string log = home.Path() + "/rx.log";
+    StartSim({"--no-pace", "--silent-after", "2", "--log", log});
+    EXPECT_EQ(lib.GETANALYZERTRACEDATA(&array), 1);
+    EXPECT_EQ(lib.GETSERIALNUM(), 12345);
+    EXPECT_EQ(lib.GETANALYZERTRACEDATA(&array), 1);
+    EXPECT_EQ(lib.GETSERIALNUM(), 999999);
+    EXPECT_TRUE(Exists(home.PortsFolder() + "/COM2"));
+    sim.Stop();
+    EXPECT_EQ(LoggedCommands(log), (std::vector<std::string>{"T", "j", "T", "j"})) << "still listening";
+}
+
+TEST_F(SimE2E, ALineThatHungUpAndCameBackIsReopenedByChangeComPort)
+{
+    StartSim({"--no-pace", "--hangup-after", "1", "--return-after", "0.3"});
+    const std::string link = home.PortsFolder() + "/COM2";
+    EXPECT_EQ(lib.GETANALYZERTRACEDATA(&array), 1);
+    auto waitFor = [&](bool present) {
+        const auto t0 = steady_clock::now();
+        while (Exists(link) != present && MsSince(t0) < 3000)
+            std::this_thread::sleep_for(milliseconds(5));
+        return Exists(link) == present;
+    };
+    ASSERT_TRUE(waitFor(false));
+    EXPECT_EQ(lib.GETSERIALNUM(), 999999);
+    ASSERT_TRUE(waitFor(true));
+    ASSERT_EQ(lib.CHANGECOMPORT(2), 1);
+    EXPECT_EQ(lib.GETSERIALNUM(), 12345);
+    EXPECT_EQ(lib.GETANALYZERTRACEDATA(&array), 1);
+    tavrin::SerialChannel other;
+    EXPECT_FALSE(other.ChangePort(2)) << "reopened exclusively";
+}
+
 TEST_F(SimE2E, TerminatingTheSimulatorUnregistersItsPort)
 {
     StartSim({"--no-pace"});
@@ -140,9 +175,10 @@ TEST_F(SimE2E, PacedTimings)
     const double noEchoMs = MsSince(t0);
     std::printf("trace request %.1f ms; 9-byte frame %.1f ms with echo, %.1f ms without\n", traceMs, frameMs,
                 noEchoMs);
-    // 1017 bytes at 5760 bytes/s (177 ms) plus the 200 ms end-of-reply gap.
-    EXPECT_GT(traceMs, 350);
-    EXPECT_LT(traceMs, 600);
+    // 1017 bytes at 5760 bytes/s (177 ms); the read ends with the block, without the 200 ms
+    // end-of-reply gap.
+    EXPECT_GT(traceMs, 170);
+    EXPECT_LT(traceMs, 330);
     EXPECT_GT(frameMs, 9 * 0.17);
     EXPECT_LT(frameMs, 60);
     EXPECT_GT(noEchoMs, 9 * 110 - 10);
