@@ -88,8 +88,11 @@ bool ClipSegment(QPointF &a, QPointF &b, const QRectF &box)
 }  // namespace
 
 PainterSurface::PainterSurface(QPaintDevice &device, LogicalScale scale, Pens pens)
-    : scale_(scale), pens_(pens), deviceWidth_(device.width()), deviceHeight_(device.height()), font_(TextFont())
+    : scale_(scale), pens_(pens), deviceWidth_(device.width() / device.devicePixelRatioF()),
+      deviceHeight_(device.height() / device.devicePixelRatioF()), font_(TextFont())
 {
+    // The painter already maps logical units onto the device's pixels at its pixel ratio: the
+    // screen units are mapped onto the logical size only, or a scaled screen is scaled twice.
     if (deviceWidth_ > 0 && deviceHeight_ > 0 && scale_.width != 0 && scale_.height != 0)
         painter_.begin(&device);
     SetFontSize(9);
@@ -217,7 +220,7 @@ double PictureSurface::PixelsPerPoint(QSize imageSize)
 }
 
 PictureSurface::PictureSurface(QImage &image)
-    : PainterSurface(image, kScale, Pens{PixelsPerPoint(image.size()), 6.0, 1.0})
+    : PainterSurface(image, kScale, Pens{PixelsPerPoint(image.deviceIndependentSize().toSize()), 6.0, 1.0})
 {
 }
 

@@ -32,10 +32,14 @@ QRect InkBounds(const QImage &image)
     return bounds;
 }
 
-TEST(PictureSurface, ScreenCornersLandOnTheImageCorners)
+// On a scaled screen the picture has more pixels, not a larger picture.
+TEST(PictureSurface, ScreenCornersLandOnTheImageCornersAtEveryPixelRatio)
 {
-    for (QSize size : {QSize(541, 554), QSize(1200, 300)}) {
-        QImage image = BlankImage(size.width(), size.height());
+    const std::pair<QSize, double> cases[] = {
+        {{541, 554}, 1.0}, {{1200, 300}, 1.0}, {{540, 552}, 1.25}, {{540, 552}, 1.5}, {{541, 554}, 2.0}};
+    for (auto [size, ratio] : cases) {
+        QImage image = BlankImage(static_cast<int>(size.width() * ratio), static_cast<int>(size.height() * ratio));
+        image.setDevicePixelRatio(ratio);
         {
             PictureSurface surface(image);
             ASSERT_TRUE(surface.IsActive());
@@ -49,9 +53,9 @@ TEST(PictureSurface, ScreenCornersLandOnTheImageCorners)
             surface.FilledRectangle(-50, 1100, -45, 1090, Rgb(255, 0, 0));
             surface.FilledRectangle(515, -420, 520, -430, Rgb(0, 0, 255));
         }
-        EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0)) << size.width();
-        EXPECT_EQ(image.pixel(size.width() - 1, size.height() - 1), qRgb(0, 0, 255)) << size.width();
-        EXPECT_EQ(image.pixel(size.width() / 2, size.height() / 2), qRgb(0, 0, 0));
+        EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0)) << ratio;
+        EXPECT_EQ(image.pixel(image.width() - 1, image.height() - 1), qRgb(0, 0, 255)) << ratio;
+        EXPECT_EQ(image.pixel(image.width() / 2, image.height() / 2), qRgb(0, 0, 0)) << ratio;
     }
 }
 
