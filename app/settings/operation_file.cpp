@@ -1,5 +1,6 @@
 #include "settings/operation_file.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -30,13 +31,7 @@ public:
 
     void Text(std::string_view text, size_t width)
     {
-        size_t length = text.size();
-        if (length > width) {
-            length = width;
-            // Do not leave half a UTF-8 character at the end of the field.
-            while (length > 0 && (static_cast<uint8_t>(text[length]) & 0xC0) == 0x80)
-                --length;
-        }
+        const size_t length = std::min(text.size(), width);
         std::memcpy(bytes_.data() + offset_, text.data(), length);
         std::memset(bytes_.data() + offset_ + length, ' ', width - length);
         offset_ += width;
@@ -84,29 +79,6 @@ private:
     const OperationBytes &bytes_;
     size_t offset_ = 0;
 };
-
-template <typename T>
-bool ClampInto(T &value, T low, T high)
-{
-    if (value < low) {
-        value = low;
-        return true;
-    }
-    if (value > high) {
-        value = high;
-        return true;
-    }
-    return false;
-}
-
-bool ClampStep(float &value, float low, float high, float fallback)
-{
-    if (std::isnan(value)) {
-        value = fallback;
-        return true;
-    }
-    return ClampInto(value, low, high);
-}
 
 std::string ErrnoText(const std::string &what, int error) { return what + ": " + std::strerror(error); }
 
@@ -190,7 +162,6 @@ OperationFile DefaultOperation()
     record.RecordInterval = "1.0";
     record.RecordTime = "1.0";
     record.Colors = DefaultDisplayColors();
-    record.CaptureDir = JoinPath(ProgramFolder(), "Working");
     return record;
 }
 
@@ -244,15 +215,10 @@ OperationFile DecodeOperation(const OperationBytes &bytes)
     return record;
 }
 
-ClampedFields ClampToDialogRanges(OperationFile &record)
-{
-    ClampedFields clamped;
-    clamped.comPort = ClampInto<int16_t>(record.ComPortSetting, 1, 4);
-    clamped.averageCount = ClampInto<int16_t>(record.AverageCount, 2, 255);
-    clamped.freqStep = ClampStep(record.FreqStepMHz, 0.001f, 100.0f, 1.0f);
-    clamped.levelStep = ClampStep(record.LevelStep, 0.1f, 10.0f, 1.0f);
-    return clamped;
-}
+// Widths of the record's fields in file order.
+constexpr size_t kFieldWidths[] = {2,  kShortText, 2, 4, 4, kShortText, kShortText, kLongText, kLongText,
+                                   kShortText, kShortText, kShortText, kShortText, kShortText, kShortText,
+                                   kShortText, kShortText, kShortText, 4, 4, 4, 4, 4, 4, 4, kLongText};
 
 LoadResult LoadOperation(const std::string &path, OperationFile &record)
 {
@@ -283,8 +249,17 @@ LoadResult LoadOperation(const std::string &path, OperationFile &record)
         result.status = LoadStatus::Empty;
         return result;
     }
+    // A field the file does not reach whole keeps the value it had (the first-start value): its
+    // zeros would be black colours, a port 0 and an average of 0.
+    const OperationBytes initial = EncodeOperation(record);
+    size_t offset = 0;
+    for (size_t width : kFieldWidths) {
+        if (offset + width > result.bytesRead)
+            std::copy_n(initial.begin() + static_cast<std::ptrdiff_t>(offset), width,
+                        bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+        offset += width;
+    }
     record = DecodeOperation(bytes);
-    result.clamped = ClampToDialogRanges(record);
     result.status = LoadStatus::Loaded;
     return result;
 }

@@ -54,34 +54,21 @@ struct OperationFile {
 };
 
 // The settings of a first start: port 1, "dBm", average 4, steps 1 MHz and 1, interval and time
-// "1.0", the default colours, captures in the program's folder + "/Working". The saved panel
-// texts are empty, which tells the panel to keep its own initial texts.
+// "1.0", the default colours. The saved panel texts and the capture folder are empty, which tells
+// the panel to keep its own initial texts and to capture into the program's folder.
 OperationFile DefaultOperation();
 
 inline constexpr size_t kOperationFileSize = 2052;
 using OperationBytes = std::array<uint8_t, kOperationFileSize>;
 
-// The record's bytes: texts cut or space-padded to their width, numbers little-endian, zeros after
-// the data. A text is cut before a character that would not fit whole (UTF-8).
+// The record's bytes: texts (single bytes) cut or space-padded to their width, numbers
+// little-endian, zeros after the data.
 OperationBytes EncodeOperation(const OperationFile &record);
 // The reverse, without any check of the numbers.
 OperationFile DecodeOperation(const OperationBytes &bytes);
 
-// Which numbers were outside the settings dialog's ranges and were moved into them.
-struct ClampedFields {
-    bool comPort = false;
-    bool averageCount = false;
-    bool freqStep = false;
-    bool levelStep = false;
-    bool Any() const { return comPort || averageCount || freqStep || levelStep; }
-};
-
-// Port 1..4, average 2..255, frequency step 0.001..100 MHz, level step 0.1..10; a NaN step takes
-// the default step. Texts and colours are left alone.
-ClampedFields ClampToDialogRanges(OperationFile &record);
-
 enum class LoadStatus {
-    Loaded,     // read (a short file's missing part as zeros), numbers clamped
+    Loaded,     // read as stored; fields a short file does not reach whole keep their values
     Missing,    // no file: the record is unchanged
     Empty,      // a file of 0 bytes holds no settings: the record is unchanged
     Unreadable  // exists but could not be read: the record is unchanged, error says why
@@ -90,7 +77,6 @@ enum class LoadStatus {
 struct LoadResult {
     LoadStatus status = LoadStatus::Missing;
     size_t bytesRead = 0;  // fewer than kOperationFileSize for a short file
-    ClampedFields clamped;
     std::string error;
 };
 

@@ -4,8 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <limits>
-#include <random>
+#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -37,16 +36,6 @@ std::string TextAt(const OperationBytes &b, size_t at, size_t width)
     return std::string(reinterpret_cast<const char *>(b.data() + at), width);
 }
 
-OperationFile WithNumbers(int16_t port, int16_t average, float freqStep, float levelStep)
-{
-    OperationFile record;
-    record.ComPortSetting = port;
-    record.AverageCount = average;
-    record.FreqStepMHz = freqStep;
-    record.LevelStep = levelStep;
-    return record;
-}
-
 class SettingsOperationFile : public ::testing::Test {
 protected:
     SettingsOperationFile()
@@ -58,6 +47,11 @@ protected:
     }
     ~SettingsOperationFile() override { fs::remove_all(folder); }
 
+    Bytes ReadFile() const
+    {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
     void WriteFile(const Bytes &bytes)
     {
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()),
@@ -73,7 +67,7 @@ TEST_F(SettingsOperationFile, DefaultsForAFirstStartStayWhenThereIsNoFile)
     EXPECT_EQ(path, folder + "/Tavrin.Log");
     const OperationFile expected{1,  "dBm", 4,  1.0f, 1.0f, "1.0", "1.0", "", "", "", "", "", "", {},
                                  {0x0000FF00, 0x00A800A8, 0x000000FF, 0, 0x0058ACA8, 0x00FFFF00, 0},
-                                 folder + "/Working"};
+                                 ""};
     OperationFile record = DefaultOperation();
     EXPECT_EQ(record, expected);
     EXPECT_EQ(LoadOperation(path, record).status, LoadStatus::Missing);
@@ -114,7 +108,6 @@ TEST_F(SettingsOperationFile, ReadsEveryFieldAtItsOffset)
     OperationFile record;
     LoadResult result = LoadOperation(path, record);
     EXPECT_EQ(result.status, LoadStatus::Loaded);
-    EXPECT_FALSE(result.clamped.Any());
     for (const TextField &t : texts)
         EXPECT_EQ(record.*t.field, t.text) << t.at;
     EXPECT_EQ(record.SavedMarkers, (std::array<std::string, 5>{"100", "101", "102", "103", "104"}));
@@ -130,14 +123,14 @@ TEST_F(SettingsOperationFile, WritesPaddedCutTextsAndZerosAfterTheData)
 {
     OperationFile record = DefaultOperation();
     record.SavedCenterFreq = "123456789012345678901234";
-    record.ReportHeader = std::string(254, 'x') + "\xc3\xa9";  // a two-byte character on the edge
+    record.ReportHeader = std::string(254, 'x') + "\xc3\xa9";  // single bytes: cut between the two
     OperationBytes b = EncodeOperation(record);
     EXPECT_EQ(TextAt(b, 2, 20), "dBm" + std::string(17, ' '));
     EXPECT_EQ(TextAt(b, 582, 20), "12345678901234567890");
-    EXPECT_EQ(TextAt(b, 72, 255), std::string(254, 'x') + " ");
+    EXPECT_EQ(TextAt(b, 72, 255), std::string(254, 'x') + "\xc3");
     EXPECT_EQ(b[762], 0x00);  // Trace green: 0x0000FF00 little-endian
     EXPECT_EQ(b[763], 0xFF);
-    EXPECT_EQ(TextAt(b, 790, 255).substr(0, folder.size()), folder);
+    EXPECT_EQ(TextAt(b, 790, 255), std::string(255, ' ')) << "the panel puts its own folder there";
     for (size_t i = 1045; i < b.size(); ++i)
         ASSERT_EQ(b[i], 0) << i;
 }
@@ -197,57 +190,48 @@ TEST_F(SettingsOperationFile, ShortEmptyAndGarbageFiles)
     EXPECT_EQ(LoadOperation(path, record).status, LoadStatus::Empty);
     EXPECT_EQ(record.ComPortSetting, 1);
 
-    // Port 2, "dBu", average 10, then nothing: the steps read 0 and are clamped, texts empty.
+    // Port 2, "dBu", average 10, then nothing: every field the file does not reach whole keeps
+    // its first-start value; a colour cut in half is not read as black.
     Bytes b(24, ' ');
     PutLE(b, 0, 2, 2);
     PutText(b, 2, 20, "dBu");
     PutLE(b, 22, 10, 2);
-    WriteFile(b);
-    LoadResult result = LoadOperation(path, record);
-    EXPECT_EQ(result.bytesRead, 24u);
-    OperationFile expected = WithNumbers(2, 10, 0.001f, 0.1f);  // the rest empty or zero
-    expected.Unit = "dBu";
-    EXPECT_EQ(record, expected);
-    EXPECT_TRUE(result.clamped.freqStep && result.clamped.levelStep);
-    EXPECT_FALSE(result.clamped.comPort || result.clamped.averageCount);
-
-    std::mt19937 random(7);
-    Bytes garbage(3000);
-    for (uint8_t &byte : garbage)
-        byte = static_cast<uint8_t>(random());
-    WriteFile(garbage);
-    result = LoadOperation(path, record);
-    EXPECT_EQ(result.status, LoadStatus::Loaded);
-    EXPECT_EQ(result.bytesRead, 2052u);
-    EXPECT_TRUE(record.ComPortSetting >= 1 && record.ComPortSetting <= 4);
-    EXPECT_TRUE(record.AverageCount >= 2 && record.AverageCount <= 255);
-    EXPECT_TRUE(record.FreqStepMHz >= 0.001f && record.FreqStepMHz <= 100.0f);
-    EXPECT_TRUE(record.LevelStep >= 0.1f && record.LevelStep <= 10.0f);
-    EXPECT_LE(record.ReportHeader.size(), 255u);
+    for (size_t size : {24u, 100u}) {
+        b.resize(size, 0);
+        WriteFile(b);
+        record = DefaultOperation();
+        EXPECT_EQ(LoadOperation(path, record).bytesRead, size);
+        OperationFile expected = DefaultOperation();
+        expected.ComPortSetting = 2;
+        expected.Unit = "dBu";
+        expected.AverageCount = 10;
+        if (size == 100) {  // the zeros it does hold are read as stored
+            expected.FreqStepMHz = expected.LevelStep = 0.0f;
+            expected.RecordInterval = expected.RecordTime = "";
+        }
+        EXPECT_EQ(record, expected) << size;
+    }
 }
 
-TEST(SettingsClamp, NumbersOutsideTheDialogRangesAreMovedIn)
+// Numbers outside the settings dialog's ranges and bytes that are not UTF-8 come back as stored.
+TEST_F(SettingsOperationFile, LoadThenSaveKeepsEveryByte)
 {
-    constexpr float kInf = std::numeric_limits<float>::infinity();
-    struct Case {
-        int16_t port, average;
-        float freqStep, levelStep;
-        int16_t wantPort, wantAverage;
-        float wantFreqStep, wantLevelStep;
-    } cases[] = {
-        {0, 0, 0.0f, 0.0f, 1, 2, 0.001f, 0.1f},
-        {5, 256, 1000.0f, 11.0f, 4, 255, 100.0f, 10.0f},
-        {-3, -1, -kInf, -kInf, 1, 2, 0.001f, 0.1f},
-        {1, 2, kInf, std::nanf(""), 1, 2, 100.0f, 1.0f},
-        {4, 255, std::nanf(""), 0.1f, 4, 255, 1.0f, 0.1f},
-    };
-    for (const Case &c : cases) {
-        OperationFile record = WithNumbers(c.port, c.average, c.freqStep, c.levelStep);
-        ClampedFields clamped = ClampToDialogRanges(record);
-        EXPECT_EQ(record, WithNumbers(c.wantPort, c.wantAverage, c.wantFreqStep, c.wantLevelStep));
-        EXPECT_EQ(clamped.comPort, c.port != c.wantPort);
-        EXPECT_EQ(clamped.averageCount, c.average != c.wantAverage);
-    }
+    Bytes b(2052, 0);
+    PutLE(b, 0, 9, 2);
+    PutText(b, 2, 20, "dB\xb5");
+    PutLE(b, 22, static_cast<uint16_t>(-5), 2);
+    PutLE(b, 24, 0x7FC00000u, 4);  // NaN
+    PutLE(b, 28, 0x7F800000u, 4);  // infinity
+    for (size_t at = 32; at < 762; at += 20)
+        PutText(b, at, 20, "\xe9t\xe9");
+    for (size_t c = 0; c < 7; ++c)
+        PutLE(b, 762 + 4 * c, 0x01020304u * static_cast<uint32_t>(c), 4);
+    PutText(b, 790, 255, "/caf\xe9");
+    WriteFile(b);
+    OperationFile record = DefaultOperation();
+    ASSERT_EQ(LoadOperation(path, record).status, LoadStatus::Loaded);
+    ASSERT_TRUE(SaveOperation(path, record));
+    EXPECT_EQ(ReadFile(), b);
 }
 
 }  // namespace
