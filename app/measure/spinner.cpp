@@ -1,6 +1,8 @@
 #include "measure/spinner.h"
 
 #include <QBoxLayout>
+#include <QEvent>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 
@@ -19,6 +21,7 @@ Spinner::Spinner(Qt::Orientation orientation, QWidget *parent) : QWidget(parent)
         b->setFixedSize(vertical ? QSize(18, 11) : QSize(14, 20));
         connect(b, &QToolButton::pressed, this, &Spinner::mousePressed);
         connect(b, &QToolButton::released, this, &Spinner::mouseReleased);
+        b->installEventFilter(this);
     }
     connect(up_, &QToolButton::clicked, this, &Spinner::ClickUp);
     connect(down_, &QToolButton::clicked, this, &Spinner::ClickDown);
@@ -51,14 +54,37 @@ void Spinner::SetPosition(int position)
     emit positionChanged(position_);
 }
 
+void Spinner::SetAccessibleName(const QString &name)
+{
+    setAccessibleName(name);
+    up_->setAccessibleName(name + " up");
+    down_->setAccessibleName(name + " down");
+}
+
+bool Spinner::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click, when there is one, is reported inside the release event; by the next turn of the
+    // event loop it is known whether the release was off the arrow.
+    if (event->type() == QEvent::MouseButtonRelease && (watched == up_ || watched == down_)) {
+        clicked_ = false;
+        QTimer::singleShot(0, this, [this] {
+            if (!clicked_)
+                emit releasedOffArrow();
+        });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void Spinner::ClickUp()
 {
+    clicked_ = true;
     SetPosition(position_ + step_);
     emit upClicked();
 }
 
 void Spinner::ClickDown()
 {
+    clicked_ = true;
     SetPosition(position_ - step_);
     emit downClicked();
 }

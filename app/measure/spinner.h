@@ -26,6 +26,8 @@ public:
     void ClickUp();
     void ClickDown();
     void PressMouse() { emit mousePressed(); }
+    // Names the spinner and its two arrows for screen readers.
+    void SetAccessibleName(const QString &name);
 
 signals:
     void positionChanged(int position);
@@ -33,6 +35,11 @@ signals:
     void downClicked();
     void mousePressed();
     void mouseReleased();
+    // The mouse went up beside the arrow it was pressed on: no click follows.
+    void releasedOffArrow();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     int position_ = 0;
@@ -41,6 +48,7 @@ private:
     int highest_ = 100;
     QToolButton *up_ = nullptr;
     QToolButton *down_ = nullptr;
+    bool clicked_ = false;
 };
 
 }  // namespace tavrin

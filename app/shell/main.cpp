@@ -1,18 +1,11 @@
 // TavrinRemote: the main frame with the control panel and the display window.
 #include "common/program_folder.h"
 #include "instrument/port_check.h"
-#include "instrument/tavrin_dll.h"
-#include "measure/frm_crt.h"
-#include "measure/frm_main.h"
-#include "settings/operation_file.h"
-#include "shell/mdi_main.h"
+#include "shell/program.h"
 #include "shell/qt_dialogs.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -31,21 +24,10 @@ int main(int argc, char *argv[])
         tavrin::SetProgramFolderOverride(options.value(folder).toStdString());
 
     tavrin::QtDialogs dialogs;
-    tavrin::TavrinDLL instrument(dialogs);
-    tavrin::OperationFile settings = tavrin::DefaultOperation();
-    tavrin::MdiMain frame(dialogs);
-    dialogs.SetParent(&frame);
-
-    auto *panel = new tavrin::FrmMain({instrument, dialogs, settings, frame.Display(), tavrin::OperationFilePath(),
-                                       tavrin::PortInUse, [] { QCoreApplication::exit(0); }});
-    panel->FormLoad();
-    frame.AddPanel(panel);
-    frame.showMaximized();
-    frame.DisplayWindow()->show();
-    frame.PanelWindow()->show();
-    QTimer::singleShot(0, panel, [&frame, panel] {
-        frame.Area().setActiveSubWindow(frame.PanelWindow());
-        panel->FormActivate();
-    });
-    return app.exec();
+    tavrin::Program program(dialogs, tavrin::PortInUse, [] { QCoreApplication::exit(0); });
+    dialogs.SetParent(&program.Frame());
+    program.Start();
+    const int code = app.exec();
+    dialogs.SetParent(nullptr);
+    return code;
 }

@@ -24,6 +24,16 @@ MdiMain::MdiMain(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent), d
     BuildMenu();
 }
 
+MdiMain::~MdiMain() { Detach(); }
+
+void MdiMain::Detach()
+{
+    // The area reports the activation changes of its closing sub-windows while the frame is
+    // already partly destroyed.
+    if (area_)
+        disconnect(area_, nullptr, nullptr, nullptr);
+}
+
 void MdiMain::AddPanel(FrmMain *panel)
 {
     panelWindow_ = area_->addSubWindow(panel, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -31,10 +41,16 @@ void MdiMain::AddPanel(FrmMain *panel)
     panelWindow_->adjustSize();
     // Beside the display window, at the top edge of the frame.
     panelWindow_->move(displayWindow_->width(), 0);
-    connect(area_, &QMdiArea::subWindowActivated, panel, [this, panel](QMdiSubWindow *w) {
-        if (w == panelWindow_)
-            panel->FormActivate();
-    });
+    // Queued: the area activates a sub-window while it is being shown, and the first activation
+    // lets window events run and refills lists, which must not happen inside a show.
+    QMdiSubWindow *sub = panelWindow_;
+    connect(
+        area_, &QMdiArea::subWindowActivated, panel,
+        [sub, panel](QMdiSubWindow *w) {
+            if (w == sub)
+                panel->FormActivate();
+        },
+        Qt::QueuedConnection);
 }
 
 void MdiMain::BuildMenu()

@@ -1,6 +1,6 @@
 // The running average and the link check's serial-number rule.
 #include "measure/averaging.h"
-#include "measure/frm_main.h"
+#include "measure/acquisition_group.h"
 
 #include <gtest/gtest.h>
 

@@ -73,9 +73,9 @@ protected:
         args.push_back(log);
         StartSim(args);
         Load();
-        panel->cmdStart_Click();
-        ASSERT_TRUE(panel->Running());
-        panel->Timer1().stop();  // ticks by hand only
+        acq().cmdStart_Click();
+        ASSERT_TRUE(acq().Running());
+        acq().Timer1().stop();  // ticks by hand only
         mark = LoggedCommands(log).size();
     }
     // The commands the simulator received since the last call.
@@ -101,9 +101,9 @@ protected:
     void Type(QLineEdit *field, const char *text)
     {
         field->setText(text);
-        panel->CenterFreqEntered();
+        basic().CenterFreqEntered();
     }
-    QLineEdit *center() { return const_cast<QLineEdit *>(ui().txtCenterFreq); }
+    QLineEdit *center() { return const_cast<QLineEdit *>(basicUi().txtCenterFreq); }
 
     std::string log;
     size_t mark = 0;
@@ -114,36 +114,36 @@ TEST_F(ControlsTest, ARangeFitTheSpanOrTheCentreBeforeSendingTheOther)
     StartRunning();
     Type(center(), "10");  // 10MHZ/DIV does not fit around 10 MHz: 2MHZ/DIV does
     EXPECT_EQ(Sent(), (std::vector<std::string>{"S10", "F0010000", "T"}));
-    EXPECT_EQ(panel->LastApplyReads(), 1) << "the simulator reports the new centre at once";
+    EXPECT_EQ(basic().LastApplyReads(), 1) << "the simulator reports the new centre at once";
 
-    ui().updSpan->ClickUp();  // 2MHZ/DIV -> 5MHZ/DIV: start would be -15
+    basicUi().updSpan->ClickUp();  // 2MHZ/DIV -> 5MHZ/DIV: start would be -15
     auto sent = Sent();
     EXPECT_EQ(WithoutReads(sent), (std::vector<std::string>{"F0025000", "S11"}));
     EXPECT_EQ(center()->text().toStdString(), "25.000");
-    EXPECT_EQ(ui().cboSpan->currentText().toStdString(), "5MHZ/DIV");
+    EXPECT_EQ(basicUi().cboSpan->currentText().toStdString(), "5MHZ/DIV");
     EXPECT_LE(Reads(sent), 6);
 
     Type(center(), "1000");
     Sent();
     for (int i = 0; i < 4; ++i)
-        ui().updSpan->ClickUp();  // up to 100MHZ/DIV: stop 1500 moves the centre in
+        basicUi().updSpan->ClickUp();  // up to 100MHZ/DIV: stop 1500 moves the centre in
     EXPECT_EQ(center()->text().toStdString(), "650.000");
     EXPECT_EQ(WithoutReads(Sent()), (std::vector<std::string>{"S12", "S13", "F0900000", "S14", "F0650000", "S15"}))
         << "10 and 20MHZ/DIV fit at 1000; 50MHZ/DIV moves the centre to 900, 100MHZ/DIV to 650";
-    EXPECT_TRUE(panel->Timer1().isActive()) << "acquisition resumes";
-    EXPECT_FALSE(panel->UserAdjusting());
+    EXPECT_TRUE(acq().Timer1().isActive()) << "acquisition resumes";
+    EXPECT_FALSE(basic().UserAdjusting());
 }
 
 TEST_F(ControlsTest, ACentreNearTheTopNarrowsTheSpanAndSendsItFirst)
 {
     StartRunning();
-    panel->SetSpanPosition(14);  // 50MHZ/DIV shown, not sent
+    basic().SetSpanPosition(14);  // 50MHZ/DIV shown, not sent
     Type(center(), "1100");
     EXPECT_EQ(WithoutReads(Sent()), (std::vector<std::string>{"S12", "F1100000"}));
-    EXPECT_EQ(ui().cboSpan->currentText(), "10MHZ/DIV");
-    panel->Timer1_Timer();
+    EXPECT_EQ(basicUi().cboSpan->currentText(), "10MHZ/DIV");
+    acq().Timer1_Timer();
     EXPECT_EQ(center()->text(), "1100.000") << "the panel follows the analyzer's report";
-    EXPECT_EQ(ui().cboSpan->currentText(), "10MHZ/DIV");
+    EXPECT_EQ(basicUi().cboSpan->currentText(), "10MHZ/DIV");
 }
 
 TEST_F(ControlsTest, ACentreOutsideTheRangeStopsAtZeroSpanAtTheNearestEnd)
@@ -157,33 +157,72 @@ TEST_F(ControlsTest, ACentreOutsideTheRangeStopsAtZeroSpanAtTheNearestEnd)
     for (Case c : {Case{"abc", "0.000", "F0000000"}, Case{"2000", "1150.000", "F1150000"},
                    Case{"-7", "0.000", "F0000000"}}) {
         SCOPED_TRACE(c.typed);
-        panel->SetSpanPosition(12);
+        basic().SetSpanPosition(12);
         Type(center(), c.typed);
         EXPECT_EQ(center()->text(), c.shown);
-        EXPECT_EQ(ui().cboSpan->currentText(), "0HZ/DIV");
-        EXPECT_TRUE(ui().updRBW->isEnabled());
+        EXPECT_EQ(basicUi().cboSpan->currentText(), "0HZ/DIV");
+        EXPECT_TRUE(basicUi().updRBW->isEnabled());
         EXPECT_EQ(WithoutReads(Sent()), (std::vector<std::string>{"S0", c.sent}));
-        EXPECT_EQ(ui().updSpan->Position(), 0);
+        EXPECT_EQ(basicUi().updSpan->Position(), 0);
     }
 }
 
 TEST_F(ControlsTest, LevelAndRbwAreSentWhileRunningAndConfirmed)
 {
     StartRunning();
-    ui().updRefLevel->ClickDown();  // 0 -> -10 dBm
+    basicUi().updRefLevel->ClickDown();  // 0 -> -10 dBm
     EXPECT_EQ(WithoutReads(Sent()), std::vector<std::string>{"L2"});
-    EXPECT_EQ(panel->LastApplyReads(), 1);
-    ui().updRBW->ClickUp();  // not at zero span: nothing is sent
+    EXPECT_EQ(basic().LastApplyReads(), 1);
+    basicUi().updRBW->ClickUp();  // not at zero span: nothing is sent
     EXPECT_TRUE(WithoutReads(Sent()).empty());
     Type(center(), "abc");  // 0 MHz: down to zero span, sent
     Sent();
-    ui().updRBW->ClickDown();  // from the reported 4MHZ
-    EXPECT_EQ(ui().cboRBW->currentText().toStdString(), "220KHZ");
+    basicUi().updRBW->ClickDown();  // from the reported 4MHZ
+    EXPECT_EQ(basicUi().cboRBW->currentText().toStdString(), "220KHZ");
     EXPECT_EQ(WithoutReads(Sent()), std::vector<std::string>{"R2"});
-    EXPECT_EQ(panel->LastApplyReads(), 1);
-    panel->Timer1_Timer();
-    EXPECT_EQ(ui().cboRBW->currentText().toStdString(), "220KHZ");
-    EXPECT_EQ(ui().cboRefLevel->currentText().toStdString(), "-10");
+    EXPECT_EQ(basic().LastApplyReads(), 1);
+    acq().Timer1_Timer();
+    EXPECT_EQ(basicUi().cboRBW->currentText().toStdString(), "220KHZ");
+    EXPECT_EQ(basicUi().cboRefLevel->currentText().toStdString(), "-10");
+}
+
+// Stop or Freeze pressed while an apply waits: the apply must not start the timer again.
+TEST_F(ControlsTest, StopOrFreezeDuringAnApplyStaysStopped)
+{
+    StartRunning();
+    for (bool freeze : {false, true}) {
+        if (!acq().Running())
+            acq().cmdStart_Click();
+        ASSERT_TRUE(acq().Running());
+        bool pressed = false;
+        dll.SetEventPump([&] {
+            if (!std::exchange(pressed, true))
+                freeze ? acq().cmdFreeze_Click() : acq().cmdStart_Click();
+        });
+        basicUi().updRefLevel->ClickDown();
+        dll.SetEventPump([] {});
+        EXPECT_TRUE(pressed);
+        EXPECT_FALSE(acq().Running()) << freeze;
+        EXPECT_FALSE(acq().Timer1().isActive()) << freeze;
+        EXPECT_EQ(acqUi().cmdStart->text(), "Start");
+    }
+}
+
+// Pressed on an arrow, released beside it: no click, and the panel follows the analyzer again.
+TEST_F(ControlsTest, ASpinnerReleasedOffItsArrowEndsTheAdjustment)
+{
+    home.LinkPort(1, home.Path() + "/absent");
+    Load();
+    panel->show();
+    Spinner *span = basicUi().updSpan;
+    QToolButton *up = span->findChildren<QToolButton *>()[0];
+    const int before = span->Position();
+    QTest::mousePress(up, Qt::LeftButton);
+    EXPECT_TRUE(basic().UserAdjusting());
+    QTest::mouseRelease(up, Qt::LeftButton, {}, QPoint(-20, -20));
+    QTest::qWait(1);
+    EXPECT_FALSE(basic().UserAdjusting());
+    EXPECT_EQ(span->Position(), before);
 }
 
 TEST_F(ControlsTest, WhileStoppedOnlyThePanelChangesOrAFittingCorrection)
@@ -191,12 +230,12 @@ TEST_F(ControlsTest, WhileStoppedOnlyThePanelChangesOrAFittingCorrection)
     log = home.Path() + "/rx.log";
     StartSim({"--no-pace", "--log", log});
     Load();
-    ui().updRefLevel->ClickUp();
-    EXPECT_EQ(ui().cboRefLevel->currentText(), "10");
-    ui().updSpan->ClickUp();  // 20MHZ/DIV around 80: start -20 -> the centre moves to 100
+    basicUi().updRefLevel->ClickUp();
+    EXPECT_EQ(basicUi().cboRefLevel->currentText(), "10");
+    basicUi().updSpan->ClickUp();  // 20MHZ/DIV around 80: start -20 -> the centre moves to 100
     EXPECT_EQ(center()->text(), "100.000");
     EXPECT_EQ(LoggedCommands(log), std::vector<std::string>{"F0100000"});
-    EXPECT_FALSE(panel->Timer1().isActive());
+    EXPECT_FALSE(acq().Timer1().isActive());
 }
 
 TEST_F(ControlsTest, AnAnalyzerThatKeepsReportingTheOldValueIsReadSixTimes)
@@ -218,11 +257,11 @@ TEST_F(ControlsTest, AnAnalyzerThatKeepsReportingTheOldValueIsReadSixTimes)
         return {b};
     });
     Load();
-    panel->cmdStart_Click();
-    ASSERT_TRUE(panel->Running());
+    acq().cmdStart_Click();
+    ASSERT_TRUE(acq().Running());
     peer.ClearReceived();
     Type(center(), "100");
-    EXPECT_EQ(panel->LastApplyReads(), 6);
+    EXPECT_EQ(basic().LastApplyReads(), 6);
     Bytes expected = ToBytes("UF0100000");
     expected.insert(expected.end(), 6, 0xA5);
     EXPECT_EQ(peer.Received(), expected);
@@ -233,8 +272,8 @@ TEST_F(ControlsTest, MarkerSpinnersStepAndReturnToRest)
     home.LinkPort(1, home.Path() + "/absent");
     Load();
     settings.FreqStepMHz = 0.5f;
-    QLineEdit *m = const_cast<QLineEdit *>(ui().txtMKR[0]);
-    Spinner *spin = ui().updMKR[0];
+    QLineEdit *m = const_cast<QLineEdit *>(markerUi().txtMKR[0]);
+    Spinner *spin = markerUi().updMKR[0];
     m->setText("100.000");
     spin->ClickUp();
     EXPECT_EQ(m->text(), "100.500");
@@ -254,13 +293,13 @@ TEST_F(ControlsTest, MarkerSpinnersStepAndReturnToRest)
 TEST_F(ControlsTest, PeakPutsMarkerOneOnTheHighestPointAndSwitchesItOn)
 {
     StartRunning();
-    panel->Timer1_Timer();
-    QCheckBox *on = ui().chkMKR[0];
+    acq().Timer1_Timer();
+    QCheckBox *on = markerUi().chkMKR[0];
     ASSERT_FALSE(on->isChecked());
-    ui().cmdPeak->click();
+    markerUi().cmdPeak->click();
     EXPECT_TRUE(on->isChecked());
-    const double f = ConvertNthPointToMHz(panel->State(), static_cast<int16_t>(PeakPoint(panel->Live())));
-    EXPECT_EQ(ui().txtMKR[0]->text().toStdString(), FormatFixed(f, 4, 4));
+    const double f = ConvertNthPointToMHz(basic().State(), static_cast<int16_t>(PeakPoint(acq().Live())));
+    EXPECT_EQ(markerUi().txtMKR[0]->text().toStdString(), FormatFixed(f, 4, 4));
     EXPECT_NEAR(f, 80.0, 0.5) << "the simulator's carrier at the centre";
     EXPECT_TRUE(display.Visible(0));
 }
@@ -277,30 +316,30 @@ TEST_F(ControlsTest, LimitFilesAreListedLoadedAndAnUnusableOneLeavesTheLineAsItW
         std::ofstream empty(working + "/empty.lim", std::ios::binary);
     }
     Load();
-    QComboBox *sel = const_cast<QComboBox *>(ui().cboLim[0]);
+    QComboBox *sel = const_cast<QComboBox *>(panel->Limits().Controls().cboLim[0]);
     ASSERT_EQ(sel->count(), 3);
     EXPECT_EQ(sel->itemText(0), "NONE");
     EXPECT_EQ(sel->currentText(), "NONE");
 
     sel->setCurrentText("mask");
     int before = display.RedrawCount();
-    panel->LimitChosen(0);
-    ASSERT_EQ(panel->Limits()[0].points.size(), 3u);
-    EXPECT_DOUBLE_EQ(panel->Limits()[0].points[1].freqMHz, 80);
+    panel->Limits().LimitChosen(0);
+    ASSERT_EQ(panel->Limits().View()[0].points.size(), 3u);
+    EXPECT_DOUBLE_EQ(panel->Limits().View()[0].points[1].freqMHz, 80);
     EXPECT_GT(display.RedrawCount(), before);
 
     sel->setCurrentText("empty");
     before = display.RedrawCount();
-    panel->LimitChosen(0);
-    EXPECT_EQ(panel->Limits()[0].points.size(), 3u);
+    panel->Limits().LimitChosen(0);
+    EXPECT_EQ(panel->Limits().View()[0].points.size(), 3u);
     EXPECT_EQ(display.RedrawCount(), before);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find("empty.lim"), std::string::npos);
 
     sel->setCurrentText("NONE");
-    panel->LimitChosen(0);
-    EXPECT_EQ(panel->Limits()[0].points.size(), 3u) << "NONE keeps the points";
-    EXPECT_EQ(panel->Limits()[1].points.size(), 1u);
+    panel->Limits().LimitChosen(0);
+    EXPECT_EQ(panel->Limits().View()[0].points.size(), 3u) << "NONE keeps the points";
+    EXPECT_EQ(panel->Limits().View()[1].points.size(), 1u);
 }
 
 // With the line paced like 57600 baud: how long from a span click to the new trace on screen.
@@ -308,11 +347,11 @@ TEST_F(ControlsTest, PacedClickToNewTrace)
 {
     StartRunning({});
     const auto t0 = std::chrono::steady_clock::now();
-    ui().updSpan->ClickDown();  // 10MHZ/DIV -> 5MHZ/DIV at 80 MHz: fits
-    panel->Timer1_Timer();      // the next tick draws the new trace
+    basicUi().updSpan->ClickDown();  // 10MHZ/DIV -> 5MHZ/DIV at 80 MHz: fits
+    acq().Timer1_Timer();      // the next tick draws the new trace
     const double ms = MsSince(t0);
-    std::printf("span change confirmed after %d read(s); click to new trace %.0f ms\n", panel->LastApplyReads(), ms);
-    EXPECT_EQ(panel->LastApplyReads(), 1);
+    std::printf("span change confirmed after %d read(s); click to new trace %.0f ms\n", basic().LastApplyReads(), ms);
+    EXPECT_EQ(basic().LastApplyReads(), 1);
     EXPECT_EQ(dll.BlockSpan(), "5MHZ/DIV");
     EXPECT_LT(ms, 2000);
 }

@@ -3,8 +3,15 @@
 #pragma once
 
 #include "common/program_folder.h"
+#include "instrument/tavrin_dll.h"
 #include "measure/frm_crt.h"
+#include "markers/limit_group.h"
+#include "markers/marker_group.h"
+#include "measure/acquisition_group.h"
+#include "measure/basic_group.h"
 #include "measure/frm_main.h"
+#include "measure/screen_assembly.h"
+#include "record/record_group.h"
 #include "measure/spinner.h"
 #include "support/fake_dialogs.h"
 #include "support/sim_process.h"
@@ -36,13 +43,18 @@ protected:
     }
     void Load()
     {
+        panel.reset();  // the old panel lets go of the display first
         panel = std::make_unique<FrmMain>(FrmMain::Services{dll, dialogs, settings, display, LogPath(),
                                                             [this](int) { return portBusy; }, [this] { ++quits; }});
         panel->FormLoad();
         panel->FormActivate();
     }
     std::string LogPath() const { return folder + "/Tavrin.Log"; }
-    const PanelControls &ui() const { return panel->Controls(); }
+    AcquisitionGroup &acq() { return panel->Acquisition(); }
+    BasicGroup &basic() { return panel->Basic(); }
+    const AcquisitionControls &acqUi() { return acq().Controls(); }
+    const BasicControls &basicUi() { return basic().Controls(); }
+    const MarkerRowControls &markerUi() { return panel->Markers().Controls(); }
 
     TempConfigHome home;
     std::string folder;

@@ -23,12 +23,12 @@ TEST_F(PanelTest, StartWithoutAnInstrumentShowsTheMessageAndChangesNothing)
     home.LinkPort(1, home.Path() + "/absent");
     Load();
     for (int click = 0; click < 2; ++click) {
-        panel->cmdStart_Click();
-        EXPECT_FALSE(panel->Running());
-        EXPECT_FALSE(panel->LinkOk());
-        EXPECT_FALSE(panel->Timer1().isActive());
-        EXPECT_EQ(ui().cmdStart->text(), "Start");
-        EXPECT_NE(ui().cmdStart->styleSheet().indexOf("255, 0, 0"), -1);
+        acq().cmdStart_Click();
+        EXPECT_FALSE(acq().Running());
+        EXPECT_FALSE(acq().LinkOk());
+        EXPECT_FALSE(acq().Timer1().isActive());
+        EXPECT_EQ(acqUi().cmdStart->text(), "Start");
+        EXPECT_NE(acqUi().cmdStart->styleSheet().indexOf("255, 0, 0"), -1);
     }
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].title, "Warring");
@@ -39,18 +39,18 @@ TEST_F(PanelTest, StartAndStopAlternateCaptionsColoursAndTimer)
 {
     StartSim({"--no-pace"});
     Load();
-    panel->cmdStart_Click();
-    EXPECT_TRUE(panel->Running());
-    EXPECT_TRUE(panel->Timer1().isActive());
-    EXPECT_EQ(panel->Timer1().interval(), FrmMain::kTickMs);
-    EXPECT_EQ(ui().cmdStart->text(), "Stop");
-    EXPECT_EQ(ui().cmdStart->toolTip(), "Stop To Show Trace");
-    EXPECT_NE(ui().cmdStart->styleSheet().indexOf("0, 255, 0"), -1);
-    panel->cmdStart_Click();
-    EXPECT_FALSE(panel->Running());
-    EXPECT_FALSE(panel->Timer1().isActive());
-    EXPECT_EQ(ui().cmdStart->text(), "Start");
-    EXPECT_EQ(ui().cmdStart->toolTip(), "Start To Show Trace");
+    acq().cmdStart_Click();
+    EXPECT_TRUE(acq().Running());
+    EXPECT_TRUE(acq().Timer1().isActive());
+    EXPECT_EQ(acq().Timer1().interval(), AcquisitionGroup::kTickMs);
+    EXPECT_EQ(acqUi().cmdStart->text(), "Stop");
+    EXPECT_EQ(acqUi().cmdStart->toolTip(), "Stop To Show Trace");
+    EXPECT_NE(acqUi().cmdStart->styleSheet().indexOf("0, 255, 0"), -1);
+    acq().cmdStart_Click();
+    EXPECT_FALSE(acq().Running());
+    EXPECT_FALSE(acq().Timer1().isActive());
+    EXPECT_EQ(acqUi().cmdStart->text(), "Start");
+    EXPECT_EQ(acqUi().cmdStart->toolTip(), "Start To Show Trace");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -58,8 +58,8 @@ TEST_F(PanelTest, TheLiveTraceIsTheSimulatorsBlockAndThePanelFollowsItsSettings)
 {
     StartSim({"--no-pace", "--seed", "7"});
     Load();
-    panel->cmdStart_Click();  // serial number, then two traces
-    panel->Timer1_Timer();    // the third
+    acq().cmdStart_Click();  // serial number, then two traces
+    acq().Timer1_Timer();    // the third
 
     sim::Options o;
     o.seed = 7;
@@ -68,15 +68,31 @@ TEST_F(PanelTest, TheLiveTraceIsTheSimulatorsBlockAndThePanelFollowsItsSettings)
     expected.CleanBlock();
     const auto block = expected.CleanBlock();
     for (int n = 0; n < 499; ++n)
-        ASSERT_EQ(panel->Live()[n], block[16 + 2 * n] + 256 * block[17 + 2 * n]) << n;
-    EXPECT_EQ(panel->Live()[499], 0);
+        ASSERT_EQ(acq().Live()[n], block[16 + 2 * n] + 256 * block[17 + 2 * n]) << n;
+    EXPECT_EQ(acq().Live()[499], 0);
     // The simulator starts at 80 MHz, 10MHZ/DIV, 0 dBm.
-    EXPECT_EQ(ui().txtCenterFreq->text(), "80.000");
-    EXPECT_EQ(ui().cboSpan->currentText(), "10MHZ/DIV");
-    EXPECT_EQ(ui().cboRefLevel->currentText(), "0");
-    EXPECT_EQ(ui().cboRBW->currentText(), "4MHZ");
-    EXPECT_FALSE(ui().updRBW->isEnabled());
+    EXPECT_EQ(basicUi().txtCenterFreq->text(), "80.000");
+    EXPECT_EQ(basicUi().cboSpan->currentText(), "10MHZ/DIV");
+    EXPECT_EQ(basicUi().cboRefLevel->currentText(), "0");
+    EXPECT_EQ(basicUi().cboRBW->currentText(), "4MHZ");
+    EXPECT_FALSE(basicUi().updRBW->isEnabled());
     EXPECT_GT(display.RedrawCount(), 1);
+}
+
+// A block that fails its checks carries no settings: Start keeps what the panel shows.
+TEST_F(PanelTest, StartAfterAFailedFetchKeepsThePanel)
+{
+    OperationFile saved = DefaultOperation();
+    saved.SavedCenterFreq = "433.920";
+    saved.SavedSpan = "1MHZ/DIV";
+    saved.SavedRefLevel = "-20";
+    ASSERT_TRUE(SaveOperation(LogPath(), saved));
+    StartSim({"--no-pace", "--bad-points", "1"});
+    Load();
+    acq().cmdStart_Click();
+    EXPECT_EQ(basicUi().txtCenterFreq->text(), "433.920");
+    EXPECT_EQ(basicUi().cboSpan->currentText(), "1MHZ/DIV");
+    EXPECT_EQ(basicUi().cboRefLevel->currentText(), "-20");
 }
 
 TEST_F(PanelTest, AveragingFreezeAndTheirCaptions)
@@ -84,38 +100,38 @@ TEST_F(PanelTest, AveragingFreezeAndTheirCaptions)
     StartSim({"--no-pace"});
     settings.AverageCount = 8;
     Load();
-    panel->cmdStart_Click();
-    panel->cmdAVG_Click();
-    EXPECT_EQ(ui().cmdAVG->text(), "AVG OFF");
-    EXPECT_EQ(panel->Average().Count(), 4) << "the count comes from Tavrin.Log (default 4 when there is none)";
-    panel->Timer1_Timer();
-    panel->Timer1_Timer();
-    EXPECT_EQ(panel->Average().Fill(), 2);
+    acq().cmdStart_Click();
+    acq().cmdAVG_Click();
+    EXPECT_EQ(acqUi().cmdAVG->text(), "AVG OFF");
+    EXPECT_EQ(acq().Average().Count(), 4) << "the count comes from Tavrin.Log (default 4 when there is none)";
+    acq().Timer1_Timer();
+    acq().Timer1_Timer();
+    EXPECT_EQ(acq().Average().Fill(), 2);
 
-    panel->cmdFreeze_Click();
-    EXPECT_FALSE(panel->Running());
-    EXPECT_FALSE(panel->AveragingOn());
-    EXPECT_FALSE(panel->Timer1().isActive());
-    EXPECT_EQ(ui().cmdAVG->text(), "AVG  ON");
-    EXPECT_EQ(ui().cmdStart->text(), "Start");
-    EXPECT_EQ(panel->Live(), dll.Trace().points) << "one fresh, unaveraged trace stays";
+    acq().cmdFreeze_Click();
+    EXPECT_FALSE(acq().Running());
+    EXPECT_FALSE(acq().AveragingOn());
+    EXPECT_FALSE(acq().Timer1().isActive());
+    EXPECT_EQ(acqUi().cmdAVG->text(), "AVG  ON");
+    EXPECT_EQ(acqUi().cmdStart->text(), "Start");
+    EXPECT_EQ(acq().Live(), dll.Trace().points) << "one fresh, unaveraged trace stays";
 }
 
 TEST_F(PanelTest, TheTickNeverRunsInsideItself)
 {
     StartSim({"--no-pace"});
     Load();
-    panel->cmdStart_Click();
+    acq().cmdStart_Click();
     int depth = 0, deepest = 0, fetches = 0;
     dll.SetEventPump([&] {
         ++fetches;
         ++depth;
         deepest = std::max(deepest, depth);
         if (depth == 1)
-            panel->Timer1_Timer();  // a timer firing while the tick serves events
+            acq().Timer1_Timer();  // a timer firing while the tick serves events
         --depth;
     });
-    panel->Timer1_Timer();
+    acq().Timer1_Timer();
     EXPECT_EQ(deepest, 1);
     EXPECT_EQ(fetches, 1);
 }
@@ -124,21 +140,21 @@ TEST_F(PanelTest, APulledLineStopsTheAcquisitionInsteadOfHanging)
 {
     StartSim({"--no-pace", "--disconnect-after", "3"});
     Load();
-    panel->cmdStart_Click();
-    panel->Timer1().stop();  // ticks by hand only
-    panel->Timer1_Timer();
-    const LiveTrace last = panel->Live();
+    acq().cmdStart_Click();
+    acq().Timer1().stop();  // ticks by hand only
+    acq().Timer1_Timer();
+    const LiveTrace last = acq().Live();
     const auto t0 = std::chrono::steady_clock::now();
     while (!sim.Exited() && MsSince(t0) < 3000)
         QTest::qWait(10);
     ASSERT_TRUE(sim.Exited());
     const auto t1 = std::chrono::steady_clock::now();
-    panel->Timer1_Timer();
+    acq().Timer1_Timer();
     EXPECT_LT(MsSince(t1), 500);
-    EXPECT_FALSE(panel->Running());
-    EXPECT_FALSE(panel->Timer1().isActive());
-    EXPECT_EQ(ui().cmdStart->text(), "Start");
-    EXPECT_EQ(panel->Live(), last) << "the last trace stays on screen";
+    EXPECT_FALSE(acq().Running());
+    EXPECT_FALSE(acq().Timer1().isActive());
+    EXPECT_EQ(acqUi().cmdStart->text(), "Start");
+    EXPECT_EQ(acq().Live(), last) << "the last trace stays on screen";
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Communication Error!");
 }
@@ -156,16 +172,16 @@ TEST_F(PanelTest, SavedSettingsAreRestoredAndTheSavedPortSelected)
     StartSim({"--no-pace", "--serial", "00042"}, 3);
     home.LinkPort(1, home.Path() + "/absent");
     Load();
-    EXPECT_EQ(ui().txtCenterFreq->text(), "433.920");
-    EXPECT_EQ(ui().cboSpan->currentText(), "0HZ/DIV");
-    EXPECT_EQ(ui().updSpan->Position(), 0);
-    EXPECT_TRUE(ui().updRBW->isEnabled());
-    EXPECT_EQ(ui().cboRefLevel->currentText(), "-20");
-    EXPECT_EQ(ui().updRefLevel->Position(), 1);
-    EXPECT_EQ(ui().cboRBW->currentText(), "30KHZ");
-    EXPECT_EQ(ui().txtMKR[2]->text(), "434.000");
-    EXPECT_EQ(ui().cmdPlayRecord->isEnabled(), false);
-    EXPECT_EQ(ui().cboSpan->count(), 16);
+    EXPECT_EQ(basicUi().txtCenterFreq->text(), "433.920");
+    EXPECT_EQ(basicUi().cboSpan->currentText(), "0HZ/DIV");
+    EXPECT_EQ(basicUi().updSpan->Position(), 0);
+    EXPECT_TRUE(basicUi().updRBW->isEnabled());
+    EXPECT_EQ(basicUi().cboRefLevel->currentText(), "-20");
+    EXPECT_EQ(basicUi().updRefLevel->Position(), 1);
+    EXPECT_EQ(basicUi().cboRBW->currentText(), "30KHZ");
+    EXPECT_EQ(markerUi().txtMKR[2]->text(), "434.000");
+    EXPECT_EQ(panel->Record().Controls().cmdPlayRecord->isEnabled(), false);
+    EXPECT_EQ(basicUi().cboSpan->count(), 16);
     EXPECT_EQ(dll.ComPort(), 3);
     EXPECT_EQ(dll.SerialNumText(), "42") << "the library is on COM3";
 }
@@ -180,12 +196,12 @@ TEST_F(PanelTest, UnknownSavedCaptionsShowRowZeroAndTheSpinnersStandOnTheShownRo
     saved.SavedCenterFreq = "";
     ASSERT_TRUE(SaveOperation(LogPath(), saved));
     Load();
-    EXPECT_EQ(ui().cboSpan->currentText().toStdString(), "0HZ/DIV");
-    EXPECT_EQ(ui().cboRefLevel->currentText().toStdString(), "-30");
-    EXPECT_EQ(ui().cboRBW->currentText().toStdString(), "220KHZ");
-    EXPECT_EQ(ui().txtCenterFreq->text().toStdString(), "80.000") << "an empty saved text keeps the panel's own";
-    ui().updRBW->ClickUp();
-    EXPECT_EQ(ui().cboRBW->currentText().toStdString(), "4MHZ") << "the first click moves from the shown row";
+    EXPECT_EQ(basicUi().cboSpan->currentText().toStdString(), "0HZ/DIV");
+    EXPECT_EQ(basicUi().cboRefLevel->currentText().toStdString(), "-30");
+    EXPECT_EQ(basicUi().cboRBW->currentText().toStdString(), "220KHZ");
+    EXPECT_EQ(basicUi().txtCenterFreq->text().toStdString(), "80.000") << "an empty saved text keeps the panel's own";
+    basicUi().updRBW->ClickUp();
+    EXPECT_EQ(basicUi().cboRBW->currentText().toStdString(), "4MHZ") << "the first click moves from the shown row";
 }
 
 TEST_F(PanelTest, AnActivationBeforeTheLoadDoesNothing)
@@ -210,7 +226,7 @@ TEST_F(PanelTest, APortHeldElsewhereIsReportedAndNotSelectedAndActivationRunsOnc
     EXPECT_EQ(dialogs.messages[0].text, "Communication port 1 is used for another application.");
     EXPECT_EQ(dll.ComPort(), 0);
 
-    QComboBox *span = ui().cboSpan;
+    QComboBox *span = basicUi().cboSpan;
     span->addItem("extra");
     panel->FormActivate();
     EXPECT_EQ(span->count(), 17) << "a second activation does not refill the lists";
@@ -221,8 +237,8 @@ TEST_F(PanelTest, QuitAndClosingThePanelSaveTheSettings)
 {
     home.LinkPort(1, home.Path() + "/absent");
     Load();
-    const_cast<QLineEdit *>(ui().txtCenterFreq)->setText("123.456");
-    const_cast<QLineEdit *>(ui().txtMKR[4])->setText("99.5");
+    const_cast<QLineEdit *>(basicUi().txtCenterFreq)->setText("123.456");
+    const_cast<QLineEdit *>(markerUi().txtMKR[4])->setText("99.5");
     panel->cmdQuit_Click();
     EXPECT_EQ(quits, 1);
     OperationFile read = DefaultOperation();
@@ -235,7 +251,7 @@ TEST_F(PanelTest, QuitAndClosingThePanelSaveTheSettings)
     std::filesystem::remove(LogPath());
     panel = nullptr;
     Load();
-    const_cast<QLineEdit *>(ui().txtCenterFreq)->setText("7.000");
+    const_cast<QLineEdit *>(basicUi().txtCenterFreq)->setText("7.000");
     panel->close();
     EXPECT_EQ(quits, 2);
     ASSERT_EQ(LoadOperation(LogPath(), read).status, LoadStatus::Loaded);
@@ -246,9 +262,9 @@ TEST_F(PanelTest, ADroppedLabelSetsItsMarkerToThePointUnderIt)
 {
     home.LinkPort(1, home.Path() + "/absent");
     Load();
-    const_cast<QLineEdit *>(ui().txtCenterFreq)->setText("100.000");
-    panel->SetSpanPosition(9);  // 1MHZ/DIV: 0.02 MHz per point
-    ASSERT_EQ(ui().cboSpan->currentText(), "1MHZ/DIV");
+    const_cast<QLineEdit *>(basicUi().txtCenterFreq)->setText("100.000");
+    basic().SetSpanPosition(9);  // 1MHZ/DIV: 0.02 MHz per point
+    ASSERT_EQ(basicUi().cboSpan->currentText(), "1MHZ/DIV");
     struct Case {
         int label;
         double x;
@@ -259,7 +275,7 @@ TEST_F(PanelTest, ADroppedLabelSetsItsMarkerToThePointUnderIt)
     for (const Case &c : cases) {
         const int before = display.RedrawCount();
         display.DropLabel(c.label, c.x, 500);
-        EXPECT_EQ(ui().txtMKR[static_cast<size_t>(c.label)]->text(), c.text) << c.x;
+        EXPECT_EQ(markerUi().txtMKR[static_cast<size_t>(c.label)]->text(), c.text) << c.x;
         EXPECT_GT(display.RedrawCount(), before);
     }
 }
@@ -269,20 +285,20 @@ TEST_F(PanelTest, PacedAcquisitionRateAndRedrawTime)
 {
     StartSim({});
     Load();
-    panel->cmdStart_Click();
-    ASSERT_TRUE(panel->Running());
+    acq().cmdStart_Click();
+    ASSERT_TRUE(acq().Running());
     const int before = display.RedrawCount();
     const auto t0 = std::chrono::steady_clock::now();
     while (MsSince(t0) < 3000)
         QTest::qWait(20);
     const double seconds = MsSince(t0) / 1000.0;
     const double rate = (display.RedrawCount() - before) / seconds;
-    panel->cmdStart_Click();
+    acq().cmdStart_Click();
 
     const auto t1 = std::chrono::steady_clock::now();
     const int redraws = 20;
     for (int i = 0; i < redraws; ++i)
-        panel->RedrawDisplay();
+        panel->Screen().Redraw();
     const double redrawMs = MsSince(t1) / redraws;
     std::printf("acquisition %.2f traces/s with 57600-baud pacing; one redraw %.2f ms at %dx%d\n", rate, redrawMs,
                 display.width(), display.height());

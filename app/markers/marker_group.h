@@ -1,0 +1,66 @@
+// The "Marker" group: five marker rows (on/off, frequency, step spinner, delta reference) and
+// Peak; the marker set the screen reads, and the drop of a marker label.
+#pragma once
+
+#include "markers/markers.h"
+#include "measure/measurement_state.h"
+#include "measure/screen_conversions.h"
+
+#include <QGroupBox>
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tavrin {
+
+class Spinner;
+struct OperationFile;
+
+struct MarkerRowControls {
+    std::array<QCheckBox *, kMarkerCount> chkMKR{};
+    std::array<QLineEdit *, kMarkerCount> txtMKR{};
+    std::array<Spinner *, kMarkerCount> updMKR{};
+    std::array<QComboBox *, kMarkerCount> cboMKR{};
+    QPushButton *cmdPeak = nullptr;
+};
+
+class MarkerGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    struct Deps {
+        const OperationFile &settings;
+        std::function<const MeasurementState &()> state;
+        std::function<const LiveTrace &()> live;
+        std::function<void()> redraw;    // the whole redraw sequence
+        std::function<void()> drawOver;  // frame and trace over the picture as it is
+    };
+
+    MarkerGroup(Deps deps, QWidget *parent = nullptr);
+
+    void RestoreSaved(const OperationFile &op);
+    void SaveTexts(OperationFile &op) const;
+    void FillSelectors();
+
+    void cmdPeak_Click();
+    // A label dropped at screen x (already clamped to the graticule) sets its marker there.
+    void LabelDropped(int index, double x);
+
+    // The markers as the screen reads them, taken from the controls.
+    const MarkerControls &View() const;
+    MarkerReadings &Readings() { return readings_; }
+    const MarkerRowControls &Controls() const { return ui_; }
+
+private:
+    void MarkerStep(int index, int position);
+
+    Deps d_;
+    MarkerRowControls ui_;
+    mutable MarkerControls view_{};
+    MarkerReadings readings_{};
+};
+
+}  // namespace tavrin

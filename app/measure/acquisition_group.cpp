@@ -1,0 +1,174 @@
+#include "measure/acquisition_group.h"
+
+#include "common/dialogs.h"
+#include "instrument/tavrin_dll.h"
+#include "measure/panel_widgets.h"
+#include "settings/operation_file.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <algorithm>
+#include <chrono>
+
+namespace tavrin {
+
+bool SerialNumberAnswers(const std::string &serialText) { return serialText.compare("99999") < 0; }
+
+AcquisitionGroup::AcquisitionGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(deps))
+{
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    ui_.cmdStart = Button(this, "cmdStart", "Start");
+    ui_.cmdAVG = Button(this, "cmdAVG", "AVG  ON");
+    ui_.cmdFreeze = Button(this, "cmdFreeze", "Freeze");
+    for (QPushButton *b : {ui_.cmdStart, ui_.cmdAVG, ui_.cmdFreeze})
+        row->addWidget(b);
+    connect(ui_.cmdStart, &QPushButton::clicked, this, &AcquisitionGroup::cmdStart_Click);
+    connect(ui_.cmdAVG, &QPushButton::clicked, this, &AcquisitionGroup::cmdAVG_Click);
+    connect(ui_.cmdFreeze, &QPushButton::clicked, this, &AcquisitionGroup::cmdFreeze_Click);
+    timer1_.setInterval(kTickMs);
+    connect(&timer1_, &QTimer::timeout, this, &AcquisitionGroup::Timer1_Timer);
+}
+
+void AcquisitionGroup::Load()
+{
+    live_.fill(0);
+    hasTrace_ = false;
+    traceDrawColor_ = d_.settings.Colors.Trace;
+    running_ = false;
+    timer1_.stop();
+    SetStartButton(false);
+}
+
+void AcquisitionGroup::SetStartButton(bool running)
+{
+    ui_.cmdStart->setText(running ? "Stop" : "Start");
+    ui_.cmdStart->setStyleSheet(running ? "background-color: rgb(0, 255, 0);" : "background-color: rgb(255, 0, 0);");
+    ui_.cmdStart->setToolTip(running ? "Stop To Show Trace" : "Start To Show Trace");
+}
+
+ReportedSettings AcquisitionGroup::Reported() const
+{
+    ReportedSettings r;
+    r.centerMHz = d_.instrument.BlockCenterFreq();
+    r.spanCaption = d_.instrument.BlockSpan();
+    r.refLevelDbm = d_.instrument.BlockRefLevel();
+    r.rbwCaption = d_.instrument.BlockRBW();
+    return r;
+}
+
+void AcquisitionGroup::ResumeTimer()
+{
+    if (running_)
+        timer1_.start(kTickMs);
+}
+
+void AcquisitionGroup::cmdStart_Click()
+{
+    BusyPointer busy;
+    // The link check comes first: a fetch from a silent line would hold the program for the
+    // library's full read time-outs before the user learns that nothing answers.
+    linkOk_ = SerialNumberAnswers(d_.instrument.SerialNumText());
+    if (!linkOk_) {
+        d_.dialogs.ShowMessage("Warring", "Communication Error!");
+        return;
+    }
+    d_.instrument.FetchTrace(1);
+    // A rejected block carries no settings: the panel keeps its own.
+    if (d_.instrument.FetchTrace(1))
+        d_.followReport(Reported());
+    d_.redraw();
+
+    running_ = !running_;
+    if (running_) {
+        traceDrawColor_ = d_.settings.Colors.Trace;
+        timer1_.start(kTickMs);
+    } else {
+        timer1_.stop();
+    }
+    SetStartButton(running_);
+}
+
+void AcquisitionGroup::Timer1_Timer()
+{
+    // FetchTrace serves window events while it waits, and a QTimer can fire inside it.
+    if (inTick_)
+        return;
+    inTick_ = true;
+    // Ticks start at least 100 ms apart, and back to back when a tick takes longer (it always
+    // does: one trace transfer alone takes longer).
+    const auto started = std::chrono::steady_clock::now();
+    struct Leave {
+        AcquisitionGroup &group;
+        std::chrono::steady_clock::time_point started;
+        ~Leave()
+        {
+            group.inTick_ = false;
+            if (group.timer1_.isActive()) {
+                const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - started).count();
+                group.timer1_.start(static_cast<int>(std::max<long long>(0, kTickMs - took)));
+            }
+        }
+    } leave{*this, started};
+
+    if (!d_.instrument.FetchTrace(1)) {
+        if (d_.instrument.LastFetchSilent())
+            StopOnLostLink();
+        return;  // the last trace stays on screen
+    }
+    const LiveTrace &points = d_.instrument.Trace().points;
+    if (averagingOn_)
+        average_.Add(points, live_);
+    else
+        live_ = points;
+    hasTrace_ = true;
+    d_.followReport(Reported());
+    d_.redraw();
+    LetEventsRun();
+}
+
+void AcquisitionGroup::StopOnLostLink()
+{
+    // The instrument stopped answering (cable pulled, instrument off): stop asking, or every
+    // tick would hold the program for the line's time-outs.
+    if (!running_)
+        return;
+    running_ = false;
+    linkOk_ = false;
+    timer1_.stop();
+    SetStartButton(false);
+    d_.dialogs.ShowMessage("Warring", "Communication Error!");
+}
+
+void AcquisitionGroup::cmdAVG_Click()
+{
+    BusyPointer busy;
+    averagingOn_ = !averagingOn_;
+    if (averagingOn_) {
+        ui_.cmdAVG->setText("AVG OFF");
+        average_.Restart(d_.settings.AverageCount);
+    } else {
+        ui_.cmdAVG->setText("AVG  ON");
+    }
+}
+
+void AcquisitionGroup::cmdFreeze_Click()
+{
+    BusyPointer busy;
+    timer1_.stop();
+    if (averagingOn_)
+        cmdAVG_Click();
+    if (running_)
+        cmdStart_Click();
+    traceDrawColor_ = d_.settings.Colors.Trace;
+    Timer1_Timer();
+}
+
+void AcquisitionGroup::Halt()
+{
+    running_ = false;
+    timer1_.stop();
+}
+
+}  // namespace tavrin

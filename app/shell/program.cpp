@@ -1,0 +1,36 @@
+#include "shell/program.h"
+
+#include "measure/frm_main.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+
+namespace tavrin {
+
+Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::function<void()> quit)
+    : instrument_(dialogs), frame_(dialogs)
+{
+    panel_ = new FrmMain({instrument_, dialogs, settings_, frame_.Display(), OperationFilePath(), std::move(portInUse),
+                          std::move(quit)});
+}
+
+Program::~Program()
+{
+    // The panel and the display go with the frame's sub-windows; stop the panel's timer work
+    // before anything it draws on starts going.
+    frame_.Detach();
+}
+
+void Program::Start()
+{
+    panel_->FormLoad();
+    frame_.AddPanel(panel_);
+    frame_.showMaximized();
+    frame_.DisplayWindow()->show();
+    frame_.PanelWindow()->show();
+    // The first activation lets window events run and refills lists: never inside the show.
+    QTimer::singleShot(0, panel_, [this] { frame_.Area().setActiveSubWindow(frame_.PanelWindow()); });
+}
+
+}  // namespace tavrin

@@ -1,0 +1,38 @@
+// The program's start and end as one piece: the main frame with the control panel and the
+// display window, the instrument module and the settings, in the order they must come up and go.
+#pragma once
+
+#include "instrument/tavrin_dll.h"
+#include "settings/operation_file.h"
+#include "shell/mdi_main.h"
+
+#include <functional>
+
+namespace tavrin {
+
+class FrmMain;
+class UserDialogs;
+
+class Program {
+public:
+    // portInUse: whether another process holds the COM port; quit: ends the event loop.
+    Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::function<void()> quit);
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    // Loads the panel, shows the frame maximised and activates the panel once the frame is up.
+    void Start();
+
+    MdiMain &Frame() { return frame_; }
+    FrmMain &Panel() { return *panel_; }
+    TavrinDLL &Instrument() { return instrument_; }
+
+private:
+    TavrinDLL instrument_;
+    OperationFile settings_ = DefaultOperation();
+    MdiMain frame_;
+    FrmMain *panel_ = nullptr;  // owned by its sub-window
+};
+
+}  // namespace tavrin
