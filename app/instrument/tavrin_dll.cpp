@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -35,36 +36,89 @@ uint32_t SystemMsCounter()
     return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
+struct TavrinDLL::Line {
+    explicit Line(std::string path) : library(std::move(path)) {}
+    ~Line()
+    {
+        TavrinByteArrayRelease(array);
+        if (keepLoaded)
+            library.KeepLoaded();
+    }
+    const TavrinExports &Exports() const { return library.Exports(); }
+
+    TavrinLibrary library;
+    TavrinByteArray *array = nullptr;  // the library's last trace array, released by its next fetch
+    std::atomic<bool> keepLoaded{false};
+};
+
+namespace {
+
+// The library's read cannot be cancelled; a stuck call is not waited on for longer than this.
+constexpr std::chrono::milliseconds kStopGrace{500};
+
+}  // namespace
+
 TavrinDLL::TavrinDLL(UserDialogs &dialogs, std::string libraryPath)
-    : dialogs_(dialogs), library_(std::move(libraryPath)), pump_(DefaultPump), counter_(SystemMsCounter)
+    : dialogs_(dialogs), line_(std::make_shared<Line>(std::move(libraryPath))), pump_(DefaultPump),
+      counter_(SystemMsCounter)
 {
 }
 
-TavrinDLL::~TavrinDLL() { TavrinByteArrayRelease(array_); }
-
-const TavrinExports *TavrinDLL::Lib()
+TavrinDLL::~TavrinDLL()
 {
-    if (library_.Load())
-        return &library_.Exports();
+    // Unloading under a running call would pull the code from under it; the process's exit
+    // closes the port instead.
+    if (!link_.Stop(kStopGrace))
+        line_->keepLoaded = true;
+}
+
+std::optional<int32_t> TavrinDLL::Run(LibraryCall call)
+{
+    struct Outcome {
+        bool loaded = false;
+        int32_t value = 0;
+        std::string error;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    // The job holds all it touches: abandoned, it may still run after this returns.
+    const bool done = link_.Call([line = line_, outcome, call = std::move(call)] {
+        outcome->loaded = line->library.Load();
+        if (outcome->loaded)
+            outcome->value = call(*line);
+        else
+            outcome->error = line->library.Error();
+    });
+    if (!done)
+        return std::nullopt;
+    // The job is complete, so its outcome is ours to read.
+    if (outcome->loaded)
+        return outcome->value;
     if (!reported_) {
         reported_ = true;
-        dialogs_.ShowMessage("TavrinRemote", library_.Error() +
+        dialogs_.ShowMessage("TavrinRemote", outcome->error +
                                                  "\nThe instrument cannot be reached until the program is "
                                                  "installed with its library.");
     }
-    return nullptr;
+    return std::nullopt;
 }
+
+bool TavrinDLL::LibraryAvailable() { return Run([](Line &) { return 0; }).has_value(); }
 
 bool TavrinDLL::RequestBlock()
 {
-    const TavrinExports *lib = Lib();
-    if (!lib)
+    auto block = std::make_shared<std::vector<uint8_t>>();
+    const bool ran = Run([block](Line &line) {
+                         (void)line.Exports().GETANALYZERTRACEDATA(&line.array);
+                         if (line.array && line.array->data && line.array->count > 0)
+                             block->assign(line.array->data, line.array->data + line.array->count);
+                         return 0;  // the points are validated below, not the checksum
+                     }).has_value();
+    if (!ran)
         return false;
-    (void)lib->GETANALYZERTRACEDATA(&array_);  // the points are validated below, not the checksum
-    if (array_ && array_->data && array_->count > 0)
-        trace_.block.assign(array_->data, array_->data + array_->count);
-    else
+    if (block->empty())
         trace_.block.assign(kBlockSize, 0xFF);  // no array: nothing usable arrived
+    else
+        trace_.block = std::move(*block);
     return true;
 }
 
@@ -102,7 +156,7 @@ bool TavrinDLL::FetchTrace(int count)
         bool valid = false;
         for (int attempt = 0; attempt < kMaxFetchAttempts && !valid; ++attempt) {
             if (!RequestBlock()) {
-                lastFetchSilent_ = true;
+                lastFetchSilent_ = !link_.Abandoned();  // a program leaving has not lost its line
                 break;
             }
             pump_();
@@ -157,14 +211,14 @@ std::string TavrinDLL::BlockRBW() const
 
 void TavrinDLL::SendCenterFreq(double mhz)
 {
-    if (const TavrinExports *lib = Lib())
-        lib->SETFREQ(RoundHalfEvenToInt32(mhz * 1000.0));
+    const int32_t kHz = RoundHalfEvenToInt32(mhz * 1000.0);
+    Run([kHz](Line &line) { return line.Exports().SETFREQ(kHz); });
 }
 
 void TavrinDLL::SendSpan(std::string_view caption)
 {
-    if (const TavrinExports *lib = Lib())
-        lib->SETSPAN(SpanToIndex(caption));  // a caption not in the table gives row 0
+    const int32_t row = SpanToIndex(caption);  // a caption not in the table gives row 0
+    Run([row](Line &line) { return line.Exports().SETSPAN(row); });
 }
 
 void TavrinDLL::SendRefLevel(int16_t dbm)
@@ -172,8 +226,8 @@ void TavrinDLL::SendRefLevel(int16_t dbm)
     auto it = std::find(kRefLevelsDbm.begin(), kRefLevelsDbm.end(), dbm);
     if (it == kRefLevelsDbm.end())
         return;
-    if (const TavrinExports *lib = Lib())
-        lib->SETREFLVL(static_cast<int32_t>(it - kRefLevelsDbm.begin()));
+    const auto code = static_cast<int32_t>(it - kRefLevelsDbm.begin());
+    Run([code](Line &line) { return line.Exports().SETREFLVL(code); });
 }
 
 void TavrinDLL::SendRBW(std::string_view caption)
@@ -182,63 +236,55 @@ void TavrinDLL::SendRBW(std::string_view caption)
     auto it = std::find(kRbwCaptions.begin(), kRbwCaptions.end(), wanted);
     if (it == kRbwCaptions.end())
         return;
-    if (const TavrinExports *lib = Lib())
-        lib->SETRBW(static_cast<int32_t>(it - kRbwCaptions.begin()));
+    const auto code = static_cast<int32_t>(it - kRbwCaptions.begin());
+    Run([code](Line &line) { return line.Exports().SETRBW(code); });
 }
 
 void TavrinDLL::SelectComPort(int16_t port)
 {
     comPort_ = port;
-    if (const TavrinExports *lib = Lib())
-        lib->CHANGECOMPORT(port);
+    Run([port](Line &line) { return line.Exports().CHANGECOMPORT(port); });
 }
 
 std::string TavrinDLL::SerialNumText()
 {
-    const TavrinExports *lib = Lib();
-    return std::to_string(lib ? lib->GETSERIALNUM() : 999999);
+    return std::to_string(Run([](Line &line) { return line.Exports().GETSERIALNUM(); }).value_or(999999));
 }
 
 void TavrinDLL::SendStartTG()
 {
-    if (const TavrinExports *lib = Lib())
-        lib->STARTTG();
+    Run([](Line &line) { return line.Exports().STARTTG(); });
 }
 
 void TavrinDLL::SendExitTG()
 {
-    if (const TavrinExports *lib = Lib())
-        lib->EXITTG();
+    Run([](Line &line) { return line.Exports().EXITTG(); });
 }
 
 void TavrinDLL::SendNormalizeTG()
 {
-    if (const TavrinExports *lib = Lib())
-        lib->NORMALIZETG();
+    Run([](Line &line) { return line.Exports().NORMALIZETG(); });
 }
 
 void TavrinDLL::SendTGOnOff(bool on)
 {
-    if (const TavrinExports *lib = Lib())
-        lib->TGONOFF(on ? 1 : 0);
+    Run([on](Line &line) { return line.Exports().TGONOFF(on ? 1 : 0); });
 }
 
 void TavrinDLL::SendTGLevel(int16_t level)
 {
-    if (const TavrinExports *lib = Lib())
-        lib->TGLEVEL(level);
+    Run([level](Line &line) { return line.Exports().TGLEVEL(level); });
 }
 
 void TavrinDLL::SendTGOffset(int16_t offset)
 {
-    if (const TavrinExports *lib = Lib())
-        lib->TGOFFSET(offset);
+    Run([offset](Line &line) { return line.Exports().TGOFFSET(offset); });
 }
 
 void TavrinDLL::Pause(double ms)
 {
     const uint32_t start = counter_();
-    while (static_cast<double>(ElapsedMs(counter_(), start)) < ms)
+    while (!link_.Abandoned() && static_cast<double>(ElapsedMs(counter_(), start)) < ms)
         pump_();
 }
 

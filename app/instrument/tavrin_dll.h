@@ -1,15 +1,20 @@
 // The program's one way to the instrument: value mappings onto the library's codes, the shared
 // trace buffer, trace fetch with validation, the settings reported in the trace header, and a
-// pause that keeps the windows alive.
+// pause that keeps the windows alive. Every call into the library is made on the module's link
+// thread while the calling (user-interface) thread serves window events; the program's logic,
+// this module's state included, stays on the calling thread.
 #pragma once
 
 #include "common/dialogs.h"
+#include "instrument/link_thread.h"
 #include "instrument/tavrin_library.h"
 #include "measure/screen_conversions.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +44,8 @@ public:
 
     // libraryPath empty: libTavrin.so next to the executable, then the system's search.
     explicit TavrinDLL(UserDialogs &dialogs, std::string libraryPath = {});
+    // Waits briefly for the link thread; one stuck in a call on a silent line is left to end
+    // with the process, and the library stays loaded under it.
     ~TavrinDLL();
     TavrinDLL(const TavrinDLL &) = delete;
     TavrinDLL &operator=(const TavrinDLL &) = delete;
@@ -73,25 +80,39 @@ public:
     // Returns after ms milliseconds, serving window events meanwhile.
     void Pause(double ms);
 
+    // For a program that is leaving: every wait, the call in flight and Pause alike, returns at
+    // once with the failure value, and no further call reaches the library. Also happens by
+    // itself when the application ends its event loops while a call waits.
+    void Abandon() { link_.Abandon(); }
+    bool Abandoned() const { return link_.Abandoned(); }
+    // Whether a call is on the line (running or queued), e.g. so that Stop need not wait for it.
+    bool CallInFlight() const { return link_.CallInFlight(); }
+
     TraceBuffer &Trace() { return trace_; }
     const TraceBuffer &Trace() const { return trace_; }
     int16_t ComPort() const { return comPort_; }
     // Loads the library if needed; false (after telling the user once) when it cannot be loaded.
-    bool LibraryAvailable() { return Lib() != nullptr; }
+    bool LibraryAvailable();
 
     void SetEventPump(EventPump pump) { pump_ = std::move(pump); }
     void SetMsCounter(MsCounter counter) { counter_ = std::move(counter); }
 
 private:
-    const TavrinExports *Lib();
+    struct Line;
+    using LibraryCall = std::function<int32_t(Line &)>;
+    // Runs call on the link thread with the library loaded; nothing when the library is missing
+    // (the user is told once) or the link was abandoned.
+    std::optional<int32_t> Run(LibraryCall call);
     bool RequestBlock();
     bool NothingArrived() const;
 
     UserDialogs &dialogs_;
-    TavrinLibrary library_;
+    // The library and its trace array: touched only by jobs on the link thread, and shared with
+    // them because a job abandoned on a silent line may outlive this object.
+    std::shared_ptr<Line> line_;
+    LinkThread link_;
     bool reported_ = false;
     TraceBuffer trace_;
-    TavrinByteArray *array_ = nullptr;
     int16_t comPort_ = 0;
     bool lastFetchSilent_ = false;
     EventPump pump_;

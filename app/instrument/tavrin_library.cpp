@@ -7,7 +7,11 @@
 
 namespace tavrin {
 
-TavrinLibrary::~TavrinLibrary() { Unload(); }
+TavrinLibrary::~TavrinLibrary()
+{
+    if (!keep_)
+        Unload();
+}
 
 bool TavrinLibrary::Unload()
 {

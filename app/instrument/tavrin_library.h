@@ -47,6 +47,8 @@ public:
     bool Load();
     // Unloads the library (its port closes); true when it really left the process.
     bool Unload();
+    // Leaves the library in the process when this object goes: a call may still be inside it.
+    void KeepLoaded() { keep_ = true; }
     // Any symbol of the loaded library, for checking its exported names.
     void *Symbol(const char *name) const;
     bool Loaded() const { return handle_ != nullptr; }
@@ -59,6 +61,7 @@ private:
     void *handle_ = nullptr;
     std::string path_;
     bool tried_ = false;
+    bool keep_ = false;
     std::string error_;
     TavrinExports exports_;
 };
