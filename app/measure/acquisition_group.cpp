@@ -12,6 +12,12 @@
 
 namespace tavrin {
 
+namespace {
+
+constexpr auto kGarbageLimit = std::chrono::seconds(3);
+
+}  // namespace
+
 bool SerialNumberAnswers(const std::string &serialText) { return serialText.compare("99999") < 0; }
 
 AcquisitionGroup::AcquisitionGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(deps))
@@ -63,30 +69,53 @@ void AcquisitionGroup::ResumeTimer()
         timer1_.start(kTickMs);
 }
 
+void AcquisitionGroup::Stop()
+{
+    running_ = false;
+    timer1_.stop();
+    SetStartButton(false);
+}
+
 void AcquisitionGroup::cmdStart_Click()
 {
+    // Stop takes effect at once: a link check would wait behind a fetch on a silent line, and a
+    // failed one would leave the acquisition running.
+    if (running_) {
+        Stop();
+        return;
+    }
+    if (starting_)
+        return;  // a second click while the first one still waits on the line
+    starting_ = true;
+    struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{starting_};
     BusyPointer busy;
+    // After a failed or lost link the device may have gone and come back (an adapter plugged in
+    // again, the instrument switched on): the port is opened afresh.
+    if (reselectPort_)
+        d_.instrument.SelectComPort(d_.settings.ComPortSetting);
     // The link check comes first: a fetch from a silent line would hold the program for the
     // library's full read time-outs before the user learns that nothing answers.
     linkOk_ = SerialNumberAnswers(d_.instrument.SerialNumText());
     if (!linkOk_) {
+        reselectPort_ = true;
         d_.dialogs.ShowMessage("Warring", "Communication Error!");
         return;
     }
+    reselectPort_ = false;
     d_.instrument.FetchTrace(1);
     // A rejected block carries no settings: the panel keeps its own.
     if (d_.instrument.FetchTrace(1))
         d_.followReport(Reported());
     d_.redraw();
 
-    running_ = !running_;
-    if (running_) {
-        traceDrawColor_ = d_.settings.Colors.Trace;
-        timer1_.start(kTickMs);
-    } else {
-        timer1_.stop();
-    }
-    SetStartButton(running_);
+    running_ = true;
+    lastValid_ = std::chrono::steady_clock::now();
+    traceDrawColor_ = d_.settings.Colors.Trace;
+    timer1_.start(kTickMs);
+    SetStartButton(true);
 }
 
 void AcquisitionGroup::Timer1_Timer()
@@ -112,11 +141,17 @@ void AcquisitionGroup::Timer1_Timer()
         }
     } leave{*this, started};
 
+    const unsigned holds = holds_;
     if (!d_.instrument.FetchTrace(1)) {
         if (d_.instrument.LastFetchSilent())
             StopOnLostLink();
+        else if (std::chrono::steady_clock::now() - lastValid_ >= kGarbageLimit)
+            StopOnGarbage();
         return;  // the last trace stays on screen
     }
+    lastValid_ = std::chrono::steady_clock::now();
+    if (holds != holds_)
+        return;  // a setting was sent meanwhile: this trace may show the old one
     const LiveTrace &points = d_.instrument.Trace().points;
     if (averagingOn_)
         average_.Add(points, live_);
@@ -134,11 +169,24 @@ void AcquisitionGroup::StopOnLostLink()
     // tick would hold the program for the line's time-outs.
     if (!running_)
         return;
-    running_ = false;
+    Stop();
     linkOk_ = false;
-    timer1_.stop();
-    SetStartButton(false);
+    reselectPort_ = true;
     d_.dialogs.ShowMessage("Warring", "Communication Error!");
+}
+
+void AcquisitionGroup::StopOnGarbage()
+{
+    // The line answers, but with nothing usable (wrong device, wrong speed, a noisy cable): an
+    // empty screen under a lit Stop button would tell the user nothing.
+    if (!running_)
+        return;
+    Stop();
+    linkOk_ = false;
+    reselectPort_ = true;
+    d_.dialogs.ShowMessage("TavrinRemote", "No valid trace has come from the analyzer for 3 seconds; the "
+                                           "acquisition is stopped. Check the cable, the COM port and that "
+                                           "the instrument is a Tavrin.");
 }
 
 void AcquisitionGroup::cmdAVG_Click()
@@ -169,6 +217,7 @@ void AcquisitionGroup::Halt()
 {
     running_ = false;
     timer1_.stop();
+    ++holds_;  // a tick still waiting on the line shows nothing more
 }
 
 }  // namespace tavrin

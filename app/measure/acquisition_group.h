@@ -9,6 +9,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <ctime>
 #include <functional>
 
@@ -63,15 +64,22 @@ public:
     QTimer &Timer1() { return timer1_; }
     const AcquisitionControls &Controls() const { return ui_; }
 
-    // AcquisitionTimer
+    // AcquisitionTimer. Every hold is counted: a tick whose fetch waited while a setting was
+    // sent drops what it read, which may show the old setting.
     bool Running() const override { return running_; }
-    void HoldTimer() override { timer1_.stop(); }
+    void HoldTimer() override
+    {
+        timer1_.stop();
+        ++holds_;
+    }
     void ResumeTimer() override;
 
 private:
     void SetStartButton(bool running);
     ReportedSettings Reported() const;
     void StopOnLostLink();
+    void StopOnGarbage();
+    void Stop();
 
     Deps d_;
     AcquisitionControls ui_;
@@ -85,6 +93,10 @@ private:
     bool averagingOn_ = false;
     bool inTick_ = false;
     bool hasTrace_ = false;
+    bool starting_ = false;
+    bool reselectPort_ = false;  // the link failed: open the port afresh before the next check
+    unsigned holds_ = 0;
+    std::chrono::steady_clock::time_point lastValid_;
 };
 
 // The instrument answers when its serial number sorts before "99999" (ordinal comparison): this

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
@@ -29,5 +31,12 @@ int main(int argc, char *argv[])
     program.Start();
     const int code = app.exec();
     dialogs.SetParent(nullptr);
+    // A library call still stuck on a silent line cannot be interrupted, and the library's own
+    // clean-up at exit would run under it: the settings are saved, so leave at once. The kernel
+    // releases the port and its lock.
+    if (program.Instrument().CallInFlight()) {
+        std::fflush(nullptr);
+        _exit(code);
+    }
     return code;
 }

@@ -11,8 +11,14 @@ namespace tavrin {
 Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::function<void()> quit)
     : instrument_(dialogs), frame_(dialogs)
 {
+    // A call may be waiting on a silent line for seconds: leaving lets every wait return at once.
+    auto leave = [this, quit = std::move(quit)] {
+        instrument_.Abandon();
+        if (quit)
+            quit();
+    };
     panel_ = new FrmMain({instrument_, dialogs, settings_, frame_.Display(), OperationFilePath(), std::move(portInUse),
-                          std::move(quit)});
+                          std::move(leave)});
 }
 
 Program::~Program()
