@@ -143,10 +143,15 @@ void AcquisitionGroup::Timer1_Timer()
 
     const unsigned holds = holds_;
     if (!d_.instrument.FetchTrace(1)) {
+        // A silent line (cable pulled, instrument off) would hold every tick for the line's
+        // time-outs; a line that answers with nothing usable (wrong device, wrong speed, a noisy
+        // cable) would leave an empty screen under a lit Stop button.
         if (d_.instrument.LastFetchSilent())
-            StopOnLostLink();
+            StopOnFailedLine("Warring", "Communication Error!");
         else if (std::chrono::steady_clock::now() - lastValid_ >= kGarbageLimit)
-            StopOnGarbage();
+            StopOnFailedLine("TavrinRemote", "No valid trace has come from the analyzer for 3 seconds; the "
+                                             "acquisition is stopped. Check the cable, the COM port and that "
+                                             "the instrument is a Tavrin.");
         return;  // the last trace stays on screen
     }
     lastValid_ = std::chrono::steady_clock::now();
@@ -163,30 +168,15 @@ void AcquisitionGroup::Timer1_Timer()
     LetEventsRun();
 }
 
-void AcquisitionGroup::StopOnLostLink()
+void AcquisitionGroup::StopOnFailedLine(const std::string &title, const std::string &text)
 {
-    // The instrument stopped answering (cable pulled, instrument off): stop asking, or every
-    // tick would hold the program for the line's time-outs.
+    // Once: a stop by the user, or an earlier failure, already ended the acquisition.
     if (!running_)
         return;
     Stop();
     linkOk_ = false;
     reselectPort_ = true;
-    d_.dialogs.ShowMessage("Warring", "Communication Error!");
-}
-
-void AcquisitionGroup::StopOnGarbage()
-{
-    // The line answers, but with nothing usable (wrong device, wrong speed, a noisy cable): an
-    // empty screen under a lit Stop button would tell the user nothing.
-    if (!running_)
-        return;
-    Stop();
-    linkOk_ = false;
-    reselectPort_ = true;
-    d_.dialogs.ShowMessage("TavrinRemote", "No valid trace has come from the analyzer for 3 seconds; the "
-                                           "acquisition is stopped. Check the cable, the COM port and that "
-                                           "the instrument is a Tavrin.");
+    d_.dialogs.ShowMessage(title, text);
 }
 
 void AcquisitionGroup::cmdAVG_Click()

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <ctime>
 #include <functional>
+#include <string>
 
 class QPushButton;
 
@@ -77,8 +78,7 @@ public:
 private:
     void SetStartButton(bool running);
     ReportedSettings Reported() const;
-    void StopOnLostLink();
-    void StopOnGarbage();
+    void StopOnFailedLine(const std::string &title, const std::string &text);
     void Stop();
 
     Deps d_;
