@@ -1,0 +1,328 @@
+// tavrin-bench: how fast and how responsive the program is against the simulator. It drives the
+// real program objects headless and prints its figures on standard output, one per line;
+// progress goes to standard error.
+#include "common/dialogs.h"
+#include "common/program_folder.h"
+#include "instrument/port_check.h"
+#include "measure/acquisition_group.h"
+#include "measure/frm_crt.h"
+#include "measure/frm_main.h"
+#include "measure/screen_assembly.h"
+#include "shell/mdi_main.h"
+#include "shell/program.h"
+#include "support/sim_process.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Defined in bench_support.cpp.
+namespace tavrin::bench {
+using Clock = std::chrono::steady_clock;
+double Ms(Clock::duration d);
+void Say(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void PrintMessages();
+UserDialogs &Dialogs();  // records every message with its scenario and time
+void SetTempRoot(const std::string &path);
+void SetScenario(const std::string &name, int simPid);
+void StartWatchdog(std::chrono::seconds limit);
+void StopWatchdog();
+void Phase(const std::string &name);  // reported on stderr; the watchdog's time starts again
+// Serves events; timers of ours fire inside any loop the program nests, so these run over only
+// while the program holds the thread without serving events.
+void PumpFor(Clock::duration d);
+bool PumpUntil(const std::function<bool()> &done, Clock::duration cap, std::chrono::milliseconds every);
+double CpuSeconds();
+std::vector<double> MeasureLatency(Clock::duration d);  // pumps for d
+void LatencyBegin();                                    // the probe runs while others pump
+std::vector<double> LatencyEnd();
+void ReportLatency(const char *what, const std::vector<double> &lateMs);
+}  // namespace tavrin::bench
+
+namespace {
+
+using namespace tavrin::bench;
+using namespace std::chrono_literals;
+
+// No single wait of the bench is longer; the silent line's read time-out alone is ~10.3 s.
+constexpr auto kCap = 25s;
+// A call that does not come back to the bench at all: the run ends with what it measured.
+constexpr auto kWatchdog = 90s;
+constexpr double kLineLimit = 5.66;  // traces/s: a 1017-byte block at 5760 bytes/s, plus the request
+
+long long Seconds(Clock::duration d) { return std::chrono::duration_cast<std::chrono::seconds>(d).count(); }
+
+// One program against one simulator, with a program folder of its own.
+struct Session {
+    Session(std::string name, std::string root) : name(std::move(name)), root(std::move(root)) {}
+
+    std::string name;
+    std::string root;
+    tavrin::test::SimProcess sim;
+    std::unique_ptr<tavrin::Program> program;
+    std::function<void()> onQuit;
+
+    tavrin::AcquisitionGroup &Acq() { return program->Panel().Acquisition(); }
+    tavrin::FrmCRT &Display() { return program->Frame().Display(); }
+    bool Stopped() { return !Acq().Running() && Acq().Controls().cmdStart->text() == "Start"; }
+};
+
+// Simulator, program, first activation and a Start click; whether the acquisition runs.
+bool Launch(Session &s, const std::vector<std::string> &simArgs)
+{
+    Phase(s.name + ": start");
+    const std::string folder = s.root + "/" + s.name;
+    std::filesystem::create_directories(folder);
+    tavrin::SetProgramFolderOverride(folder);
+    std::string error;
+    if (!s.sim.Start(1, simArgs, error)) {
+        Say("%s: the simulator did not start: %s\n", s.name.c_str(), error.c_str());
+        return false;
+    }
+    SetScenario(s.name, s.sim.Pid());
+    s.program = std::make_unique<tavrin::Program>(Dialogs(), tavrin::PortInUse, [&s] {
+        if (s.onQuit)
+            s.onQuit();
+    });
+    s.program->Start();
+    if (!PumpUntil([&] { return s.program->Panel().Activated(); }, kCap, 10ms)) {
+        Say("%s: the control panel was not activated within %lld s\n", s.name.c_str(), Seconds(kCap));
+        return false;
+    }
+    s.Acq().cmdStart_Click();
+    if (!s.Acq().Running()) {
+        Say("%s: the acquisition did not start\n", s.name.c_str());
+        return false;
+    }
+    return true;
+}
+
+void ReportRedraw(Session &s)
+{
+    const QSize want(1920, 1080);
+    QMdiSubWindow *sub = s.program->Frame().DisplayWindow();
+    // The sub-window's frame and title bar come on top of the client area.
+    for (int i = 0; i < 3 && s.Display().size() != want; ++i) {
+        sub->resize(sub->size() + want - s.Display().size());
+        PumpFor(20ms);
+    }
+    if (!s.Acq().HasTrace()) {
+        Say("redraw: not measured (no trace was shown)\n");
+        return;
+    }
+    tavrin::ScreenAssembly &screen = s.program->Panel().Screen();
+    screen.Redraw();  // the picture takes its new size here
+    constexpr int kRounds = 50;
+    const auto t0 = Clock::now();
+    for (int i = 0; i < kRounds; ++i)
+        screen.Redraw();
+    const double mean = Ms(Clock::now() - t0) / kRounds;
+    const QSize got = s.Display().Picture().size();
+    Say("redraw at %dx%d: %.2f ms (mean of %d)\n", got.width(), got.height(), mean, kRounds);
+}
+
+// The answering line: throughput, CPU, latency, Stop, and one redraw at full-HD size.
+bool PacedLine(const std::string &root)
+{
+    Session s("paced", root);
+    if (!Launch(s, {}))
+        return false;
+    Phase("paced: warm-up");
+    PumpFor(1s);
+
+    // Traces and CPU over one window with nothing of the bench's own in the loop.
+    Phase("paced: acquisition window");
+    const int r0 = s.Display().RedrawCount();
+    const double cpu0 = CpuSeconds();
+    const auto w0 = Clock::now();
+    PumpFor(10s);
+    const double wall = std::chrono::duration<double>(Clock::now() - w0).count();
+    const double cpu = CpuSeconds() - cpu0;
+    const int traces = s.Display().RedrawCount() - r0;
+    Say("acquisition: %.2f traces/s (line limit %.2f/s; %d traces in %.2f s)\n", traces / wall, kLineLimit, traces,
+        wall);
+    Say("cpu while acquiring: %.1f %% of one core (%.2f s in %.2f s)\n", 100.0 * cpu / wall, cpu, wall);
+    if (!s.Acq().Running())
+        Say("note: the acquisition stopped by itself during the window\n");
+
+    Phase("paced: latency window");
+    ReportLatency("ui latency while acquiring", MeasureLatency(10s));
+
+    // Posted like a user's click, so that it lands while a fetch is on the line.
+    Phase("paced: stop");
+    std::optional<Clock::time_point> click, stopped;
+    QObject context;
+    QTimer::singleShot(0, &context, [&] {
+        click = Clock::now();
+        s.Acq().cmdStart_Click();
+    });
+    PumpUntil(
+        [&] {
+            if (click && !stopped && s.Stopped())
+                stopped = Clock::now();
+            return stopped.has_value();
+        },
+        kCap, 1ms);
+    if (stopped)
+        Say("stop while the line answers: %.0f ms\n", Ms(*stopped - *click));
+    else
+        Say("stop while the line answers: still running %lld s after the click\n", Seconds(kCap));
+
+    Phase("paced: redraw");
+    ReportRedraw(s);
+
+    Phase("paced: quit");
+    s.program->Panel().cmdQuit_Click();
+    s.program.reset();
+    s.sim.Stop();
+    return true;
+}
+
+// A line that answers 10 traces and then nothing, the port kept open: the program's fetch waits
+// on it while the window should stay served, and Stop and Quit should not wait for it. Every
+// step runs from a timer, inside whatever loop the program is serving while it waits, the way a
+// user's clicks arrive: code of ours after a loop of ours would run only once the wait is over.
+void SilentSteps(Session &s)
+{
+    QObject context;  // drops whatever is still posted when this ends
+    QEventLoop loop;
+    QTimer poll;
+    poll.setTimerType(Qt::PreciseTimer);
+    const auto started = Clock::now();
+    auto changed = started;
+    int last = s.Display().RedrawCount();
+    bool waitingForSilence = true, wasRunning = false, quitPosted = false, backstop = false;
+    std::optional<Clock::time_point> stopClick, stopped, quitClick;
+
+    auto postQuit = [&] {
+        if (quitPosted)
+            return;
+        quitPosted = true;
+        QTimer::singleShot(0, &context, [&] {
+            Phase("silent: quit");
+            quitClick = Clock::now();
+            s.program->Panel().cmdQuit_Click();
+        });
+    };
+    auto checkStopped = [&] {
+        if (stopClick && !stopped && s.Stopped()) {
+            stopped = Clock::now();
+            postQuit();  // right away, while the call on the line may still be in flight
+        }
+    };
+    auto clickStop = [&] {
+        Phase("silent: stop");
+        wasRunning = s.Acq().Running();
+        if (!wasRunning) {
+            postQuit();
+            return;
+        }
+        poll.start(1);
+        QTimer::singleShot(kCap, &context, postQuit);  // the user gives up on Stop
+        QTimer::singleShot(0, &context, [&] {
+            stopClick = Clock::now();
+            s.Acq().cmdStart_Click();
+            checkStopped();
+        });
+    };
+    auto measureLatency = [&] {
+        waitingForSilence = false;
+        poll.stop();  // nothing of ours in the loop but the probe
+        Phase("silent: latency window");
+        LatencyBegin();
+        QTimer::singleShot(5s, Qt::PreciseTimer, &context, [&] {
+            ReportLatency("ui latency while a call waits on a silent line", LatencyEnd());
+            if (!s.Acq().Running())
+                Say("note: the acquisition stopped by itself during the silent window\n");
+            clickStop();
+        });
+    };
+    QObject::connect(&poll, &QTimer::timeout, &context, [&] {
+        if (!waitingForSilence)
+            return checkStopped();
+        const int now = s.Display().RedrawCount();
+        if (now != last) {
+            last = now;
+            changed = Clock::now();
+        }
+        if (s.Acq().HasTrace() && Clock::now() - changed > 500ms) {
+            std::fprintf(stderr, "-- silent: last trace %.1f s after Start\n", Ms(changed - started) / 1000);
+            measureLatency();
+        } else if (Clock::now() - started > kCap) {
+            Say("silent line: traces kept coming for %lld s; measured anyway\n", Seconds(kCap));
+            measureLatency();
+        }
+    });
+    // As the program's main(): Quit ends every event loop, then main destroys the program.
+    s.onQuit = [] { QCoreApplication::exit(0); };
+    QTimer::singleShot(3 * kCap + 10s, &context, [&] {  // Quit never came, or did not end the loops
+        backstop = true;
+        loop.quit();
+    });
+
+    Phase("silent: waiting for the line to fall silent");
+    poll.start(10);
+    loop.exec();
+    poll.stop();
+    LatencyEnd();
+    s.program.reset();
+    const auto gone = Clock::now();
+
+    if (!stopClick && !wasRunning)
+        Say("stop on a silent line: not measured (the acquisition had already stopped by itself)\n");
+    else if (stopped)
+        Say("stop on a silent line: %.0f ms\n", Ms(*stopped - *stopClick));
+    else if (stopClick)
+        Say("stop on a silent line: > %.0f ms (still running when Quit was clicked)\n",
+            Ms((quitClick ? *quitClick : gone) - *stopClick));
+    if (quitClick)
+        Say("quit on a silent line: %.0f ms (click until the program object is destroyed)\n", Ms(gone - *quitClick));
+    else
+        Say("quit on a silent line: the click never ran\n");
+    if (backstop)
+        Say("note: the bench ended its own event loop after %lld s\n", Seconds(3 * kCap + 10s));
+}
+
+bool SilentLine(const std::string &root)
+{
+    Session s("silent", root);
+    if (!Launch(s, {"--silent-after", "10"}))
+        return false;
+    SilentSteps(s);
+    s.sim.Stop();
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);  // headless unless the caller chose a platform
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("TavrinRemote");
+
+    // A private XDG_CONFIG_HOME: the simulator's COM1 link and the program folders live there.
+    tavrin::test::TempConfigHome home;
+    SetTempRoot(home.Path());
+    StartWatchdog(kWatchdog);
+    int failed = 0;
+    failed += !PacedLine(home.Path());
+    failed += !SilentLine(home.Path());
+    StopWatchdog();
+    tavrin::SetProgramFolderOverride({});
+    PrintMessages();
+    return failed ? 1 : 0;
+}
