@@ -1,12 +1,69 @@
 #include "shell/qt_dialogs.h"
 
+#include <QColorDialog>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace tavrin {
 
+namespace {
+
+QString Q(const std::string &s) { return QString::fromStdString(s); }
+
+std::optional<std::string> Chosen(const QString &name)
+{
+    if (name.isEmpty())
+        return std::nullopt;
+    return name.toStdString();
+}
+
+}  // namespace
+
 void QtDialogs::ShowMessage(const std::string &title, const std::string &text)
 {
-    QMessageBox::information(parent_, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok);
+    QMessageBox::information(parent_, Q(title), Q(text), QMessageBox::Ok);
+}
+
+bool QtDialogs::AskYesNo(const std::string &title, const std::string &text)
+{
+    return QMessageBox::question(parent_, Q(title), Q(text), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtDialogs::OpenFileName(const std::string &title, const std::string &filter,
+                                                   const std::string &start)
+{
+    return Chosen(QFileDialog::getOpenFileName(parent_, Q(title), Q(start), Q(filter)));
+}
+
+std::optional<std::string> QtDialogs::SaveFileName(const std::string &title, const std::string &filter,
+                                                   const std::string &start)
+{
+    // The program asks its own replace question, as it always has.
+    return Chosen(QFileDialog::getSaveFileName(parent_, Q(title), Q(start), Q(filter), nullptr,
+                                               QFileDialog::DontConfirmOverwrite));
+}
+
+std::optional<std::string> QtDialogs::ChooseFolder(const std::string &title, const std::string &start)
+{
+    return Chosen(QFileDialog::getExistingDirectory(parent_, Q(title), Q(start)));
+}
+
+std::optional<uint32_t> QtDialogs::ChooseColor(const std::string &title, uint32_t initial)
+{
+    const QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
+    const QColor c = QColorDialog::getColor(start, parent_, Q(title));
+    if (!c.isValid())
+        return std::nullopt;
+    return static_cast<uint32_t>(c.red()) | static_cast<uint32_t>(c.green()) << 8 |
+           static_cast<uint32_t>(c.blue()) << 16;
+}
+
+bool QtDialogs::SetUpPrinter(QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, parent_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace tavrin

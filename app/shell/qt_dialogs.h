@@ -11,6 +11,14 @@ class QtDialogs : public UserDialogs {
 public:
     void SetParent(QWidget *parent) { parent_ = parent; }
     void ShowMessage(const std::string &title, const std::string &text) override;
+    bool AskYesNo(const std::string &title, const std::string &text) override;
+    std::optional<std::string> OpenFileName(const std::string &title, const std::string &filter,
+                                            const std::string &start) override;
+    std::optional<std::string> SaveFileName(const std::string &title, const std::string &filter,
+                                            const std::string &start) override;
+    std::optional<std::string> ChooseFolder(const std::string &title, const std::string &start) override;
+    std::optional<uint32_t> ChooseColor(const std::string &title, uint32_t initial) override;
+    bool SetUpPrinter(QPrinter &printer) override;
 
 private:
     QWidget *parent_ = nullptr;
