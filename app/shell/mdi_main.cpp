@@ -55,7 +55,7 @@ void MdiMain::AddPanel(FrmMain *panel)
 
 void MdiMain::BuildMenu()
 {
-    QMenu *file = menuBar()->addMenu("&File");
+    QMenu *file = fileMenu_ = menuBar()->addMenu("&File");
     QAction *quit = file->addAction("&Quit");
     quit->setObjectName("mnuQuit");
     // Ends at once, without saving the settings (the panel's Quit saves them).

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 
 class QMdiArea;
+class QMenu;
 class QMdiSubWindow;
 
 namespace tavrin {
@@ -30,6 +31,8 @@ public:
     void AddPanel(FrmMain *panel);
     QMdiSubWindow *PanelWindow() const { return panelWindow_; }
     QMdiSubWindow *DisplayWindow() const { return displayWindow_; }
+    // The "File" menu, where subsystems add their entries (Quit stays last).
+    QMenu *FileMenu() const { return fileMenu_; }
 
 private:
     void BuildMenu();
@@ -39,6 +42,7 @@ private:
     FrmCRT *display_ = nullptr;
     QMdiSubWindow *displayWindow_ = nullptr;
     QMdiSubWindow *panelWindow_ = nullptr;
+    QMenu *fileMenu_ = nullptr;
 };
 
 }  // namespace tavrin
