@@ -280,30 +280,4 @@ TEST_F(PanelTest, ADroppedLabelSetsItsMarkerToThePointUnderIt)
     }
 }
 
-// With the simulator's line pacing on: prints the acquisition rate and the time of one redraw.
-TEST_F(PanelTest, PacedAcquisitionRateAndRedrawTime)
-{
-    StartSim({});
-    Load();
-    acq().cmdStart_Click();
-    ASSERT_TRUE(acq().Running());
-    const int before = display.RedrawCount();
-    const auto t0 = std::chrono::steady_clock::now();
-    while (MsSince(t0) < 3000)
-        QTest::qWait(20);
-    const double seconds = MsSince(t0) / 1000.0;
-    const double rate = (display.RedrawCount() - before) / seconds;
-    acq().cmdStart_Click();
-
-    const auto t1 = std::chrono::steady_clock::now();
-    const int redraws = 20;
-    for (int i = 0; i < redraws; ++i)
-        panel->Screen().Redraw();
-    const double redrawMs = MsSince(t1) / redraws;
-    std::printf("acquisition %.2f traces/s with 57600-baud pacing; one redraw %.2f ms at %dx%d\n", rate, redrawMs,
-                display.width(), display.height());
-    EXPECT_GT(rate, 2.0);
-    EXPECT_LT(redrawMs, 200);
-}
-
 }  // namespace
