@@ -1,0 +1,337 @@
+#include "record/record_file.h"
+
+#include "common/date_format.h"
+#include "common/rounding.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavrin {
+
+namespace {
+
+// Field offsets of a record.
+constexpr size_t kTimeAt = 0;
+constexpr size_t kCenterAt = 8;
+constexpr size_t kSpanAt = 16;
+constexpr size_t kRefLevelAt = 28;
+constexpr size_t kRbwAt = 30;
+constexpr size_t kPointsAt = 38;
+
+// Days 30 Dec 1899 - 1 Jan 100 and 30 Dec 1899 - 31 Dec 9999 (the last day's end excluded).
+constexpr double kFirstDay = -657434;
+constexpr double kLastDay = 2958465.999988426;
+
+void PutLE(uint8_t *at, uint64_t value, size_t bytes)
+{
+    for (size_t i = 0; i < bytes; ++i)
+        at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint64_t GetLE(const uint8_t *at, size_t bytes)
+{
+    uint64_t value = 0;
+    for (size_t i = 0; i < bytes; ++i)
+        value |= static_cast<uint64_t>(at[i]) << (8 * i);
+    return value;
+}
+
+void PutDouble(uint8_t *at, double value)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    PutLE(at, bits, 8);
+}
+
+double GetDouble(const uint8_t *at)
+{
+    uint64_t bits = GetLE(at, 8);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// Days since 1 Jan 1970 of a civil date, and back (proleptic Gregorian).
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d)
+{
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(int64_t z, int64_t &y, int64_t &m, int64_t &d)
+{
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp + (mp < 10 ? 3 : -9);
+    y = yoe + era * 400 + (m <= 2);
+}
+
+const int64_t kDay0 = DaysFromCivil(1899, 12, 30);
+
+std::string ErrnoText(const std::string &what, int error) { return what + ": " + std::strerror(error); }
+
+bool WriteAllAt(int fd, const uint8_t *data, size_t size, off_t offset)
+{
+    while (size > 0) {
+        ssize_t written = pwrite(fd, data, size, offset);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+        offset += written;
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void SyncFolderOf(const std::string &path)
+{
+    const int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+}
+
+}  // namespace
+
+RecordBytes EncodeRecord(const TraceRecord &record)
+{
+    RecordBytes bytes{};
+    PutDouble(&bytes[kTimeAt], record.time);
+    PutDouble(&bytes[kCenterAt], record.centerFreqMHz);
+    std::memcpy(&bytes[kSpanAt], record.spanCaption.data(), record.spanCaption.size());
+    PutLE(&bytes[kRefLevelAt], static_cast<uint16_t>(record.refLevelDbm), 2);
+    std::memcpy(&bytes[kRbwAt], record.rbwCaption.data(), record.rbwCaption.size());
+    for (size_t i = 0; i < record.points.size(); ++i)
+        PutLE(&bytes[kPointsAt + 2 * i], static_cast<uint16_t>(record.points[i]), 2);
+    return bytes;
+}
+
+TraceRecord DecodeRecord(const uint8_t *bytes)
+{
+    TraceRecord record;
+    record.time = GetDouble(bytes + kTimeAt);
+    record.centerFreqMHz = GetDouble(bytes + kCenterAt);
+    std::memcpy(record.spanCaption.data(), bytes + kSpanAt, record.spanCaption.size());
+    record.refLevelDbm = static_cast<int16_t>(GetLE(bytes + kRefLevelAt, 2));
+    std::memcpy(record.rbwCaption.data(), bytes + kRbwAt, record.rbwCaption.size());
+    for (size_t i = 0; i < record.points.size(); ++i)
+        record.points[i] = static_cast<int16_t>(GetLE(bytes + kPointsAt + 2 * i, 2));
+    return record;
+}
+
+std::string PrintableText(const std::string &text)
+{
+    std::string shown = text;
+    for (char &c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0)
+            c = ' ';
+        else if (byte < 0x20 || byte == 0x7F)
+            c = '?';
+    }
+    return shown;
+}
+
+double ToRecordTime(std::time_t time)
+{
+    const std::tm t = LocalTime(time);
+    const int64_t days = DaysFromCivil(t.tm_year + 1900LL, t.tm_mon + 1LL, t.tm_mday) - kDay0;
+    return static_cast<double>(days) + (t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec) / 86400.0;
+}
+
+std::time_t FromRecordTime(double days)
+{
+    if (std::isnan(days))
+        days = 0;
+    days = std::fmin(std::fmax(days, kFirstDay), kLastDay);
+    // Before day 0 the day counts back while its fraction still counts forward from midnight.
+    double whole = std::trunc(days);
+    int64_t seconds = RoundHalfEvenToInt32(std::fabs(days - whole) * 86400.0);
+    int64_t day = static_cast<int64_t>(whole);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        ++day;
+    }
+    int64_t y, m, d;
+    CivilFromDays(day + kDay0, y, m, d);
+    std::tm t{};
+    t.tm_year = static_cast<int>(y - 1900);
+    t.tm_mon = static_cast<int>(m - 1);
+    t.tm_mday = static_cast<int>(d);
+    t.tm_hour = static_cast<int>(seconds / 3600);
+    t.tm_min = static_cast<int>(seconds / 60 % 60);
+    t.tm_sec = static_cast<int>(seconds % 60);
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
+
+int64_t RecordCountForLength(uint64_t bytes)
+{
+    const uint64_t whole = bytes / kRecordBytes;
+    const uint64_t rest = bytes % kRecordBytes;
+    const bool more = 2 * rest > kRecordBytes || (2 * rest == kRecordBytes && whole % 2 == 1);
+    return static_cast<int64_t>(whole + (more ? 1 : 0));
+}
+
+std::optional<int32_t> TimerPeriodMs(double intervalSeconds)
+{
+    const double ms = RoundHalfEven(intervalSeconds * 1000.0);
+    if (!(ms >= 1 && ms <= INT_MAX))
+        return std::nullopt;
+    return static_cast<int32_t>(ms);
+}
+
+std::optional<int32_t> TimedEntryCount(double minutes, double intervalSeconds)
+{
+    if (!TimerPeriodMs(intervalSeconds))
+        return std::nullopt;
+    const double n = RoundHalfEven(minutes * 60.0 / intervalSeconds);
+    if (!(n >= 0 && n + 1 <= INT16_MAX))
+        return std::nullopt;
+    return static_cast<int32_t>(n) + 1;
+}
+
+RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table)
+{
+    RecordFileResult result;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.error = ErrnoText(path, errno);
+        return result;
+    }
+    auto fail = [&](const std::string &why) {
+        result.error = why;
+        close(fd);
+        return result;
+    };
+    struct stat info {};
+    if (fstat(fd, &info) != 0)
+        return fail(ErrnoText(path, errno));
+    if (!S_ISREG(info.st_mode))
+        return fail(path + " is not a file");
+    const auto length = static_cast<uint64_t>(info.st_size);
+    if (length > kMaxRecordFileBytes)
+        return fail(path + " holds " + std::to_string(length / (1024 * 1024)) +
+                    " MB; record files of more than 100 MB are not loaded");
+    RecordTable loaded(static_cast<size_t>(RecordCountForLength(length)));
+    for (size_t i = 0; i < loaded.size(); ++i) {
+        RecordBytes bytes{};  // what a short last record lacks reads as zeros
+        size_t got = 0;
+        while (got < kRecordDataBytes) {
+            const ssize_t n = pread(fd, bytes.data() + got, kRecordDataBytes - got,
+                                    static_cast<off_t>(i * kRecordBytes + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return fail(ErrnoText(path, errno));
+            if (n == 0)
+                break;
+            got += static_cast<size_t>(n);
+        }
+        loaded[i] = DecodeRecord(bytes.data());
+    }
+    close(fd);
+    result.ok = true;
+    result.records = static_cast<int64_t>(loaded.size());
+    if (!loaded.empty())
+        table = std::move(loaded);
+    return result;
+}
+
+std::string WriteWholeFile(const std::string &path, const std::string &bytes)
+{
+    const std::string temp = path + ".tmp-" + std::to_string(getpid());
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return ErrnoText(path, errno);
+    const bool written = WriteAllAt(fd, reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size(), 0) &&
+                         fsync(fd) == 0;
+    const int error = errno;
+    if (close(fd) != 0 || !written || rename(temp.c_str(), path.c_str()) != 0) {
+        const std::string why = ErrnoText(path, written ? errno : error);
+        unlink(temp.c_str());
+        return why;
+    }
+    SyncFolderOf(path);
+    return {};
+}
+
+RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &table)
+{
+    std::string bytes;
+    int64_t count = 0;
+    for (const TraceRecord &entry : table) {
+        if (!entry.Filled())
+            break;
+        const RecordBytes record = EncodeRecord(entry);
+        bytes.append(reinterpret_cast<const char *>(record.data()), record.size());
+        ++count;
+    }
+    RecordFileResult result;
+    result.error = WriteWholeFile(path, bytes);
+    result.ok = result.error.empty();
+    result.records = result.ok ? count : 0;
+    return result;
+}
+
+std::string CreateRecordFile(const std::string &path)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return ErrnoText(path, errno);
+    if (close(fd) != 0)
+        return ErrnoText(path, errno);
+    SyncFolderOf(path);
+    return {};
+}
+
+std::string AppendRecord(const std::string &path, int64_t index, const TraceRecord &record)
+{
+    // Opened afresh at every tick: a file deleted meanwhile is an error, not a new file whose
+    // first records would be zeros.
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return ErrnoText(path, errno);
+    const auto offset = static_cast<off_t>(index * static_cast<int64_t>(kRecordBytes));
+    const RecordBytes bytes = EncodeRecord(record);
+    if (!WriteAllAt(fd, bytes.data(), bytes.size(), offset) || fsync(fd) != 0) {
+        const int error = errno;
+        if (ftruncate(fd, offset) == 0)
+            fsync(fd);
+        close(fd);
+        return ErrnoText(path, error);
+    }
+    if (close(fd) != 0)
+        return ErrnoText(path, errno);
+    return {};
+}
+
+}  // namespace tavrin

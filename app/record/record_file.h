@@ -1,0 +1,103 @@
+// Recorded traces and the record file (".spf"): fixed 1060-byte records, no header, no count,
+// little-endian numbers and space-padded captions. Entry i of a table is record i + 1.
+#pragma once
+
+#include "measure/screen_conversions.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrin {
+
+inline constexpr size_t kRecordBytes = 1060;
+inline constexpr size_t kRecordDataBytes = 1038;  // the rest of a record is filler, never read
+// A larger file is refused rather than read into memory: 100 MB is about 99,000 records, eleven
+// times the longest timed recording.
+inline constexpr uint64_t kMaxRecordFileBytes = 100ull * 1024 * 1024;
+
+using SpanText = std::array<char, 12>;
+using RbwText = std::array<char, 8>;
+
+// A value-initialised record has every byte zero, so it is empty.
+struct TraceRecord {
+    double time = 0;           // days since 30 Dec 1899 00:00, local time, day fraction = time of day
+    double centerFreqMHz = 0;  // not above 0 (or NaN): an empty entry, the end of the record
+    SpanText spanCaption{};
+    int16_t refLevelDbm = 0;
+    RbwText rbwCaption{};
+    LiveTrace points{};
+
+    bool Filled() const { return centerFreqMHz > 0; }
+};
+
+using RecordTable = std::vector<TraceRecord>;
+using RecordBytes = std::array<uint8_t, kRecordBytes>;
+
+RecordBytes EncodeRecord(const TraceRecord &record);
+// Reads the data bytes of a record; any bit pattern is accepted.
+TraceRecord DecodeRecord(const uint8_t *bytes);
+
+// A caption cut or padded with spaces to the field, and the field's characters as they are.
+template <size_t N>
+std::array<char, N> FixedText(const std::string &text)
+{
+    std::array<char, N> field;
+    field.fill(' ');
+    for (size_t i = 0; i < N && i < text.size(); ++i)
+        field[i] = text[i];
+    return field;
+}
+template <size_t N>
+std::string FieldText(const std::array<char, N> &field)
+{
+    return std::string(field.data(), N);
+}
+// For showing a caption from an untrusted file: NUL as a blank, other control bytes as '?'.
+std::string PrintableText(const std::string &text);
+
+// The record's date-time, and back. A stored value that is not a date the program can show (NaN,
+// beyond the years 100 to 9999) is brought to the nearest end of that range, NaN to day 0.
+double ToRecordTime(std::time_t time);
+std::time_t FromRecordTime(double days);
+
+// Records in a file of this length: a trailing part of more than half a record counts as one
+// more, exactly half rounds to the even count.
+int64_t RecordCountForLength(uint64_t bytes);
+
+// The period of the recording and playback timer, or nothing for an interval that rounds to 0 ms
+// (or below) or beyond what a timer takes.
+std::optional<int32_t> TimerPeriodMs(double intervalSeconds);
+// Entries of a timed recording (entries 0 to n, so n + 1), or nothing when the settings give no
+// usable recording: an unusable interval, a negative count, or more entries than the 16-bit count
+// holds.
+std::optional<int32_t> TimedEntryCount(double minutes, double intervalSeconds);
+
+struct RecordFileResult {
+    bool ok = false;
+    int64_t records = 0;  // records read (or written)
+    std::string error;    // why not, for the user
+};
+
+// Reads a whole record file. A file of 0 bytes (or less than half a record) gives no records and
+// leaves table alone; a readable one replaces table. Bytes a short last record lacks read as 0.
+RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table);
+
+// Writes the bytes through a temporary file in the same folder, flushed and renamed over path, so
+// a failure leaves no half-written file. Returns the reason of a failure, or "" on success.
+std::string WriteWholeFile(const std::string &path, const std::string &bytes);
+// Writes the entries up to the first empty one, as WriteWholeFile does.
+RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &table);
+
+// Creates (or empties) the file a continuous recording appends to and makes its name durable.
+std::string CreateRecordFile(const std::string &path);
+// Writes record number index + 1 of an existing file and flushes it to the device before it
+// returns, so a crash or power cut loses at most the record being written. A failed write is cut
+// back off the file. Returns the reason of a failure, or "" on success.
+std::string AppendRecord(const std::string &path, int64_t index, const TraceRecord &record);
+
+}  // namespace tavrin
