@@ -1,13 +1,91 @@
 #include "output/output_group.h"
 
+#include "common/color.h"
+#include "common/dialogs.h"
+#include "common/text_number.h"
+#include "measure/frm_crt.h"
 #include "measure/panel_widgets.h"
+#include "measure/screen_assembly.h"
+#include "output/capture_file.h"
+#include "output/printer_surface.h"
+#include "output/report_logo.h"
+#include "settings/operation_file.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
+#include <vector>
 
 namespace tavrin {
 
-OutputGroup::OutputGroup(QWidget *parent) : QWidget(parent)
+namespace {
+
+// The logo's place on the report page: upper left corner, width, height (downwards).
+constexpr double kLogoLeft = -20, kLogoTop = 1350, kLogoWidth = 80, kLogoHeight = 230;
+
+// Holds a flag for the life of a handler; the dialogs run window events, so a second click may
+// arrive while the first one is still at work.
+class Engaged {
+public:
+    explicit Engaged(bool &flag) : flag_(flag) { flag_ = true; }
+    ~Engaged() { flag_ = false; }
+    Engaged(const Engaged &) = delete;
+    Engaged &operator=(const Engaged &) = delete;
+
+private:
+    bool &flag_;
+};
+
+// The labels a capture or a report copies: ticked markers whose label shows and whose frequency
+// lies on the screen. Every ticked marker with a shown label gets its reading refreshed.
+std::vector<int> LabelsOnScreen(const ScreenView &view, const FrmCRT &display)
+{
+    std::vector<int> shown;
+    if (!view.markers || !view.readings || !view.state || !view.liveTrace)
+        return shown;
+    for (int i = 0; i < kMarkerCount; ++i) {
+        const auto n = static_cast<size_t>(i);
+        const MarkerControl &marker = (*view.markers)[n];
+        if (!marker.enabled || !display.Visible(i))
+            continue;
+        MarkerReading &reading = (*view.readings)[n];
+        reading.freqMHz = NumericValue(marker.freqText);
+        reading.level = MarkRdg(*view.state, *view.liveTrace, reading.freqMHz);
+        // Off the screen the conversion gives point 0, which the screen treats as off too.
+        const int point = ConvertMHzToNthPoint(*view.state, reading.freqMHz);
+        if (point > 0 && point <= kLastScreenPoint)
+            shown.push_back(i);
+    }
+    return shown;
+}
+
+// The time the screen shows, which the last drawing left; the clock when nothing was drawn yet.
+std::time_t TimeOfScreen(const ScreenView &view)
+{
+    if (view.screenTime && *view.screenTime != 0)
+        return *view.screenTime;
+    if (view.playbackTime)
+        return *view.playbackTime;
+    return std::time(nullptr);
+}
+
+QString Latin1(const std::string &text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString Describe(const QPrinter &printer)
+{
+    if (!printer.outputFileName().isEmpty())
+        return "to " + printer.outputFileName();
+    return "on " + printer.printerName();
+}
+
+}  // namespace
+
+OutputGroup::OutputGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(deps))
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -16,6 +94,103 @@ OutputGroup::OutputGroup(QWidget *parent) : QWidget(parent)
     ui_.cmdPrint = Button(this, "cmdPrint", "Print");
     row->addWidget(ui_.cmdShutter);
     row->addWidget(ui_.cmdPrint);
+    connect(ui_.cmdShutter, &QPushButton::clicked, this, &OutputGroup::cmdShutter_Click);
+    connect(ui_.cmdPrint, &QPushButton::clicked, this, &OutputGroup::cmdPrint_Click);
+}
+
+QImage OutputGroup::PictureWithLabels(const ScreenView &view)
+{
+    QImage picture = d_.display.Picture().copy();
+    const std::vector<int> labels = LabelsOnScreen(view, d_.display);
+    if (picture.isNull())
+        return picture;
+    QPainter painter(&picture);
+    for (int i : labels) {
+        const QLabel *label = d_.display.Label(i);
+        painter.drawPixmap(label->pos(), label->pixmap());
+    }
+    return picture;
+}
+
+void OutputGroup::cmdShutter_Click()
+{
+    if (busy_)
+        return;
+    QString file, failure;
+    {
+        Engaged engaged(busy_);
+        BusyPointer pointer;
+        const ScreenView view = d_.screen().View();
+        const std::string folder = TrimSpaces(d_.settings.CaptureDir);
+        file = QString::fromStdString(CaptureFileName(folder, TimeOfScreen(view)));
+        const QFileInfo folderInfo(QString::fromStdString(folder));
+        if (!folderInfo.exists()) {
+            d_.dialogs.ShowMessage("Warning", "Directory Error!");
+            return;
+        }
+        const QImage picture = PictureWithLabels(view);
+        if (!folderInfo.isDir()) {
+            failure = folderInfo.filePath() + " is not a folder";
+        } else if (const QString free = FreeFileName(file); free.isEmpty()) {
+            failure = "all names for this screen time are taken";
+        } else {
+            file = free;
+            failure = SaveCapture(picture, file);
+        }
+        d_.redraw();
+    }
+    // A capture that was not written must not look like a saved one.
+    if (!failure.isEmpty())
+        d_.dialogs.ShowMessage("Warning",
+                               ("The screen could not be saved as " + file + ": " + failure + ".").toStdString());
+}
+
+void OutputGroup::cmdPrint_Click()
+{
+    if (busy_)
+        return;
+    bool printed = true;
+    QPrinter printer(QPrinter::HighResolution);
+    {
+        Engaged engaged(busy_);
+        if (!d_.dialogs.SetUpPrinter(printer))
+            return;
+        LetEventsRun();
+        BusyPointer pointer;
+        printed = PrintOut(printer);
+    }
+    if (!printed)
+        d_.dialogs.ShowMessage("Warning", ("The report could not be printed " + Describe(printer) + ".").toStdString());
+}
+
+bool OutputGroup::PrintOut(QPrinter &printer)
+{
+    PrinterSurface page(printer);
+    if (!page.IsActive())
+        return false;
+    const OperationFile &op = d_.settings;
+    page.SetFontSize(9);
+    d_.screen().Draw(page);
+
+    d_.display.MakeLabels(Rgb(255, 255, 255), op.Colors.Marker);
+    const double labelWidth = 2 * d_.display.HalfWidth(), labelHeight = d_.display.Height();
+    for (int i : LabelsOnScreen(d_.screen().View(), d_.display)) {
+        const QLabel *label = d_.display.Label(i);
+        const QPointF at = d_.display.ToScreen(label->pos());
+        page.DrawImage(label->pixmap().toImage(), at.x(), at.y(), labelWidth, labelHeight);
+    }
+
+    const QRectF logoArea(page.Map(kLogoLeft, kLogoTop), page.Map(kLogoLeft + kLogoWidth, kLogoTop - kLogoHeight));
+    const QSize fit = logoArea.normalized().size().toSize();
+    page.DrawImage(LoadLogo(op.LogoFile, fit), kLogoLeft, kLogoTop, kLogoWidth, kLogoHeight);
+
+    // The header is kept as single bytes, like every text of the settings.
+    page.SetFontSize(14);
+    page.SetTextPosition(100, 1260);
+    page.Print(Latin1(TrimSpaces(op.ReportHeader)).toStdString());
+
+    d_.display.MakeLabels(op.Colors.Background, op.Colors.Marker);
+    return page.End();
 }
 
 }  // namespace tavrin

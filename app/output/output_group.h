@@ -2,10 +2,19 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
+class QImage;
+class QPrinter;
 class QPushButton;
 
 namespace tavrin {
+
+class FrmCRT;
+class ScreenAssembly;
+struct ScreenView;
+class UserDialogs;
+struct OperationFile;
 
 struct OutputControls {
     QPushButton *cmdShutter = nullptr;
@@ -15,11 +24,31 @@ struct OutputControls {
 class OutputGroup : public QWidget {
     Q_OBJECT
 public:
-    explicit OutputGroup(QWidget *parent = nullptr);
+    struct Deps {
+        UserDialogs &dialogs;
+        const OperationFile &settings;  // capture folder, report header, logo file, colours
+        FrmCRT &display;                // its kept picture and the marker labels
+        std::function<ScreenAssembly &()> screen;
+        std::function<void()> redraw;   // the whole redraw sequence of the display window
+    };
+
+    OutputGroup(Deps deps, QWidget *parent = nullptr);
     const OutputControls &Controls() const { return ui_; }
 
+    // The display window's picture with the marker labels as a JPEG file in the capture folder,
+    // named after the screen time.
+    void cmdShutter_Click();
+    // The print dialog, then the report page.
+    void cmdPrint_Click();
+    // Composes the report page on printer and ends the job; false when the printer failed.
+    bool PrintOut(QPrinter &printer);
+
 private:
+    QImage PictureWithLabels(const ScreenView &view);
+
+    Deps d_;
     OutputControls ui_;
+    bool busy_ = false;  // a capture or a print is under way
 };
 
 }  // namespace tavrin
