@@ -1,11 +1,13 @@
 // TavrinRemote: the main frame with the control panel and the display window.
 #include "common/program_folder.h"
 #include "instrument/port_check.h"
+#include "shell/about_box.h"
 #include "shell/program.h"
 #include "shell/qt_dialogs.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <cstdio>
 #include <unistd.h>
 
@@ -13,7 +15,10 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("TavrinRemote");
-    QApplication::setApplicationVersion("2.0.0");
+    QApplication::setApplicationVersion(
+        QString("%1.%2.%3").arg(tavrin::kVersionMajor).arg(tavrin::kVersionMinor).arg(tavrin::kVersionRevision));
+    QApplication::setWindowIcon(QIcon(":/tavrinremote.png"));
+    QApplication::setDesktopFileName("tavrinremote");
 
     QCommandLineParser options;
     options.setApplicationDescription("Remote control for the Tavrin spectrum analyzer.");
@@ -26,7 +31,7 @@ int main(int argc, char *argv[])
         tavrin::SetProgramFolderOverride(options.value(folder).toStdString());
 
     tavrin::QtDialogs dialogs;
-    tavrin::Program program(dialogs, tavrin::PortInUse, [] { QCoreApplication::exit(0); });
+    tavrin::Program program(dialogs, tavrin::PortHeldElsewhere, [] { QCoreApplication::exit(0); });
     dialogs.SetParent(&program.Frame());
     program.Start();
     const int code = app.exec();

@@ -63,18 +63,14 @@ void MdiMain::BuildMenu()
 
     QAction *setting = menuBar()->addAction("&Setting");
     setting->setObjectName("mnuSetting");
-    connect(setting, &QAction::triggered, this,
-            [this] { dialogs_.ShowMessage("Setting", "The settings dialog is not available in this version yet."); });
+    connect(setting, &QAction::triggered, this, &MdiMain::ShowSetting);
     QAction *about = menuBar()->addAction("&About");
     about->setObjectName("mnuAboutMe");
-    connect(about, &QAction::triggered, this, [this] {
-        dialogs_.ShowMessage("About TavrinRemote", "TavrinRemote\nVersion : 2.0.0\n"
-                                                   "Norvale Spectrum Analyzer Tavrin Remote Control System");
-    });
+    connect(about, &QAction::triggered, this, &MdiMain::ShowAbout);
     QAction *help = menuBar()->addAction("&Help");
     help->setObjectName("munHelp");
-    connect(help, &QAction::triggered, this,
-            [this] { dialogs_.ShowMessage("Help", "The manual is not available in this version yet."); });
+    help->setShortcut(QKeySequence::HelpContents);
+    connect(help, &QAction::triggered, this, &MdiMain::ShowHelp);
 }
 
 }  // namespace tavrin

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <functional>
 
 class QMdiArea;
 class QMenu;
@@ -11,6 +13,7 @@ namespace tavrin {
 
 class FrmCRT;
 class FrmMain;
+class HelpWindow;
 class UserDialogs;
 
 class MdiMain : public QMainWindow {
@@ -34,6 +37,14 @@ public:
     // The "File" menu, where subsystems add their entries (Quit stays last).
     QMenu *FileMenu() const { return fileMenu_; }
 
+    // The settings dialog is made by whoever knows the panel; the menu keeps one open at a time.
+    void SetSettingFactory(std::function<QWidget *()> make) { makeSetting_ = std::move(make); }
+    // Each opens its window without blocking the others, or brings the open one to the front.
+    QWidget *ShowSetting();
+    QWidget *ShowAbout();
+    // The manual at the section for the active window; null, after a message, when it is missing.
+    HelpWindow *ShowHelp();
+
 private:
     void BuildMenu();
 
@@ -43,6 +54,10 @@ private:
     QMdiSubWindow *displayWindow_ = nullptr;
     QMdiSubWindow *panelWindow_ = nullptr;
     QMenu *fileMenu_ = nullptr;
+    std::function<QWidget *()> makeSetting_;
+    QPointer<QMdiSubWindow> settingWindow_;
+    QPointer<QWidget> about_;
+    QPointer<HelpWindow> help_;
 };
 
 }  // namespace tavrin

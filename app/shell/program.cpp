@@ -1,8 +1,12 @@
 #include "shell/program.h"
 
 #include "measure/frm_main.h"
+#include "record/record_group.h"
+#include "settings/frm_setting.h"
 
+#include <QAction>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QTimer>
 
@@ -17,8 +21,24 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
         if (quit)
             quit();
     };
+    auto portCheck = portInUse;
     panel_ = new FrmMain({instrument_, dialogs, settings_, frame_.Display(), OperationFilePath(), std::move(portInUse),
                           std::move(leave)});
+    frame_.SetSettingFactory([this, &dialogs, portCheck] {
+        return new FrmSetting({settings_, dialogs, panel_->Acquisition(), instrument_, frame_.Display(),
+                               panel_->Screen(), portCheck});
+    });
+
+    // The record (or the live trace) as a CSV file, before Quit.
+    QMenu *file = frame_.FileMenu();
+    QAction *quitEntry = nullptr;
+    for (QAction *action : file->actions())
+        if (action->objectName() == "mnuQuit")
+            quitEntry = action;
+    auto *exportCsv = new QAction("Export &CSV...", file);
+    exportCsv->setObjectName("mnuExportCsv");
+    file->insertAction(quitEntry, exportCsv);
+    QObject::connect(exportCsv, &QAction::triggered, panel_, [this] { panel_->Record().ExportCsv(); });
 }
 
 Program::~Program()

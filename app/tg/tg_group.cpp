@@ -1,5 +1,9 @@
 #include "tg/tg_group.h"
 
+#include "common/rounding.h"
+#include "common/text_number.h"
+#include "instrument/tavrin_dll.h"
+#include "measure/basic_group.h"
 #include "measure/panel_widgets.h"
 #include "measure/spinner.h"
 
@@ -8,10 +12,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tavrin {
 
-TGGroup::TGGroup(QWidget *parent) : QWidget(parent)
+std::string NormalizeTGText(const std::string &text, int lowest, int highest)
+{
+    const double v = std::clamp(NumericValue(text), static_cast<double>(lowest), static_cast<double>(highest));
+    return std::to_string(RoundHalfEvenToInt32(v));
+}
+
+TGGroup::TGGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(deps))
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -22,11 +33,11 @@ TGGroup::TGGroup(QWidget *parent) : QWidget(parent)
     auto *grid = new QGridLayout(ui_.fraTG);
     ui_.txtTGLevel = TextBox(ui_.fraTG, "txtTGLevel", "TG Level", 60);
     ui_.txtTGLevel->setText("-50");
-    ui_.updTGLevel = MakeSpinner(ui_.fraTG, "updTGLevel", "TG Level", 1, -59, 0);
+    ui_.updTGLevel = MakeSpinner(ui_.fraTG, "updTGLevel", "TG Level", 1, kLevelLowest, kLevelHighest);
     ui_.updTGLevel->SetPosition(-50);
     ui_.txtTGOffset = TextBox(ui_.fraTG, "txtTGOffset", "TG Offset", 60);
     ui_.txtTGOffset->setText("0");
-    ui_.updTGOffset = MakeSpinner(ui_.fraTG, "updTGOffset", "TG Offset", 1, -99, 99);
+    ui_.updTGOffset = MakeSpinner(ui_.fraTG, "updTGOffset", "TG Offset", 1, kOffsetLowest, kOffsetHighest);
     ui_.cmdTGON = Button(ui_.fraTG, "cmdTGON", "ON");
     ui_.cmdNormal = Button(ui_.fraTG, "cmdNormal", "Normalize");
     AddRow(grid, 0, "Level", ui_.txtTGLevel, ui_.updTGLevel, "(dBm)");
@@ -34,11 +45,28 @@ TGGroup::TGGroup(QWidget *parent) : QWidget(parent)
     grid->addWidget(ui_.cmdTGON, 2, 1);
     grid->addWidget(ui_.cmdNormal, 2, 2, 1, 2);
     outer->addWidget(ui_.fraTG);
+
+    connect(ui_.cmdTGMode, &QPushButton::clicked, this, &TGGroup::cmdTGMode_Click);
+    connect(ui_.cmdTGON, &QPushButton::clicked, this, &TGGroup::cmdTGON_Click);
+    connect(ui_.cmdNormal, &QPushButton::clicked, this, &TGGroup::cmdNormal_Click);
+    connect(ui_.txtTGLevel, &QLineEdit::returnPressed, this, &TGGroup::txtTGLevel_Enter);
+    connect(ui_.txtTGOffset, &QLineEdit::returnPressed, this, &TGGroup::txtTGOffset_Enter);
+    connect(ui_.updTGLevel, &Spinner::positionChanged, this,
+            [this](int pos) { ui_.txtTGLevel->setText(QString::number(pos)); });
+    connect(ui_.updTGOffset, &Spinner::positionChanged, this,
+            [this](int pos) { ui_.txtTGOffset->setText(QString::number(pos)); });
+    // Every release of a spinner sends, whether or not it moved the position.
+    for (Spinner *s : {ui_.updTGLevel, ui_.updTGOffset})
+        for (auto released : {&Spinner::upClicked, &Spinner::downClicked, &Spinner::releasedOffArrow})
+            connect(s, released, this, &TGGroup::SendTGSettings);
 }
 
 void TGGroup::Load()
 {
     tgMode_ = false;
+    tgOn_ = false;
+    ui_.cmdTGMode->setText("TG Mode");
+    ui_.cmdTGON->setText("ON");
     TGFrameEnable(false);
 }
 
@@ -47,6 +75,121 @@ void TGGroup::TGFrameEnable(bool enabled)
     for (QWidget *w : std::initializer_list<QWidget *>{ui_.cmdNormal, ui_.cmdTGON, ui_.updTGLevel, ui_.updTGOffset,
                                                        ui_.txtTGLevel, ui_.txtTGOffset})
         w->setEnabled(enabled);
+}
+
+void TGGroup::Act(std::function<void()> action)
+{
+    if (acting_) {
+        pending_.push_back(std::move(action));
+        return;
+    }
+    acting_ = true;
+    BusyPointer busy;
+    d_.acquisition.HoldTimer();
+    action();
+    while (!pending_.empty()) {
+        auto next = std::move(pending_.front());
+        pending_.erase(pending_.begin());
+        next();
+    }
+    d_.acquisition.ResumeTimer();
+    acting_ = false;
+}
+
+// The entry as it is sent: a text typed without Enter is normalised first, since the library
+// takes only the magnitude of a level and would turn +5 dBm into -5 dBm.
+int16_t TGGroup::Level()
+{
+    NormalizeEntry(ui_.txtTGLevel, ui_.updTGLevel, kLevelLowest, kLevelHighest);
+    return static_cast<int16_t>(NumericValue(Text(ui_.txtTGLevel)));
+}
+
+int16_t TGGroup::Offset()
+{
+    NormalizeEntry(ui_.txtTGOffset, ui_.updTGOffset, kOffsetLowest, kOffsetHighest);
+    return static_cast<int16_t>(NumericValue(Text(ui_.txtTGOffset)));
+}
+
+void TGGroup::NormalizeEntry(QLineEdit *field, Spinner *spinner, int lowest, int highest)
+{
+    const std::string text = NormalizeTGText(Text(field), lowest, highest);
+    SetText(field, text);
+    spinner->SetPosition(std::stoi(text));
+}
+
+void TGGroup::cmdTGMode_Click()
+{
+    Act([this] {
+        tgMode_ = !tgMode_;
+        if (tgMode_) {
+            ui_.cmdTGMode->setText("SA  Mode");
+            d_.instrument.SendStartTG();
+            TGFrameEnable(true);
+            d_.basicFrameEnable(false);
+        } else {
+            // The output never stays on behind the analyzer's back.
+            d_.instrument.SendTGOnOff(false);
+            d_.instrument.SendExitTG();
+            ui_.cmdTGMode->setText("TG Mode");
+            tgOn_ = false;
+            ui_.cmdTGON->setText("ON");
+            TGFrameEnable(false);
+            d_.basicFrameEnable(true);
+        }
+    });
+}
+
+void TGGroup::cmdTGON_Click()
+{
+    Act([this] {
+        tgOn_ = !tgOn_;
+        if (tgOn_) {
+            ui_.cmdTGON->setText("OFF");
+            d_.instrument.SendStartTG();
+            d_.instrument.SendTGOnOff(true);
+            d_.instrument.SendTGLevel(Level());
+            d_.instrument.SendTGOffset(Offset());
+        } else {
+            ui_.cmdTGON->setText("ON");
+            d_.instrument.SendTGOnOff(false);
+        }
+    });
+}
+
+void TGGroup::cmdNormal_Click()
+{
+    if (!tgOn_)
+        return;
+    Act([this] {
+        // The output may have gone off while an earlier action waited.
+        if (tgOn_)
+            d_.instrument.SendNormalizeTG();
+    });
+}
+
+void TGGroup::txtTGLevel_Enter()
+{
+    NormalizeEntry(ui_.txtTGLevel, ui_.updTGLevel, kLevelLowest, kLevelHighest);
+    SendTGSettings();
+}
+
+void TGGroup::txtTGOffset_Enter()
+{
+    NormalizeEntry(ui_.txtTGOffset, ui_.updTGOffset, kOffsetLowest, kOffsetHighest);
+    SendTGSettings();
+}
+
+void TGGroup::SendTGSettings()
+{
+    Act([this] {
+        if (!tgMode_)
+            return;
+        d_.instrument.SendStartTG();
+        if (tgOn_)
+            d_.instrument.SendTGOnOff(true);
+        d_.instrument.SendTGLevel(Level());
+        d_.instrument.SendTGOffset(Offset());
+    });
 }
 
 }  // namespace tavrin

@@ -3,6 +3,10 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 class QGroupBox;
 class QLineEdit;
@@ -10,7 +14,9 @@ class QPushButton;
 
 namespace tavrin {
 
+class AcquisitionTimer;
 class Spinner;
+class TavrinDLL;
 
 struct TGControls {
     QPushButton *cmdTGMode = nullptr;
@@ -23,20 +29,55 @@ struct TGControls {
     QPushButton *cmdNormal = nullptr;
 };
 
+// An entry clamped to [lowest, highest], then the nearest whole number (halves to even); a text
+// without a number reads 0.
+std::string NormalizeTGText(const std::string &text, int lowest, int highest);
+
 class TGGroup : public QWidget {
     Q_OBJECT
 public:
-    explicit TGGroup(QWidget *parent = nullptr);
+    static constexpr int kLevelLowest = -59, kLevelHighest = 0;
+    static constexpr int kOffsetLowest = -99, kOffsetHighest = 99;
 
-    // Start-up: not in generator mode, its settings disabled until the mode is entered.
+    struct Deps {
+        TavrinDLL &instrument;
+        // Held while the generator's commands go out, so that no trace read comes between them.
+        AcquisitionTimer &acquisition;
+        std::function<void(bool)> basicFrameEnable;
+    };
+
+    TGGroup(Deps deps, QWidget *parent = nullptr);
+
+    // Start-up: not in generator mode, output off, its settings disabled until the mode is entered.
     void Load();
     void TGFrameEnable(bool enabled);
     bool TGMode() const { return tgMode_; }
+    bool TGOn() const { return tgOn_; }
     const TGControls &Controls() const { return ui_; }
 
+    void cmdTGMode_Click();
+    void cmdTGON_Click();
+    void cmdNormal_Click();
+    // Enter in a field: the entry is normalised, then the settings are sent.
+    void txtTGLevel_Enter();
+    void txtTGOffset_Enter();
+    // After a level or offset entry and when a spinner is released.
+    void SendTGSettings();
+
 private:
+    // Runs an action, or queues it behind the one still waiting on the line, so that a second
+    // click never interleaves its commands with the first one's.
+    void Act(std::function<void()> action);
+    int16_t Level();
+    int16_t Offset();
+    void NormalizeEntry(QLineEdit *field, Spinner *spinner, int lowest, int highest);
+
+    Deps d_;
     TGControls ui_;
     bool tgMode_ = false;
+    bool tgOn_ = false;
+    bool acting_ = false;
+    std::vector<std::function<void()>> pending_;
 };
 
 }  // namespace tavrin

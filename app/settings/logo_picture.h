@@ -1,0 +1,19 @@
+// The report logo as the settings dialog previews it.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <string>
+
+namespace tavrin {
+
+// Pictures larger than this are not previewed: decoding one could hold the dialog for seconds
+// and take gigabytes.
+inline constexpr long long kLogoMaxPixels = 50'000'000;
+
+// The picture in a regular file, scaled to fit the box (aspect kept); a null image for anything
+// else: a missing file, a folder or device (a FIFO would never end reading), no picture, a
+// picture that declares more than kLogoMaxPixels, or one that fails to decode.
+QImage LoadLogoPicture(const std::string &path, QSize box);
+
+}  // namespace tavrin
