@@ -33,6 +33,16 @@ std::string HomeFolder()
     return entry && entry->pw_dir ? entry->pw_dir : "";
 }
 
+// A folder of the system's programs is no place for one user's settings, even when root may
+// write there (an installed program run as root).
+bool SystemProgramFolder(const std::string &folder)
+{
+    for (const char *system : {"/usr/bin", "/usr/local/bin", "/bin", "/usr/sbin", "/sbin", "/usr/games"})
+        if (folder == system)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 std::string ExecutableFolder()
@@ -59,7 +69,7 @@ std::string ProgramFolder()
     if (!FolderOverride().empty())
         return FolderOverride();
     std::string exeFolder = ExecutableFolder();
-    if (!exeFolder.empty() && access(exeFolder.c_str(), W_OK | X_OK) == 0)
+    if (!exeFolder.empty() && !SystemProgramFolder(exeFolder) && access(exeFolder.c_str(), W_OK | X_OK) == 0)
         return exeFolder;
     return UserDataFolder();
 }

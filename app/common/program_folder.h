@@ -7,7 +7,7 @@
 namespace tavrin {
 
 // The override when one is set; otherwise the folder of the executable when the user may write
-// there; otherwise UserDataFolder(). Never ends with '/' (except the root itself).
+// there and it is not a system folder such as /usr/bin; otherwise UserDataFolder(). Never ends with '/' (except the root itself).
 std::string ProgramFolder();
 
 // $XDG_DATA_HOME/TavrinRemote (~/.local/share/TavrinRemote when XDG_DATA_HOME is unset or not
