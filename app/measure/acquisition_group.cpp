@@ -1,6 +1,7 @@
 #include "measure/acquisition_group.h"
 
 #include "common/dialogs.h"
+#include "instrument/port_check.h"
 #include "instrument/tavrin_dll.h"
 #include "measure/panel_widgets.h"
 #include "settings/operation_file.h"
@@ -101,7 +102,10 @@ void AcquisitionGroup::cmdStart_Click()
     linkOk_ = SerialNumberAnswers(d_.instrument.SerialNumText());
     if (!linkOk_) {
         reselectPort_ = true;
-        d_.dialogs.ShowMessage("Warring", "Communication Error!");
+        if (auto denied = PortPermissionProblem(d_.instrument.ComPort()))
+            d_.dialogs.ShowMessage("TavrinRemote", *denied);
+        else
+            d_.dialogs.ShowMessage("Warring", "Communication Error!");
         return;
     }
     reselectPort_ = false;

@@ -35,13 +35,18 @@ FrmMain::FrmMain(Services services, QWidget *parent) : QWidget(parent), s_(std::
                              [this] { acquisition_->Controls().cmdStart->setFocus(); }},
                             this);
     auto state = [this]() -> const MeasurementState & { return basic_->State(); };
-    markers_ = new MarkerGroup({s_.settings, state, [this]() -> const LiveTrace & { return acquisition_->Live(); },
+    markers_ = new MarkerGroup({s_.settings, state, [this]() -> const LiveTrace & { return screen_->ShownTrace(); },
                                 [this] { screen_->Redraw(); }, [this] { screen_->DrawOver(); }},
                                this);
     limits_ = new LimitGroup({s_.dialogs, [this] { screen_->Redraw(); }}, this);
-    record_ = new RecordGroup(this);
-    tg_ = new TGGroup(this);
-    output_ = new OutputGroup(this);
+    record_ = new RecordGroup({s_.instrument, s_.dialogs, s_.settings, *acquisition_, *basic_,
+                               [this] { screen_->Redraw(); }},
+                              this);
+    tg_ = new TGGroup({s_.instrument, *acquisition_, [this](bool enabled) { basic_->BasicFrameEnable(enabled); }},
+                      this);
+    output_ = new OutputGroup({s_.dialogs, s_.settings, s_.display,
+                               [this]() -> ScreenAssembly & { return *screen_; }, [this] { screen_->Redraw(); }},
+                              this);
     cmdQuit_ = Button(this, "cmdQuit", "Quit");
     connect(cmdQuit_, &QPushButton::clicked, this, &FrmMain::cmdQuit_Click);
     screen_ = std::make_unique<ScreenAssembly>(

@@ -23,13 +23,19 @@ ScreenAssembly::~ScreenAssembly()
     }
 }
 
+const LiveTrace &ScreenAssembly::ShownTrace() const
+{
+    const PlaybackView playback = s_.record.Playback();
+    return playback.liveTrace ? *playback.liveTrace : s_.acquisition.Live();
+}
+
 ScreenView ScreenAssembly::View()
 {
     const PlaybackView playback = s_.record.Playback();
     ScreenView v;
     v.state = &s_.state();
     v.colors = &s_.colors;
-    v.liveTrace = &s_.acquisition.Live();
+    v.liveTrace = &ShownTrace();
     v.playTrace = playback.playTrace;
     v.traceDrawColor = s_.acquisition.TraceDrawColor();
     v.running = s_.acquisition.Running();
@@ -51,7 +57,7 @@ void ScreenAssembly::Draw(DrawingSurface &surface)
     DrawGrid(surface, view);
     // Until a trace has come (or a record is played) the screen is the empty frame, not a zero
     // trace along the bottom edge.
-    if (s_.acquisition.HasTrace() || view.playCaption != "Play")
+    if (s_.acquisition.HasTrace() || view.playCaption != "Play" || view.liveTrace != &s_.acquisition.Live())
         DrawTrace(surface, view);
 }
 

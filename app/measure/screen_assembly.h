@@ -34,6 +34,8 @@ public:
     ScreenAssembly &operator=(const ScreenAssembly &) = delete;
 
     ScreenView View();
+    // The trace the screen shows as live: the acquisition's, or the played entry offline.
+    const LiveTrace &ShownTrace() const;
     // The frame and the trace on any surface (the display window, a capture, the printer).
     void Draw(DrawingSurface &surface);
     // The whole redraw sequence of the display window.
