@@ -12,8 +12,8 @@ export LSAN_OPTIONS=exitcode=23
 
 echo "== sanitizer build (ASan + UBSan)"
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVRIN_SANITIZE=ON -DTAVRIN_WERROR=ON
-(cd build-asan && ctest --output-on-failure --timeout 300)
+(cd build-asan && ctest --output-on-failure --timeout 300 -j "$(nproc)")
 
 echo "== plain build"
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_WERROR=ON
-cd build && ctest --output-on-failure --timeout 300
+cd build && ctest --output-on-failure --timeout 300 -j "$(nproc)"

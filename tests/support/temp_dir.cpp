@@ -7,28 +7,44 @@
 
 namespace tavrin::test {
 
-TempConfigHome::TempConfigHome()
+namespace {
+
+std::string MakeTempFolder()
 {
     std::string pattern = std::filesystem::temp_directory_path().string() + "/tavrin-test-XXXXXX";
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-    if (const char *old = std::getenv("XDG_CONFIG_HOME")) {
+    return pattern;
+}
+
+}  // namespace
+
+ScopedEnv::ScopedEnv(std::string name, const char *value) : name_(std::move(name))
+{
+    if (const char *old = std::getenv(name_.c_str())) {
         previous_ = old;
         hadPrevious_ = true;
     }
-    setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+    if (value)
+        setenv(name_.c_str(), value, 1);
+    else
+        unsetenv(name_.c_str());
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (hadPrevious_)
+        setenv(name_.c_str(), previous_.c_str(), 1);
+    else
+        unsetenv(name_.c_str());
+}
+
+TempConfigHome::TempConfigHome() : path_(MakeTempFolder()), env_("XDG_CONFIG_HOME", path_.c_str())
+{
     std::filesystem::create_directories(PortsFolder());
 }
 
-TempConfigHome::~TempConfigHome()
-{
-    if (hadPrevious_)
-        setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
-    RemoveTree(path_);
-}
+TempConfigHome::~TempConfigHome() { RemoveTree(path_); }
 
 void TempConfigHome::LinkPort(int port, const std::string &target) const
 {

@@ -5,6 +5,21 @@
 
 namespace tavrin::test {
 
+// Sets (or, with no value, removes) an environment variable for the life of the object and puts
+// the old value back, so that no test leaves its TZ, HOME or XDG folders to the next one.
+class ScopedEnv {
+public:
+    ScopedEnv(std::string name, const char *value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    std::string name_;
+    std::string previous_;
+    bool hadPrevious_ = false;
+};
+
 class TempConfigHome {
 public:
     TempConfigHome();
@@ -20,8 +35,7 @@ public:
 
 private:
     std::string path_;
-    std::string previous_;
-    bool hadPrevious_ = false;
+    ScopedEnv env_;
 };
 
 void RemoveTree(const std::string &path);
