@@ -1,188 +1,124 @@
 // The simulated instrument's protocol engine, byte in, bytes out.
 #include "engine.h"
+#include "support/test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
-#include <string>
 
 using namespace tavrin::sim;
+using namespace tavrin::test;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+// What the engine sends back for the bytes received at time `at` (seconds).
+Bytes Feed(Engine &engine, const Bytes &in, double at = 1.0)
+{
+    Bytes out;
+    for (uint8_t b : in)
+        engine.Receive(b, at, out);
+    return out;
+}
 
-struct Driver {
-    explicit Driver(Options o = {}) : engine(o) {}
-    Bytes Feed(const Bytes &in, double at = 1.0)
-    {
-        Bytes out;
-        for (uint8_t b : in)
-            engine.Receive(b, at, out);
-        return out;
+TEST(SimEngine, FramesAreEchoedAndTheBlockHeaderReflectsTheSettingsLastSet)
+{
+    struct Case { const char *name; Bytes fed; BlockHeader header; };
+    const Case cases[] = {
+        {"power-on", {}, {}},
+        {"centre, and a span whose RBW follows it", Join({ToBytes("UF0150500"), SettingFrame('S', 10)}),
+         {"0150500", 9, 3, "220KHZ"}},
+        {"level code 5", SettingFrame('L', 6), {"0080000", 12, 5, "4MHZ"}},
+        {"an RBW set is not used at a span", SettingFrame('R', 2), {}},
+        {"but at zero span", Join({SettingFrame('S', 1), SettingFrame('R', 2)}), {"0080000", 0, 3, "30KHZ"}},
+        {"out of table or not digits: nothing changes",
+         Join({SettingFrame('S', 0), SettingFrame('S', 17), SettingFrame('L', 7), SettingFrame('R', 5),
+               ToBytes("UF01x0000")}),
+         {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Engine e({});
+        EXPECT_EQ(Feed(e, c.fed), c.fed);
+        const Bytes block = Feed(e, {0xA5});
+        ASSERT_EQ(block.size(), 1017u);
+        EXPECT_EQ(block[1016], Checksum(block));
+        EXPECT_EQ(Bytes(block.begin(), block.begin() + 16), HeaderBytes(c.header));
     }
-    Bytes Feed(const std::string &in, double at = 1.0) { return Feed(Bytes(in.begin(), in.end()), at); }
-    Engine engine;
-};
-
-bool ChecksumOk(const Bytes &block)
-{
-    unsigned sum = 0;
-    for (size_t i = 0; i < 1016; ++i)
-        sum += block[i];
-    return block.size() == 1017 && static_cast<uint8_t>(sum) == block[1016];
 }
 
-Bytes Frame(char letter, uint8_t value) { return {0x55, static_cast<uint8_t>(letter), value, '0', '0', '0', '0', '0', '0'}; }
-
-TEST(SimEngine, SettingFramesAreEchoedAndReportedInTheBlockHeader)
-{
-    Driver d;
-    const Bytes setFreq = {'U', 'F', '0', '1', '5', '0', '5', '0', '0'};
-    EXPECT_EQ(d.Feed(setFreq), setFreq);
-    EXPECT_EQ(d.Feed(Frame('S', 10)), Frame('S', 10));  // index 9: 1MHZ/DIV
-    d.Feed(Frame('L', 6));                               // code 5: +20 dBm
-    d.Feed(Frame('R', 2));                               // user RBW 30 kHz (zero span only)
-    Bytes block = d.Feed(Bytes{0xA5});
-    ASSERT_TRUE(ChecksumOk(block));
-    EXPECT_EQ(std::string(block.begin(), block.begin() + 7), "0150500");
-    EXPECT_EQ(block[7], 9);
-    EXPECT_EQ(block[8], 5);
-    EXPECT_EQ(std::string(block.begin() + 9, block.begin() + 16), "220KHZ ") << "RBW follows the span";
-
-    d.Feed(Frame('S', 1));  // zero span: the user's RBW is used
-    block = d.Feed(Bytes{0xA5});
-    EXPECT_EQ(std::string(block.begin() + 9, block.begin() + 16), "30KHZ  ");
-}
-
-TEST(SimEngine, OutOfTableFramesAndNonDigitFrequenciesChangeNothing)
-{
-    Driver d;
-    d.Feed(Frame('S', 0));
-    d.Feed(Frame('S', 17));
-    d.Feed(Frame('L', 7));
-    d.Feed(std::string("UF01x0000"));
-    EXPECT_EQ(d.engine.State().spanIndex, 12);
-    EXPECT_EQ(d.engine.State().refCode, 3);
-    EXPECT_EQ(d.engine.State().centerKHz, 80000);
-}
-
-TEST(SimEngine, PointsSitWhereTheProgramReadsThem)
+TEST(SimEngine, TheTraceShowsTheCarrierAtItsLevelAndTheGeneratorOnlyWhenItIsOn)
 {
     // Centre 80 MHz with a -27 dBm carrier there: point 251 is the peak, at
     // 1023 - (0 - (-27)) / 0.078125 = 677 within the noise.
-    Driver d;
-    d.Feed(Frame('S', 10));
-    auto points = d.engine.TracePoints();
-    auto peak = std::max_element(points.begin(), points.begin() + 499) - points.begin();
-    EXPECT_NEAR(peak, 251, 2) << "the 4 MHz RBW makes the top a few points wide";
+    Engine e({});
+    Feed(e, SettingFrame('S', 10));
+    const auto points = e.TracePoints();
+    EXPECT_NEAR(std::max_element(points.begin(), points.begin() + 499) - points.begin(), 251, 2)
+        << "the 4 MHz RBW makes the top a few points wide";
     EXPECT_NEAR(points[251], 677, 12);
-    for (uint16_t p : points)
-        EXPECT_LE(p, 1023);
+    EXPECT_LE(*std::max_element(points.begin(), points.end()), 1023);
     // At -20 dBm reference the same carrier stands 20 dB (256 steps) higher on the screen.
-    d.Feed(Frame('L', 2));
-    EXPECT_NEAR(d.engine.TracePoints()[251], 677 + 256, 12);
+    Feed(e, SettingFrame('L', 2));
+    EXPECT_NEAR(e.TracePoints()[251], 677 + 256, 12);
+    // A -20 dBm generator output stands far above the floor, once switched on.
+    Feed(e, ToBytes("GEN:DISP\n\rGEN:LEV -20\n\r"));
+    const auto off = e.TracePoints();
+    Feed(e, ToBytes("GEN:MDE ON\n\r"));
+    EXPECT_GT(e.TracePoints()[100], off[100] + 300);
 }
 
-TEST(SimEngine, SerialQueriesAndEchoMode)
+TEST(SimEngine, AnswersEchoModesAndSilence)
 {
-    Options o;
-    o.serial = "00042";
-    Driver d(o);
-    EXPECT_EQ(d.Feed(Bytes{'j'}), (Bytes{'0', '0', '0', '4', '2'}));
-    Bytes ver = d.Feed(std::string("OPT:VER\r"));
-    EXPECT_EQ(std::string(ver.begin(), ver.begin() + 8), "OPT:VER\r");
-    ASSERT_EQ(ver.size(), 8u + 1 + 18 + 2);
-    EXPECT_EQ(ver[8 + 1 + 5], '2');
-    Bytes lev = d.Feed(std::string("MKR:LEV 0\r"));
-    ASSERT_EQ(lev.size(), 10u + 1 + 3 + 2);
-
-    EXPECT_EQ(d.Feed(std::string("ECHO OFF\n\r")), (Bytes{'E', 'C', 'H', 'O', ' ', 'O', 'F', 'F', '\n', '\r'}));
-    EXPECT_TRUE(d.Feed(Frame('S', 3)).empty());
-    EXPECT_EQ(d.engine.State().spanIndex, 2);
-    d.Feed(std::string("ECHO ON\n\r"));
-    EXPECT_EQ(d.Feed(Frame('S', 4)), Frame('S', 4));
-}
-
-TEST(SimEngine, AFrameCutOffByTheHostIsDropped)
-{
-    Driver d;
-    d.Feed(Bytes{0x55, 'S'}, 1.0);
-    Bytes out = d.Feed(Bytes{'j'}, 2.0);  // a second later: a new command, not the frame's value
-    EXPECT_EQ(out, (Bytes{'1', '2', '3', '4', '5'}));
-    EXPECT_EQ(d.engine.State().spanIndex, 12);
-}
-
-TEST(SimEngine, FaultsHitEveryNthBlock)
-{
-    struct Case {
-        const char *name;
-        Options o;
-        int faultyBlock;
+    // fed at 1 s, later at 2 s; span: the span index afterwards.
+    struct Case { const char *name; Options o; Bytes fed, later, answer; int span; };
+    Options serial, noEcho, silent;
+    serial.serial = "00042";
+    noEcho.echo = false;
+    silent.silent = true;
+    const Bytes echoOff = ToBytes("ECHO OFF\n\r");
+    const Case cases[] = {
+        {"serial number", serial, {'j'}, {}, ToBytes("00042"), 12},
+        {"version: echo, LF, 18 bytes, CR LF", {}, ToBytes("OPT:VER\r"), {},
+         ToBytes("OPT:VER\r\nSWVER2.07-TAVRIN01\r\n"), 12},
+        {"echo off: a frame is taken, not echoed", {}, Join({echoOff, SettingFrame('S', 3)}), {}, echoOff, 2},
+        {"and on again", {}, Join({echoOff, ToBytes("ECHO ON\n\r"), SettingFrame('S', 4)}), {},
+         Join({echoOff, SettingFrame('S', 4)}), 3},
+        {"--no-echo", noEcho, SettingFrame('S', 3), {}, {}, 2},
+        {"--silent still listens", silent, Join({{0xA5, 'j'}, SettingFrame('S', 3)}), {}, {}, 2},
+        {"a frame cut off by the host is dropped", {}, {0x55, 'S'}, {'j'}, Join({{0x55, 'S'}, ToBytes("12345")}), 12},
     };
-    Options corrupt, bad, shortB, silent, noEcho;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Engine e(c.o);
+        EXPECT_EQ(Join({Feed(e, c.fed), Feed(e, c.later, 2.0)}), c.answer);
+        EXPECT_EQ(e.State().spanIndex, c.span);
+    }
+}
+
+TEST(SimEngine, FaultsHitTheirBlocks)
+{
+    // blocks: of the first four, x where the fault shows.
+    struct Case { const char *name; Options o; std::string blocks; bool (*faulty)(const Bytes &); };
+    Options corrupt, bad, cut, mute;
     corrupt.corruptEvery = 2;
     bad.badPointsEvery = 3;
-    shortB.shortEvery = 2;
-    shortB.shortLength = 123;
-    for (const Case &c : {Case{"corrupt", corrupt, 2}, Case{"bad points", bad, 3}, Case{"short", shortB, 2}}) {
+    cut.shortEvery = 2;
+    cut.shortLength = 123;
+    mute.silentAfter = 2;
+    const Case cases[] = {
+        {"corrupt every 2nd", corrupt, "-x-x", [](const Bytes &b) { return b[1016] != Checksum(b); }},
+        {"bad point 100 every 3rd", bad, "--x-", [](const Bytes &b) { return b[1016] == Checksum(b) && b[217] > 3; }},
+        {"short every 2nd", cut, "-x-x", [](const Bytes &b) { return b.size() == 123; }},
+        {"silent after 2", mute, "--xx", [](const Bytes &b) { return b.empty(); }},
+    };
+    for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        Driver d(c.o);
-        for (int n = 1; n <= 4; ++n) {
-            Bytes block = d.Feed(Bytes{0xA5});
-            const bool faulty = n % c.faultyBlock == 0;
-            if (std::string(c.name) == "corrupt") {
-                EXPECT_EQ(ChecksumOk(block), !faulty) << n;
-            } else if (std::string(c.name) == "short") {
-                EXPECT_EQ(block.size(), faulty ? 123u : 1017u) << n;
-            } else {
-                EXPECT_TRUE(ChecksumOk(block)) << n;
-                EXPECT_EQ(block[16 + 201] > 3, faulty) << n;
-            }
-        }
-        EXPECT_EQ(d.engine.BlocksSent(), 4);
+        Engine e(c.o);
+        std::string seen;
+        for (int n = 1; n <= 4; ++n)
+            seen += c.faulty(Feed(e, {0xA5})) ? 'x' : '-';
+        EXPECT_EQ(seen, c.blocks);
     }
-    silent.silent = true;
-    Driver s(silent);
-    EXPECT_TRUE(s.Feed(Bytes{0xA5, 'j'}).empty());
-    EXPECT_TRUE(s.Feed(Frame('S', 3)).empty());
-    EXPECT_EQ(s.engine.State().spanIndex, 2) << "a silent instrument still listens";
-    noEcho.echo = false;
-    Driver n(noEcho);
-    EXPECT_TRUE(n.Feed(std::string("GEN:DISP\n\r")).empty());
-    EXPECT_TRUE(n.engine.State().tgMode);
-}
-
-TEST(SimEngine, StreamingStartsOnAA55AndStopsOnAA)
-{
-    Driver d;
-    EXPECT_EQ(d.Feed(Bytes{0xAA, 0x55}), (Bytes{0x55, 0xAA}));
-    ASSERT_TRUE(d.engine.State().streaming);
-    Bytes out;
-    d.engine.Tick(1.0, out);
-    EXPECT_EQ(out.size(), 1017u);
-    EXPECT_EQ(d.Feed(Bytes{0xAA}), Bytes{0xAA});
-    EXPECT_FALSE(d.engine.State().streaming);
-    // The host's 0x55 acknowledgement is swallowed, not taken as the start of a frame.
-    d.Feed(Bytes{0x55});
-    EXPECT_EQ(d.Feed(Bytes{'j'}).size(), 5u);
-}
-
-TEST(SimEngine, TrackingGeneratorCommandsChangeTheTrace)
-{
-    Driver d;
-    d.Feed(std::string("GEN:DISP\n\r"));
-    d.Feed(std::string("GEN:LEV -20\n\r"));
-    d.Feed(std::string("GEN:OFF -05\n\r"));
-    EXPECT_EQ(d.engine.State().tgLevelDbm, -20);
-    EXPECT_EQ(d.engine.State().tgOffset, -5);
-    auto off = d.engine.TracePoints();
-    d.Feed(std::string("GEN:MDE ON\n\r"));
-    auto on = d.engine.TracePoints();
-    EXPECT_GT(on[100], off[100] + 300) << "a -20 dBm generator stands far above the floor";
-    d.Feed(std::string("GEN:EXIT\n\r"));
-    EXPECT_FALSE(d.engine.State().tgMode);
 }
 
 }  // namespace

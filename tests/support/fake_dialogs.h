@@ -16,6 +16,7 @@ struct ShownMessage {
     std::string text;
 };
 
+// Answers are given in order; an empty queue answers No or cancel. Folder and colour dialogs cancel.
 class FakeDialogs : public tavrin::UserDialogs {
 public:
     void ShowMessage(const std::string &title, const std::string &text) override { messages.push_back({title, text}); }
@@ -24,46 +25,31 @@ public:
         questions.push_back({title, text});
         return Next(yesNo, false);
     }
-    std::optional<std::string> OpenFileName(const std::string &, const std::string &filter,
-                                            const std::string &) override
+    std::optional<std::string> OpenFileName(const std::string &, const std::string &filter, const std::string &) override
     {
         filters.push_back(filter);
         return Next(files, std::optional<std::string>());
     }
-    std::optional<std::string> SaveFileName(const std::string &, const std::string &filter,
-                                            const std::string &) override
+    std::optional<std::string> SaveFileName(const std::string &t, const std::string &f, const std::string &s) override
     {
-        filters.push_back(filter);
-        return Next(files, std::optional<std::string>());
-    }
-    std::optional<std::string> ChooseFolder(const std::string &, const std::string &) override
-    {
-        return Next(folders, std::optional<std::string>());
-    }
-    std::optional<uint32_t> ChooseColor(const std::string &, uint32_t) override
-    {
-        return Next(colors, std::optional<uint32_t>());
+        return OpenFileName(t, f, s);
     }
     // The print dialog answers with printer set-up done by the test (e.g. a PDF file).
-    bool SetUpPrinter(QPrinter &printer) override { return printerSetUp ? printerSetUp(printer) : false; }
+    bool SetUpPrinter(QPrinter &printer) override { return printerSetUp && printerSetUp(printer); }
 
-    std::vector<ShownMessage> messages;
-    std::vector<ShownMessage> questions;
+    std::vector<ShownMessage> messages, questions;
     std::vector<std::string> filters;
-    // Answers given in order; an empty queue answers No or cancel.
     std::deque<bool> yesNo;
     std::deque<std::optional<std::string>> files;
-    std::deque<std::optional<std::string>> folders;
-    std::deque<std::optional<uint32_t>> colors;
     std::function<bool(QPrinter &)> printerSetUp;
 
 private:
-    template <typename T, typename D>
-    static D Next(std::deque<T> &queue, D none)
+    template <typename T>
+    static T Next(std::deque<T> &queue, T none)
     {
         if (queue.empty())
             return none;
-        D answer = queue.front();
+        T answer = queue.front();
         queue.pop_front();
         return answer;
     }

@@ -1,18 +1,14 @@
 #include "pty_peer.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <stdexcept>
-#include <termios.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace tavrin::test {
 
-Bytes ToBytes(const std::string &text) { return Bytes(text.begin(), text.end()); }
-
-PtyPeer::PtyPeer() : responder_(Echo())
+PtyPeer::PtyPeer() : responder_([](uint8_t b, const Bytes &) { return Bytes{b}; })
 {
     std::string error;
     if (!sim::OpenPseudoTerminal(pty_, error))
@@ -20,28 +16,12 @@ PtyPeer::PtyPeer() : responder_(Echo())
     thread_ = std::thread([this] { Serve(); });
 }
 
-PtyPeer::~PtyPeer()
+PtyPeer::Responder PtyPeer::Traces(std::vector<Bytes> blocks)
 {
-    stop_ = true;
-    if (thread_.joinable())
-        thread_.join();
-    sim::ClosePseudoTerminal(pty_);
-}
-
-PtyPeer::Responder PtyPeer::Echo()
-{
-    return [](uint8_t b, const Bytes &) { return Bytes{b}; };
-}
-
-PtyPeer::Responder PtyPeer::Silent()
-{
-    return [](uint8_t, const Bytes &) { return Bytes{}; };
-}
-
-void PtyPeer::SetResponder(Responder responder)
-{
-    std::lock_guard lock(mutex_);
-    responder_ = std::move(responder);
+    auto next = std::make_shared<size_t>(0);
+    return [blocks, next](uint8_t b, const Bytes &) -> Bytes {
+        return b == 0xA5 ? blocks[std::min((*next)++, blocks.size() - 1)] : Bytes{b};
+    };
 }
 
 void PtyPeer::Send(const Bytes &bytes)
@@ -51,27 +31,20 @@ void PtyPeer::Send(const Bytes &bytes)
         (void)!write(pty_.master, bytes.data(), bytes.size());
 }
 
-Bytes PtyPeer::Received()
+void PtyPeer::Preload(const Bytes &bytes)
 {
-    std::lock_guard lock(mutex_);
-    return received_;
-}
-
-void PtyPeer::ClearReceived()
-{
-    std::lock_guard lock(mutex_);
-    received_.clear();
+    Send(bytes);
+    int queued = 0;
+    for (int i = 0; i < 2000 && ioctl(pty_.slaveKeep, FIONREAD, &queued) == 0 && queued < int(bytes.size()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 bool PtyPeer::WaitReceived(size_t n, std::chrono::milliseconds timeout)
 {
     const auto end = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < end) {
-        if (Received().size() >= n)
-            return true;
+    while (Received().size() < n && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
+    return Received().size() >= n;
 }
 
 void PtyPeer::Hangup()
@@ -88,16 +61,16 @@ void PtyPeer::Serve()
     uint8_t buf[256];
     while (!stop_) {
         pollfd p{pty_.master, POLLIN, 0};
-        int r = poll(&p, 1, 5);
-        if (r <= 0 || !(p.revents & POLLIN))
+        if (poll(&p, 1, 5) <= 0 || !(p.revents & POLLIN))
             continue;
-        ssize_t n = read(pty_.master, buf, sizeof buf);
-        if (n <= 0)
-            continue;
+        const ssize_t n = read(pty_.master, buf, sizeof buf);
         std::lock_guard lock(mutex_);
         for (ssize_t i = 0; i < n; ++i) {
             received_.push_back(buf[i]);
-            Bytes reply = responder_(buf[i], received_);
+            const Bytes reply = responder_(buf[i], received_);
+            pollfd more{pty_.master, POLLIN, 0};
+            if (i + 1 < n || poll(&more, 1, 0) > 0)
+                ++early_;
             if (!reply.empty())
                 (void)!write(pty_.master, reply.data(), reply.size());
         }

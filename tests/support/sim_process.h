@@ -1,6 +1,8 @@
 // tavrin-sim run as its own process, registered in the current XDG_CONFIG_HOME.
 #pragma once
 
+#include "support/test_util.h"
+
 #include <string>
 #include <vector>
 
@@ -19,18 +21,17 @@ public:
     int Stop();
     // True once the process has ended by itself.
     bool Exited();
-    int Pid() const { return pid_; }
 
 private:
     int pid_ = -1;
     int status_ = -1;
 };
 
-// The commands in a tavrin-sim --log file, in order: "F0150500" (centre frame), "S12", "L3",
-// "R1" (span, level and RBW frames by table row), "T" (trace request), "j", and text commands
-// without their line ends.
+// The bytes a tavrin-sim --log file recorded, in order.
+Bytes LoggedBytes(const std::string &logPath);
+// The same as commands: "F0150500" (centre frame), "S12", "L3", "R1" (setting frames by index),
+// "T" (trace request), "j", text commands without their line ends; "?" for a frame that is not
+// exactly what SettingFrame builds, "?N" for any other byte N.
 std::vector<std::string> LoggedCommands(const std::string &logPath);
-// The received bytes of a --log file as " XX XX ...".
-std::string LoggedHex(const std::string &logPath);
 
 }  // namespace tavrin::test

@@ -3,21 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
-#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace tavrin::test {
-
-namespace {
-
-std::string MakeTempFolder()
-{
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/tavrin-test-XXXXXX";
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    return pattern;
-}
-
-}  // namespace
 
 ScopedEnv::ScopedEnv(std::string name, const char *value) : name_(std::move(name))
 {
@@ -25,43 +14,36 @@ ScopedEnv::ScopedEnv(std::string name, const char *value) : name_(std::move(name
         previous_ = old;
         hadPrevious_ = true;
     }
-    if (value)
-        setenv(name_.c_str(), value, 1);
-    else
-        unsetenv(name_.c_str());
+    value ? setenv(name_.c_str(), value, 1) : unsetenv(name_.c_str());
 }
 
-ScopedEnv::~ScopedEnv()
+ScopedEnv::~ScopedEnv() { hadPrevious_ ? setenv(name_.c_str(), previous_.c_str(), 1) : unsetenv(name_.c_str()); }
+
+static std::string MakeTempFolder()
 {
-    if (hadPrevious_)
-        setenv(name_.c_str(), previous_.c_str(), 1);
-    else
-        unsetenv(name_.c_str());
+    std::string pattern = fs::temp_directory_path().string() + "/tavrin-test-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    return pattern;
 }
 
 TempConfigHome::TempConfigHome() : path_(MakeTempFolder()), env_("XDG_CONFIG_HOME", path_.c_str())
 {
-    std::filesystem::create_directories(PortsFolder());
+    fs::create_directories(PortsFolder());
 }
 
-TempConfigHome::~TempConfigHome() { RemoveTree(path_); }
+TempConfigHome::~TempConfigHome()
+{
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
 
 void TempConfigHome::LinkPort(int port, const std::string &target) const
 {
-    UnlinkPort(port);
-    std::filesystem::create_symlink(target, PortsFolder() + "/COM" + std::to_string(port));
-}
-
-void TempConfigHome::UnlinkPort(int port) const
-{
+    const std::string link = PortsFolder() + "/COM" + std::to_string(port);
     std::error_code ec;
-    std::filesystem::remove(PortsFolder() + "/COM" + std::to_string(port), ec);
-}
-
-void RemoveTree(const std::string &path)
-{
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
+    fs::remove(link, ec);
+    fs::create_symlink(target, link);
 }
 
 }  // namespace tavrin::test

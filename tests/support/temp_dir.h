@@ -31,13 +31,10 @@ public:
     std::string PortsFolder() const { return path_ + "/tavrin/ports"; }
     // Registers COMn as a link to target (a dangling target makes the port fail to open).
     void LinkPort(int port, const std::string &target) const;
-    void UnlinkPort(int port) const;
 
 private:
     std::string path_;
     ScopedEnv env_;
 };
-
-void RemoveTree(const std::string &path);
 
 }  // namespace tavrin::test

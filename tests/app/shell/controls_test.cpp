@@ -1,15 +1,7 @@
-// Measurement controls, markers and limit lines on the panel, against tavrin-sim where the
-// analyzer is involved.
-#include "common/number_format.h"
-#include "markers/peak.h"
+// The measurement controls (spinners, the four apply procedures and what they send, read back
+// from the simulator's log), the markers with Peak, and the limit lines.
 #include "panel_fixture.h"
-#include "support/pty_peer.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -20,170 +12,146 @@ using namespace tavrin::test;
 
 namespace {
 
-// Every notification of a spinner, in order.
-struct SpinnerLog {
-    explicit SpinnerLog(Spinner &s)
-    {
-        QObject::connect(&s, &Spinner::positionChanged, [this](int p) { events.push_back("pos " + std::to_string(p)); });
-        QObject::connect(&s, &Spinner::upClicked, [this] { events.push_back("up"); });
-        QObject::connect(&s, &Spinner::downClicked, [this] { events.push_back("down"); });
-        QObject::connect(&s, &Spinner::mousePressed, [this] { events.push_back("press"); });
-    }
-    std::vector<std::string> events;
-};
-
-TEST(SpinnerWidget, AClickMovesFirstThenReportsAndTheProgramOnlyMoves)
-{
-    Spinner s;
-    s.SetRange(0, 3);
-    s.SetStep(1);
-    SpinnerLog log(s);
-    s.ClickUp();
-    s.ClickUp();
-    s.ClickUp();
-    s.ClickUp();  // at the top: no move, still a click
-    s.ClickDown();
-    s.SetPosition(1);
-    s.SetPosition(1);
-    s.SetPosition(-7);  // clamped to the lowest
-    EXPECT_EQ(log.events, (std::vector<std::string>{"pos 1", "up", "pos 2", "up", "pos 3", "up", "up", "pos 2", "down",
-                                                   "pos 1", "pos 0"}));
-}
-
-TEST(SpinnerWidget, ARealMouseClickPressesMovesAndClicks)
-{
-    Spinner s;
-    s.SetRange(-1000000, 1000000);
-    s.SetStep(1000);
-    SpinnerLog log(s);
-    s.show();
-    auto buttons = s.findChildren<QToolButton *>();
-    ASSERT_EQ(buttons.size(), 2);
-    QToolButton *up = buttons[0]->arrowType() == Qt::UpArrow ? buttons[0] : buttons[1];
-    QTest::mouseClick(up, Qt::LeftButton);
-    EXPECT_EQ(log.events, (std::vector<std::string>{"press", "pos 1000", "up"}));
-}
-
 class ControlsTest : public PanelTest {
 protected:
-    void StartRunning(std::vector<std::string> args = {"--no-pace"})
+    void StartRunning()
     {
-        log = home.Path() + "/rx.log";
-        args.push_back("--log");
-        args.push_back(log);
-        StartSim(args);
+        StartSim({"--no-pace"});
         Load();
         acq().cmdStart_Click();
-        ASSERT_TRUE(acq().Running());
+        ASSERT_EQ(acqUi().cmdStart->text(), "Stop");
         acq().Timer1().stop();  // ticks by hand only
-        mark = LoggedCommands(log).size();
+        Sent();
     }
-    // The commands the simulator received since the last call.
-    std::vector<std::string> Sent()
+    Commands SentWithoutReads()
     {
-        auto all = LoggedCommands(log);
-        std::vector<std::string> recent(all.begin() + static_cast<long>(std::min(mark, all.size())), all.end());
-        mark = all.size();
-        return recent;
+        Commands sent = Sent();
+        std::erase(sent, "T");
+        return sent;
     }
-    static std::vector<std::string> WithoutReads(const std::vector<std::string> &commands)
+    void Type(const char *text)
     {
-        std::vector<std::string> out;
-        for (const auto &c : commands)
-            if (c != "T")
-                out.push_back(c);
-        return out;
-    }
-    static int Reads(const std::vector<std::string> &commands)
-    {
-        return static_cast<int>(std::count(commands.begin(), commands.end(), "T"));
-    }
-    void Type(QLineEdit *field, const char *text)
-    {
-        field->setText(text);
+        basicUi().txtCenterFreq->setText(text);
         basic().CenterFreqEntered();
     }
-    QLineEdit *center() { return const_cast<QLineEdit *>(basicUi().txtCenterFreq); }
-
-    std::string log;
-    size_t mark = 0;
 };
 
-TEST_F(ControlsTest, ARangeFitTheSpanOrTheCentreBeforeSendingTheOther)
+// Each use of a control, running or stopped: what goes to the analyzer, in order; every send is
+// followed by a 200 ms pause; while an apply talks to the analyzer the acquisition timer is held,
+// and afterwards it runs again at 100 ms, and only if the acquisition does.
+TEST_F(ControlsTest, EachApplySendsInOrderPausesAfterEachSendAndHoldsTheTimer)
 {
     StartRunning();
-    Type(center(), "10");  // 10MHZ/DIV does not fit around 10 MHz: 2MHZ/DIV does
-    EXPECT_EQ(Sent(), (std::vector<std::string>{"S10", "F0010000", "T"}));
-    EXPECT_EQ(basic().LastApplyReads(), 1) << "the simulator reports the new centre at once";
-
-    basicUi().updSpan->ClickUp();  // 2MHZ/DIV -> 5MHZ/DIV: start would be -15
-    auto sent = Sent();
-    EXPECT_EQ(WithoutReads(sent), (std::vector<std::string>{"F0025000", "S11"}));
-    EXPECT_EQ(center()->text().toStdString(), "25.000");
-    EXPECT_EQ(basicUi().cboSpan->currentText().toStdString(), "5MHZ/DIV");
-    EXPECT_LE(Reads(sent), 6);
-
-    Type(center(), "1000");
-    Sent();
-    for (int i = 0; i < 4; ++i)
-        basicUi().updSpan->ClickUp();  // up to 100MHZ/DIV: stop 1500 moves the centre in
-    EXPECT_EQ(center()->text().toStdString(), "650.000");
-    EXPECT_EQ(WithoutReads(Sent()), (std::vector<std::string>{"S12", "S13", "F0900000", "S14", "F0650000", "S15"}))
-        << "10 and 20MHZ/DIV fit at 1000; 50MHZ/DIV moves the centre to 900, 100MHZ/DIV to 650";
-    EXPECT_TRUE(acq().Timer1().isActive()) << "acquisition resumes";
-    EXPECT_FALSE(basic().UserAdjusting());
-}
-
-TEST_F(ControlsTest, ACentreNearTheTopNarrowsTheSpanAndSendsItFirst)
-{
-    StartRunning();
-    basic().SetSpanPosition(14);  // 50MHZ/DIV shown, not sent
-    Type(center(), "1100");
-    EXPECT_EQ(WithoutReads(Sent()), (std::vector<std::string>{"S12", "F1100000"}));
-    EXPECT_EQ(basicUi().cboSpan->currentText(), "10MHZ/DIV");
-    acq().Timer1_Timer();
-    EXPECT_EQ(center()->text(), "1100.000") << "the panel follows the analyzer's report";
-    EXPECT_EQ(basicUi().cboSpan->currentText(), "10MHZ/DIV");
-}
-
-TEST_F(ControlsTest, ACentreOutsideTheRangeStopsAtZeroSpanAtTheNearestEnd)
-{
-    StartRunning();
-    struct Case {
-        const char *typed;
-        const char *shown;
-        const char *sent;
+    uint32_t ms = 0;  // a counter that moves 1 ms per served event
+    int pumps = 0;
+    bool timerActive = false;
+    dll.SetMsCounter([&] { return ms; });
+    dll.SetEventPump([&] {
+        ++ms;
+        ++pumps;
+        timerActive |= acq().Timer1().isActive();
+    });
+    Spinner *span = basicUi().updSpan;
+    auto spanFrom = [&](int row, const char *center) {
+        return [=, this] {
+            basicUi().txtCenterFreq->setText(center);
+            basic().SetSpanPosition(row);
+            span->ClickUp();
+        };
     };
-    for (Case c : {Case{"abc", "0.000", "F0000000"}, Case{"2000", "1150.000", "F1150000"},
-                   Case{"-7", "0.000", "F0000000"}}) {
-        SCOPED_TRACE(c.typed);
-        basic().SetSpanPosition(12);
-        Type(center(), c.typed);
-        EXPECT_EQ(center()->text(), c.shown);
-        EXPECT_EQ(basicUi().cboSpan->currentText(), "0HZ/DIV");
-        EXPECT_TRUE(basicUi().updRBW->isEnabled());
-        EXPECT_EQ(WithoutReads(Sent()), (std::vector<std::string>{"S0", c.sent}));
-        EXPECT_EQ(basicUi().updSpan->Position(), 0);
+    auto typed = [&](int row, const char *text) {
+        return [=, this] {
+            basic().SetSpanPosition(row);
+            Type(text);
+        };
+    };
+    const struct {
+        std::function<void()> use;
+        bool running;
+        Commands sent;
+        int pausedMs;
+        const char *shown;
+    } cases[] = {
+        {[&] { basicUi().updRefLevel->ClickDown(); }, true, {"L2"}, 200, "80.000|10MHZ/DIV|-10|4MHZ"},
+        {[&] { basicUi().updRBW->ClickUp(); }, true, {}, 0, "80.000|10MHZ/DIV|-10|4MHZ"},  // RBW at zero span only
+        {typed(12, "10"), true, {"S10", "F0010000"}, 400, "10.000|2MHZ/DIV|-10|4MHZ"},  // the span fitted first
+        {spanFrom(10, "10.000"), true, {"F0025000", "S11"}, 400, "25.000|5MHZ/DIV|-10|4MHZ"},  // the centre first
+        {spanFrom(13, "1000.000"), true, {"F0900000", "S14"}, 400, "900.000|50MHZ/DIV|-10|4MHZ"},
+        {spanFrom(14, "1000.000"), true, {"F0650000", "S15"}, 400, "650.000|100MHZ/DIV|-10|4MHZ"},
+        {typed(14, "1100"), true, {"S12", "F1100000"}, 400, "1100.000|10MHZ/DIV|-10|4MHZ"},
+        {typed(12, "2000"), true, {"S0", "F1150000"}, 400, "1150.000|0HZ/DIV|-10|4MHZ"},  // to the nearest end
+        {typed(12, "-7"), true, {"S0", "F0000000"}, 400, "0.000|0HZ/DIV|-10|4MHZ"},
+        {typed(12, "abc"), true, {"S0", "F0000000"}, 400, "0.000|0HZ/DIV|-10|4MHZ"},
+        {[&] { basicUi().updRBW->ClickDown(); }, true, {"R2"}, 200, "0.000|0HZ/DIV|-10|220KHZ"},
+        {[&] { basicUi().updRefLevel->ClickDown(); }, false, {}, 0, "0.000|0HZ/DIV|-20|220KHZ"},
+        {spanFrom(12, "80.000"), false, {"F0100000"}, 200, "100.000|20MHZ/DIV|-20|220KHZ"},
+        {typed(12, "500"), false, {}, 0, "500.000|10MHZ/DIV|-20|220KHZ"},
+        {typed(14, "1100"), false, {"S12"}, 200, "1100.000|10MHZ/DIV|-20|220KHZ"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.shown);
+        if (c.running != acq().Running())
+            acq().cmdStart_Click();
+        if (c.running)
+            acq().Timer1().start(30);
+        pumps = 0;
+        timerActive = false;
+        c.use();
+        EXPECT_EQ(SentWithoutReads(), c.sent);
+        EXPECT_EQ(basic().LastApplyReads(), c.running && !c.sent.empty() ? 1 : 0);
+        EXPECT_EQ(pumps - basic().LastApplyReads(), c.pausedMs);
+        EXPECT_FALSE(timerActive && c.pausedMs);
+        EXPECT_EQ(acq().Timer1().isActive(), c.running);
+        if (c.running && c.pausedMs) {
+            EXPECT_EQ(acq().Timer1().interval(), 100);
+        }
+        EXPECT_EQ(Shown(), c.shown);
+        EXPECT_EQ(span->Position() == 0, basicUi().updRBW->isEnabled()) << "RBW at zero span only";
     }
 }
 
-TEST_F(ControlsTest, LevelAndRbwAreSentWhileRunningAndConfirmed)
+// A mouse press on a spinner keeps the analyzer's reports of the old setting off the panel until
+// the apply that follows the click, or until the mouse goes up beside the arrow (no click, no apply).
+TEST_F(ControlsTest, WhileTheUserAdjustsTheReportsLeaveThePanelAlone)
 {
     StartRunning();
-    basicUi().updRefLevel->ClickDown();  // 0 -> -10 dBm
-    EXPECT_EQ(WithoutReads(Sent()), std::vector<std::string>{"L2"});
-    EXPECT_EQ(basic().LastApplyReads(), 1);
-    basicUi().updRBW->ClickUp();  // not at zero span: nothing is sent
-    EXPECT_TRUE(WithoutReads(Sent()).empty());
-    Type(center(), "abc");  // 0 MHz: down to zero span, sent
-    Sent();
-    basicUi().updRBW->ClickDown();  // from the reported 4MHZ
-    EXPECT_EQ(basicUi().cboRBW->currentText().toStdString(), "220KHZ");
-    EXPECT_EQ(WithoutReads(Sent()), std::vector<std::string>{"R2"});
-    EXPECT_EQ(basic().LastApplyReads(), 1);
+    panel->show();
+    QToolButton *up = basicUi().updSpan->findChildren<QToolButton *>()[0];
+    for (bool offTheArrow : {false, true}) {
+        basic().SetSpanPosition(9);
+        acq().Timer1_Timer();
+        EXPECT_EQ(basicUi().cboSpan->currentText(), "10MHZ/DIV") << "the panel follows the analyzer";
+        offTheArrow ? QTest::mousePress(up, Qt::LeftButton) : basicUi().updSpan->PressMouse();
+        basic().SetSpanPosition(9);
+        acq().Timer1_Timer();
+        EXPECT_EQ(basicUi().cboSpan->currentText(), "1MHZ/DIV");
+        if (offTheArrow)
+            QTest::mouseRelease(up, Qt::LeftButton, {}, QPoint(-20, -20));
+        else
+            basicUi().updRefLevel->ClickDown();
+        QTest::qWait(1);  // the spinner learns on the next turn whether the release was a click
+    }
     acq().Timer1_Timer();
-    EXPECT_EQ(basicUi().cboRBW->currentText().toStdString(), "220KHZ");
-    EXPECT_EQ(basicUi().cboRefLevel->currentText().toStdString(), "-10");
+    EXPECT_EQ(basicUi().cboSpan->currentText(), "10MHZ/DIV");
+    EXPECT_EQ(SentWithoutReads(), Commands{"L2"});
+}
+
+TEST_F(ControlsTest, TheCentreSpinnerStepsOnceAppliesAndReturnsToRest)
+{
+    StartRunning();
+    settings.FreqStepMHz = 1;
+    const std::tuple<const char *, bool, const char *, const char *> cases[] = {
+        {"80.000", true, "81.000", "F0081000"},
+        {"81.000", false, "80.000", "F0080000"},
+        {"1099.500", true, "1099.500", "F1099500"},  // a step out of the range: the same value again
+    };
+    for (const auto &[before, up, after, sent] : cases) {
+        basicUi().txtCenterFreq->setText(before);
+        up ? basicUi().updCenterFreq->ClickUp() : basicUi().updCenterFreq->ClickDown();
+        EXPECT_EQ(basicUi().txtCenterFreq->text(), after);
+        EXPECT_EQ(basicUi().updCenterFreq->Position(), 0);
+        EXPECT_EQ(SentWithoutReads(), Commands{sent});
+    }
 }
 
 // Stop or Freeze pressed while an apply waits: the apply must not start the timer again.
@@ -193,7 +161,6 @@ TEST_F(ControlsTest, StopOrFreezeDuringAnApplyStaysStopped)
     for (bool freeze : {false, true}) {
         if (!acq().Running())
             acq().cmdStart_Click();
-        ASSERT_TRUE(acq().Running());
         bool pressed = false;
         dll.SetEventPump([&] {
             if (!std::exchange(pressed, true))
@@ -208,138 +175,96 @@ TEST_F(ControlsTest, StopOrFreezeDuringAnApplyStaysStopped)
     }
 }
 
-// Pressed on an arrow, released beside it: no click, and the panel follows the analyzer again.
-TEST_F(ControlsTest, ASpinnerReleasedOffItsArrowEndsTheAdjustment)
-{
-    home.LinkPort(1, home.Path() + "/absent");
-    Load();
-    panel->show();
-    Spinner *span = basicUi().updSpan;
-    QToolButton *up = span->findChildren<QToolButton *>()[0];
-    const int before = span->Position();
-    QTest::mousePress(up, Qt::LeftButton);
-    EXPECT_TRUE(basic().UserAdjusting());
-    QTest::mouseRelease(up, Qt::LeftButton, {}, QPoint(-20, -20));
-    QTest::qWait(1);
-    EXPECT_FALSE(basic().UserAdjusting());
-    EXPECT_EQ(span->Position(), before);
-}
-
-TEST_F(ControlsTest, WhileStoppedOnlyThePanelChangesOrAFittingCorrection)
-{
-    log = home.Path() + "/rx.log";
-    StartSim({"--no-pace", "--log", log});
-    Load();
-    basicUi().updRefLevel->ClickUp();
-    EXPECT_EQ(basicUi().cboRefLevel->currentText(), "10");
-    basicUi().updSpan->ClickUp();  // 20MHZ/DIV around 80: start -20 -> the centre moves to 100
-    EXPECT_EQ(center()->text(), "100.000");
-    EXPECT_EQ(LoggedCommands(log), std::vector<std::string>{"F0100000"});
-    EXPECT_FALSE(acq().Timer1().isActive());
-}
-
 TEST_F(ControlsTest, AnAnalyzerThatKeepsReportingTheOldValueIsReadSixTimes)
 {
-    // A scripted analyzer that answers but always reports 80 MHz.
-    PtyPeer peer;
-    home.LinkPort(1, peer.DevicePath());
-    Bytes block(1017, 0);
-    std::memcpy(block.data(), "0080000", 7);
-    block[7] = 12;
-    block[8] = 3;
-    std::memcpy(block.data() + 9, "4MHZ   ", 7);
-    block = SealBlock(block);
-    peer.SetResponder([block](uint8_t b, const Bytes &) -> Bytes {
-        if (b == 'j')
-            return ToBytes("12345");
-        if (b == 0xA5)
-            return block;
-        return {b};
-    });
+    StartScripted([](int) { return 0; });  // always reports 80 MHz
     Load();
     acq().cmdStart_Click();
     ASSERT_TRUE(acq().Running());
-    peer.ClearReceived();
-    Type(center(), "100");
+    scripted->ClearReceived();
+    Type("100");
     EXPECT_EQ(basic().LastApplyReads(), 6);
     Bytes expected = ToBytes("UF0100000");
     expected.insert(expected.end(), 6, 0xA5);
-    EXPECT_EQ(peer.Received(), expected);
+    EXPECT_EQ(scripted->Received(), expected);
 }
 
-TEST_F(ControlsTest, MarkerSpinnersStepAndReturnToRest)
+TEST_F(PanelTest, PeakPutsMarkerOneOnTheHighestPointAndSwitchesItOn)
 {
-    home.LinkPort(1, home.Path() + "/absent");
+    StartScripted([](int n) { return n == 300 ? 900 : 100 + n % 7; });
+    Load();
+    acq().cmdStart_Click();
+    acq().Timer1_Timer();
+    const int before = display.RedrawCount();
+    markerUi().cmdPeak->click();
+    EXPECT_EQ(markerUi().txtMKR[0]->text(), "89.8000");
+    EXPECT_TRUE(markerUi().chkMKR[0]->isChecked());
+    EXPECT_GT(display.RedrawCount(), before);
+}
+
+// Every marker and limit control redraws the screen when used; a marker's spinner moves it one
+// frequency step per click (none that leaves the range) and goes back to rest.
+TEST_F(PanelTest, MarkerAndLimitControlsRedrawWhenUsed)
+{
+    NoInstrument();
     Load();
     settings.FreqStepMHz = 0.5f;
-    QLineEdit *m = const_cast<QLineEdit *>(markerUi().txtMKR[0]);
-    Spinner *spin = markerUi().updMKR[0];
-    m->setText("100.000");
-    spin->ClickUp();
-    EXPECT_EQ(m->text(), "100.500");
-    EXPECT_EQ(spin->Position(), 0);
-    for (int i = 0; i < 3; ++i)
-        spin->ClickDown();
-    EXPECT_EQ(m->text(), "99.000");
-    spin->ClickUp();
-    EXPECT_EQ(m->text(), "99.500");
-    m->setText("0.300");
-    const int before = display.RedrawCount();
-    spin->ClickDown();
-    EXPECT_EQ(m->text(), "0.300");
-    EXPECT_GT(display.RedrawCount(), before) << "redrawn even when the step is refused";
+    auto redraws = [&](const char *what, const std::function<void()> &use) {
+        const int before = display.RedrawCount();
+        use();
+        EXPECT_GT(display.RedrawCount(), before) << what;
+    };
+    const MarkerRowControls &m = markerUi();
+    for (size_t i = 0; i < 5; ++i) {
+        redraws("chkMKR", [&] { m.chkMKR[i]->click(); });
+        redraws("cboMKR", [&] { emit m.cboMKR[i]->activated(0); });
+        redraws("txtMKR", [&] { QTest::keyClick(m.txtMKR[i], Qt::Key_Return); });
+        m.txtMKR[i]->setText("100.000");
+        for (const auto &step : {std::pair{true, "100.500"}, {false, "100.000"}, {false, "99.500"}, {true, "100.000"}}) {
+            redraws("updMKR", [&] { step.first ? m.updMKR[i]->ClickUp() : m.updMKR[i]->ClickDown(); });
+            EXPECT_EQ(m.txtMKR[i]->text(), step.second);
+        }
+        m.txtMKR[i]->setText("0.300");
+        redraws("a refused step", [&] { m.updMKR[i]->ClickDown(); });
+        EXPECT_EQ(m.txtMKR[i]->text(), "0.300");
+    }
+    for (size_t k = 0; k < 2; ++k) {
+        redraws("chkLim", [&] { panel->Limits().Controls().chkLim[k]->click(); });
+        redraws("cboLim", [&] { emit panel->Limits().Controls().cboLim[k]->activated(0); });
+    }
 }
 
-TEST_F(ControlsTest, PeakPutsMarkerOneOnTheHighestPointAndSwitchesItOn)
+TEST_F(PanelTest, EachLimitLineLoadsItsFileAndAnUnusableOneLeavesTheLineAsItWas)
 {
-    StartRunning();
-    acq().Timer1_Timer();
-    QCheckBox *on = markerUi().chkMKR[0];
-    ASSERT_FALSE(on->isChecked());
-    markerUi().cmdPeak->click();
-    EXPECT_TRUE(on->isChecked());
-    const double f = ConvertNthPointToMHz(basic().State(), static_cast<int16_t>(PeakPoint(acq().Live())));
-    EXPECT_EQ(markerUi().txtMKR[0]->text().toStdString(), FormatFixed(f, 4, 4));
-    EXPECT_NEAR(f, 80.0, 0.5) << "the simulator's carrier at the centre";
-    EXPECT_TRUE(display.Visible(0));
-}
-
-TEST_F(ControlsTest, LimitFilesAreListedLoadedAndAnUnusableOneLeavesTheLineAsItWas)
-{
-    home.LinkPort(1, home.Path() + "/absent");
+    NoInstrument();
     const std::string working = folder + "/Working";
     std::filesystem::create_directories(working);
-    {
-        std::ofstream a(working + "/mask.lim", std::ios::binary);
-        const double values[] = {50, -30, 80, -20, 110, -30};
-        a.write(reinterpret_cast<const char *>(values), sizeof values);  // x86-64 is little-endian
-        std::ofstream empty(working + "/empty.lim", std::ios::binary);
-    }
+    const double values[] = {50, -30, 80, -20, 110, -30};
+    std::ofstream(working + "/mask.lim", std::ios::binary).write(reinterpret_cast<const char *>(values), sizeof values);
+    std::ofstream(working + "/empty.lim", std::ios::binary);
     Load();
-    QComboBox *sel = const_cast<QComboBox *>(panel->Limits().Controls().cboLim[0]);
-    ASSERT_EQ(sel->count(), 3);
-    EXPECT_EQ(sel->itemText(0), "NONE");
-    EXPECT_EQ(sel->currentText(), "NONE");
-
-    sel->setCurrentText("mask");
-    int before = display.RedrawCount();
-    panel->Limits().LimitChosen(0);
-    ASSERT_EQ(panel->Limits().View()[0].points.size(), 3u);
-    EXPECT_DOUBLE_EQ(panel->Limits().View()[0].points[1].freqMHz, 80);
-    EXPECT_GT(display.RedrawCount(), before);
-
-    sel->setCurrentText("empty");
-    before = display.RedrawCount();
-    panel->Limits().LimitChosen(0);
-    EXPECT_EQ(panel->Limits().View()[0].points.size(), 3u);
-    EXPECT_EQ(display.RedrawCount(), before);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].text.find("empty.lim"), std::string::npos);
-
-    sel->setCurrentText("NONE");
-    panel->Limits().LimitChosen(0);
-    EXPECT_EQ(panel->Limits().View()[0].points.size(), 3u) << "NONE keeps the points";
-    EXPECT_EQ(panel->Limits().View()[1].points.size(), 1u);
+    const LimitGroup &limits = panel->Limits();
+    auto choose = [&](int line, const char *name) {
+        QComboBox *sel = limits.Controls().cboLim[static_cast<size_t>(line)];
+        sel->setCurrentText(name);
+        emit sel->activated(sel->currentIndex());
+    };
+    for (int line : {1, 0}) {
+        const auto k = static_cast<size_t>(line);
+        ASSERT_EQ(limits.Controls().cboLim[k]->count(), 3) << "NONE and the two files";
+        choose(line, "mask");
+        ASSERT_EQ(limits.View()[k].points.size(), 3u);
+        EXPECT_DOUBLE_EQ(limits.View()[k].points[1].freqMHz, 80);
+        EXPECT_DOUBLE_EQ(limits.View()[k].points[1].levelDbm, -20);
+        EXPECT_EQ(limits.View()[0].points.size(), line ? 1u : 3u) << "the other line keeps its own";
+        const int before = display.RedrawCount();
+        choose(line, "empty");
+        EXPECT_EQ(limits.View()[k].points.size(), 3u);
+        EXPECT_EQ(display.RedrawCount(), before);
+        EXPECT_NE(dialogs.messages.back().text.find("empty.lim"), std::string::npos);
+        choose(line, "NONE");
+        EXPECT_EQ(limits.View()[k].points.size(), 3u) << "NONE keeps the points";
+    }
 }
 
 }  // namespace

@@ -4,42 +4,59 @@
 
 #include "common/program_folder.h"
 #include "instrument/tavrin_dll.h"
-#include "measure/frm_crt.h"
 #include "markers/limit_group.h"
 #include "markers/marker_group.h"
 #include "measure/acquisition_group.h"
 #include "measure/basic_group.h"
+#include "measure/frm_crt.h"
 #include "measure/frm_main.h"
 #include "measure/screen_assembly.h"
-#include "record/record_group.h"
 #include "measure/spinner.h"
+#include "record/record_group.h"
 #include "support/fake_dialogs.h"
+#include "support/pty_peer.h"
 #include "support/sim_process.h"
 #include "support/temp_dir.h"
-#include "support/test_util.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 
 namespace tavrin::test {
+
+using Commands = std::vector<std::string>;
 
 class PanelTest : public ::testing::Test {
 protected:
     PanelTest()
     {
-        folder = home.Path() + "/program";
         std::filesystem::create_directories(folder);
         SetProgramFolderOverride(folder);
         display.resize(541, 554);
     }
     ~PanelTest() override { SetProgramFolderOverride({}); }
 
-    void StartSim(const std::vector<std::string> &args, int port = 1)
+    // The simulator on COMn, logging what it receives (read back with Sent()).
+    void StartSim(std::vector<std::string> args, int port = 1)
     {
+        args.insert(args.end(), {"--log", log});
         std::string error;
         ASSERT_TRUE(sim.Start(port, args, error)) << error;
+    }
+    void NoInstrument() { home.LinkPort(1, home.Path() + "/absent"); }
+    // A scripted analyzer on COM1: serial 12345, and every trace request answered with a block
+    // that reports 80 MHz, 10MHZ/DIV, 0 dBm, 4MHZ and the points level(0..499).
+    void StartScripted(const std::function<uint16_t(int)> &level)
+    {
+        scripted = std::make_unique<PtyPeer>();
+        scripted->SetResponder([block = TraceBlock(level)](uint8_t b, const Bytes &) {
+            return b == 'j' ? ToBytes("12345") : b == 0xA5 ? block : Bytes{b};
+        });
+        home.LinkPort(1, scripted->DevicePath());
     }
     void Load()
     {
@@ -49,6 +66,21 @@ protected:
         panel->FormLoad();
         panel->FormActivate();
     }
+    // The commands the simulator received since the last call.
+    Commands Sent()
+    {
+        const Commands all = LoggedCommands(log);
+        Commands recent(all.begin() + static_cast<long>(std::min(mark, all.size())), all.end());
+        mark = all.size();
+        return recent;
+    }
+    // The four measurement texts as the panel shows them.
+    std::string Shown()
+    {
+        const BasicControls &b = basicUi();
+        return (b.txtCenterFreq->text() + "|" + b.cboSpan->currentText() + "|" + b.cboRefLevel->currentText() + "|" +
+                b.cboRBW->currentText()).toStdString();
+    }
     std::string LogPath() const { return folder + "/Tavrin.Log"; }
     AcquisitionGroup &acq() { return panel->Acquisition(); }
     BasicGroup &basic() { return panel->Basic(); }
@@ -57,8 +89,10 @@ protected:
     const MarkerRowControls &markerUi() { return panel->Markers().Controls(); }
 
     TempConfigHome home;
-    std::string folder;
+    std::string folder = home.Path() + "/program", log = home.Path() + "/rx.log";
+    size_t mark = 0;
     SimProcess sim;
+    std::unique_ptr<PtyPeer> scripted;
     FakeDialogs dialogs;
     TavrinDLL dll{dialogs};
     OperationFile settings;

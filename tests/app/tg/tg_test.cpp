@@ -3,8 +3,6 @@
 #include "panel_fixture.h"
 #include "tg/tg_group.h"
 
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 
 using namespace tavrin;
@@ -15,116 +13,59 @@ namespace {
 TEST(TGEntry, ClampedThenRoundedHalvesToEven)
 {
     const struct {
-        const char *typed;
-        const char *level;
-        const char *offset;
-    } cases[] = {{"5", "0", "5"},          {"-75", "-59", "-75"}, {"-12.5", "-12", "-12"}, {"-13.5", "-14", "-14"},
-                 {"abc", "0", "0"},        {"150", "0", "99"},    {"-100.4", "-59", "-99"}, {"20.6", "0", "21"}};
+        const char *typed, *level, *offset;
+    } cases[] = {{"5", "0", "5"},   {"-75", "-59", "-75"}, {"-12.5", "-12", "-12"},  {"-13.5", "-14", "-14"},
+                 {"abc", "0", "0"}, {"150", "0", "99"},    {"-100.4", "-59", "-99"}, {"20.6", "0", "21"}};
     for (const auto &c : cases) {
         EXPECT_EQ(NormalizeTGText(c.typed, -59, 0), c.level) << c.typed;
         EXPECT_EQ(NormalizeTGText(c.typed, -99, 99), c.offset) << c.typed;
     }
 }
 
-class TGTest : public PanelTest {
-protected:
-    void SetUp() override
-    {
-        log = home.Path() + "/rx.log";
-        StartSim({"--no-pace", "--log", log});
-        Load();
-        Sent();
-    }
-    std::vector<std::string> Sent()
-    {
-        auto all = LoggedCommands(log);
-        std::vector<std::string> recent(all.begin() + static_cast<long>(std::min(mark, all.size())), all.end());
-        mark = all.size();
-        return recent;
-    }
-    TGGroup &tg() { return panel->TG(); }
-    const TGControls &ui() { return tg().Controls(); }
-    void Enter(QLineEdit *field, const char *text)
-    {
-        field->setText(text);
-        QMetaObject::invokeMethod(field, "returnPressed");
-    }
-
-    std::string log;
-    size_t mark = 0;
-};
-
-using Commands = std::vector<std::string>;
-
-TEST_F(TGTest, SpectrumModeOnlyNormalisesAndTheButtonsWaitForTGMode)
+TEST_F(PanelTest, EachTrackingGeneratorActionSendsItsCommandsInOrder)
 {
-    EXPECT_FALSE(ui().cmdTGON->isEnabled());
-    EXPECT_FALSE(ui().txtTGLevel->isEnabled());
-    Enter(ui().txtTGLevel, "5");
-    Enter(ui().txtTGOffset, "150");
-    EXPECT_EQ(ui().txtTGLevel->text(), "0");
-    EXPECT_EQ(ui().txtTGOffset->text(), "99");
-    EXPECT_EQ(ui().updTGOffset->Position(), 99);
-    ui().updTGLevel->ClickDown();
-    EXPECT_EQ(ui().txtTGLevel->text(), "-1") << "the spinner writes its position";
-    EXPECT_EQ(Sent(), Commands{});
-}
-
-TEST_F(TGTest, EachActionSendsItsCommandsInOrder)
-{
-    tg().cmdTGMode_Click();
+    StartSim({"--no-pace"});
+    Load();
+    Sent();
+    TGGroup &tg = panel->TG();
+    const TGControls &ui = tg.Controls();
+    tg.cmdTGMode_Click();
     EXPECT_EQ(Sent(), Commands{"GEN:DISP"});
-    EXPECT_EQ(ui().cmdTGMode->text(), "SA  Mode");
-    EXPECT_TRUE(ui().cmdTGON->isEnabled());
+    EXPECT_EQ(ui.cmdTGMode->text(), "SA  Mode");
+    EXPECT_TRUE(ui.cmdTGON->isEnabled());
     EXPECT_FALSE(basicUi().txtCenterFreq->isEnabled());
     EXPECT_FALSE(basicUi().updSpan->isEnabled());
 
-    Enter(ui().txtTGLevel, "-12.5");
+    ui.txtTGLevel->setText("-12.5");
+    QMetaObject::invokeMethod(ui.txtTGLevel, "returnPressed");
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:LEV -12", "GEN:OFF +00"})) << "output off: no output-on command";
-    tg().cmdNormal_Click();
+    tg.cmdNormal_Click();
     EXPECT_EQ(Sent(), Commands{}) << "Normalize does nothing while the output is off";
-
-    tg().cmdTGON_Click();
-    EXPECT_EQ(ui().cmdTGON->text(), "OFF");
+    tg.cmdTGON_Click();
+    EXPECT_EQ(ui.cmdTGON->text(), "OFF");
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:MDE ON", "GEN:LEV -12", "GEN:OFF +00"}));
-    tg().cmdNormal_Click();
+    tg.cmdNormal_Click();
     EXPECT_EQ(Sent(), Commands{"GEN:NRM"});
-    ui().updTGOffset->ClickUp();
+    ui.updTGOffset->ClickUp();
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:MDE ON", "GEN:LEV -12", "GEN:OFF +01"}));
     // A level typed without Enter goes out as its normalised value, never as -5 for +5.
-    ui().txtTGLevel->setText("5");
-    tg().SendTGSettings();
+    ui.txtTGLevel->setText("5");
+    tg.SendTGSettings();
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:MDE ON", "GEN:LEV -00", "GEN:OFF +01"}));
 
-    tg().cmdTGMode_Click();  // leaving with the output on: off first
+    tg.cmdTGMode_Click();  // leaving with the output on: off first
     EXPECT_EQ(Sent(), (Commands{"GEN:MDE OFF", "GEN:EXIT"}));
-    EXPECT_EQ(ui().cmdTGON->text(), "ON");
-    EXPECT_FALSE(tg().TGOn());
-    EXPECT_EQ(ui().cmdTGMode->text(), "TG Mode");
-    EXPECT_FALSE(ui().cmdNormal->isEnabled());
+    EXPECT_EQ(ui.cmdTGON->text(), "ON");
+    EXPECT_EQ(ui.cmdTGMode->text(), "TG Mode");
+    EXPECT_FALSE(ui.cmdNormal->isEnabled());
     EXPECT_TRUE(basicUi().updRBW->isEnabled()) << "enabled whatever the span until the span moves";
 
-    tg().cmdTGMode_Click();
-    tg().cmdTGON_Click();
-    tg().cmdTGON_Click();
+    // A second click while the first one's commands wait on the line runs after them.
+    tg.cmdTGMode_Click();
+    QTimer::singleShot(0, panel.get(), [&] { tg.cmdTGON_Click(); });
+    tg.cmdTGON_Click();
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:DISP", "GEN:MDE ON", "GEN:LEV -00", "GEN:OFF +01", "GEN:MDE OFF"}));
-}
-
-TEST_F(TGTest, AClickWhileAnActionWaitsRunsAfterIt)
-{
-    tg().cmdTGMode_Click();
-    Sent();
-    // The second click arrives while the first one's commands wait on the line.
-    bool inside = false;
-    QTimer::singleShot(0, panel.get(), [&] {
-        inside = true;
-        tg().cmdTGON_Click();
-    });
-    tg().cmdTGON_Click();
-    ASSERT_TRUE(inside);
-    EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:MDE ON", "GEN:LEV -50", "GEN:OFF +00", "GEN:MDE OFF"}));
-    EXPECT_FALSE(tg().TGOn());
-    EXPECT_EQ(ui().cmdTGON->text(), "ON");
+    EXPECT_FALSE(tg.TGOn());
 }
 
 }  // namespace

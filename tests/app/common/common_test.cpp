@@ -1,0 +1,80 @@
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+#include "common/date_format.h"
+#include "common/number_format.h"
+#include "common/program_folder.h"
+#include "common/text_number.h"
+#include "support/temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+TEST(CommonNumericValue, ReadsTheLeadingDecimalNumber)
+{
+    const std::pair<const char *, double> cases[] = {
+        {"80.5", 80.5}, {" \t7abc", 7}, {"", 0},      {"abc", 0},    {"-.5", -0.5},        {"+5", 5},
+        {"1.2.3", 1.2}, {".", 0},      {"-", 0},     {"5.", 5},     {"1e3", 1},           {"- 5", 0},
+        {"1,5", 1},     {"-30", -30},  {"7 8", 7},   {"0001.500", 1.5}, {"500KHZ/DIV", 500}, {"100.019", 100.019},
+    };
+    for (auto [text, value] : cases)
+        EXPECT_EQ(NumericValue(text), value) << '"' << text << '"';
+    EXPECT_EQ(NumericValue("-" + std::string(400, '9')), -HUGE_VAL);
+    EXPECT_EQ(NumericValue("0." + std::string(400, '0') + "1"), 0.0);
+}
+
+// The visible decimal is rounded, halves away from zero, although 0.0005 and 0.15 lie a hair below.
+TEST(CommonFormat, PicturesRoundTheVisibleDecimalAndPlainDecimalsAreShortest)
+{
+    const std::tuple<double, const char *, const char *> cases[] = {
+        {0.0005, "#0.000", "0.001"},    {-0.0005, "#0.000", "-0.001"}, {-0.0004, "#0.000", "0.000"},
+        {0.15, "#0.0", "0.2"},          {9.96, "#0.0", "10.0"},        {-79.921875, "#0.0", "-79.9"},
+        {0.1 + 0.2, "#0.000", "0.300"}, {1e20, "#0.0", "100000000000000000000.0"},
+        {100.5, "#0.000##", "100.500"}, {100.123456, "#0.000##", "100.12346"}, {100.1234, "#0.000##", "100.1234"},
+        {-30, "@@@@", " -30"},          {-1000, "@@@@", "-1000"},      {std::nan(""), "#0.0", "nan"},
+    };
+    for (auto [value, pattern, text] : cases)
+        EXPECT_EQ(FormatPicture(value, pattern), text) << value << " " << pattern;
+    EXPECT_EQ(FormatAt("3KHZ", "@@@@@@@@@@@@@"), "         3KHZ");
+    EXPECT_EQ(FormatFixed(2.5, 0, 0), "3");
+    // The shortest plain decimal: no exponent, no trailing zeros, 15 digits.
+    for (auto [value, text] : {std::pair{0.1 + 0.2, "0.3"}, {1e20, "100000000000000000000"}, {1e-7, "0.0000001"},
+                               {-0.0, "0"}, {123456789012345678.0, "123456789012346000"}})
+        EXPECT_EQ(PlainDecimal(value), text) << text;
+}
+
+TEST(CommonFormat, ScreenAndFileTimesInLocalTime)
+{
+    std::tm time{};
+    time.tm_year = 2026 - 1900, time.tm_mon = 11, time.tm_mday = 5, time.tm_hour = 22, time.tm_min = 13;
+    EXPECT_EQ(FormatScreenTime(time), "Dec. 05 / 2026  22:13:00");
+    EXPECT_EQ(FormatFileTime(time), "20261205_221300");
+    test::ScopedEnv zone("TZ", "XST-2");  // two hours east of UTC
+    tzset();
+    EXPECT_EQ(FormatScreenTime(std::time_t{0}), "Jan. 01 / 1970  02:00:00");
+    EXPECT_EQ(FormatFileTime(std::time_t{1796501580}), "20261205_221300");
+}
+
+// An installed program's folder is not writable: then $XDG_DATA_HOME when absolute, else ~/.local/share.
+TEST(CommonProgramFolder, TheOverrideAndTheUserDataFolder)
+{
+    test::TempConfigHome base;  // a private folder to play in
+    const std::pair<std::string, const char *> cases[] = {{base.Path() + "/data", "/data/TavrinRemote"},
+                                                          {"relative", "/.local/share/TavrinRemote"}};
+    for (const auto &[xdg, folder] : cases) {
+        test::ScopedEnv data("XDG_DATA_HOME", xdg.c_str()), home("HOME", base.Path().c_str());
+        EXPECT_EQ(UserDataFolder(), base.Path() + folder);
+        EXPECT_TRUE(std::filesystem::is_directory(base.Path() + folder));
+    }
+    SetProgramFolderOverride("/some/where//");
+    EXPECT_EQ(ProgramFolder(), "/some/where");
+    SetProgramFolderOverride("");
+}
+
+}  // namespace
+}  // namespace tavrin

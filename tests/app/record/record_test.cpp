@@ -1,0 +1,319 @@
+// The record file: its byte layout, the record count of any file length, the timed recording's
+// entry count, appends that survive a kill, and the CSV export. The "Trace Record" group on the
+// panel against tavrin-sim: what it refuses, a file that fails under a continuous recording or a
+// save, and damaged records played back.
+#include "common/date_format.h"
+#include "panel_fixture.h"
+#include "record/record_csv.h"
+#include "record/record_file.h"
+
+#include <bit>
+#include <cmath>
+#include <csignal>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tavrin;
+using namespace tavrin::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// One record laid out by hand from the format's table, with the filler made visible.
+std::vector<uint8_t> HandRecord(double time = 45658.5)
+{
+    std::vector<uint8_t> b(kRecordBytes, 0xEE);
+    auto put = [&](size_t at, uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    put(0, std::bit_cast<uint64_t>(time), 8);  // 1 Jan 2025 12:00
+    put(8, std::bit_cast<uint64_t>(433.92), 8);
+    std::copy_n("10MHZ/DIV   ", 12, &b[16]);
+    put(28, 0xFFEC, 2);  // -20
+    std::copy_n("30KHZ   ", 8, &b[30]);
+    for (int i = 0; i < 500; ++i)
+        put(38 + 2 * i, static_cast<uint16_t>(i * 7 - 300), 2);
+    return b;
+}
+
+class RecordFileTest : public ::testing::Test {
+protected:
+    TempConfigHome home;
+    std::string path = home.Path() + "/r.spf";
+};
+
+TEST_F(RecordFileTest, ARecordLoadsFieldByFieldAndIsWrittenBackByteForByte)
+{
+    const std::vector<uint8_t> hand = HandRecord();
+    const TraceRecord r = DecodeRecord(hand.data());
+    EXPECT_EQ(FormatScreenTime(FromRecordTime(r.time)), "Jan. 01 / 2025  12:00:00");
+    EXPECT_EQ(ToRecordTime(FromRecordTime(r.time)), 45658.5);
+    EXPECT_EQ(r.centerFreqMHz, 433.92);
+    EXPECT_EQ(FieldText(r.spanCaption) + FieldText(r.rbwCaption), "10MHZ/DIV   30KHZ   ");
+    EXPECT_EQ(r.refLevelDbm, -20);
+    EXPECT_EQ(r.points[0], -300);
+    EXPECT_EQ(r.points[499], 3193);
+    const RecordBytes written = EncodeRecord(r);
+    EXPECT_TRUE(std::equal(hand.begin(), hand.begin() + kRecordDataBytes, written.begin()));
+    EXPECT_EQ(FieldText(FixedText<12>("10MHZ/DIV")), "10MHZ/DIV   ") << "a 10-character caption keeps 2 blanks";
+}
+
+TEST_F(RecordFileTest, AnyFileLengthGivesTheRoundedRecordCount)
+{
+    const std::vector<uint8_t> hand = HandRecord();
+    const struct {
+        size_t bytes;
+        size_t records;  // 0: the table stays as it was
+    } cases[] = {{0, 0}, {529, 0}, {530, 0}, {531, 1}, {1590, 2}, {2650, 2}, {3180, 3}};
+    for (const auto &c : cases) {
+        std::vector<uint8_t> bytes;
+        while (bytes.size() < c.bytes)
+            bytes.insert(bytes.end(), hand.begin(), hand.end());
+        bytes.resize(c.bytes);
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), c.bytes);
+        RecordTable table(7);
+        ASSERT_TRUE(LoadRecordFile(path, table).ok) << c.bytes;
+        EXPECT_EQ(table.size(), c.records ? c.records : 7) << c.bytes;
+        if (c.bytes == 1590) {  // the second record is cut in its points: the rest reads as 0
+            EXPECT_EQ(table[1].points[0], -300);
+            EXPECT_EQ(table[1].points[499], 0);
+        }
+    }
+    ASSERT_EQ(truncate(path.c_str(), 100 * 1024 * 1024 + 1), 0);
+    RecordTable table(7);
+    const RecordFileResult huge = LoadRecordFile(path, table);
+    EXPECT_FALSE(huge.ok);
+    EXPECT_NE(huge.error.find("more than 100 MB"), std::string::npos) << huge.error;
+    EXPECT_EQ(table.size(), 7u);
+}
+
+TEST(RecordCountTest, TimedEntriesAndRefusedSettings)
+{
+    const struct {
+        double minutes, interval;
+        std::optional<int32_t> entries;
+    } cases[] = {{1, 0.2, 301},           {0.5, 0.7, 44}, {30, 0.2, 9001},           {546.1, 1, 32767},
+                 {546.12, 1, std::nullopt}, {1, 0, std::nullopt}, {1, 0.0004, std::nullopt}, {-1, 1, std::nullopt}};
+    for (const auto &c : cases)
+        EXPECT_EQ(TimedEntryCount(c.minutes, c.interval), c.entries) << c.minutes << " min, " << c.interval << " s";
+}
+
+TEST_F(RecordFileTest, AppendsLandInTickOrderAndSurviveAKill)
+{
+    ASSERT_EQ(CreateRecordFile(path), "");
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        for (int32_t i = 0; i < 10000; ++i) {
+            TraceRecord r = DecodeRecord(HandRecord(1000 + i).data());
+            if (!AppendRecord(path, i, r).empty() || write(pipeFds[1], &i, sizeof i) != sizeof i)
+                _exit(1);
+        }
+        _exit(0);
+    }
+    close(pipeFds[1]);  // a child that ends early ends the reads
+    int32_t done = -1;
+    while (done < 40)
+        ASSERT_EQ(read(pipeFds[0], &done, sizeof done), static_cast<ssize_t>(sizeof done));
+    kill(child, SIGKILL);  // mid-run, wherever it is (a child left alone stops after 10,000)
+    waitpid(child, nullptr, 0);
+    RecordTable table;
+    ASSERT_TRUE(LoadRecordFile(path, table).ok);
+    ASSERT_GE(table.size(), static_cast<size_t>(done + 1));
+    for (int32_t i = 0; i <= done; ++i) {
+        EXPECT_EQ(table[i].time, 1000 + i);
+        EXPECT_EQ(table[i].points[499], 3193) << i;
+    }
+    EXPECT_NE(AppendRecord(home.Path() + "/gone.spf", 0, table[0]).find("gone.spf: No such file"), std::string::npos);
+    EXPECT_NE(AppendRecord("/dev/full", 0, table[0]).find("No space left on device"), std::string::npos);
+}
+
+TEST(RecordCsvTest, OneRowPerTraceWithLevelsUnderTheirFrequencies)
+{
+    RecordTable table(3);
+    table[0] = DecodeRecord(HandRecord().data());
+    table[0].points[0] = 1023;
+    table[0].points[1] = 0;
+    table[1] = table[0];
+    table[1].spanCaption = FixedText<12>("2MHZ,DIV");
+    const std::string csv = RecordCsv(table, false);
+    EXPECT_EQ(csv.rfind("time,center_mhz,span,ref_level_dbm,rbw,383.72,383.92,", 0), 0u);
+    EXPECT_NE(csv.find(",433.72,433.92,434.12,"), std::string::npos) << "point 251 is the centre";
+    EXPECT_NE(csv.find("\r\n2025-01-01T12:00:00,433.92,10MHZ/DIV,-20,30KHZ,-20,-99.921875,"), std::string::npos);
+    EXPECT_NE(csv.find(",\"2MHZ,DIV\",-20,"), std::string::npos);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3) << "the empty third entry ends the record";
+    EXPECT_NE(RecordCsv(table, true).find(",87,7.078125,"), std::string::npos) << "dBu";
+}
+
+class RecordPanelTest : public PanelTest {
+protected:
+    void SetUp() override
+    {
+        StartSim({"--no-pace"});
+        dll.SetMsCounter([this] { return fakeMs += 600; });  // the replace question's pause passes at once
+        Load();
+    }
+    RecordGroup &rec() { return panel->Record(); }
+    static TraceRecord Made(double mhz)
+    {
+        TraceRecord r;
+        r.time = 45658.5;
+        r.centerFreqMHz = mhz;
+        r.spanCaption = FixedText<12>("2MHZ/DIV");
+        r.rbwCaption = FixedText<8>("30KHZ");
+        r.points.fill(500);
+        return r;
+    }
+    void LoadFile(const RecordTable &entries)
+    {
+        const std::string path = home.Path() + "/made.spf";
+        std::ofstream out(path, std::ios::binary);
+        for (const TraceRecord &entry : entries)
+            out.write(reinterpret_cast<const char *>(EncodeRecord(entry).data()), kRecordBytes);
+        out.close();
+        dialogs.files = {path};
+        rec().cmdLoadRecord_Click();
+    }
+    uint32_t fakeMs = 0;
+};
+
+TEST_F(RecordPanelTest, StartsWithUnusableSettingsAreRefused)
+{
+    acq().cmdStart_Click();
+    const struct {
+        const char *interval, *time, *says;
+    } cases[] = {{"0", "1", "interval \"0\""}, {"0", "Continuous", "interval \"0\""}, {"0.01", "30", "32767"},
+                 {"1", "-1", "time \"-1\""}};
+    for (const auto &c : cases) {
+        settings.RecordInterval = c.interval;
+        settings.RecordTime = c.time;
+        rec().cmdRecord_Click();
+        EXPECT_FALSE(rec().Recording()) << c.interval << " s, " << c.time;
+        EXPECT_TRUE(rec().Controls().cmdLoadRecord->isEnabled());
+        ASSERT_FALSE(dialogs.messages.empty());
+        EXPECT_NE(dialogs.messages.back().text.find(c.says), std::string::npos) << dialogs.messages.back().text;
+    }
+    EXPECT_EQ(dialogs.messages.size(), 4u);
+    EXPECT_TRUE(dialogs.filters.empty()) << "no file was asked for";
+}
+
+TEST_F(RecordPanelTest, AContinuousRecordingWritesEveryTickAndStopsWhenItsFileFails)
+{
+    acq().cmdStart_Click();
+    settings.RecordTime = "Continuous";
+    const std::string file = home.Path() + "/run.spf";
+    dialogs.files = {home.Path() + "/run"};
+    rec().cmdRecord_Click();
+    ASSERT_TRUE(rec().Recording());
+    for (int i = 0; i < 10; ++i) {
+        acq().ScreenTime() = 1'800'000'000 + i;
+        rec().TimerPlay_Timer();
+    }
+    rec().cmdRecord_Click();
+    EXPECT_EQ(fs::file_size(file), 10600u) << "stopping writes nothing more";
+    RecordTable table;
+    ASSERT_TRUE(LoadRecordFile(file, table).ok);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(FromRecordTime(table[i].time), 1'800'000'000 + i);
+
+    dialogs.files = {file};
+    dialogs.yesNo = {true};
+    rec().cmdRecord_Click();
+    ASSERT_TRUE(rec().Recording());
+    rec().TimerPlay_Timer();
+    fs::remove(file);
+    rec().TimerPlay_Timer();
+    EXPECT_FALSE(rec().Recording());
+    EXPECT_FALSE(rec().TimerPlay().isActive());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find(file + ": No such file or directory). Records written to it before: 1."),
+              std::string::npos)
+        << dialogs.messages[0].text;
+}
+
+TEST_F(RecordPanelTest, SaveAsksBeforeReplacingAndTellsWhenItFails)
+{
+    LoadFile({Made(150.5), Made(151.5), TraceRecord{}});
+    const std::string b = home.Path() + "/b.spf";
+    std::ofstream(b) << "old";
+    dialogs.files = {b, std::nullopt};  // No, then cancel
+    rec().cmdSaveRecord_Click();
+    EXPECT_EQ(fs::file_size(b), 3u);
+    EXPECT_EQ(dialogs.questions.back().text, b + " existed!\r\nReplace it?");
+    dialogs.files = {b, home.Path() + "/c"};  // No, then another name
+    rec().cmdSaveRecord_Click();
+    EXPECT_EQ(fs::file_size(b), 3u);
+    EXPECT_EQ(fs::file_size(home.Path() + "/c.spf"), 2120u);
+    dialogs.files = {b};
+    dialogs.yesNo = {true};
+    rec().cmdSaveRecord_Click();
+    EXPECT_EQ(fs::file_size(b), 2120u);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    dialogs.files = {home.Path() + "/gone/d.spf", home.Path() + "/gone/e.csv"};
+    rec().cmdSaveRecord_Click();
+    rec().ExportCsv();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_NE(dialogs.messages[0].text.find("No such file or directory"), std::string::npos);
+    EXPECT_NE(dialogs.messages[1].text.find("The CSV file was not written"), std::string::npos);
+    EXPECT_EQ(rec().Table().size(), 3u);
+}
+
+TEST_F(RecordPanelTest, DamagedRecordsPlayWithoutHarmAndNaNEndsTheRecord)
+{
+    markerUi().chkMKR[0]->setChecked(true);
+    markerUi().txtMKR[0]->setText("150");
+    TraceRecord absurd = Made(1e300);
+    absurd.spanCaption = {'\0', '\x1b', '5', 'M', 'H', 'Z', '/', 'D', 'I', 'V', '\xff', '\0'};
+    absurd.refLevelDbm = -32768;
+    absurd.points.fill(-32768);
+    LoadFile({absurd, Made(std::nan("")), Made(152.5)});
+    for (bool running : {false, true}) {
+        if (running)
+            acq().cmdStart_Click();
+        rec().cmdPlayRecord_Click();
+        rec().TimerPlay_Timer();
+        EXPECT_EQ(rec().ShownIndex(), 0);
+        EXPECT_EQ(rec().PlayTrace()[0], 0) << "clamped to the screen";
+        EXPECT_TRUE(running || basicUi().cboSpan->currentText() == QString::fromLatin1(" ?5MHZ/DIV\xff "));
+        acq().Timer1_Timer();
+        rec().TimerPlay_Timer();  // the NaN entry ends the record
+        EXPECT_EQ(rec().Position(), 0);
+        rec().cmdPlayRecord_Click();
+    }
+    EXPECT_EQ(rec().Playback().secondTrace->spanCaption, " ?5MHZ/DIV\xff ");
+}
+
+}  // namespace
+
+// Offline the entries come in order, with one empty tick at the end before the first again, and
+// a pause keeps the position; over the live trace the boxes keep the live settings.
+TEST_F(RecordPanelTest, PlaybackGoesInOrderOfflineAndOverTheLiveTrace)
+{
+    EXPECT_FALSE(rec().Controls().cmdPlayRecord->isEnabled());
+    LoadFile({Made(150.5), Made(151.5), Made(152.5)});
+    const RecordControls &ui = rec().Controls();
+    ASSERT_TRUE(ui.cmdPlayRecord->isEnabled());
+    rec().cmdPlayRecord_Click();
+    EXPECT_EQ(ui.cmdPlayRecord->text(), "Pause");
+    EXPECT_FALSE(ui.cmdRecord->isEnabled() || ui.cmdLoadRecord->isEnabled() || ui.cmdSaveRecord->isEnabled());
+    std::vector<std::string> shown;
+    for (int tick = 0; tick < 6; ++tick) {
+        if (tick == 2) {  // paused and played again
+            rec().cmdPlayRecord_Click();
+            EXPECT_TRUE(ui.cmdRecord->isEnabled() && ui.cmdLoadRecord->isEnabled() && ui.cmdSaveRecord->isEnabled());
+            rec().cmdPlayRecord_Click();
+        }
+        rec().TimerPlay_Timer();
+        shown.push_back(basicUi().txtCenterFreq->text().toStdString());
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"150.5", "151.5", "152.5", "152.5", "150.5", "151.5"}));
+    acq().cmdStart_Click();
+    const std::string live = basicUi().txtCenterFreq->text().toStdString();
+    rec().TimerPlay_Timer();
+    EXPECT_EQ(basicUi().txtCenterFreq->text().toStdString(), live);
+    EXPECT_EQ(rec().Playback().playTrace->at(0), 500);
+}
