@@ -3,6 +3,7 @@
 #include "panel_fixture.h"
 #include "tg/tg_group.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 using namespace tavrin;
@@ -64,6 +65,7 @@ TEST_F(PanelTest, EachTrackingGeneratorActionSendsItsCommandsInOrder)
     tg.cmdTGMode_Click();
     QTimer::singleShot(0, panel.get(), [&] { tg.cmdTGON_Click(); });
     tg.cmdTGON_Click();
+    QCoreApplication::processEvents();  // the second click, when the first's calls did not wait
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:DISP", "GEN:MDE ON", "GEN:LEV -00", "GEN:OFF +01", "GEN:MDE OFF"}));
     EXPECT_FALSE(tg.TGOn());
 }
