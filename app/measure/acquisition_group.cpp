@@ -8,6 +8,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <chrono>
 
@@ -40,7 +41,7 @@ AcquisitionGroup::AcquisitionGroup(Deps deps, QWidget *parent) : QWidget(parent)
 void AcquisitionGroup::Load()
 {
     live_.fill(0);
-    hasTrace_ = false;
+    traces_ = 0;
     traceDrawColor_ = d_.settings.Colors.Trace;
     running_ = false;
     timer1_.stop();
@@ -87,11 +88,7 @@ void AcquisitionGroup::cmdStart_Click()
     }
     if (starting_)
         return;  // a second click while the first one still waits on the line
-    starting_ = true;
-    struct Done {
-        bool &flag;
-        ~Done() { flag = false; }
-    } done{starting_};
+    const QScopedValueRollback guard(starting_, true);
     BusyPointer busy;
     // After a failed or lost link the device may have gone and come back (an adapter plugged in
     // again, the instrument switched on): the port is opened afresh.
@@ -166,7 +163,7 @@ void AcquisitionGroup::Timer1_Timer()
         average_.Add(points, live_);
     else
         live_ = points;
-    hasTrace_ = true;
+    ++traces_;
     d_.followReport(Reported());
     d_.redraw();
     LetEventsRun();

@@ -57,8 +57,9 @@ public:
     bool LinkOk() const { return linkOk_; }
     bool AveragingOn() const { return averagingOn_; }
     const LiveTrace &Live() const { return live_; }
-    // Whether a trace has been taken since start-up.
-    bool HasTrace() const { return hasTrace_; }
+    // Traces taken since start-up: tells whether (and since when) a new one came.
+    unsigned TracesTaken() const { return traces_; }
+    bool HasTrace() const { return traces_ > 0; }
     const RunningAverage &Average() const { return average_; }
     AveragingView Averaging() const { return {averagingOn_, average_.Count(), average_.Fill(), average_.Slot()}; }
     std::time_t &ScreenTime() { return screenTime_; }
@@ -92,7 +93,7 @@ private:
     bool linkOk_ = false;
     bool averagingOn_ = false;
     bool inTick_ = false;
-    bool hasTrace_ = false;
+    unsigned traces_ = 0;
     bool starting_ = false;
     bool reselectPort_ = false;  // the link failed: open the port afresh before the next check
     unsigned holds_ = 0;

@@ -1,6 +1,6 @@
 #include "measure/frm_crt.h"
 
-#include "common/color.h"
+#include "common/color_qt.h"
 #include "common/number_format.h"
 #include "measure/picture_surface.h"
 
@@ -20,7 +20,6 @@ namespace {
 constexpr double kLeft = -50, kWidth = 570, kTop = 1100, kHeight = -1530;
 constexpr char kLabelMime[] = "application/x-tavrin-marker-label";
 
-QColor ToQColor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 }  // namespace
 

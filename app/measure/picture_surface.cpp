@@ -1,5 +1,7 @@
 #include "measure/picture_surface.h"
 
+#include "common/color_qt.h"
+
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPen>
@@ -13,11 +15,6 @@ namespace tavrin {
 
 namespace {
 
-QColor ToQColor(uint32_t color)
-{
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>(color >> 8 & 0xFF),
-                  static_cast<int>(color >> 16 & 0xFF));
-}
 
 // A narrow sans face: the annotation columns were laid out for a small proportional font and a
 // wide one runs a heading into the next at the window's first size.
@@ -209,7 +206,9 @@ void PainterSurface::Print(const std::string &text)
     if (!Reach().contains(corner))
         return;
     QFontMetricsF metrics(font_, painter_.device());
-    painter_.drawText(QPointF(corner.x(), corner.y() + metrics.ascent()), QString::fromStdString(text));
+    // Texts are single bytes, as the settings and the record files keep them.
+    painter_.drawText(QPointF(corner.x(), corner.y() + metrics.ascent()),
+                      QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 double PictureSurface::PixelsPerPoint(QSize imageSize)

@@ -23,9 +23,10 @@ ScreenAssembly::~ScreenAssembly()
     }
 }
 
-const LiveTrace &ScreenAssembly::ShownTrace() const
+const LiveTrace &ScreenAssembly::ShownTrace() const { return Shown(s_.record.Playback()); }
+
+const LiveTrace &ScreenAssembly::Shown(const PlaybackView &playback) const
 {
-    const PlaybackView playback = s_.record.Playback();
     return playback.liveTrace ? *playback.liveTrace : s_.acquisition.Live();
 }
 
@@ -35,7 +36,7 @@ ScreenView ScreenAssembly::View()
     ScreenView v;
     v.state = &s_.state();
     v.colors = &s_.colors;
-    v.liveTrace = &ShownTrace();
+    v.liveTrace = &Shown(playback);
     v.playTrace = playback.playTrace;
     v.traceDrawColor = s_.acquisition.TraceDrawColor();
     v.running = s_.acquisition.Running();

@@ -15,6 +15,7 @@ class FrmCRT;
 class LimitGroup;
 class MarkerGroup;
 class RecordGroup;
+struct PlaybackView;
 
 class ScreenAssembly {
 public:
@@ -44,6 +45,8 @@ public:
     void DrawOver();
 
 private:
+    const LiveTrace &Shown(const PlaybackView &playback) const;
+
     QPointer<FrmCRT> display_;
     Sources s_;
 };

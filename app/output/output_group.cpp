@@ -8,7 +8,7 @@
 #include "measure/screen_assembly.h"
 #include "output/capture_file.h"
 #include "output/printer_surface.h"
-#include "output/report_logo.h"
+#include "settings/logo_picture.h"
 #include "settings/operation_file.h"
 
 #include <QFileInfo>
@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <vector>
 
 namespace tavrin {
@@ -25,39 +26,14 @@ namespace {
 // The logo's place on the report page: upper left corner, width, height (downwards).
 constexpr double kLogoLeft = -20, kLogoTop = 1350, kLogoWidth = 80, kLogoHeight = 230;
 
-// Holds a flag for the life of a handler; the dialogs run window events, so a second click may
-// arrive while the first one is still at work.
-class Engaged {
-public:
-    explicit Engaged(bool &flag) : flag_(flag) { flag_ = true; }
-    ~Engaged() { flag_ = false; }
-    Engaged(const Engaged &) = delete;
-    Engaged &operator=(const Engaged &) = delete;
-
-private:
-    bool &flag_;
-};
-
-// The labels a capture or a report copies: ticked markers whose label shows and whose frequency
-// lies on the screen. Every ticked marker with a shown label gets its reading refreshed.
-std::vector<int> LabelsOnScreen(const ScreenView &view, const FrmCRT &display)
+// The labels a capture or a report copies: those the last drawing left showing, which are the
+// ticked markers whose frequency lies on the screen.
+std::vector<int> LabelsShown(const FrmCRT &display)
 {
     std::vector<int> shown;
-    if (!view.markers || !view.readings || !view.state || !view.liveTrace)
-        return shown;
-    for (int i = 0; i < kMarkerCount; ++i) {
-        const auto n = static_cast<size_t>(i);
-        const MarkerControl &marker = (*view.markers)[n];
-        if (!marker.enabled || !display.Visible(i))
-            continue;
-        MarkerReading &reading = (*view.readings)[n];
-        reading.freqMHz = NumericValue(marker.freqText);
-        reading.level = MarkRdg(*view.state, *view.liveTrace, reading.freqMHz);
-        // Off the screen the conversion gives point 0, which the screen treats as off too.
-        const int point = ConvertMHzToNthPoint(*view.state, reading.freqMHz);
-        if (point > 0 && point <= kLastScreenPoint)
+    for (int i = 0; i < kMarkerCount; ++i)
+        if (display.Visible(i))
             shown.push_back(i);
-    }
     return shown;
 }
 
@@ -69,11 +45,6 @@ std::time_t TimeOfScreen(const ScreenView &view)
     if (view.playbackTime)
         return *view.playbackTime;
     return std::time(nullptr);
-}
-
-QString Latin1(const std::string &text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString Describe(const QPrinter &printer)
@@ -98,14 +69,13 @@ OutputGroup::OutputGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::
     connect(ui_.cmdPrint, &QPushButton::clicked, this, &OutputGroup::cmdPrint_Click);
 }
 
-QImage OutputGroup::PictureWithLabels(const ScreenView &view)
+QImage OutputGroup::PictureWithLabels()
 {
     QImage picture = d_.display.Picture().copy();
-    const std::vector<int> labels = LabelsOnScreen(view, d_.display);
     if (picture.isNull())
         return picture;
     QPainter painter(&picture);
-    for (int i : labels) {
+    for (int i : LabelsShown(d_.display)) {
         const QLabel *label = d_.display.Label(i);
         painter.drawPixmap(label->pos(), label->pixmap());
     }
@@ -118,7 +88,8 @@ void OutputGroup::cmdShutter_Click()
         return;
     QString file, failure;
     {
-        Engaged engaged(busy_);
+        // The dialogs run window events: a second click may come while this one is at work.
+        const QScopedValueRollback engaged(busy_, true);
         BusyPointer pointer;
         const ScreenView view = d_.screen().View();
         const std::string folder = TrimSpaces(d_.settings.CaptureDir);
@@ -128,7 +99,7 @@ void OutputGroup::cmdShutter_Click()
             d_.dialogs.ShowMessage("Warning", "Directory Error!");
             return;
         }
-        const QImage picture = PictureWithLabels(view);
+        const QImage picture = PictureWithLabels();
         if (!folderInfo.isDir()) {
             failure = folderInfo.filePath() + " is not a folder";
         } else if (const QString free = FreeFileName(file); free.isEmpty()) {
@@ -152,7 +123,8 @@ void OutputGroup::cmdPrint_Click()
     bool printed = true;
     QPrinter printer(QPrinter::HighResolution);
     {
-        Engaged engaged(busy_);
+        // The dialogs run window events: a second click may come while this one is at work.
+        const QScopedValueRollback engaged(busy_, true);
         if (!d_.dialogs.SetUpPrinter(printer))
             return;
         LetEventsRun();
@@ -174,7 +146,7 @@ bool OutputGroup::PrintOut(QPrinter &printer)
 
     d_.display.MakeLabels(Rgb(255, 255, 255), op.Colors.Marker);
     const double labelWidth = 2 * d_.display.HalfWidth(), labelHeight = d_.display.Height();
-    for (int i : LabelsOnScreen(d_.screen().View(), d_.display)) {
+    for (int i : LabelsShown(d_.display)) {
         const QLabel *label = d_.display.Label(i);
         const QPointF at = d_.display.ToScreen(label->pos());
         page.DrawImage(label->pixmap().toImage(), at.x(), at.y(), labelWidth, labelHeight);
@@ -182,12 +154,11 @@ bool OutputGroup::PrintOut(QPrinter &printer)
 
     const QRectF logoArea(page.Map(kLogoLeft, kLogoTop), page.Map(kLogoLeft + kLogoWidth, kLogoTop - kLogoHeight));
     const QSize fit = logoArea.normalized().size().toSize();
-    page.DrawImage(LoadLogo(op.LogoFile, fit), kLogoLeft, kLogoTop, kLogoWidth, kLogoHeight);
+    page.DrawImage(LoadLogoPicture(TrimSpaces(op.LogoFile), fit), kLogoLeft, kLogoTop, kLogoWidth, kLogoHeight);
 
-    // The header is kept as single bytes, like every text of the settings.
     page.SetFontSize(14);
     page.SetTextPosition(100, 1260);
-    page.Print(Latin1(TrimSpaces(op.ReportHeader)).toStdString());
+    page.Print(TrimSpaces(op.ReportHeader));
 
     d_.display.MakeLabels(op.Colors.Background, op.Colors.Marker);
     return page.End();

@@ -44,7 +44,7 @@ public:
     bool PrintOut(QPrinter &printer);
 
 private:
-    QImage PictureWithLabels(const ScreenView &view);
+    QImage PictureWithLabels();
 
     Deps d_;
     OutputControls ui_;

@@ -2,6 +2,7 @@
 
 #include "common/date_format.h"
 #include "common/rounding.h"
+#include "common/safe_file.h"
 
 #include <cerrno>
 #include <climits>
@@ -82,8 +83,6 @@ void CivilFromDays(int64_t z, int64_t &y, int64_t &m, int64_t &d)
 
 const int64_t kDay0 = DaysFromCivil(1899, 12, 30);
 
-std::string ErrnoText(const std::string &what, int error) { return what + ": " + std::strerror(error); }
-
 bool WriteAllAt(int fd, const uint8_t *data, size_t size, off_t offset)
 {
     while (size > 0) {
@@ -100,23 +99,6 @@ bool WriteAllAt(int fd, const uint8_t *data, size_t size, off_t offset)
         offset += written;
     }
     return true;
-}
-
-std::string FolderOf(const std::string &path)
-{
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-void SyncFolderOf(const std::string &path)
-{
-    const int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
 }
 
 }  // namespace
@@ -268,20 +250,10 @@ RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table)
 
 std::string WriteWholeFile(const std::string &path, const std::string &bytes)
 {
-    const std::string temp = path + ".tmp-" + std::to_string(getpid());
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return ErrnoText(path, errno);
-    const bool written = WriteAllAt(fd, reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size(), 0) &&
-                         fsync(fd) == 0;
-    const int error = errno;
-    if (close(fd) != 0 || !written || rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string why = ErrnoText(path, written ? errno : error);
-        unlink(temp.c_str());
-        return why;
-    }
-    SyncFolderOf(path);
-    return {};
+    std::string error;
+    if (ReplaceFileDurably(path, reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size(), &error))
+        return {};
+    return error;
 }
 
 RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &table)

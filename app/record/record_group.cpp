@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <filesystem>
 
 namespace tavrin {
@@ -101,11 +102,7 @@ std::optional<std::string> RecordGroup::AskFileToWrite(const std::string &filter
                                                        const std::string &suffix)
 {
     // The replace question pauses with window events served: the group's buttons must wait.
-    inDialog_ = true;
-    struct Done {
-        bool &flag;
-        ~Done() { flag = false; }
-    } done{inDialog_};
+    const QScopedValueRollback guard(inDialog_, true);
     auto ask = [&]() -> std::optional<std::string> {
         std::optional<std::string> name = d_.dialogs.SaveFileName("Save As", filter, proposed);
         if (!name || name->empty())

@@ -116,7 +116,7 @@ private:
     // Offline playback puts its entry in place of the live trace until the acquisition runs or
     // takes a new trace.
     LiveTrace offlineTrace_{};
-    LiveTrace liveAtOfflineStep_{};
+    unsigned tracesAtOfflineStep_ = 0;
     bool offlineShown_ = false;
 };
 

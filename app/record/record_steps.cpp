@@ -57,7 +57,7 @@ const TraceRecord *RecordGroup::Entry(int32_t index) const
 
 const LiveTrace &RecordGroup::ShownLive() const
 {
-    const bool stillShown = offlineShown_ && !d_.acquisition.Running() && d_.acquisition.Live() == liveAtOfflineStep_;
+    const bool stillShown = offlineShown_ && !d_.acquisition.Running() && d_.acquisition.TracesTaken() == tracesAtOfflineStep_;
     return stillShown ? offlineTrace_ : d_.acquisition.Live();
 }
 
@@ -73,8 +73,8 @@ PlaybackView RecordGroup::Playback() const
         const TraceRecord &r = table_[static_cast<size_t>(shown_)];
         v.secondTrace = SecondTraceInfo{r.refLevelDbm, r.centerFreqMHz, PrintableText(FieldText(r.spanCaption))};
     }
-    if (&ShownLive() == &offlineTrace_)
-        v.liveTrace = &offlineTrace_;
+    if (const LiveTrace &shown = ShownLive(); &shown == &offlineTrace_)
+        v.liveTrace = &shown;
     return v;
 }
 
@@ -179,7 +179,7 @@ void RecordGroup::PlayStep()
     }
     ShowPlayedSettings(*entry);
     offlineTrace_ = OnScreen(entry->points);
-    liveAtOfflineStep_ = d_.acquisition.Live();
+    tracesAtOfflineStep_ = d_.acquisition.TracesTaken();
     offlineShown_ = true;
     // The position still names the shown entry, whose time the frame prints.
     d_.redraw();

@@ -1,17 +1,13 @@
 #include "settings/color_widgets.h"
 
+#include "common/color_qt.h"
+
 #include "settings/setting_rules.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace tavrin {
-
-namespace {
-
-QColor ToQColor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-
-}  // namespace
 
 ColorBox::ColorBox(const QString &accessibleName, QWidget *parent) : QLabel(parent)
 {

@@ -5,6 +5,7 @@
 #include "common/rounding.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
+#include "markers/limit_file.h"
 #include "measure/acquisition_group.h"
 #include "measure/frm_crt.h"
 #include "measure/panel_widgets.h"
@@ -264,7 +265,7 @@ void FrmSetting::cmdDefault_Click()
     const DisplayColors defaults = DefaultDisplayColors();
     for (int i = 0; i < kDisplayColorCount; ++i)
         ui_.txtColor[static_cast<size_t>(i)]->SetColor(*ColorAt(defaults, i));
-    SetText(ui_.txtShutterDir, JoinPath(ProgramFolder(), "Working"));
+    SetText(ui_.txtShutterDir, WorkingFolder());
 }
 
 void FrmSetting::SelectColorBox(int index)

@@ -9,7 +9,8 @@ namespace tavrin {
 QImage LoadLogoPicture(const std::string &path, QSize box)
 {
     std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec) ||
+        std::filesystem::file_size(path, ec) > static_cast<uintmax_t>(kLogoMaxBytes) || ec)
         return {};
     QImageReader reader(QString::fromLocal8Bit(path.c_str()));
     reader.setAutoTransform(true);

@@ -9,9 +9,11 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "common/color.h"
 #include "common/program_folder.h"
+#include "common/safe_file.h"
 
 namespace tavrin {
 
@@ -23,7 +25,8 @@ constexpr size_t kLongText = 255;
 // Fields follow each other without gaps, so one cursor walks the record in file order.
 class RecordWriter {
 public:
-    explicit RecordWriter(OperationBytes &bytes) : bytes_(bytes) {}
+    // ends, when given, collects where each field ends.
+    explicit RecordWriter(OperationBytes &bytes, std::vector<size_t> *ends = nullptr) : bytes_(bytes), ends_(ends) {}
 
     void Int16(int16_t value) { Unsigned(static_cast<uint16_t>(value), 2); }
     void Float(float value) { Unsigned(std::bit_cast<uint32_t>(value), 4); }
@@ -34,7 +37,7 @@ public:
         const size_t length = std::min(text.size(), width);
         std::memcpy(bytes_.data() + offset_, text.data(), length);
         std::memset(bytes_.data() + offset_ + length, ' ', width - length);
-        offset_ += width;
+        Advance(width);
     }
 
 private:
@@ -42,10 +45,17 @@ private:
     {
         for (size_t i = 0; i < width; ++i)
             bytes_[offset_ + i] = static_cast<uint8_t>(value >> (8 * i));
+        Advance(width);
+    }
+    void Advance(size_t width)
+    {
         offset_ += width;
+        if (ends_)
+            ends_->push_back(offset_);
     }
 
     OperationBytes &bytes_;
+    std::vector<size_t> *ends_;
     size_t offset_ = 0;
 };
 
@@ -79,50 +89,6 @@ private:
     const OperationBytes &bytes_;
     size_t offset_ = 0;
 };
-
-std::string ErrnoText(const std::string &what, int error) { return what + ": " + std::strerror(error); }
-
-bool WriteAll(int fd, const uint8_t *data, size_t size)
-{
-    while (size > 0) {
-        ssize_t written = write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string &path)
-{
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A new file beside path, created exclusively with the usual permissions (the umask applies).
-int CreateTemporary(const std::string &path, std::string &tempPath)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-void Fail(std::string *error, const std::string &text)
-{
-    if (error)
-        *error = text;
-}
 
 }  // namespace
 
@@ -165,10 +131,12 @@ OperationFile DefaultOperation()
     return record;
 }
 
-OperationBytes EncodeOperation(const OperationFile &record)
+namespace {
+
+OperationBytes Encode(const OperationFile &record, std::vector<size_t> *fieldEnds)
 {
     OperationBytes bytes{};
-    RecordWriter out(bytes);
+    RecordWriter out(bytes, fieldEnds);
     out.Int16(record.ComPortSetting);
     out.Text(record.Unit, kShortText);
     out.Int16(record.AverageCount);
@@ -189,6 +157,10 @@ OperationBytes EncodeOperation(const OperationFile &record)
     out.Text(record.CaptureDir, kLongText);
     return bytes;
 }
+
+}  // namespace
+
+OperationBytes EncodeOperation(const OperationFile &record) { return Encode(record, nullptr); }
 
 OperationFile DecodeOperation(const OperationBytes &bytes)
 {
@@ -214,11 +186,6 @@ OperationFile DecodeOperation(const OperationBytes &bytes)
     record.CaptureDir = in.Text(kLongText);
     return record;
 }
-
-// Widths of the record's fields in file order.
-constexpr size_t kFieldWidths[] = {2,  kShortText, 2, 4, 4, kShortText, kShortText, kLongText, kLongText,
-                                   kShortText, kShortText, kShortText, kShortText, kShortText, kShortText,
-                                   kShortText, kShortText, kShortText, 4, 4, 4, 4, 4, 4, 4, kLongText};
 
 LoadResult LoadOperation(const std::string &path, OperationFile &record)
 {
@@ -251,13 +218,14 @@ LoadResult LoadOperation(const std::string &path, OperationFile &record)
     }
     // A field the file does not reach whole keeps the value it had (the first-start value): its
     // zeros would be black colours, a port 0 and an average of 0.
-    const OperationBytes initial = EncodeOperation(record);
-    size_t offset = 0;
-    for (size_t width : kFieldWidths) {
-        if (offset + width > result.bytesRead)
-            std::copy_n(initial.begin() + static_cast<std::ptrdiff_t>(offset), width,
-                        bytes.begin() + static_cast<std::ptrdiff_t>(offset));
-        offset += width;
+    std::vector<size_t> ends;
+    const OperationBytes initial = Encode(record, &ends);
+    size_t start = 0;
+    for (size_t end : ends) {
+        if (end > result.bytesRead)
+            std::copy(initial.begin() + static_cast<std::ptrdiff_t>(start),
+                      initial.begin() + static_cast<std::ptrdiff_t>(end), bytes.begin() + static_cast<std::ptrdiff_t>(start));
+        start = end;
     }
     record = DecodeOperation(bytes);
     result.status = LoadStatus::Loaded;
@@ -266,42 +234,8 @@ LoadResult LoadOperation(const std::string &path, OperationFile &record)
 
 bool SaveOperation(const std::string &path, const OperationFile &record, std::string *error)
 {
-    OperationBytes bytes = EncodeOperation(record);
-    std::string tempPath;
-    int fd = CreateTemporary(path, tempPath);
-    if (fd < 0) {
-        Fail(error, ErrnoText("create " + tempPath, errno));
-        return false;
-    }
-    auto abandon = [&](const std::string &what) {
-        int saved = errno;
-        if (fd >= 0)
-            close(fd);
-        unlink(tempPath.c_str());
-        Fail(error, ErrnoText(what, saved));
-        return false;
-    };
-    // Keep the permissions a user gave the old file.
-    struct stat old {};
-    if (stat(path.c_str(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0)
-        return abandon("chmod " + tempPath);
-    if (!WriteAll(fd, bytes.data(), bytes.size()))
-        return abandon("write " + tempPath);
-    if (fsync(fd) != 0)
-        return abandon("fsync " + tempPath);
-    int closed = close(fd);
-    fd = -1;
-    if (closed != 0)
-        return abandon("close " + tempPath);
-    if (rename(tempPath.c_str(), path.c_str()) != 0)
-        return abandon("rename " + tempPath + " to " + path);
-    // Make the rename itself durable; the new file is already in place, so a failure here is moot.
-    int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
-    return true;
+    const OperationBytes bytes = EncodeOperation(record);
+    return ReplaceFileDurably(path, bytes.data(), bytes.size(), error);
 }
 
 std::string OperationFilePath() { return JoinPath(ProgramFolder(), "Tavrin.Log"); }

@@ -24,14 +24,11 @@ MdiMain::MdiMain(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent), d
     BuildMenu();
 }
 
-MdiMain::~MdiMain() { Detach(); }
-
-void MdiMain::Detach()
+MdiMain::~MdiMain()
 {
     // The area reports the activation changes of its closing sub-windows while the frame is
     // already partly destroyed.
-    if (area_)
-        disconnect(area_, nullptr, nullptr, nullptr);
+    disconnect(area_, nullptr, nullptr, nullptr);
 }
 
 void MdiMain::AddPanel(FrmMain *panel)

@@ -25,8 +25,6 @@ public:
 
     explicit MdiMain(UserDialogs &dialogs, QWidget *parent = nullptr);
     ~MdiMain() override;
-    // Cuts the panel off the frame's signals, before the frame starts going.
-    void Detach();
 
     FrmCRT &Display() { return *display_; }
     QMdiArea &Area() { return *area_; }

@@ -41,12 +41,7 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
     QObject::connect(exportCsv, &QAction::triggered, panel_, [this] { panel_->Record().ExportCsv(); });
 }
 
-Program::~Program()
-{
-    // The panel and the display go with the frame's sub-windows; stop the panel's timer work
-    // before anything it draws on starts going.
-    frame_.Detach();
-}
+Program::~Program() = default;
 
 void Program::Start()
 {

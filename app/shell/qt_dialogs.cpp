@@ -1,5 +1,7 @@
 #include "shell/qt_dialogs.h"
 
+#include "common/color_qt.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -52,12 +54,10 @@ std::optional<std::string> QtDialogs::ChooseFolder(const std::string &title, con
 
 std::optional<uint32_t> QtDialogs::ChooseColor(const std::string &title, uint32_t initial)
 {
-    const QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
-    const QColor c = QColorDialog::getColor(start, parent_, Q(title));
+    const QColor c = QColorDialog::getColor(ToQColor(initial), parent_, Q(title));
     if (!c.isValid())
         return std::nullopt;
-    return static_cast<uint32_t>(c.red()) | static_cast<uint32_t>(c.green()) << 8 |
-           static_cast<uint32_t>(c.blue()) << 16;
+    return FromQColor(c);
 }
 
 bool QtDialogs::SetUpPrinter(QPrinter &printer)

@@ -61,13 +61,24 @@ TGGroup::TGGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(dep
             connect(s, released, this, &TGGroup::SendTGSettings);
 }
 
-void TGGroup::Load()
+void TGGroup::Load() { ShowAnalyzerMode(); }
+
+void TGGroup::ShowAnalyzerMode()
 {
     tgMode_ = false;
     tgOn_ = false;
     ui_.cmdTGMode->setText("TG Mode");
     ui_.cmdTGON->setText("ON");
     TGFrameEnable(false);
+}
+
+void TGGroup::SendAll()
+{
+    d_.instrument.SendStartTG();
+    if (tgOn_)
+        d_.instrument.SendTGOnOff(true);
+    d_.instrument.SendTGLevel(Level());
+    d_.instrument.SendTGOffset(Offset());
 }
 
 void TGGroup::TGFrameEnable(bool enabled)
@@ -130,10 +141,7 @@ void TGGroup::cmdTGMode_Click()
             // The output never stays on behind the analyzer's back.
             d_.instrument.SendTGOnOff(false);
             d_.instrument.SendExitTG();
-            ui_.cmdTGMode->setText("TG Mode");
-            tgOn_ = false;
-            ui_.cmdTGON->setText("ON");
-            TGFrameEnable(false);
+            ShowAnalyzerMode();
             d_.basicFrameEnable(true);
         }
     });
@@ -145,10 +153,7 @@ void TGGroup::cmdTGON_Click()
         tgOn_ = !tgOn_;
         if (tgOn_) {
             ui_.cmdTGON->setText("OFF");
-            d_.instrument.SendStartTG();
-            d_.instrument.SendTGOnOff(true);
-            d_.instrument.SendTGLevel(Level());
-            d_.instrument.SendTGOffset(Offset());
+            SendAll();
         } else {
             ui_.cmdTGON->setText("ON");
             d_.instrument.SendTGOnOff(false);
@@ -182,13 +187,8 @@ void TGGroup::txtTGOffset_Enter()
 void TGGroup::SendTGSettings()
 {
     Act([this] {
-        if (!tgMode_)
-            return;
-        d_.instrument.SendStartTG();
-        if (tgOn_)
-            d_.instrument.SendTGOnOff(true);
-        d_.instrument.SendTGLevel(Level());
-        d_.instrument.SendTGOffset(Offset());
+        if (tgMode_)
+            SendAll();
     });
 }
 

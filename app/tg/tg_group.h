@@ -68,6 +68,9 @@ private:
     // Runs an action, or queues it behind the one still waiting on the line, so that a second
     // click never interleaves its commands with the first one's.
     void Act(std::function<void()> action);
+    // Generator on (when switched on), level and offset, in the order the instrument takes them.
+    void SendAll();
+    void ShowAnalyzerMode();
     int16_t Level();
     int16_t Offset();
     void NormalizeEntry(QLineEdit *field, Spinner *spinner, int lowest, int highest);

@@ -1,7 +1,6 @@
-// The report's logo, and Shutter and Print on the panel against tavrin-sim: the JPEG file and what
+// Shutter and Print on the panel against tavrin-sim: the JPEG file and what
 // a failing capture or print says.
 #include "output/output_group.h"
-#include "output/report_logo.h"
 #include "panel_fixture.h"
 
 #include <QDateTime>
@@ -16,29 +15,6 @@ using namespace tavrin;
 using namespace tavrin::test;
 
 namespace {
-
-TEST(ReportLogo, FilesThatCannotBeALogoGiveNoneAndNeverBlock)
-{
-    QTemporaryDir dir;
-    auto file = [&](const char *name, const QByteArray &bytes) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        return f.fileName().toStdString();
-    };
-    const std::string pipe = dir.filePath("pipe.png").toStdString();
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    const std::string big = file("big.png", "\x89PNG");
-    ASSERT_TRUE(QFile::resize(QString::fromStdString(big), kMaxLogoBytes + 1));
-    for (const std::string &name : {std::string(), pipe, big, file("giant.ppm", "P6\n100000 100000\n255\n"),
-                                    file("text.png", "not a picture"), dir.path().toStdString()})
-        EXPECT_TRUE(LoadLogo(name, QSize(80, 230)).isNull()) << name;
-    QImage picture(400, 300, QImage::Format_RGB32);
-    picture.fill(Qt::blue);
-    ASSERT_TRUE(picture.save(dir.filePath("logo.png")));
-    const QImage logo = LoadLogo("  " + dir.filePath("logo.png").toStdString() + " ", QSize(80, 230));
-    EXPECT_EQ(logo.size(), QSize(80, 230)) << "no more pixels than the page shows";
-    EXPECT_EQ(logo.pixelColor(40, 100), QColor(Qt::blue));
-}
 
 // A capture into a folder that is missing, is a file or cannot be written, then one that works,
 // at the screen time a played record entry leaves (5 December 2026, 22:13:00); the capture's

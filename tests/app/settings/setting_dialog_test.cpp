@@ -135,9 +135,12 @@ TEST_F(SettingTest, ALogoIsTakenAtOnceAndOnlyARealPictureFileIsShown)
     picture.save(QString::fromStdString(png));
     std::ofstream(text) << "not a picture";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string big = home.Path() + "/big.png";
+    std::filesystem::copy_file(png, big);
+    std::filesystem::resize_file(big, kLogoMaxBytes + 1);
 
     EXPECT_EQ(LoadLogoPicture(png, {120, 60}).size(), QSize(120, 30));
-    for (const std::string &bad : {text, fifo, home.Path()})
+    for (const std::string &bad : {text, fifo, big, home.Path()})
         EXPECT_TRUE(LoadLogoPicture(bad, {120, 60}).isNull()) << bad;
 
     dialogs.files = {std::nullopt, png};

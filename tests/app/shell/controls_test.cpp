@@ -3,6 +3,7 @@
 #include "panel_fixture.h"
 
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <fstream>
@@ -152,6 +153,17 @@ TEST_F(ControlsTest, TheCentreSpinnerStepsOnceAppliesAndReturnsToRest)
         EXPECT_EQ(basicUi().updCenterFreq->Position(), 0);
         EXPECT_EQ(SentWithoutReads(), Commands{sent});
     }
+}
+
+// A click handled while a tick's trace request waits: the setting it sends is not undone by the
+// analyzer's report in that older trace.
+TEST_F(ControlsTest, ASettingSentDuringATicksFetchIsNotUndoneByThatTrace)
+{
+    StartRunning();
+    QTimer::singleShot(0, panel.get(), [this] { basicUi().updRefLevel->ClickDown(); });
+    acq().Timer1_Timer();
+    EXPECT_EQ(SentWithoutReads(), Commands{"L2"});
+    EXPECT_EQ(basicUi().cboRefLevel->currentText(), "-10");
 }
 
 // Stop or Freeze pressed while an apply waits: the apply must not start the timer again.
