@@ -63,7 +63,6 @@ public:
                     texts.push_back(op.text);
         return texts;
     }
-    std::vector<std::string> TextsAt(double x, double y) const { return TextsAt({{x, y}}); }
 
 private:
     DrawOp &Add(Kind kind, double x1 = 0, double y1 = 0, double x2 = 0, double y2 = 0, uint32_t color = 0)

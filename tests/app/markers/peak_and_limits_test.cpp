@@ -6,7 +6,6 @@
 #include <fstream>
 #include <limits>
 #include <tuple>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +13,7 @@
 #include "markers/limit_file.h"
 #include "markers/limit_lines.h"
 #include "markers/peak.h"
+#include "support/temp_dir.h"
 
 namespace tavrin {
 namespace {
@@ -63,9 +63,6 @@ TEST(LimitLines, FrequencyToColumnAndLevelToRow)
 
 class LimitFiles : public ::testing::Test {
 protected:
-    LimitFiles() { std::filesystem::create_directories(folder); }
-    ~LimitFiles() override { std::filesystem::remove_all(folder); }
-
     // Records as two little-endian doubles, whatever the host.
     std::string Write(const std::string &name, const Points &records, size_t extraBytes = 0)
     {
@@ -78,7 +75,8 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes << std::string(extraBytes, '\x07');
         return path;
     }
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("limits-" + std::to_string(::getpid()));
+    test::TempConfigHome home;
+    std::filesystem::path folder = home.Path();
 };
 
 // Whole records in file order; a file without a usable record is refused with its name in the reason.

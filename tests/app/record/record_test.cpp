@@ -63,10 +63,8 @@ TEST_F(RecordFileTest, ARecordLoadsFieldByFieldAndIsWrittenBackByteForByte)
 TEST_F(RecordFileTest, AnyFileLengthGivesTheRoundedRecordCount)
 {
     const std::vector<uint8_t> hand = HandRecord();
-    const struct {
-        size_t bytes;
-        size_t records;  // 0: the table stays as it was
-    } cases[] = {{0, 0}, {529, 0}, {530, 0}, {531, 1}, {1590, 2}, {2650, 2}, {3180, 3}};
+    struct Case { size_t bytes, records; };  // records 0: the table stays as it was
+    const Case cases[] = {{0, 0}, {529, 0}, {530, 0}, {531, 1}, {1590, 2}, {2650, 2}, {3180, 3}};
     for (const auto &c : cases) {
         std::vector<uint8_t> bytes;
         while (bytes.size() < c.bytes)
@@ -91,10 +89,8 @@ TEST_F(RecordFileTest, AnyFileLengthGivesTheRoundedRecordCount)
 
 TEST(RecordCountTest, TimedEntriesAndRefusedSettings)
 {
-    const struct {
-        double minutes, interval;
-        std::optional<int32_t> entries;
-    } cases[] = {{1, 0.2, 301},           {0.5, 0.7, 44}, {30, 0.2, 9001},           {546.1, 1, 32767},
+    struct Case { double minutes, interval; std::optional<int32_t> entries; };
+    const Case cases[] = {{1, 0.2, 301},           {0.5, 0.7, 44}, {30, 0.2, 9001},           {546.1, 1, 32767},
                  {546.12, 1, std::nullopt}, {1, 0, std::nullopt}, {1, 0.0004, std::nullopt}, {-1, 1, std::nullopt}};
     for (const auto &c : cases)
         EXPECT_EQ(TimedEntryCount(c.minutes, c.interval), c.entries) << c.minutes << " min, " << c.interval << " s";
@@ -183,9 +179,8 @@ protected:
 TEST_F(RecordPanelTest, StartsWithUnusableSettingsAreRefused)
 {
     acq().cmdStart_Click();
-    const struct {
-        const char *interval, *time, *says;
-    } cases[] = {{"0", "1", "interval \"0\""}, {"0", "Continuous", "interval \"0\""}, {"0.01", "30", "32767"},
+    struct Case { const char *interval, *time, *says; };
+    const Case cases[] = {{"0", "1", "interval \"0\""}, {"0", "Continuous", "interval \"0\""}, {"0.01", "30", "32767"},
                  {"1", "-1", "time \"-1\""}};
     for (const auto &c : cases) {
         settings.RecordInterval = c.interval;

@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +13,7 @@
 
 #include "common/program_folder.h"
 #include "settings/operation_file.h"
+#include "support/temp_dir.h"
 
 namespace tavrin {
 namespace {
@@ -37,21 +37,18 @@ class SettingsOperationFile : public ::testing::Test {
 protected:
     SettingsOperationFile()
     {
-        EXPECT_NE(mkdtemp(folder.data()), nullptr);
+        fs::create_directory(folder);
         SetProgramFolderOverride(folder);
         path = OperationFilePath();
     }
-    ~SettingsOperationFile() override
-    {
-        SetProgramFolderOverride("");
-        fs::remove_all(folder);
-    }
+    ~SettingsOperationFile() override { SetProgramFolderOverride(""); }
     void WriteFile(const Bytes &b)
     {
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(b.data()), std::ssize(b));
     }
 
-    std::string folder = (fs::temp_directory_path() / "tavrin-settings-XXXXXX").string(), path;
+    test::TempConfigHome home;
+    std::string folder = home.Path() + "/program", path;
 };
 
 // Every field at its offset, read and written back byte for byte: numbers outside the settings

@@ -103,6 +103,7 @@ TEST_F(SettingTest, OkAppliesEveryFieldAndAPortChangedWhileRunningIsOnlyStored)
 TEST_F(SettingTest, DefaultAndThePortWhileStopped)
 {
     Open(false);
+    EXPECT_EQ(Pixels(qRgb(0, 255, 0)), 0) << "before the first trace none is drawn, not even a zero one";
     for (int i = 0; i < 7; ++i)
         *ColorAt(settings.Colors, i) = Rgb(85, 85, 85);
     Reopen();

@@ -66,13 +66,8 @@ TEST_F(ControlsTest, EachApplySendsInOrderPausesAfterEachSendAndHoldsTheTimer)
             Type(text);
         };
     };
-    const struct {
-        std::function<void()> use;
-        bool running;
-        Commands sent;
-        int pausedMs;
-        const char *shown;
-    } cases[] = {
+    struct Case { std::function<void()> use; bool running; Commands sent; int pausedMs; const char *shown; };
+    const Case cases[] = {
         {[&] { basicUi().updRefLevel->ClickDown(); }, true, {"L2"}, 200, "80.000|10MHZ/DIV|-10|4MHZ"},
         {[&] { basicUi().updRBW->ClickUp(); }, true, {}, 0, "80.000|10MHZ/DIV|-10|4MHZ"},  // RBW at zero span only
         {typed(12, "10"), true, {"S10", "F0010000"}, 400, "10.000|2MHZ/DIV|-10|4MHZ"},  // the span fitted first
