@@ -90,8 +90,9 @@ TEST_F(RecordFileTest, AnyFileLengthGivesTheRoundedRecordCount)
 TEST(RecordCountTest, TimedEntriesAndRefusedSettings)
 {
     struct Case { double minutes, interval; std::optional<int32_t> entries; };
-    const Case cases[] = {{1, 0.2, 301},           {0.5, 0.7, 44}, {30, 0.2, 9001},           {546.1, 1, 32767},
-                 {546.12, 1, std::nullopt}, {1, 0, std::nullopt}, {1, 0.0004, std::nullopt}, {-1, 1, std::nullopt}};
+    const auto none = std::nullopt;
+    const Case cases[] = {{1, 0.2, 301},     {0.5, 0.7, 44}, {30, 0.2, 9001},     {546.1, 1, 32767},
+                          {546.12, 1, none}, {1, 0, none},   {1, 0.0004, none}, {-1, 1, none}};
     for (const auto &c : cases)
         EXPECT_EQ(TimedEntryCount(c.minutes, c.interval), c.entries) << c.minutes << " min, " << c.interval << " s";
 }
@@ -181,7 +182,7 @@ TEST_F(RecordPanelTest, StartsWithUnusableSettingsAreRefused)
     acq().cmdStart_Click();
     struct Case { const char *interval, *time, *says; };
     const Case cases[] = {{"0", "1", "interval \"0\""}, {"0", "Continuous", "interval \"0\""}, {"0.01", "30", "32767"},
-                 {"1", "-1", "time \"-1\""}};
+                          {"1", "-1", "time \"-1\""}};
     for (const auto &c : cases) {
         settings.RecordInterval = c.interval;
         settings.RecordTime = c.time;

@@ -184,7 +184,7 @@ TEST_F(ControlsTest, StopOrFreezeDuringAnApplyStaysStopped)
 
 TEST_F(ControlsTest, AnAnalyzerThatKeepsReportingTheOldValueIsReadSixTimes)
 {
-    StartScripted([](int) { return 0; });  // always reports 80 MHz
+    StartScripted({TraceBlock([](int) { return 0; })});  // always reports 80 MHz
     Load();
     acq().cmdStart_Click();
     ASSERT_TRUE(acq().Running());
@@ -198,7 +198,7 @@ TEST_F(ControlsTest, AnAnalyzerThatKeepsReportingTheOldValueIsReadSixTimes)
 
 TEST_F(PanelTest, PeakPutsMarkerOneOnTheHighestPointAndSwitchesItOn)
 {
-    StartScripted([](int n) { return n == 300 ? 900 : 100 + n % 7; });
+    StartScripted({TraceBlock([](int n) { return n == 300 ? 900 : 100 + n % 7; })});
     Load();
     acq().cmdStart_Click();
     acq().Timer1_Timer();

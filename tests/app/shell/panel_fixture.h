@@ -48,13 +48,13 @@ protected:
         ASSERT_TRUE(sim.Start(port, args, error)) << error;
     }
     void NoInstrument() { home.LinkPort(1, home.Path() + "/absent"); }
-    // A scripted analyzer on COM1: serial 12345, and every trace request answered with a block
-    // that reports 80 MHz, 10MHZ/DIV, 0 dBm, 4MHZ and the points level(0..499).
-    void StartScripted(const std::function<uint16_t(int)> &level)
+    // A scripted analyzer on COM1: serial 12345, and the trace requests answered with the blocks
+    // in turn, the last one repeated (a TraceBlock reports 80 MHz, 10MHZ/DIV, 0 dBm, 4MHZ).
+    void StartScripted(std::vector<Bytes> blocks)
     {
         scripted = std::make_unique<PtyPeer>();
-        scripted->SetResponder([block = TraceBlock(level)](uint8_t b, const Bytes &) {
-            return b == 'j' ? ToBytes("12345") : b == 0xA5 ? block : Bytes{b};
+        scripted->SetResponder([traces = PtyPeer::Traces(std::move(blocks))](uint8_t b, const Bytes &so_far) {
+            return b == 'j' ? ToBytes("12345") : traces(b, so_far);
         });
         home.LinkPort(1, scripted->DevicePath());
     }

@@ -15,7 +15,7 @@ TEST(TGEntry, ClampedThenRoundedHalvesToEven)
 {
     struct Case { const char *typed, *level, *offset; };
     const Case cases[] = {{"5", "0", "5"},   {"-75", "-59", "-75"}, {"-12.5", "-12", "-12"},  {"-13.5", "-14", "-14"},
-                 {"abc", "0", "0"}, {"150", "0", "99"},    {"-100.4", "-59", "-99"}, {"20.6", "0", "21"}};
+                          {"abc", "0", "0"}, {"150", "0", "99"},    {"-100.4", "-59", "-99"}, {"20.6", "0", "21"}};
     for (const auto &c : cases) {
         EXPECT_EQ(NormalizeTGText(c.typed, -59, 0), c.level) << c.typed;
         EXPECT_EQ(NormalizeTGText(c.typed, -99, 99), c.offset) << c.typed;
