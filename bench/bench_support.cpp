@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -90,7 +91,8 @@ struct Watchdog {
             if (g_run.simPid > 0)
                 kill(g_run.simPid, SIGTERM);  // the simulator removes its COM link on the way out
             std::this_thread::sleep_for(200ms);
-            test::RemoveTree(g_run.tempRoot);
+            std::error_code ignored;
+            std::filesystem::remove_all(g_run.tempRoot, ignored);
             _exit(3);
         }
     }

@@ -21,6 +21,7 @@ public:
     int Stop();
     // True once the process has ended by itself.
     bool Exited();
+    int Pid() const { return pid_; }
 
 private:
     int pid_ = -1;
