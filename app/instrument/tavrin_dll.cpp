@@ -246,6 +246,15 @@ void TavrinDLL::SelectComPort(int16_t port)
     Run([port](Line &line) { return line.Exports().CHANGECOMPORT(port); });
 }
 
+void TavrinDLL::SelectPortUnlessHeld(int port, const std::function<bool(int port)> &heldElsewhere)
+{
+    if (heldElsewhere && heldElsewhere(port))
+        dialogs_.ShowMessage(QCoreApplication::applicationName().toStdString(),
+                             "Communication port " + std::to_string(port) + " is used for another application.");
+    else
+        SelectComPort(static_cast<int16_t>(port));
+}
+
 std::string TavrinDLL::SerialNumText()
 {
     return std::to_string(Run([](Line &line) { return line.Exports().GETSERIALNUM(); }).value_or(999999));

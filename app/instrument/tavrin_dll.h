@@ -69,6 +69,8 @@ public:
     void SendRefLevel(int16_t dbm);
     void SendRBW(std::string_view caption);
     void SelectComPort(int16_t port);
+    // Selects the saved port, unless another program holds it: then the user is told instead.
+    void SelectPortUnlessHeld(int port, const std::function<bool(int port)> &heldElsewhere);
     std::string SerialNumText();
     void SendStartTG();
     void SendExitTG();

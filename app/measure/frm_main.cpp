@@ -16,7 +16,6 @@
 #include "tg/tg_group.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -119,12 +118,7 @@ void FrmMain::FormActivate()
     acquisition_->Controls().cmdStart->setFocus();
     activated_ = true;
 
-    const int port = s_.settings.ComPortSetting;
-    if (s_.portInUse && s_.portInUse(port))
-        s_.dialogs.ShowMessage(QCoreApplication::applicationName().toStdString(),
-                               "Communication port " + std::to_string(port) + " is used for another application.");
-    else
-        s_.instrument.SelectComPort(static_cast<int16_t>(port));
+    s_.instrument.SelectPortUnlessHeld(s_.settings.ComPortSetting, s_.portInUse);
 }
 
 bool FrmMain::SaveSettings()

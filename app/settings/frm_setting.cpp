@@ -18,7 +18,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -302,12 +301,7 @@ void FrmSetting::ApplyPort()
     // stopped or at the next start of the program.
     if (d_.acquisition.Running())
         return;
-    const int port = d_.settings.ComPortSetting;
-    if (d_.portInUse && d_.portInUse(port))
-        d_.dialogs.ShowMessage(QCoreApplication::applicationName().toStdString(),
-                               "Communication port " + std::to_string(port) + " is used for another application.");
-    else
-        d_.instrument.SelectComPort(static_cast<int16_t>(port));
+    d_.instrument.SelectPortUnlessHeld(d_.settings.ComPortSetting, d_.portInUse);
 }
 
 void FrmSetting::ApplyDisplay(uint32_t oldTraceColor)
