@@ -83,24 +83,6 @@ void CivilFromDays(int64_t z, int64_t &y, int64_t &m, int64_t &d)
 
 const int64_t kDay0 = DaysFromCivil(1899, 12, 30);
 
-bool WriteAllAt(int fd, const uint8_t *data, size_t size, off_t offset)
-{
-    while (size > 0) {
-        ssize_t written = pwrite(fd, data, size, offset);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-        offset += written;
-    }
-    return true;
-}
-
 }  // namespace
 
 RecordBytes EncodeRecord(const TraceRecord &record)
@@ -276,7 +258,8 @@ RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &tabl
 
 std::string CreateRecordFile(const std::string &path)
 {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Not through a link: the replace question was about this name, not about another file.
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0)
         return ErrnoText(path, errno);
     if (close(fd) != 0)
@@ -289,12 +272,12 @@ std::string AppendRecord(const std::string &path, int64_t index, const TraceReco
 {
     // Opened afresh at every tick: a file deleted meanwhile is an error, not a new file whose
     // first records would be zeros.
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return ErrnoText(path, errno);
     const auto offset = static_cast<off_t>(index * static_cast<int64_t>(kRecordBytes));
     const RecordBytes bytes = EncodeRecord(record);
-    if (!WriteAllAt(fd, bytes.data(), bytes.size(), offset) || fsync(fd) != 0) {
+    if (lseek(fd, offset, SEEK_SET) != offset || !WriteAll(fd, bytes.data(), bytes.size()) || fsync(fd) != 0) {
         const int error = errno;
         if (ftruncate(fd, offset) == 0)
             fsync(fd);

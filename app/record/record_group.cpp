@@ -101,7 +101,7 @@ void RecordGroup::Load()
 std::optional<std::string> RecordGroup::AskFileToWrite(const std::string &filter, const std::string &proposed,
                                                        const std::string &suffix)
 {
-    // The replace question pauses with window events served: the group's buttons must wait.
+    // The dialogs serve window events: the group's buttons must wait.
     const QScopedValueRollback guard(inDialog_, true);
     auto ask = [&]() -> std::optional<std::string> {
         std::optional<std::string> name = d_.dialogs.SaveFileName("Save As", filter, proposed);
@@ -120,11 +120,8 @@ std::optional<std::string> RecordGroup::AskFileToWrite(const std::string &filter
         if (fs::is_directory(status)) {
             d_.dialogs.ShowMessage(Title(), *name + " is a folder. Choose a file name.");
         } else if (d_.dialogs.AskYesNo(Title(), *name + " existed!\r\nReplace it?")) {
-            if (fs::remove(*name, ec)) {
-                d_.instrument.Pause(1000);
-                continue;
-            }
-            d_.dialogs.ShowMessage(Title(), *name + " could not be replaced: " + ec.message() + ".");
+            // Replaced by the write itself, so that a save that fails leaves the old file whole.
+            return name;
         }
         name = ask();
     }

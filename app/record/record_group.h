@@ -71,6 +71,7 @@ public:
     void ExportCsv();
 
     bool Recording() const { return recording_; }
+    bool Playing() const;  // the Play button reads "Pause"
     PlaybackView Playback() const;
     const RecordControls &Controls() const { return ui_; }
     const RecordTable &Table() const { return table_; }
@@ -89,7 +90,6 @@ private:
     void StopRecording();
     void RecordStep();
     void PlayStep();
-    bool Playing() const;
     TraceRecord TakeRecord() const;
     TraceRecord LiveRecord() const;
     void ShowPlayedSettings(const TraceRecord &entry);

@@ -67,7 +67,7 @@ PlaybackView RecordGroup::Playback() const
     v.playTrace = &play_;
     v.playCaption = ui_.cmdPlayRecord->text().toStdString();
     if (Playing())
-        if (const TraceRecord *entry = Entry(position_))
+        if (const TraceRecord *entry = Entry(shown_))
             v.playbackTime = FromRecordTime(entry->time);
     if (shown_ >= 0 && static_cast<size_t>(shown_) < table_.size()) {
         const TraceRecord &r = table_[static_cast<size_t>(shown_)];
@@ -181,7 +181,6 @@ void RecordGroup::PlayStep()
     offlineTrace_ = OnScreen(entry->points);
     tracesAtOfflineStep_ = d_.acquisition.TracesTaken();
     offlineShown_ = true;
-    // The position still names the shown entry, whose time the frame prints.
     d_.redraw();
     ++position_;
 }

@@ -124,7 +124,6 @@ TEST_F(RecordFileTest, AppendsLandInTickOrderAndSurviveAKill)
         EXPECT_EQ(table[i].time, 1000 + i);
         EXPECT_EQ(table[i].points[499], 3193) << i;
     }
-    EXPECT_NE(AppendRecord(home.Path() + "/gone.spf", 0, table[0]).find("gone.spf: No such file"), std::string::npos);
     EXPECT_NE(AppendRecord("/dev/full", 0, table[0]).find("No space left on device"), std::string::npos);
 }
 
@@ -150,7 +149,6 @@ protected:
     void SetUp() override
     {
         StartSim({"--no-pace"});
-        dll.SetMsCounter([this] { return fakeMs += 600; });  // the replace question's pause passes at once
         Load();
     }
     RecordGroup &rec() { return panel->Record(); }
@@ -174,7 +172,6 @@ protected:
         dialogs.files = {path};
         rec().cmdLoadRecord_Click();
     }
-    uint32_t fakeMs = 0;
 };
 
 TEST_F(RecordPanelTest, StartsWithUnusableSettingsAreRefused)
@@ -235,13 +232,10 @@ TEST_F(RecordPanelTest, SaveAsksBeforeReplacingAndTellsWhenItFails)
     LoadFile({Made(150.5), Made(151.5), TraceRecord{}});
     const std::string b = home.Path() + "/b.spf";
     std::ofstream(b) << "old";
-    dialogs.files = {b, std::nullopt};  // No, then cancel
-    rec().cmdSaveRecord_Click();
-    EXPECT_EQ(fs::file_size(b), 3u);
-    EXPECT_EQ(dialogs.questions.back().text, b + " existed!\r\nReplace it?");
     dialogs.files = {b, home.Path() + "/c"};  // No, then another name
     rec().cmdSaveRecord_Click();
     EXPECT_EQ(fs::file_size(b), 3u);
+    EXPECT_EQ(dialogs.questions.back().text, b + " existed!\r\nReplace it?");
     EXPECT_EQ(fs::file_size(home.Path() + "/c.spf"), 2120u);
     dialogs.files = {b};
     dialogs.yesNo = {true};
@@ -290,7 +284,9 @@ TEST_F(RecordPanelTest, DamagedRecordsPlayWithoutHarmAndNaNEndsTheRecord)
 TEST_F(RecordPanelTest, PlaybackGoesInOrderOfflineAndOverTheLiveTrace)
 {
     EXPECT_FALSE(rec().Controls().cmdPlayRecord->isEnabled());
-    LoadFile({Made(150.5), Made(151.5), Made(152.5)});
+    RecordTable entries = {Made(150.5), Made(151.5), Made(152.5)};
+    entries[1].time += 1.0 / 1440;  // a minute later
+    LoadFile(entries);
     const RecordControls &ui = rec().Controls();
     ASSERT_TRUE(ui.cmdPlayRecord->isEnabled());
     rec().cmdPlayRecord_Click();
@@ -307,6 +303,7 @@ TEST_F(RecordPanelTest, PlaybackGoesInOrderOfflineAndOverTheLiveTrace)
         shown.push_back(basicUi().txtCenterFreq->text().toStdString());
     }
     EXPECT_EQ(shown, (std::vector<std::string>{"150.5", "151.5", "152.5", "152.5", "150.5", "151.5"}));
+    EXPECT_EQ(FormatScreenTime(rec().Playback().playbackTime.value()), "Jan. 01 / 2025  12:01:00") << "the entry shown";
     acq().cmdStart_Click();
     const std::string live = basicUi().txtCenterFreq->text().toStdString();
     rec().TimerPlay_Timer();
