@@ -93,7 +93,7 @@ bool Launch(Session &s, const std::vector<std::string> &simArgs)
         return false;
     }
     SetScenario(s.name, s.sim.Pid());
-    s.program = std::make_unique<tavrin::Program>(Dialogs(), tavrin::PortInUse, [&s] {
+    s.program = std::make_unique<tavrin::Program>(Dialogs(), tavrin::PortHeldElsewhere, [&s] {
         if (s.onQuit)
             s.onQuit();
     });

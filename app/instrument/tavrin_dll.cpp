@@ -102,7 +102,6 @@ std::optional<int32_t> TavrinDLL::Run(LibraryCall call)
     return std::nullopt;
 }
 
-bool TavrinDLL::LibraryAvailable() { return Run([](Line &) { return 0; }).has_value(); }
 
 bool TavrinDLL::RequestBlock()
 {

@@ -86,15 +86,12 @@ public:
     // once with the failure value, and no further call reaches the library. Also happens by
     // itself when the application ends its event loops while a call waits.
     void Abandon() { link_.Abandon(); }
-    bool Abandoned() const { return link_.Abandoned(); }
     // Whether a call is on the line (running or queued), e.g. so that Stop need not wait for it.
     bool CallInFlight() const { return link_.CallInFlight(); }
 
     TraceBuffer &Trace() { return trace_; }
     const TraceBuffer &Trace() const { return trace_; }
     int16_t ComPort() const { return comPort_; }
-    // Loads the library if needed; false (after telling the user once) when it cannot be loaded.
-    bool LibraryAvailable();
 
     void SetEventPump(EventPump pump) { pump_ = std::move(pump); }
     void SetMsCounter(MsCounter counter) { counter_ = std::move(counter); }

@@ -1,5 +1,6 @@
 #include "markers/limit_group.h"
 
+#include "common/color_qt.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
 #include "markers/limit_file.h"
@@ -21,11 +22,7 @@ LimitGroup::LimitGroup(Deps deps, QWidget *parent) : QGroupBox("Limit", parent),
         ui_.chkLim[n] = new QCheckBox(name, this);
         ui_.chkLim[n]->setObjectName(QString("chkLim%1").arg(k));
         // The check box's text colour is the line's colour: a legend.
-        const uint32_t c = limits_[n].color;
-        ui_.chkLim[n]->setStyleSheet(QString("QCheckBox { color: rgb(%1, %2, %3); }")
-                                         .arg(c & 0xFF)
-                                         .arg((c >> 8) & 0xFF)
-                                         .arg((c >> 16) & 0xFF));
+        ui_.chkLim[n]->setStyleSheet(QString("QCheckBox { color: %1; }").arg(ToQColor(limits_[n].color).name()));
         ui_.cboLim[n] = new QComboBox(this);
         ui_.cboLim[n]->setObjectName(QString("cboLim%1").arg(k));
         ui_.cboLim[n]->setAccessibleName(name + " file");

@@ -42,7 +42,6 @@ void AcquisitionGroup::Load()
 {
     live_.fill(0);
     traces_ = 0;
-    traceDrawColor_ = d_.settings.Colors.Trace;
     running_ = false;
     timer1_.stop();
     SetStartButton(false);
@@ -53,16 +52,6 @@ void AcquisitionGroup::SetStartButton(bool running)
     ui_.cmdStart->setText(running ? "Stop" : "Start");
     ui_.cmdStart->setStyleSheet(running ? "background-color: rgb(0, 255, 0);" : "background-color: rgb(255, 0, 0);");
     ui_.cmdStart->setToolTip(running ? "Stop To Show Trace" : "Start To Show Trace");
-}
-
-ReportedSettings AcquisitionGroup::Reported() const
-{
-    ReportedSettings r;
-    r.centerMHz = d_.instrument.BlockCenterFreq();
-    r.spanCaption = d_.instrument.BlockSpan();
-    r.refLevelDbm = d_.instrument.BlockRefLevel();
-    r.rbwCaption = d_.instrument.BlockRBW();
-    return r;
 }
 
 void AcquisitionGroup::ResumeTimer()
@@ -96,8 +85,7 @@ void AcquisitionGroup::cmdStart_Click()
         d_.instrument.SelectComPort(d_.settings.ComPortSetting);
     // The link check comes first: a fetch from a silent line would hold the program for the
     // library's full read time-outs before the user learns that nothing answers.
-    linkOk_ = SerialNumberAnswers(d_.instrument.SerialNumText());
-    if (!linkOk_) {
+    if (!SerialNumberAnswers(d_.instrument.SerialNumText())) {
         reselectPort_ = true;
         if (auto denied = PortPermissionProblem(d_.instrument.ComPort()))
             d_.dialogs.ShowMessage("TavrinRemote", *denied);
@@ -109,7 +97,7 @@ void AcquisitionGroup::cmdStart_Click()
     d_.instrument.FetchTrace(1);
     // A rejected block carries no settings: the panel keeps its own.
     if (d_.instrument.FetchTrace(1))
-        d_.followReport(Reported());
+        d_.followReport();
     d_.redraw();
 
     running_ = true;
@@ -164,7 +152,7 @@ void AcquisitionGroup::Timer1_Timer()
     else
         live_ = points;
     ++traces_;
-    d_.followReport(Reported());
+    d_.followReport();
     d_.redraw();
     LetEventsRun();
 }
@@ -175,7 +163,6 @@ void AcquisitionGroup::StopOnFailedLine(const std::string &title, const std::str
     if (!running_)
         return;
     Stop();
-    linkOk_ = false;
     reselectPort_ = true;
     d_.dialogs.ShowMessage(title, text);
 }

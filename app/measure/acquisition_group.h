@@ -37,7 +37,7 @@ public:
         TavrinDLL &instrument;
         UserDialogs &dialogs;
         OperationFile &settings;
-        std::function<void(const ReportedSettings &)> followReport;  // unless the user is adjusting
+        std::function<void()> followReport;  // the last block's settings on the panel, unless the user adjusts
         std::function<void()> redraw;
     };
 
@@ -54,7 +54,6 @@ public:
 
     void SetTraceDrawColor(uint32_t color) { traceDrawColor_ = color; }
     uint32_t TraceDrawColor() const { return traceDrawColor_; }
-    bool LinkOk() const { return linkOk_; }
     bool AveragingOn() const { return averagingOn_; }
     const LiveTrace &Live() const { return live_; }
     // Traces taken since start-up: tells whether (and since when) a new one came.
@@ -78,7 +77,6 @@ public:
 
 private:
     void SetStartButton(bool running);
-    ReportedSettings Reported() const;
     void StopOnFailedLine(const std::string &title, const std::string &text);
     void Stop();
 
@@ -90,7 +88,6 @@ private:
     std::time_t screenTime_ = 0;
     uint32_t traceDrawColor_ = 0;
     bool running_ = false;
-    bool linkOk_ = false;
     bool averagingOn_ = false;
     bool inTick_ = false;
     unsigned traces_ = 0;

@@ -150,10 +150,13 @@ void BasicGroup::BasicFrameEnable(bool enabled)
         w->setEnabled(enabled);
 }
 
-void BasicGroup::FollowReport(const ReportedSettings &reported)
+void BasicGroup::FollowReport()
 {
-    if (!userAdjusting_)
-        ShowMeasureSetting(reported, State(), *this);
+    if (userAdjusting_)
+        return;
+    const ReportedSettings reported{d_.instrument.BlockCenterFreq(), d_.instrument.BlockSpan(),
+                                    d_.instrument.BlockRefLevel(), d_.instrument.BlockRBW()};
+    ShowMeasureSetting(reported, State(), *this);
 }
 
 const MeasurementState &BasicGroup::State() const

@@ -69,9 +69,8 @@ public:
     void BasicFrameEnable(bool enabled);
 
     // The panel follows the analyzer's report unless the user is adjusting a setting.
-    void FollowReport(const ReportedSettings &reported);
+    void FollowReport();
     const MeasurementState &State() const;
-    bool UserAdjusting() const { return userAdjusting_; }
     int LastApplyReads() const { return lastApplyReads_; }
     const BasicControls &Controls() const { return ui_; }
 

@@ -20,7 +20,6 @@ namespace {
 constexpr double kLeft = -50, kWidth = 570, kTop = 1100, kHeight = -1530;
 constexpr char kLabelMime[] = "application/x-tavrin-marker-label";
 
-
 }  // namespace
 
 FrmCRT::FrmCRT(QWidget *parent) : QWidget(parent)

@@ -27,7 +27,7 @@ FrmMain::FrmMain(Services services, QWidget *parent) : QWidget(parent), s_(std::
     setObjectName("frmMain");
     setWindowTitle("Control Panel");
     acquisition_ = new AcquisitionGroup({s_.instrument, s_.dialogs, s_.settings,
-                                         [this](const ReportedSettings &r) { basic_->FollowReport(r); },
+                                         [this] { basic_->FollowReport(); },
                                          [this] { screen_->Redraw(); }},
                                         this);
     basic_ = new BasicGroup({s_.instrument, s_.settings, *acquisition_,

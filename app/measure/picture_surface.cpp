@@ -15,7 +15,6 @@ namespace tavrin {
 
 namespace {
 
-
 // A narrow sans face: the annotation columns were laid out for a small proportional font and a
 // wide one runs a heading into the next at the window's first size.
 QFont TextFont()

@@ -58,7 +58,7 @@ void ScreenAssembly::Draw(DrawingSurface &surface)
     DrawGrid(surface, view);
     // Until a trace has come (or a record is played) the screen is the empty frame, not a zero
     // trace along the bottom edge.
-    if (s_.acquisition.HasTrace() || view.playCaption != "Play" || view.liveTrace != &s_.acquisition.Live())
+    if (s_.acquisition.HasTrace() || s_.record.Playing() || view.liveTrace != &s_.acquisition.Live())
         DrawTrace(surface, view);
 }
 

@@ -71,7 +71,6 @@ public:
     // The palette's colour for the selected box.
     void PaletteColorPicked(uint32_t color);
 
-    int SelectedBox() const { return selectedBox_; }
     bool LogoShown() const;
     const SettingControls &Controls() const { return ui_; }
 

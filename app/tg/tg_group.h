@@ -51,7 +51,6 @@ public:
     // Start-up: not in generator mode, output off, its settings disabled until the mode is entered.
     void Load();
     void TGFrameEnable(bool enabled);
-    bool TGMode() const { return tgMode_; }
     bool TGOn() const { return tgOn_; }
     const TGControls &Controls() const { return ui_; }
 
