@@ -3,8 +3,9 @@
 # GCC takes a precompiled header only where every macro it was built with is defined alike, so
 # it is built with Qt Core's macros alone (common to all users) and the other modules' folders.
 # -Winvalid-pch, with -Werror, says when a target no longer fits.
-set(TAVRIN_QT_HEADERS
-  <algorithm> <array> <cmath> <cstdint> <filesystem> <functional> <optional> <string> <vector>
+set(TAVRIN_STD_HEADERS
+  <algorithm> <array> <cmath> <cstdint> <filesystem> <functional> <optional> <string> <vector>)
+set(TAVRIN_QT_HEADERS ${TAVRIN_STD_HEADERS}
   <QApplication> <QCheckBox> <QComboBox> <QCoreApplication> <QGridLayout> <QGroupBox> <QImage>
   <QLabel> <QLineEdit> <QPainter> <QPushButton> <QString> <QTimer> <QVBoxLayout> <QWidget>)
 
@@ -24,8 +25,7 @@ target_precompile_headers(tavrin_pch_test PRIVATE <gtest/gtest.h> ${TAVRIN_QT_HE
 # The tests that use neither Qt nor the program's windows.
 add_library(tavrin_pch_gtest OBJECT ${PROJECT_SOURCE_DIR}/cmake/pch_anchor.cpp)
 target_link_libraries(tavrin_pch_gtest PRIVATE GTest::gtest)
-target_precompile_headers(tavrin_pch_gtest PRIVATE <gtest/gtest.h>
-  <algorithm> <array> <cmath> <cstdint> <filesystem> <functional> <optional> <string> <vector>)
+target_precompile_headers(tavrin_pch_gtest PRIVATE <gtest/gtest.h> ${TAVRIN_STD_HEADERS})
 
 # tavrin_precompiled(app|test|gtest TARGET...): the target takes that header; app and test
 # are for Qt users only.

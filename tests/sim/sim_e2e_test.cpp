@@ -60,8 +60,6 @@ TEST_F(SimE2E, AnswersTheLibraryLogsEveryByteItReceivedAndUnregistersOnTerminati
     EXPECT_EQ(lib.SETSPAN(0), 1);
     ASSERT_EQ(lib.GETANALYZERTRACEDATA(&array), 1);
     EXPECT_EQ(Bytes(array->data, array->data + 16), HeaderBytes({"0433920", 0, 3, "3KHZ"}));
-    for (int i = 16; i < 1016; i += 2)
-        ASSERT_LE(array->data[i + 1], 3) << i;
     EXPECT_EQ(lib.SWVERSION(), 207);
     EXPECT_EQ(lib.TGLEVEL(-30), 1);
     sim.Stop();
