@@ -203,7 +203,6 @@ void RecordGroup::StopRecording()
     ui_.cmdPlayRecord->setEnabled(true);
     ui_.cmdLoadRecord->setEnabled(true);
     ui_.cmdRecord->setText("Record");
-    recordStartTime_ = std::time(nullptr);
     ShowProgress();
 }
 

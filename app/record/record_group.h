@@ -109,7 +109,6 @@ private:
     bool continuous_ = false;
     bool inDialog_ = false;  // a file question (with its pause) is open: the group's buttons wait
     std::time_t recordStartTime_ = 0;
-    int32_t recordElapsed_ = 0;
     std::string recordFileName_;
     int32_t recordFileCount_ = 0;
     std::string lastFileName_;  // what the save form of the file dialog returned last

@@ -113,7 +113,7 @@ TraceRecord RecordGroup::LiveRecord() const
 
 void RecordGroup::RecordStep()
 {
-    recordElapsed_ = static_cast<int32_t>(d_.acquisition.ScreenTime() - recordStartTime_);
+    const auto elapsed = d_.acquisition.ScreenTime() - recordStartTime_;
     if (continuous_) {
         table_[0] = TakeRecord();
         ++position_;
@@ -137,7 +137,7 @@ void RecordGroup::RecordStep()
         return;
     }
     table_[static_cast<size_t>(position_)] = TakeRecord();
-    if (NumericValue(d_.settings.RecordTime) * 60.0 <= recordElapsed_) {
+    if (NumericValue(d_.settings.RecordTime) * 60.0 <= static_cast<double>(elapsed)) {
         StopRecording();
         QApplication::beep();
     }
