@@ -19,11 +19,7 @@ constexpr double kSpanMHz[16] = {0,    0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2,
                                  0.5,  1,     2,     5,    10,   20,   50,  100};
 constexpr double kRbwHz[4] = {3e3, 30e3, 220e3, 4e6};
 
-// Fixed carriers on the band: frequency (MHz) and level (dBm).
-struct Carrier {
-    double mhz;
-    double dbm;
-};
+// Fixed carriers on the band.
 constexpr Carrier kCarriers[] = {{0.0, -12},    {10.0, -42},  {50.0, -58},  {80.0, -27},
                                  {100.5, -36},  {433.92, -51}, {868.3, -44}, {915.0, -62}};
 
@@ -53,14 +49,15 @@ int EffectiveRbwCode(const InstrumentState &s)
     return 3;
 }
 
-Engine::Engine(const Options &options) : options_(options), rng_(options.seed)
+Engine::Engine(const Options &options, double startTime)
+    : options_(options), start_(startTime), now_(startTime), rng_(options.seed)
 {
     state_.echo = options.echo;
 }
 
 bool Engine::Muted() const
 {
-    return options_.silent || (options_.silentAfter > 0 && blocks_ >= options_.silentAfter);
+    return options_.silent || (options_.silentAfter > 0 && blocks_ >= options_.silentAfter && now_ < silentUntil_);
 }
 
 void Engine::Echo(uint8_t byte, std::vector<uint8_t> &out)
@@ -77,7 +74,15 @@ void Engine::Receive(uint8_t b, double now, std::vector<uint8_t> &out)
         pending_.clear();
     }
     lastByteTime_ = now;
+    now_ = now;
+    if (mode_ == Mode::Idle)
+        ReceiveIdle(b, now, out);
+    else
+        ReceivePending(b, out);
+}
 
+void Engine::ReceivePending(uint8_t b, std::vector<uint8_t> &out)
+{
     if (mode_ == Mode::Frame) {
         pending_.push_back(b);
         Echo(b, out);
@@ -102,10 +107,11 @@ void Engine::Receive(uint8_t b, double now, std::vector<uint8_t> &out)
             mode_ = Mode::Idle;
             pending_.clear();
         }
-        return;
     }
+}
 
-    // Idle: control bytes and the start of frames.
+void Engine::ReceiveIdle(uint8_t b, double now, std::vector<uint8_t> &out)
+{
     if (afterAA_) {
         afterAA_ = false;
         if (b == 0x55 && now - aaTime_ < kCommandGap) {
@@ -250,13 +256,14 @@ void Engine::ApplyText(std::string text, std::vector<uint8_t> &out)
     }
 }
 
-void Engine::Tick(double, std::vector<uint8_t> &out)
+void Engine::Tick(double now, std::vector<uint8_t> &out)
 {
+    now_ = now;
     if (state_.streaming && out.size() < 64)
         AppendBlock(out);
 }
 
-double Engine::LevelAt(double mhz, double rbwHz, bool noisy)
+double Engine::LevelAt(double mhz, double rbwHz, bool noisy, const std::vector<Carrier> &added)
 {
     std::normal_distribution<double> noise(0.0, 1.0);
     double floorDbm = -112.0 + 10.0 * std::log10(rbwHz / 3e3);
@@ -273,13 +280,15 @@ double Engine::LevelAt(double mhz, double rbwHz, bool noisy)
             mw += std::pow(10.0, dbm / 10.0);
         }
     } else {
-        for (const Carrier &c : kCarriers) {
+        auto add = [&](const Carrier &c) {
             const double df = (mhz - c.mhz) * 1e6;
             const double x = 2.0 * df / rbwHz;
             const double att = 3.0103 * x * x;  // Gaussian filter shape
             if (att < 120)
                 mw += std::pow(10.0, (c.dbm - att + (noisy ? 0.2 * noise(rng_) : 0)) / 10.0);
-        }
+        };
+        std::for_each(std::begin(kCarriers), std::end(kCarriers), add);
+        std::for_each(added.begin(), added.end(), add);
     }
     return 10.0 * std::log10(mw);
 }
@@ -291,9 +300,10 @@ std::array<uint16_t, 500> Engine::TracePoints()
     const double center = state_.centerKHz / 1000.0;
     const double rbwHz = kRbwHz[EffectiveRbwCode(state_)];
     const double rl = -30.0 + 10.0 * state_.refCode;
+    const std::vector<Carrier> added = AddedCarriers(options_, center, w, now_ - start_);
     for (int n = 0; n < 500; ++n) {
         const double mhz = center + (n - 251) * w / 50.0;
-        const double dbm = LevelAt(mhz, rbwHz, true);
+        const double dbm = LevelAt(mhz, rbwHz, true, added);
         const double v = std::round(1023.0 - (rl - dbm) / 0.078125);
         points[static_cast<size_t>(n)] = static_cast<uint16_t>(std::clamp(v, 0.0, 1023.0));
     }
@@ -328,6 +338,8 @@ void Engine::AppendBlock(std::vector<uint8_t> &out)
     if (Muted())
         return;
     ++blocks_;
+    if (blocks_ == options_.silentAfter && options_.hangupAfter == 0 && options_.returnAfter >= 0)
+        silentUntil_ = now_ + options_.returnAfter;
     std::vector<uint8_t> block = CleanBlock();
     auto every = [&](int n) { return n > 0 && blocks_ % n == 0; };
     if (every(options_.badPointsEvery)) {

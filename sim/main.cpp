@@ -40,8 +40,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tavrin-sim: %s\n", error.c_str());
         return 1;
     }
-    std::printf("tavrin-sim: registered COM%d -> %s (%s)%s\n", options.port, server.DevicePath().c_str(),
-                server.LinkPath().c_str(), options.pace ? ", paced at 57600 baud" : ", unpaced");
+    const char *pace = options.pace ? "paced at 57600 baud" : "unpaced";
+    if (options.appearAfter > 0)
+        std::printf("tavrin-sim: COM%d appears in %g s, %s\n", options.port, options.appearAfter, pace);
+    else
+        std::printf("tavrin-sim: registered COM%d -> %s (%s), %s\n", options.port, server.DevicePath().c_str(),
+                    server.LinkPath().c_str(), pace);
     std::fflush(stdout);
     if (!server.Run(g_stop, error)) {
         std::fprintf(stderr, "tavrin-sim: %s\n", error.c_str());

@@ -1,34 +1,12 @@
 #include "options.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string_view>
 
 namespace tavrin::sim {
-
-namespace {
-
-bool ParseCount(const char *text, int min, int max, int &out)
-{
-    char *end = nullptr;
-    long v = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < min || v > max)
-        return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
-bool ParseSeconds(const char *text, double &out)
-{
-    char *end = nullptr;
-    double v = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !(v >= 0 && v <= 86400))
-        return false;
-    out = v;
-    return true;
-}
-
-}  // namespace
 
 const char *UsageText()
 {
@@ -47,9 +25,23 @@ const char *UsageText()
            "  --short-length L      bytes sent of a short block (default 600)\n"
            "  --disconnect-after N  hang up the line after N trace blocks and exit\n"
            "  --silent-after N      answer N trace blocks, then nothing at all (the line stays up)\n"
-           "  --hangup-after N      hang up the line after N trace blocks, and after\n"
-           "  --return-after S      S seconds (fractions allowed) register a fresh line as the same\n"
-           "                        COM port and answer again; the two go together\n"
+           "  --hangup-after N      hang up the line after N trace blocks (needs --return-after)\n"
+           "  --return-after S      S seconds (fractions allowed) later: after --hangup-after,\n"
+           "                        register a fresh line as the same COM port and answer again;\n"
+           "                        after --silent-after, answer again on the same line. Goes with\n"
+           "                        one of the two, which then happens only once\n"
+           "  --appear-after S      register the COM port only S seconds after start (fractions\n"
+           "                        allowed): until then the COM name does not exist, as with a\n"
+           "                        device plugged in later\n"
+           "  --moving-carrier R    add a -20 dBm carrier that moves across the screen at R MHz/s:\n"
+           "                        from the left edge (centre - 5 divisions) to the right edge,\n"
+           "                        then from the left again; at the left edge when the simulator\n"
+           "                        starts, and absent at zero span\n"
+           "  --intermittent-carrier ON,OFF\n"
+           "                        add a -30 dBm carrier at centre + 2 divisions (the centre at\n"
+           "                        zero span) that is there for ON seconds, then away for OFF\n"
+           "                        seconds, and so on, from the simulator's start (e.g. 5,10);\n"
+           "                        neither added carrier is there in tracking-generator mode\n"
            "  --serial DIGITS       the five characters answered to the serial-number query\n"
            "                        (default 12345)\n"
            "  --seed N              seed of the trace noise (default 1)\n"
@@ -61,109 +53,187 @@ const char *UsageText()
            "MKR:LEV, OPT:VER, OPT:FPGA queries; GEN:... tracking-generator commands.\n";
 }
 
+namespace {
+
+bool ParseCount(const char *text, long min, long max, long &out)
+{
+    char *end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < min || v > max)
+        return false;
+    out = v;
+    return true;
+}
+
+bool ParseNumber(const char *text, double &out)
+{
+    char *end = nullptr;
+    out = std::strtod(text, &end);
+    return end != text && *end == '\0' && std::isfinite(out);
+}
+
+struct Flag {
+    std::string_view name;
+    bool Options::*field;
+    bool value;
+};
+constexpr Flag kFlags[] = {{"--no-pace", &Options::pace, false},
+                           {"--no-echo", &Options::echo, false},
+                           {"--silent", &Options::silent, true}};
+
+struct Count {
+    std::string_view name;
+    int Options::*field;
+    int min, max;
+};
+constexpr Count kCounts[] = {{"--corrupt-checksum", &Options::corruptEvery, 1, 1000000},
+                             {"--bad-points", &Options::badPointsEvery, 1, 1000000},
+                             {"--short-block", &Options::shortEvery, 1, 1000000},
+                             {"--short-length", &Options::shortLength, 0, 1016},
+                             {"--disconnect-after", &Options::disconnectAfter, 1, 100000000},
+                             {"--silent-after", &Options::silentAfter, 1, 100000000},
+                             {"--hangup-after", &Options::hangupAfter, 1, 100000000}};
+
+// A number from min (excluded when it must be above it) to max.
+struct Amount {
+    std::string_view name;
+    double Options::*field;
+    double min, max;
+    bool above;
+    const char *what;
+};
+constexpr Amount kAmounts[] = {{"--return-after", &Options::returnAfter, 0, 86400, false, "seconds"},
+                               {"--appear-after", &Options::appearAfter, 0, 86400, false, "seconds"},
+                               {"--moving-carrier", &Options::movingCarrier, 0, 100000, true, "MHz per second"}};
+
+constexpr std::string_view kOthersWithValue[] = {"--port", "--seed", "--serial", "--log", "--intermittent-carrier"};
+
+template <typename T, size_t N>
+const T *Find(const T (&table)[N], std::string_view name)
+{
+    for (const T &row : table)
+        if (row.name == name)
+            return &row;
+    return nullptr;
+}
+
+bool TakesValue(std::string_view name)
+{
+    for (std::string_view other : kOthersWithValue)
+        if (other == name)
+            return true;
+    return Find(kCounts, name) || Find(kAmounts, name);
+}
+
+bool ParseAmount(const Amount &a, const char *v, Options &o, std::string &error)
+{
+    double x = 0;
+    if (!ParseNumber(v, x) || x < a.min || (a.above && x == a.min) || x > a.max) {
+        std::ostringstream s;
+        s << a.name << ": expected " << a.what << (a.above ? " above " : " from ") << a.min
+          << (a.above ? " up to " : " to ") << a.max << ", got '" << v << "'";
+        error = s.str();
+        return false;
+    }
+    o.*(a.field) = x;
+    return true;
+}
+
+// "ON,OFF": seconds there and seconds away, each above 0.
+bool ParseOnOff(const char *v, Options &o, std::string &error)
+{
+    const std::string text = v;
+    const size_t comma = text.find(',');
+    double on = 0, off = 0;
+    if (comma == std::string::npos || !ParseNumber(text.substr(0, comma).c_str(), on) ||
+        !ParseNumber(text.substr(comma + 1).c_str(), off) || !(on > 0 && on <= 86400 && off > 0 && off <= 86400)) {
+        error = std::string("--intermittent-carrier: expected ON,OFF in seconds, each above 0 up to 86400 "
+                            "(e.g. 5,10), got '") + v + "'";
+        return false;
+    }
+    o.intermittentOn = on;
+    o.intermittentOff = off;
+    return true;
+}
+
+// One option that takes a value.
+bool ApplyValue(std::string_view name, const char *v, Options &o, std::string &error)
+{
+    long n = 0;
+    if (const Count *c = Find(kCounts, name)) {
+        if (!ParseCount(v, c->min, c->max, n)) {
+            error = std::string(name) + ": expected a whole number from " + std::to_string(c->min) + " to " +
+                    std::to_string(c->max) + ", got '" + v + "'";
+            return false;
+        }
+        o.*(c->field) = static_cast<int>(n);
+    } else if (const Amount *a = Find(kAmounts, name)) {
+        return ParseAmount(*a, v, o, error);
+    } else if (name == "--port") {
+        std::string_view p = v;
+        if (p.size() > 3 && (p.substr(0, 3) == "COM" || p.substr(0, 3) == "com"))
+            p.remove_prefix(3);
+        if (!ParseCount(std::string(p).c_str(), 1, 4, n)) {
+            error = std::string("--port: expected 1..4 or COM1..COM4, got '") + v + "'";
+            return false;
+        }
+        o.port = static_cast<int>(n);
+    } else if (name == "--seed") {
+        if (!ParseCount(v, 0, 2147483647, n)) {
+            error = std::string("--seed: expected a whole number from 0 to 2147483647, got '") + v + "'";
+            return false;
+        }
+        o.seed = static_cast<uint32_t>(n);
+    } else if (name == "--serial") {
+        if (std::strlen(v) != 5) {
+            error = "--serial: expected exactly five characters";
+            return false;
+        }
+        o.serial = v;
+    } else if (name == "--log") {
+        o.logPath = v;
+    } else {
+        return ParseOnOff(v, o, error);
+    }
+    return true;
+}
+
+// Options that only make sense together, or not at all together.
+bool CheckCombination(const Options &o, std::string &error)
+{
+    const bool hangup = o.hangupAfter > 0, silentAfter = o.silentAfter > 0, returns = o.returnAfter >= 0;
+    if (hangup && !returns)
+        error = "--hangup-after needs --return-after";
+    else if (returns && hangup == silentAfter)
+        error = "--return-after goes with exactly one of --hangup-after and --silent-after";
+    else if (hangup && o.disconnectAfter > 0)
+        error = "--hangup-after and --disconnect-after exclude each other";
+    return error.empty();
+}
+
+}  // namespace
+
 bool ParseOptions(int argc, char **argv, Options &o, bool &help, std::string &error)
 {
     help = false;
+    error.clear();
     for (int i = 1; i < argc; ++i) {
-        std::string_view a = argv[i];
-        auto value = [&](const char *&out) {
-            if (i + 1 >= argc) {
-                error = std::string(a) + " needs a value";
-                return false;
-            }
-            out = argv[++i];
-            return true;
-        };
-        auto count = [&](int min, int max, int &out) {
-            const char *v = nullptr;
-            if (!value(v))
-                return false;
-            if (!ParseCount(v, min, max, out)) {
-                error = std::string(a) + ": expected a whole number from " + std::to_string(min) + " to " +
-                        std::to_string(max) + ", got '" + v + "'";
-                return false;
-            }
-            return true;
-        };
-        const char *v = nullptr;
+        const std::string_view a = argv[i];
         if (a == "--help" || a == "-h") {
             help = true;
-        } else if (a == "--port") {
-            if (!value(v))
-                return false;
-            std::string_view p = v;
-            if (p.size() > 3 && (p.substr(0, 3) == "COM" || p.substr(0, 3) == "com"))
-                p.remove_prefix(3);
-            std::string digits(p);
-            if (!ParseCount(digits.c_str(), 1, 4, o.port)) {
-                error = std::string("--port: expected 1..4 or COM1..COM4, got '") + v + "'";
-                return false;
-            }
-        } else if (a == "--no-pace") {
-            o.pace = false;
-        } else if (a == "--no-echo") {
-            o.echo = false;
-        } else if (a == "--silent") {
-            o.silent = true;
-        } else if (a == "--corrupt-checksum") {
-            if (!count(1, 1000000, o.corruptEvery))
-                return false;
-        } else if (a == "--bad-points") {
-            if (!count(1, 1000000, o.badPointsEvery))
-                return false;
-        } else if (a == "--short-block") {
-            if (!count(1, 1000000, o.shortEvery))
-                return false;
-        } else if (a == "--short-length") {
-            if (!count(0, 1016, o.shortLength))
-                return false;
-        } else if (a == "--disconnect-after") {
-            if (!count(1, 100000000, o.disconnectAfter))
-                return false;
-        } else if (a == "--silent-after") {
-            if (!count(1, 100000000, o.silentAfter))
-                return false;
-        } else if (a == "--hangup-after") {
-            if (!count(1, 100000000, o.hangupAfter))
-                return false;
-        } else if (a == "--return-after") {
-            if (!value(v))
-                return false;
-            if (!ParseSeconds(v, o.returnAfter)) {
-                error = std::string("--return-after: expected seconds from 0 to 86400, got '") + v + "'";
-                return false;
-            }
-        } else if (a == "--seed") {
-            int s = 0;
-            if (!count(0, 2147483647, s))
-                return false;
-            o.seed = static_cast<uint32_t>(s);
-        } else if (a == "--serial") {
-            if (!value(v))
-                return false;
-            if (std::strlen(v) != 5) {
-                error = "--serial: expected exactly five characters";
-                return false;
-            }
-            o.serial = v;
-        } else if (a == "--log") {
-            if (!value(v))
-                return false;
-            o.logPath = v;
-        } else {
+        } else if (const Flag *f = Find(kFlags, a)) {
+            o.*(f->field) = f->value;
+        } else if (!TakesValue(a)) {
             error = "unknown option '" + std::string(a) + "' (see --help)";
+            return false;
+        } else if (i + 1 >= argc) {
+            error = std::string(a) + " needs a value";
+            return false;
+        } else if (!ApplyValue(a, argv[++i], o, error)) {
             return false;
         }
     }
-    if ((o.hangupAfter > 0) != (o.returnAfter >= 0)) {
-        error = "--hangup-after and --return-after go together";
-        return false;
-    }
-    if (o.hangupAfter > 0 && o.disconnectAfter > 0) {
-        error = "--hangup-after and --disconnect-after exclude each other";
-        return false;
-    }
-    return true;
+    return CheckCombination(o, error);
 }
 
 }  // namespace tavrin::sim

@@ -18,7 +18,12 @@ struct Options {
     int disconnectAfter = 0;      // hang up after this many trace blocks
     int silentAfter = 0;          // answer nothing at all after this many trace blocks
     int hangupAfter = 0;          // hang up after this many trace blocks ...
-    double returnAfter = -1;      // ... and come back on a fresh line this many seconds later
+    double returnAfter = -1;      // ... and come back on a fresh line (or, after silentAfter,
+                                  // answer again) this many seconds later
+    double appearAfter = 0;       // register the line only this many seconds after start
+    double movingCarrier = 0;     // MHz/s of a carrier moving across the screen; 0 for none
+    double intermittentOn = 0;    // seconds a carrier is there ...; 0 for none
+    double intermittentOff = 0;   // ... and then away
     std::string logPath;          // log of the bytes received
     std::string serial = "12345"; // five characters sent for the serial-number query
     uint32_t seed = 1;            // noise of the trace

@@ -49,14 +49,17 @@ double NowSeconds()
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-Server::Server(const Options &options) : options_(options), engine_(options) {}
+Server::Server(const Options &options) : options_(options), startTime_(NowSeconds()), engine_(options, startTime_) {}
 
 Server::~Server() { Shutdown(); }
 
 bool Server::Start(std::string &error)
 {
-    if (!OpenLine(error))
-        return false;
+    if (options_.appearAfter <= 0) {
+        if (!OpenLine(error))
+            return false;
+        appeared_ = true;
+    }
     if (!options_.logPath.empty()) {
         log_ = std::fopen(options_.logPath.c_str(), "a");
         if (!log_) {
@@ -109,6 +112,18 @@ void Server::Shutdown()
     if (log_)
         std::fclose(log_);
     log_ = nullptr;
+}
+
+bool Server::AppearWhenDue(double now, std::string &error)
+{
+    if (appeared_ || now < startTime_ + options_.appearAfter)
+        return true;
+    if (!OpenLine(error))
+        return false;
+    appeared_ = true;
+    std::printf("tavrin-sim: registered COM%d -> %s (%s)\n", options_.port, pty_.slavePath.c_str(), linkPath_.c_str());
+    std::fflush(stdout);
+    return true;
 }
 
 int Server::HangupAt() const
@@ -185,6 +200,12 @@ bool Server::Run(const std::atomic<bool> &stop, std::string &error)
     uint8_t buf[512];
     while (!stop.load()) {
         double now = NowSeconds();
+        if (!AppearWhenDue(now, error))
+            return false;
+        if (!appeared_) {
+            poll(nullptr, 0, 5);
+            continue;
+        }
         engine_.Tick(now, queue_);
         SendDue(now);
         // Hang up only once the last block has had time to reach the host.

@@ -19,10 +19,12 @@ public:
     Server(const Server &) = delete;
     Server &operator=(const Server &) = delete;
 
-    // Opens the pseudo-terminal and registers it; false with a message in error.
+    // Opens the pseudo-terminal and registers it, or with --appear-after leaves both to Run;
+    // false with a message in error.
     bool Start(std::string &error);
     // Serves the line until stop is set or the simulated cable is pulled (--disconnect-after);
-    // false with a message in error when a hung-up line cannot come back (--return-after).
+    // false with a message in error when a line cannot appear (--appear-after) or come back
+    // (--return-after).
     bool Run(const std::atomic<bool> &stop, std::string &error);
     // Removes the registration (if it is still ours) and closes the line.
     void Shutdown();
@@ -35,6 +37,8 @@ public:
 private:
     // A fresh pseudo-terminal, registered as COMn.
     bool OpenLine(std::string &error);
+    // --appear-after: registers the line once its time has come; false with a message in error.
+    bool AppearWhenDue(double now, std::string &error);
     // Unregisters the line (if the link is still ours) and closes it.
     void CloseLine();
     // The number of trace blocks after which the line hangs up; 0 for never.
@@ -45,6 +49,7 @@ private:
     void SendDue(double now);
 
     Options options_;
+    double startTime_;
     Engine engine_;
     PseudoTerminal pty_;
     std::string linkPath_;
@@ -55,6 +60,7 @@ private:
     double lastSend_ = 0;
     bool disconnected_ = false;
     bool returned_ = false;
+    bool appeared_ = false;
 };
 
 // Seconds on the steady clock.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace tavrin::sim;
 using namespace tavrin::test;
@@ -99,25 +100,87 @@ TEST(SimEngine, FaultsHitTheirBlocks)
 {
     // blocks: of the first four, x where the fault shows.
     struct Case { const char *name; Options o; std::string blocks; bool (*faulty)(const Bytes &); };
-    Options corrupt, bad, cut, mute;
+    Options corrupt, bad, cut, mute, pause;
     corrupt.corruptEvery = 2;
     bad.badPointsEvery = 3;
     cut.shortEvery = 2;
     cut.shortLength = 123;
     mute.silentAfter = 2;
+    pause.silentAfter = 2;
+    pause.returnAfter = 1.5;
     const Case cases[] = {
         {"corrupt every 2nd", corrupt, "-x-x", [](const Bytes &b) { return b[1016] != Checksum(b); }},
         {"bad point 100 every 3rd", bad, "--x-", [](const Bytes &b) { return b[1016] == Checksum(b) && b[217] > 3; }},
         {"short every 2nd", cut, "-x-x", [](const Bytes &b) { return b.size() == 123; }},
         {"silent after 2", mute, "--xx", [](const Bytes &b) { return b.empty(); }},
+        {"silent after 2 (at 2 s) until 3.5 s", pause, "--x-", [](const Bytes &b) { return b.empty(); }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Engine e(c.o);
         std::string seen;
-        for (int n = 1; n <= 4; ++n)
-            seen += c.faulty(Feed(e, {0xA5})) ? 'x' : '-';
+        for (int n = 1; n <= 4; ++n)  // block n asked for at n seconds
+            seen += c.faulty(Feed(e, {0xA5}, n)) ? 'x' : '-';
         EXPECT_EQ(seen, c.blocks);
+    }
+}
+
+
+TEST(SimEngine, TheTraceShowsTheAddedCarriersWhereAndWhileTheyAre)
+{
+    // Started at 100 s; centre 300 MHz at 1 MHz/div (RBW 220 kHz, floor far below the screen):
+    // 295..305 MHz, 50 points a MHz. The moving carrier, 0.5 MHz/s from 295 MHz, at -20 dBm
+    // (1023 - 256 = 767); the other at 302 MHz (point 351), -30 dBm (1023 - 384 = 639), there
+    // 0..5 s, away 5..15 s, there 15..20 s. At 104 s: 297 MHz, point 101; 109 s: 299.5 MHz,
+    // point 226; 116 s: 303 MHz, point 401; 123 s: 11.5 MHz on, past the right edge, so 296.5
+    // MHz, point 76.
+    Options o;
+    o.movingCarrier = 0.5;
+    o.intermittentOn = 5;
+    o.intermittentOff = 10;
+    Engine e(o, 100);
+    Feed(e, Join({ToBytes("UF0300000"), SettingFrame('S', 10)}), 100);
+    for (auto [at, peak, other] : {std::tuple{104.0, 101, 639}, std::tuple{109.0, 226, 0},
+                                   std::tuple{116.0, 401, 639}, std::tuple{123.0, 76, 0}}) {
+        SCOPED_TRACE(at);
+        const Bytes block = Feed(e, {0xA5}, at);
+        ASSERT_EQ(block.size(), 1017u);
+        std::vector<int> points;
+        for (size_t n = 0; n < 499; ++n)
+            points.push_back(block[16 + 2 * n] | block[17 + 2 * n] << 8);
+        EXPECT_NEAR(std::max_element(points.begin(), points.end()) - points.begin(), peak, 2);
+        EXPECT_NEAR(points[static_cast<size_t>(peak)], 767, 12);
+        EXPECT_NEAR(points[351], other, 12);
+    }
+}
+
+TEST(SimOptions, ValuesLandInTheirFieldsAndReturnGoesWithOneFault)
+{
+    // args; the start of the error ("" when accepted)
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--intermittent-carrier", "2.5,10", "--moving-carrier", "7", "--appear-after", "1.5"}, ""},
+        {{"--silent-after", "3", "--return-after", "2"}, ""},
+        {{"--return-after", "2"}, "--return-after goes"},
+        {{"--hangup-after", "3", "--silent-after", "2", "--return-after", "1"}, "--return-after goes"},
+        {{"--hangup-after", "3"}, "--hangup-after needs"},
+        {{"--intermittent-carrier", "5"}, "--intermittent-carrier: expected"},
+        {{"--moving-carrier", "0"}, "--moving-carrier: expected"},
+    };
+    for (const auto &[args, expected] : cases) {
+        std::vector<std::string> all = {"tavrin-sim"};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char *> argv;
+        for (std::string &a : all)
+            argv.push_back(a.data());
+        Options o;
+        bool help = false;
+        std::string error;
+        EXPECT_EQ(ParseOptions(static_cast<int>(argv.size()), argv.data(), o, help, error), expected.empty()) << error;
+        EXPECT_EQ(error.substr(0, expected.size()), expected);
+        if (args[0] == "--intermittent-carrier" && expected.empty()) {
+            EXPECT_EQ(std::vector<double>({o.intermittentOn, o.intermittentOff, o.movingCarrier, o.appearAfter}),
+                      std::vector<double>({2.5, 10, 7, 1.5}));
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -82,6 +83,18 @@ TEST_F(SimE2E, HangingUpRemovesThePortAndTheLibraryFailsWithoutHanging)
     EXPECT_EQ(lib.SETFREQ(100000), 0) << "the purge of a hung-up line fails";
     EXPECT_LT(MsSince(t1), 200);
     EXPECT_EQ(lib.CHANGECOMPORT(2), 0);
+}
+
+TEST_F(SimE2E, ALatePortIsAbsentUntilItsTimeAndThenAnswers)
+{
+    StartSim({"--appear-after", "0.8"});  // returns once COM2 exists
+    // The log is made at start and nothing has been received yet: its time is the start's.
+    struct stat started {}, appeared {};
+    ASSERT_EQ(stat(log.c_str(), &started), 0);
+    ASSERT_EQ(lstat(link.c_str(), &appeared), 0);
+    const auto seconds = [](const timespec &t) { return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9; };
+    EXPECT_GE(seconds(appeared.st_mtim) - seconds(started.st_mtim), 0.75);
+    EXPECT_EQ(lib.GETSERIALNUM(), 12345);
 }
 
 }  // namespace
