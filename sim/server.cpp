@@ -59,6 +59,9 @@ bool Server::Start(std::string &error)
         if (!OpenLine(error))
             return false;
         appeared_ = true;
+    } else if (!PortsFolder().empty()) {
+        // A link left behind (a simulator that was killed) would make the name exist too early.
+        unlink((PortsFolder() + "/COM" + std::to_string(options_.port)).c_str());
     }
     if (!options_.logPath.empty()) {
         log_ = std::fopen(options_.logPath.c_str(), "a");
