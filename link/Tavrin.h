@@ -7,9 +7,10 @@
  * below for no port); unloading it closes the port. A COM number n resolves, at each opening, to
  * the entry "COMn" of the ports folder ($XDG_CONFIG_HOME/tavrin/ports, else
  * $HOME/.config/tavrin/ports) when that entry exists, even as a link to nothing, which then fails
- * to open; otherwise to /dev/ttyS<n-1>. The port is opened exclusively: an advisory lock (flock)
- * that another holder makes the opening fail, and TIOCEXCL, which refuses further openings by
- * users other than root. The line is raw 8N1 at 57600 baud, no flow control, DTR and RTS low.
+ * to open; otherwise to /dev/ttyS<n-1>. The port is opened exclusively: the opening fails when
+ * another program holds an advisory lock (flock) on the device; otherwise the library takes that
+ * lock and sets TIOCEXCL, which refuses further openings by users other than root. The line is
+ * raw 8N1 at 57600 baud, no flow control, DTR and RTS low.
  *
  * What goes on the wire, three kinds of frames:
  *  - setting frame: 9 bytes, 0x55 ('U'), a command letter, a value byte (the caller's index + 1,
