@@ -4,7 +4,7 @@
 #include "common/dialogs.h"
 #include "common/program_folder.h"
 #include "markers/limit_file.h"
-#include "measure/panel_widgets.h"
+#include "widgets/panel_widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,8 +5,8 @@
 #include "common/text_number.h"
 #include "markers/peak.h"
 #include "measure/frequency_step.h"
-#include "measure/panel_widgets.h"
-#include "measure/spinner.h"
+#include "widgets/panel_widgets.h"
+#include "widgets/spinner.h"
 #include "settings/operation_file.h"
 
 #include <QCheckBox>

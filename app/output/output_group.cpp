@@ -3,12 +3,12 @@
 #include "common/color.h"
 #include "common/dialogs.h"
 #include "common/text_number.h"
-#include "measure/frm_crt.h"
-#include "measure/panel_widgets.h"
-#include "measure/screen_assembly.h"
+#include "display/frm_crt.h"
+#include "widgets/panel_widgets.h"
+#include "panel/screen_assembly.h"
 #include "output/capture_file.h"
 #include "output/printer_surface.h"
-#include "settings/logo_picture.h"
+#include "display/logo_picture.h"
 #include "settings/operation_file.h"
 
 #include <QFileInfo>

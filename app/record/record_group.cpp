@@ -4,8 +4,8 @@
 #include "common/number_format.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
-#include "measure/acquisition_group.h"
-#include "measure/panel_widgets.h"
+#include "acquisition/acquisition_group.h"
+#include "widgets/panel_widgets.h"
 #include "record/record_csv.h"
 #include "settings/operation_file.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "measure/screen_conversions.h"
-#include "measure/screen_view.h"
+#include "display/screen_view.h"
 #include "record/record_file.h"
 
 #include <QGroupBox>

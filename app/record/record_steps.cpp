@@ -7,9 +7,9 @@
 #include "common/rounding.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
-#include "measure/acquisition_group.h"
-#include "measure/basic_group.h"
-#include "measure/panel_widgets.h"
+#include "acquisition/acquisition_group.h"
+#include "acquisition/basic_group.h"
+#include "widgets/panel_widgets.h"
 #include "settings/operation_file.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "shell/program.h"
 
-#include "measure/frm_main.h"
+#include "panel/frm_main.h"
 #include "record/record_group.h"
-#include "settings/frm_setting.h"
+#include "setting_dialog/frm_setting.h"
 
 #include <QAction>
 #include <QMdiArea>

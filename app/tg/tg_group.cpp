@@ -3,9 +3,9 @@
 #include "common/rounding.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
-#include "measure/basic_group.h"
-#include "measure/panel_widgets.h"
-#include "measure/spinner.h"
+#include "acquisition/basic_group.h"
+#include "widgets/panel_widgets.h"
+#include "widgets/spinner.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

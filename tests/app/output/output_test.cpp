@@ -1,7 +1,7 @@
 // Shutter and Print on the panel against tavrin-sim: the JPEG file and what
 // a failing capture or print says.
 #include "output/output_group.h"
-#include "panel_fixture.h"
+#include "support/panel_fixture.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -3,7 +3,7 @@
 // panel against tavrin-sim: what it refuses, a file that fails under a continuous recording or a
 // save, and damaged records played back.
 #include "common/date_format.h"
-#include "panel_fixture.h"
+#include "support/panel_fixture.h"
 #include "record/record_csv.h"
 #include "record/record_file.h"
 

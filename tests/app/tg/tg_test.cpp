@@ -1,6 +1,6 @@
 // The tracking generator's group: entries and the commands each action sends, read back from
 // the simulator's log.
-#include "panel_fixture.h"
+#include "support/panel_fixture.h"
 #include "tg/tg_group.h"
 
 #include <QCoreApplication>
