@@ -7,7 +7,6 @@
 #include "acquisition/acquisition_group.h"
 #include "display/frm_crt.h"
 #include "panel/frm_main.h"
-#include "panel/screen_assembly.h"
 #include "shell/mdi_main.h"
 #include "shell/program.h"
 #include "support/sim_process.h"
@@ -123,12 +122,11 @@ void ReportRedraw(Session &s)
         Say("redraw: not measured (no trace was shown)\n");
         return;
     }
-    tavrin::ScreenAssembly &screen = s.program->Panel().Screen();
-    screen.Redraw();  // the picture takes its new size here
+    s.Display().Redraw();  // the picture takes its new size here
     constexpr int kRounds = 50;
     const auto t0 = Clock::now();
     for (int i = 0; i < kRounds; ++i)
-        screen.Redraw();
+        s.Display().Redraw();
     const double mean = Ms(Clock::now() - t0) / kRounds;
     const QSize got = s.Display().Picture().size();
     Say("redraw at %dx%d: %.2f ms (mean of %d)\n", got.width(), got.height(), mean, kRounds);

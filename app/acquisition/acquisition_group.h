@@ -5,12 +5,10 @@
 #include "measure/averaging.h"
 #include "acquisition/basic_group.h"
 #include "measure/screen_conversions.h"
-#include "display/screen_view.h"
 
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
-#include <ctime>
 #include <functional>
 #include <string>
 
@@ -60,8 +58,6 @@ public:
     unsigned TracesTaken() const { return traces_; }
     bool HasTrace() const { return traces_ > 0; }
     const RunningAverage &Average() const { return average_; }
-    AveragingView Averaging() const { return {averagingOn_, average_.Count(), average_.Fill(), average_.Slot()}; }
-    std::time_t &ScreenTime() { return screenTime_; }
     QTimer &Timer1() { return timer1_; }
     const AcquisitionControls &Controls() const { return ui_; }
 
@@ -85,7 +81,6 @@ private:
     QTimer timer1_;
     LiveTrace live_{};
     RunningAverage average_;
-    std::time_t screenTime_ = 0;
     uint32_t traceDrawColor_ = 0;
     bool running_ = false;
     bool averagingOn_ = false;

@@ -116,13 +116,8 @@ void DrawBands(DrawingSurface &surface, const DisplayColors *colors)
 void DrawHeader(DrawingSurface &surface, const ScreenView &view)
 {
     PrintAt(surface, 10, 1070, "NORVALE Tavrin");
-    if (!view.screenTime)
-        return;
-    if (ToUpperAscii(view.playCaption) == "PLAY" || view.running)
-        *view.screenTime = view.now ? view.now() : std::time(nullptr);
-    else if (view.playbackTime)
-        *view.screenTime = *view.playbackTime;
-    PrintAt(surface, 320, 1070, FormatScreenTime(*view.screenTime));
+    if (view.screenTime)
+        PrintAt(surface, 320, 1070, FormatScreenTime(*view.screenTime));
 }
 
 void DrawLevelScale(DrawingSurface &surface, const MeasurementState &state)
@@ -212,59 +207,21 @@ void DrawTraces(DrawingSurface &surface, const ScreenView &view)
         DrawSecondTraceTexts(surface, *view.secondTrace, colors);
 }
 
-using LabelFlags = std::array<bool, kMarkerCount>;
-
-void ShowLabel(const ScreenView &view, LabelFlags &shown, int index, bool visible)
+void DrawMarkerReadouts(DrawingSurface &surface, const MarkerReadings &readings)
 {
-    shown[static_cast<size_t>(index)] = visible;
-    if (view.labels)
-        view.labels->Show(index, visible);
-}
-
-void DrawMarkerReadouts(DrawingSurface &surface, const ScreenView &view, MarkerReadings &readings, LabelFlags &shown)
-{
-    const MeasurementState &state = *view.state;
-    const LiveTrace &trace = *view.liveTrace;
-    bool dbm = IsDbm(state);
     for (int i = 0; i < kMarkerCount; ++i) {
-        const MarkerControl &marker = (*view.markers)[static_cast<size_t>(i)];
-        if (!marker.enabled) {
-            ShowLabel(view, shown, i, false);
-            continue;
-        }
-        MarkerReading &reading = readings[static_cast<size_t>(i)];
-        reading.freqMHz = NumericValue(marker.freqText);
-        double level = MarkRdg(state, trace, reading.freqMHz);
-        double height = dBmToPointHeight(state, level);
-        if (!dbm) {
-            level += 107.0;
-            height = dBmToPointHeight(state, level - 107.0);
-        }
-        reading.level = level;
-
-        int16_t x = ConvertMHzToNthPoint(state, reading.freqMHz);
-        if (x <= 0 || x >= kLastScreenPoint + 1) {
-            ShowLabel(view, shown, i, false);
-            continue;
-        }
-        ShowLabel(view, shown, i, true);
-        if (view.labels)
-            PlaceMarkerLabel(*view.labels, i + 1, x, height);
-        if (reading.freqMHz > 0) {
+        const MarkerReading &reading = readings[static_cast<size_t>(i)];
+        if (reading.onScreen && reading.freqMHz > 0) {
             PrintAt(surface, 55, MarkerRowY(i), NumberPrintForm(reading.freqMHz));
-            PrintAt(surface, 155, MarkerRowY(i), FormatPicture(level, "#0.0"));
+            PrintAt(surface, 155, MarkerRowY(i), FormatPicture(reading.level, "#0.0"));
         }
     }
 }
 
-void DrawDeltaReadouts(DrawingSurface &surface, const ScreenView &view, const MarkerReadings &readings,
-                       const LabelFlags &shown)
+void DrawDeltaReadouts(DrawingSurface &surface, const MarkerControls &markers, const MarkerReadings &readings)
 {
-    auto visible = [&](int index) {
-        return view.labels ? view.labels->Visible(index) : shown[static_cast<size_t>(index)];
-    };
     for (int i = 0; i < kMarkerCount; ++i) {
-        const std::string &refText = (*view.markers)[static_cast<size_t>(i)].deltaRef;
+        const std::string &refText = markers[static_cast<size_t>(i)].deltaRef;
         double r = NumericValue(refText);
         if (!(r > 0 && r <= kMarkerCount))
             continue;
@@ -272,10 +229,10 @@ void DrawDeltaReadouts(DrawingSurface &surface, const ScreenView &view, const Ma
         int j = RoundHalfEvenToInt32(r - 1);
         if (j < 0 || j >= kMarkerCount)
             continue;
-        if (!visible(i) || !visible(j))
-            continue;
         const MarkerReading &mine = readings[static_cast<size_t>(i)];
         const MarkerReading &other = readings[static_cast<size_t>(j)];
+        if (!mine.onScreen || !other.onScreen)
+            continue;
         PrintAt(surface, 250, MarkerRowY(i), refText);
         PrintAt(surface, 315, MarkerRowY(i), FormatPicture(mine.freqMHz - other.freqMHz, "#0.000"));
         PrintAt(surface, 415, MarkerRowY(i), FormatPicture(mine.level - other.level, "#0.0"));
@@ -314,16 +271,17 @@ void DrawGrid(DrawingSurface &surface, const ScreenView &view)
 void DrawTrace(DrawingSurface &surface, const ScreenView &view)
 {
     DrawTraces(surface, view);
-
-    if (!view.markers)
+    if (!view.markers || !view.readings)
         return;
-    // Without the panel's table the readings still serve the delta rows of this drawing.
-    MarkerReadings scratch{};
-    MarkerReadings &readings = view.readings ? *view.readings : scratch;
-    LabelFlags shown{};
-    if (view.state && view.liveTrace)
-        DrawMarkerReadouts(surface, view, readings, shown);
-    DrawDeltaReadouts(surface, view, readings, shown);
+    DrawMarkerReadouts(surface, *view.readings);
+    DrawDeltaReadouts(surface, *view.markers, *view.readings);
+}
+
+std::time_t HeaderTime(const ScreenView &view, std::time_t shownBefore, std::time_t now)
+{
+    if (ToUpperAscii(view.playCaption) == "PLAY" || view.running)
+        return now;
+    return view.playbackTime.value_or(shownBefore);
 }
 
 }  // namespace tavrin

@@ -1,4 +1,5 @@
-// Everything the screen drawing reads, gathered by the control panel for one drawing.
+// Everything the screen drawing reads, gathered and worked out by the control panel for one
+// drawing; the drawing changes nothing else.
 #pragma once
 
 #include "markers/limit_lines.h"
@@ -9,7 +10,6 @@
 #include "settings/operation_file.h"
 
 #include <ctime>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -42,15 +42,17 @@ struct ScreenView {
     AveragingView averaging;
     const LimitLines *limits = nullptr;
     const MarkerControls *markers = nullptr;
-    MarkerReadings *readings = nullptr;       // written by DrawTrace
-    MarkerLabels *labels = nullptr;           // shown, hidden and moved by DrawTrace
-    std::time_t *screenTime = nullptr;        // written by DrawGrid
-    std::function<std::time_t()> now = [] { return std::time(nullptr); };
+    std::optional<MarkerReadings> readings;   // on liveTrace; none while no trace is shown
+    std::optional<std::time_t> screenTime;    // the header's time; none prints none
 };
+
+// The time the header shows: the clock while the screen is live (no playback, or the acquisition
+// running), the shown entry's time during offline playback, otherwise the time shown before.
+std::time_t HeaderTime(const ScreenView &view, std::time_t shownBefore, std::time_t now);
 
 // The frame: graticule, limit lines, header, level scale, settings, start/stop, marker table.
 void DrawGrid(DrawingSurface &surface, const ScreenView &view);
-// The trace(s), the marker readouts and labels, the delta readouts.
+// The trace(s), the marker readouts, the delta readouts.
 void DrawTrace(DrawingSurface &surface, const ScreenView &view);
 
 }  // namespace tavrin

@@ -97,7 +97,7 @@ void MarkerGroup::MarkerStep(int index, int position)
 
 void MarkerGroup::cmdPeak_Click()
 {
-    const int n = PeakPoint(d_.live());
+    const int n = PeakPoint(d_.shownTrace());
     const double f = ConvertNthPointToMHz(d_.state(), static_cast<int16_t>(n));
     SetText(ui_.txtMKR[0], FormatFixed(f, 4, 4));
     ui_.chkMKR[0]->setChecked(true);

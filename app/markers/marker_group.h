@@ -34,7 +34,7 @@ public:
     struct Deps {
         const OperationFile &settings;
         std::function<const MeasurementState &()> state;
-        std::function<const LiveTrace &()> live;
+        std::function<const LiveTrace &()> shownTrace;  // what Peak searches
         std::function<void()> redraw;    // the whole redraw sequence
         std::function<void()> drawOver;  // frame and trace over the picture as it is
     };
@@ -51,7 +51,6 @@ public:
 
     // The markers as the screen reads them, taken from the controls.
     const MarkerControls &View() const;
-    MarkerReadings &Readings() { return readings_; }
     const MarkerRowControls &Controls() const { return ui_; }
 
 private:
@@ -60,7 +59,6 @@ private:
     Deps d_;
     MarkerRowControls ui_;
     mutable MarkerControls view_{};
-    MarkerReadings readings_{};
 };
 
 }  // namespace tavrin

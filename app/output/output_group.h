@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QWidget>
+#include <ctime>
 #include <functional>
 
 class QImage;
@@ -10,9 +11,8 @@ class QPushButton;
 
 namespace tavrin {
 
+class DrawingSurface;
 class FrmCRT;
-class ScreenAssembly;
-struct ScreenView;
 class UserDialogs;
 struct OperationFile;
 
@@ -28,8 +28,8 @@ public:
         UserDialogs &dialogs;
         const OperationFile &settings;  // capture folder, report header, logo file, colours
         FrmCRT &display;                // its kept picture and the marker labels
-        std::function<ScreenAssembly &()> screen;
-        std::function<void()> redraw;   // the whole redraw sequence of the display window
+        std::function<void(DrawingSurface &)> draw;  // the screen on another surface
+        std::function<std::time_t()> screenTime;      // of the picture on the display
     };
 
     OutputGroup(Deps deps, QWidget *parent = nullptr);

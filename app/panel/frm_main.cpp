@@ -10,7 +10,6 @@
 #include "acquisition/basic_group.h"
 #include "display/frm_crt.h"
 #include "widgets/panel_widgets.h"
-#include "panel/screen_assembly.h"
 #include "output/output_group.h"
 #include "record/record_group.h"
 #include "tg/tg_group.h"
@@ -22,38 +21,51 @@
 
 namespace tavrin {
 
-FrmMain::FrmMain(Services services, QWidget *parent) : QWidget(parent), s_(std::move(services))
+FrmMain::FrmMain(Services services, QWidget *parent)
+    : QWidget(parent), s_(std::move(services)), display_(&s_.display), screen_(s_.display, s_.clock)
 {
     setObjectName("frmMain");
     setWindowTitle("Control Panel");
+    FrmCRT &display = s_.display;
+    auto redraw = [&display] { display.Redraw(); };
     acquisition_ = new AcquisitionGroup({s_.instrument, s_.dialogs, s_.settings,
-                                         [this] { basic_->FollowReport(); },
-                                         [this] { screen_->Redraw(); }},
+                                         [this] { basic_->FollowReport(); }, redraw},
                                         this);
     basic_ = new BasicGroup({s_.instrument, s_.settings, *acquisition_,
                              [this] { acquisition_->Controls().cmdStart->setFocus(); }},
                             this);
     auto state = [this]() -> const MeasurementState & { return basic_->State(); };
-    markers_ = new MarkerGroup({s_.settings, state, [this]() -> const LiveTrace & { return screen_->ShownTrace(); },
-                                [this] { screen_->Redraw(); }, [this] { screen_->DrawOver(); }},
-                               this);
-    limits_ = new LimitGroup({s_.dialogs, [this] { screen_->Redraw(); }}, this);
-    record_ = new RecordGroup({s_.instrument, s_.dialogs, s_.settings, *acquisition_, *basic_,
-                               [this] { screen_->Redraw(); }},
+    limits_ = new LimitGroup({s_.dialogs, redraw}, this);
+    record_ = new RecordGroup({s_.instrument, s_.dialogs, s_.settings, *acquisition_, *basic_, redraw,
+                               [&screen = screen_] { return screen.ScreenTime(); }},
                               this);
+    markers_ = new MarkerGroup({s_.settings, state, [&record = *record_]() -> const LiveTrace & { return record.ShownTrace(); },
+                                redraw, [&display] { display.DrawOver(); }},
+                               this);
     tg_ = new TGGroup({s_.instrument, *acquisition_, [this](bool enabled) { basic_->BasicFrameEnable(enabled); }},
                       this);
-    output_ = new OutputGroup({s_.dialogs, s_.settings, s_.display,
-                               [this]() -> ScreenAssembly & { return *screen_; }, [this] { screen_->Redraw(); }},
+    auto draw = [this](DrawingSurface &surface) { screen_.Draw(surface, ScreenSources()); };
+    output_ = new OutputGroup({s_.dialogs, s_.settings, display, draw, [&screen = screen_] { return screen.ScreenTime(); }},
                               this);
     cmdQuit_ = Button(this, "cmdQuit", "Quit");
     connect(cmdQuit_, &QPushButton::clicked, this, &FrmMain::cmdQuit_Click);
-    screen_ = std::make_unique<ScreenAssembly>(
-        s_.display, ScreenAssembly::Sources{s_.settings.Colors, state, *acquisition_, *markers_, *limits_, *record_});
+    display.SetDrawer(draw);
+    display.SetDropHandler([markers = markers_](int index, double x) { markers->LabelDropped(index, x); });
     Arrange();
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain()
+{
+    if (display_) {
+        display_->SetDrawer({});
+        display_->SetDropHandler({});
+    }
+}
+
+ScreenAssembly::Sources FrmMain::ScreenSources() const
+{
+    return {s_.settings.Colors, basic_->State(), *acquisition_, *markers_, *limits_, *record_};
+}
 
 void FrmMain::Arrange()
 {
@@ -96,7 +108,7 @@ void FrmMain::FormLoad()
     basic_->SetLightGrey();
 
     s_.display.SetBaseColor(op.Colors.Base);
-    screen_->Redraw();
+    s_.display.Redraw();
     s_.display.MakeLabels(op.Colors.Background, op.Colors.Marker);
     LetEventsRun();
 

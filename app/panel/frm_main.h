@@ -2,11 +2,13 @@
 // first activation, Quit, close).
 #pragma once
 
+#include "panel/screen_assembly.h"
 #include "settings/operation_file.h"
 
+#include <QPointer>
 #include <QWidget>
+#include <ctime>
 #include <functional>
-#include <memory>
 #include <string>
 
 class QPushButton;
@@ -20,7 +22,6 @@ class LimitGroup;
 class MarkerGroup;
 class OutputGroup;
 class RecordGroup;
-class ScreenAssembly;
 class TGGroup;
 class TavrinDLL;
 class UserDialogs;
@@ -36,6 +37,7 @@ public:
         std::string operationFilePath;
         std::function<bool(int port)> portInUse;
         std::function<void()> quit;  // ends the program
+        ScreenAssembly::Clock clock = [] { return std::time(nullptr); };
     };
 
     FrmMain(Services services, QWidget *parent = nullptr);
@@ -55,7 +57,6 @@ public:
     RecordGroup &Record() { return *record_; }
     TGGroup &TG() { return *tg_; }
     OutputGroup &Output() { return *output_; }
-    ScreenAssembly &Screen() { return *screen_; }
     QPushButton *QuitButton() const { return cmdQuit_; }
 
 protected:
@@ -63,9 +64,12 @@ protected:
 
 private:
     void Arrange();
+    ScreenAssembly::Sources ScreenSources() const;
     bool SaveSettings();
 
     Services s_;
+    QPointer<FrmCRT> display_;  // may go before the panel at exit
+    ScreenAssembly screen_;
     AcquisitionGroup *acquisition_ = nullptr;
     BasicGroup *basic_ = nullptr;
     MarkerGroup *markers_ = nullptr;
@@ -74,7 +78,6 @@ private:
     TGGroup *tg_ = nullptr;
     OutputGroup *output_ = nullptr;
     QPushButton *cmdQuit_ = nullptr;
-    std::unique_ptr<ScreenAssembly> screen_;
     bool loaded_ = false;
     bool activated_ = false;
     bool quitting_ = false;

@@ -1,54 +1,52 @@
-// What the display window draws, gathered from read-only views of the panel groups, and the
-// redraw sequence: clear, frame, trace.
+// The one place where the screen's view is assembled from the panel groups: the header's time and
+// the marker readings are worked out here, before anything is drawn, and the display window's
+// marker labels follow them. The recording and the capture read the screen time from here.
 #pragma once
 
 #include "display/screen_view.h"
 
-#include <QPointer>
+#include <ctime>
 #include <functional>
 
 namespace tavrin {
 
 class AcquisitionGroup;
 class DrawingSurface;
-class FrmCRT;
 class LimitGroup;
 class MarkerGroup;
 class RecordGroup;
-struct PlaybackView;
 
 class ScreenAssembly {
 public:
+    // What the screen shows, read when a view is assembled.
     struct Sources {
         const DisplayColors &colors;
-        std::function<const MeasurementState &()> state;
-        AcquisitionGroup &acquisition;
-        MarkerGroup &markers;
+        const MeasurementState &state;
+        const AcquisitionGroup &acquisition;
+        const MarkerGroup &markers;
         const LimitGroup &limits;
         const RecordGroup &record;
     };
+    using Clock = std::function<std::time_t()>;
 
-    // Draws on the display window until either of them is gone.
-    ScreenAssembly(FrmCRT &display, Sources sources);
-    ~ScreenAssembly();
-    ScreenAssembly(const ScreenAssembly &) = delete;
-    ScreenAssembly &operator=(const ScreenAssembly &) = delete;
+    // labels: the display window's marker labels.
+    ScreenAssembly(MarkerLabels &labels, Clock clock);
 
-    ScreenView View();
-    // The trace the screen shows as live: the acquisition's, or the played entry offline.
-    const LiveTrace &ShownTrace() const;
-    // The frame and the trace on any surface (the display window, a capture, the printer).
-    void Draw(DrawingSurface &surface);
-    // The whole redraw sequence of the display window.
-    void Redraw();
-    // Frame and trace over the picture as it is.
-    void DrawOver();
+    // Frame and trace on any surface (the display window, a capture, the printer). Until a trace
+    // has come (or a record is played) the screen is the empty frame, not a zero trace along the
+    // bottom edge.
+    void Draw(DrawingSurface &surface, const Sources &sources);
+    // The time in the header of the last drawing; the clock's before the first.
+    std::time_t ScreenTime() const { return shown_ ? shown_ : clock_(); }
 
 private:
-    const LiveTrace &Shown(const PlaybackView &playback) const;
+    // The view as the screen stands now: the header's time becomes the screen time, the labels
+    // follow the marker readings.
+    ScreenView Assemble(const Sources &sources);
 
-    QPointer<FrmCRT> display_;
-    Sources s_;
+    MarkerLabels &labels_;
+    Clock clock_;
+    std::time_t shown_ = 0;
 };
 
 }  // namespace tavrin

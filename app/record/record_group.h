@@ -35,14 +35,12 @@ struct RecordControls {
 };
 
 // What the screen draws of a playback: the played trace, the Play button's caption, the played
-// entry's time (offline playback), the shown record's settings (playback over the live trace),
-// and the trace an offline playback put in place of the live one.
+// entry's time (offline playback) and the shown record's settings (playback over the live trace).
 struct PlaybackView {
     const LiveTrace *playTrace = nullptr;
     std::string playCaption = "Play";
     std::optional<std::time_t> playbackTime;
     std::optional<SecondTraceInfo> secondTrace;
-    const LiveTrace *liveTrace = nullptr;  // null: the acquisition's own
 };
 
 class RecordGroup : public QGroupBox {
@@ -55,6 +53,7 @@ public:
         AcquisitionGroup &acquisition;
         BasicGroup &basic;  // shows the played settings; nothing is sent
         std::function<void()> redraw;
+        std::function<std::time_t()> screenTime;  // of the screen shown last: the record's time
     };
 
     RecordGroup(Deps deps, QWidget *parent = nullptr);
@@ -73,6 +72,9 @@ public:
     bool Recording() const { return recording_; }
     bool Playing() const;  // the Play button reads "Pause"
     PlaybackView Playback() const;
+    // The trace the screen shows as live: the acquisition's, or the entry an offline playback put
+    // in its place until the acquisition runs or takes a new trace.
+    const LiveTrace &ShownTrace() const;
     const RecordControls &Controls() const { return ui_; }
     const RecordTable &Table() const { return table_; }
     int32_t Position() const { return position_; }
@@ -94,7 +96,6 @@ private:
     TraceRecord LiveRecord() const;
     void ShowPlayedSettings(const TraceRecord &entry);
     void ShowProgress();
-    const LiveTrace &ShownLive() const;
     const TraceRecord *Entry(int32_t index) const;
 
     Deps d_;
@@ -112,8 +113,6 @@ private:
     std::string recordFileName_;
     int32_t recordFileCount_ = 0;
     std::string lastFileName_;  // what the save form of the file dialog returned last
-    // Offline playback puts its entry in place of the live trace until the acquisition runs or
-    // takes a new trace.
     LiveTrace offlineTrace_{};
     unsigned tracesAtOfflineStep_ = 0;
     bool offlineShown_ = false;

@@ -55,7 +55,7 @@ const TraceRecord *RecordGroup::Entry(int32_t index) const
     return &table_[static_cast<size_t>(index)];
 }
 
-const LiveTrace &RecordGroup::ShownLive() const
+const LiveTrace &RecordGroup::ShownTrace() const
 {
     const bool stillShown = offlineShown_ && !d_.acquisition.Running() && d_.acquisition.TracesTaken() == tracesAtOfflineStep_;
     return stillShown ? offlineTrace_ : d_.acquisition.Live();
@@ -73,8 +73,6 @@ PlaybackView RecordGroup::Playback() const
         const TraceRecord &r = table_[static_cast<size_t>(shown_)];
         v.secondTrace = SecondTraceInfo{r.refLevelDbm, r.centerFreqMHz, PrintableText(FieldText(r.spanCaption))};
     }
-    if (const LiveTrace &shown = ShownLive(); &shown == &offlineTrace_)
-        v.liveTrace = &shown;
     return v;
 }
 
@@ -89,12 +87,12 @@ void RecordGroup::TimerPlay_Timer()
 TraceRecord RecordGroup::TakeRecord() const
 {
     TraceRecord r;
-    r.time = ToRecordTime(d_.acquisition.ScreenTime());
+    r.time = ToRecordTime(d_.screenTime());
     r.centerFreqMHz = d_.instrument.BlockCenterFreq();
     r.spanCaption = FixedText<12>(d_.instrument.BlockSpan());
     r.refLevelDbm = d_.instrument.BlockRefLevel();
     r.rbwCaption = FixedText<8>(d_.instrument.BlockRBW());
-    r.points = ShownLive();
+    r.points = ShownTrace();
     return r;
 }
 
@@ -102,18 +100,18 @@ TraceRecord RecordGroup::LiveRecord() const
 {
     const MeasurementState &state = d_.basic.State();
     TraceRecord r;
-    r.time = ToRecordTime(d_.acquisition.ScreenTime());
+    r.time = ToRecordTime(d_.screenTime());
     r.centerFreqMHz = NumericValue(state.centerFreqMHz);
     r.spanCaption = FixedText<12>(state.spanCaption);
     r.refLevelDbm = static_cast<int16_t>(RoundHalfEvenToInt32(NumericValue(state.refLevelDbm)));
     r.rbwCaption = FixedText<8>(state.rbwCaption);
-    r.points = ShownLive();
+    r.points = ShownTrace();
     return r;
 }
 
 void RecordGroup::RecordStep()
 {
-    const auto elapsed = d_.acquisition.ScreenTime() - recordStartTime_;
+    const auto elapsed = d_.screenTime() - recordStartTime_;
     if (continuous_) {
         table_[0] = TakeRecord();
         ++position_;

@@ -9,7 +9,6 @@
 #include "acquisition/acquisition_group.h"
 #include "display/frm_crt.h"
 #include "widgets/panel_widgets.h"
-#include "panel/screen_assembly.h"
 #include "widgets/spinner.h"
 #include "setting_dialog/color_widgets.h"
 #include "display/logo_picture.h"
@@ -312,7 +311,7 @@ void FrmSetting::ApplyDisplay(uint32_t oldTraceColor)
         d_.acquisition.SetTraceDrawColor(colors.Trace);
     d_.display.MakeLabels(colors.Background, colors.Marker);
     d_.display.SetBaseColor(colors.Base);
-    d_.screen.Redraw();
+    d_.display.Redraw();
 }
 
 void FrmSetting::OKButton_Click()

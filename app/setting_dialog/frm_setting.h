@@ -18,7 +18,6 @@ class AcquisitionGroup;
 class ColorBox;
 class FrmCRT;
 class PaletteBox;
-class ScreenAssembly;
 class Spinner;
 class TavrinDLL;
 class UserDialogs;
@@ -54,7 +53,6 @@ public:
         AcquisitionGroup &acquisition;
         TavrinDLL &instrument;
         FrmCRT &display;
-        ScreenAssembly &screen;
         std::function<bool(int port)> portInUse;  // held by another program
     };
 

@@ -62,7 +62,8 @@ protected:
     {
         panel.reset();  // the old panel lets go of the display first
         panel = std::make_unique<FrmMain>(FrmMain::Services{dll, dialogs, settings, display, LogPath(),
-                                                            [this](int) { return portBusy; }, [this] { ++quits; }});
+                                                            [this](int) { return portBusy; }, [this] { ++quits; },
+                                                            [this] { return now ? now : std::time(nullptr); }});
         panel->FormLoad();
         panel->FormActivate();
     }
@@ -99,6 +100,7 @@ protected:
     FrmCRT display;
     bool portBusy = false;
     int quits = 0;
+    std::time_t now = 0;  // the panel's clock when set
     std::unique_ptr<FrmMain> panel;
 };
 

@@ -75,9 +75,8 @@ TEST(PictureSurface, ScreenDrawnInTheDisplayColoursWithTextsBelowTheirPositions)
     DisplayColors colors = DefaultDisplayColors();
     colors.Base = Rgb(10, 20, 30);
     LiveTrace live{};
-    std::time_t screenTime = 0;
     ScreenView view;
-    view.state = &state, view.colors = &colors, view.liveTrace = &live, view.screenTime = &screenTime;
+    view.state = &state, view.colors = &colors, view.liveTrace = &live, view.screenTime = 0;
     view.traceDrawColor = Rgb(0, 255, 0);
 
     QImage image(570, 1530, QImage::Format_RGB32);

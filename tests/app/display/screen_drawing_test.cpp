@@ -27,7 +27,7 @@ constexpr uint32_t kTrace = Rgb(1, 0, 0), kPlay = Rgb(2, 0, 0), kGrid = Rgb(5, 0
 constexpr double kRow50 = 383.625;  // -50 dBm at the reference level 0 dBm; -80 dBm is row 0
 
 // Centre 100 MHz, 1MHZ/DIV (0.02 MHz per point), reference level 0 dBm. The fixture is the display's
-// marker labels too, remembering what it was told.
+// marker labels too, remembering what it was told when the markers were read.
 class ScreenDrawing : public ::testing::Test, public MarkerLabels {
 protected:
     ScreenDrawing()
@@ -36,9 +36,7 @@ protected:
         live.fill(600);
         play.fill(300);
         view.state = &state, view.colors = &colors, view.liveTrace = &live, view.playTrace = &play;
-        view.traceDrawColor = kLive, view.limits = &limits, view.markers = &markers, view.readings = &readings;
-        view.labels = this, view.screenTime = &screenTime;
-        view.now = [] { return std::time_t{1700000000}; };  // Nov. 14 / 2023  22:13:20 UTC
+        view.traceDrawColor = kLive, view.limits = &limits, view.markers = &markers;
     }
     RecordingSurface Grid(bool printer = false)
     {
@@ -49,6 +47,8 @@ protected:
     RecordingSurface Trace()
     {
         RecordingSurface surface;
+        view.readings = ReadMarkers(state, live, markers);
+        ShowMarkerLabels(*this, *view.readings);
         DrawTrace(surface, view);
         return surface;
     }
@@ -71,7 +71,6 @@ protected:
     LiveTrace live{}, play{};
     LimitLines limits = InitialLimitLines();
     MarkerControls markers;
-    MarkerReadings readings{};
     // The display's marker labels.
     void Show(int index, bool visible) override { shown.at(static_cast<size_t>(index)) = visible; }
     bool Visible(int index) const override { return shown.at(static_cast<size_t>(index)); }
@@ -80,7 +79,6 @@ protected:
     double Height() const override { return 20; }
     std::array<bool, kMarkerCount> shown{};
     std::vector<std::tuple<int, double, double>> placements;
-    std::time_t screenTime = 0;
     ScreenView view;
 };
 
@@ -152,7 +150,7 @@ TEST_F(ScreenDrawing, HeaderTimeIsNowUnlessOfflinePlaybackShowsARecord)
     };
     for (const auto &[caption, running, playback, shown] : cases) {
         view.playCaption = caption, view.running = running, view.playbackTime = playback;
-        screenTime = 1500000000;
+        view.screenTime = HeaderTime(view, 1500000000, 1700000000);  // Nov. 14 / 2023  22:13:20 UTC now
         EXPECT_EQ(Grid().TextsAt({{10, 1070}, {320, 1070}}), (Texts{"NORVALE Tavrin", shown})) << caption << running;
     }
 }
@@ -267,20 +265,20 @@ TEST_F(ScreenDrawing, MarkerRowsAndDeltaRowsNeedTheirLabelsOnTheScreen)
         {"marker 1 on the centre", true, "100", "1", {" 100 ", "0.0"}, {100, 0}, {"1", "1.000", "-39.9"}},
         {"its own reference", true, "100", "3", {" 100 ", "0.0"}, {100, 0}, {"3", "0.000", "0.0"}},
         {"no reference", true, "100", "NONE", {" 100 ", "0.0"}, {100, 0}, {}},
-        {"marker 1 switched off keeps its reading", false, "100", "1", {}, {7, 8}, {}},
+        {"marker 1 switched off reads nothing", false, "100", "1", {}, {0, 0}, {}},
         {"marker 1 above the screen reads point 0", true, "200", "1", {}, {200, -79.921875}, {}},
         {"marker 1 without a number", true, "abc", "1", {}, {0, -79.921875}, {}},
     };
     for (const auto &[name, on, freq, ref, row1, reading1, delta3] : cases) {
-        markers[0] = {on, freq, "NONE"}, readings[0] = {7, 8};
+        markers[0] = {on, freq, "NONE"};
         markers[2] = {true, "101", ref};
         shown[0] = row1.empty();  // the other way round
         RecordingSurface surface = Trace();
         EXPECT_EQ(surface.TextsAt({{55, -178}, {155, -178}}), row1) << name;
         EXPECT_EQ(surface.TextsAt({{250, -278}, {315, -278}, {415, -278}}), delta3) << name;
         EXPECT_EQ(shown[0], !row1.empty()) << name;
-        EXPECT_EQ(std::pair(readings[0].freqMHz, readings[0].level), std::pair(reading1.freqMHz, reading1.level))
-            << name;
+        const MarkerReading &read = view.readings->at(0);
+        EXPECT_EQ(std::pair(read.freqMHz, read.level), std::pair(reading1.freqMHz, reading1.level)) << name;
     }
     // In dBu 107 more, and the label as high as in dBm: just above 1022.9999999999997 + 20, held as a single.
     markers = {MarkerControl{true, "100", "NONE"}};

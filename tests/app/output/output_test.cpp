@@ -17,7 +17,7 @@ using namespace tavrin::test;
 namespace {
 
 // A capture into a folder that is missing, is a file or cannot be written, then one that works,
-// at the screen time a played record entry leaves (5 December 2026, 22:13:00); the capture's
+// at the screen time of the last drawing (5 December 2026, 22:13:00); the capture's
 // bitmap is never left behind.
 TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
 {
@@ -38,7 +38,7 @@ TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
     for (const auto &[folder, text] : cases) {
         const size_t before = dialogs.messages.size();
         settings.CaptureDir = folder.toStdString();
-        acq().ScreenTime() = QDateTime(QDate(2026, 12, 5), QTime(22, 13)).toSecsSinceEpoch();
+        now = QDateTime(QDate(2026, 12, 5), QTime(22, 13)).toSecsSinceEpoch(), display.Redraw();
         panel->Output().cmdShutter_Click();
         const std::string said = dialogs.messages.size() > before ? dialogs.messages.back().text : "";
         EXPECT_EQ(said.substr(0, text.size()), text);
@@ -52,7 +52,7 @@ TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
         for (int y = 0; y < jpeg.height(); ++y)
             green += jpeg.pixelColor(x, y).green() > 200 && jpeg.pixelColor(x, y).red() < 80;
     EXPECT_GT(green, 50);
-    acq().ScreenTime() = QDateTime(QDate(2026, 12, 5), QTime(22, 13)).toSecsSinceEpoch();
+    now = QDateTime(QDate(2026, 12, 5), QTime(22, 13)).toSecsSinceEpoch(), display.Redraw();
     panel->Output().cmdShutter_Click();
     EXPECT_TRUE(QFile::exists(out + "/20261205_221300_2.jpg")) << "a second capture keeps the first";
     EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());

@@ -202,7 +202,7 @@ TEST_F(RecordPanelTest, AContinuousRecordingWritesEveryTickAndStopsWhenItsFileFa
     rec().cmdRecord_Click();
     ASSERT_TRUE(rec().Recording());
     for (int i = 0; i < 10; ++i) {
-        acq().ScreenTime() = 1'800'000'000 + i;
+        now = 1'800'000'000 + i, display.Redraw();
         rec().TimerPlay_Timer();
     }
     rec().cmdRecord_Click();

@@ -47,8 +47,8 @@ protected:
     }
     void Reopen()
     {
-        dlg = std::make_unique<FrmSetting>(FrmSetting::Deps{settings, dialogs, acq(), dll, display, panel->Screen(),
-                                                             [this](int) { return portBusy; }});
+        dlg = std::make_unique<FrmSetting>(
+            FrmSetting::Deps{settings, dialogs, acq(), dll, display, [this](int) { return portBusy; }});
     }
     const SettingControls &ui() { return dlg->Controls(); }
     void Leave(QLineEdit *field, const char *text)
