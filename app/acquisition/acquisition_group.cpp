@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 
@@ -26,16 +27,18 @@ AcquisitionGroup::AcquisitionGroup(Deps deps, QWidget *parent) : QWidget(parent)
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    ui_.cmdStart = Button(this, "cmdStart", "Start");
-    ui_.cmdAVG = Button(this, "cmdAVG", "AVG  ON");
-    ui_.cmdFreeze = Button(this, "cmdFreeze", "Freeze");
-    for (QPushButton *b : {ui_.cmdStart, ui_.cmdAVG, ui_.cmdFreeze})
+    cmdStart_ = Button(this, "cmdStart", "Start");
+    cmdAVG_ = Button(this, "cmdAVG", "AVG  ON");
+    QPushButton *cmdFreeze = Button(this, "cmdFreeze", "Freeze");
+    for (QPushButton *b : {cmdStart_, cmdAVG_, cmdFreeze})
         row->addWidget(b);
-    connect(ui_.cmdStart, &QPushButton::clicked, this, &AcquisitionGroup::cmdStart_Click);
-    connect(ui_.cmdAVG, &QPushButton::clicked, this, &AcquisitionGroup::cmdAVG_Click);
-    connect(ui_.cmdFreeze, &QPushButton::clicked, this, &AcquisitionGroup::cmdFreeze_Click);
-    timer1_.setInterval(kTickMs);
-    connect(&timer1_, &QTimer::timeout, this, &AcquisitionGroup::Timer1_Timer);
+    connect(cmdStart_, &QPushButton::clicked, this, [this] { running_ ? Stop() : Start(); });
+    connect(cmdAVG_, &QPushButton::clicked, this, [this] { SetAveraging(!averagingOn_); });
+    connect(cmdFreeze, &QPushButton::clicked, this, &AcquisitionGroup::Freeze);
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName("Timer1");
+    timer1_->setInterval(kTickMs);
+    connect(timer1_, &QTimer::timeout, this, &AcquisitionGroup::Tick);
 }
 
 void AcquisitionGroup::Load()
@@ -43,40 +46,42 @@ void AcquisitionGroup::Load()
     live_.fill(0);
     traces_ = 0;
     running_ = false;
-    timer1_.stop();
+    timer1_->stop();
     SetStartButton(false);
 }
 
 void AcquisitionGroup::SetStartButton(bool running)
 {
-    ui_.cmdStart->setText(running ? "Stop" : "Start");
-    ui_.cmdStart->setStyleSheet(running ? "background-color: rgb(0, 255, 0);" : "background-color: rgb(255, 0, 0);");
-    ui_.cmdStart->setToolTip(running ? "Stop To Show Trace" : "Start To Show Trace");
+    cmdStart_->setText(running ? "Stop" : "Start");
+    cmdStart_->setStyleSheet(running ? "background-color: rgb(0, 255, 0);" : "background-color: rgb(255, 0, 0);");
+    cmdStart_->setToolTip(running ? "Stop To Show Trace" : "Start To Show Trace");
+}
+
+void AcquisitionGroup::FocusStart() { cmdStart_->setFocus(); }
+
+void AcquisitionGroup::HoldTimer()
+{
+    timer1_->stop();
+    ++holds_;
 }
 
 void AcquisitionGroup::ResumeTimer()
 {
     if (running_)
-        timer1_.start(kTickMs);
+        timer1_->start(kTickMs);
 }
 
 void AcquisitionGroup::Stop()
 {
     running_ = false;
-    timer1_.stop();
+    timer1_->stop();
     SetStartButton(false);
 }
 
-void AcquisitionGroup::cmdStart_Click()
+void AcquisitionGroup::Start()
 {
-    // Stop takes effect at once: a link check would wait behind a fetch on a silent line, and a
-    // failed one would leave the acquisition running.
-    if (running_) {
-        Stop();
-        return;
-    }
-    if (starting_)
-        return;  // a second click while the first one still waits on the line
+    if (running_ || starting_)
+        return;  // also a second click while the first one still waits on the line
     const QScopedValueRollback guard(starting_, true);
     BusyPointer busy;
     // After a failed or lost link the device may have gone and come back (an adapter plugged in
@@ -97,17 +102,17 @@ void AcquisitionGroup::cmdStart_Click()
     d_.instrument.FetchTrace(1);
     // A rejected block carries no settings: the panel keeps its own.
     if (d_.instrument.FetchTrace(1))
-        d_.followReport();
-    d_.redraw();
+        emit settingsReported();
+    emit traceChanged();
 
     running_ = true;
     lastValid_ = std::chrono::steady_clock::now();
     traceDrawColor_ = d_.settings.Colors.Trace;
-    timer1_.start(kTickMs);
+    timer1_->start(kTickMs);
     SetStartButton(true);
 }
 
-void AcquisitionGroup::Timer1_Timer()
+void AcquisitionGroup::Tick()
 {
     // FetchTrace serves window events while it waits, and a QTimer can fire inside it.
     if (inTick_)
@@ -122,10 +127,10 @@ void AcquisitionGroup::Timer1_Timer()
         ~Leave()
         {
             group.inTick_ = false;
-            if (group.timer1_.isActive()) {
+            if (group.timer1_->isActive()) {
                 const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
                     std::chrono::steady_clock::now() - started).count();
-                group.timer1_.start(static_cast<int>(std::max<long long>(0, kTickMs - took)));
+                group.timer1_->start(static_cast<int>(std::max<long long>(0, kTickMs - took)));
             }
         }
     } leave{*this, started};
@@ -152,8 +157,8 @@ void AcquisitionGroup::Timer1_Timer()
     else
         live_ = points;
     ++traces_;
-    d_.followReport();
-    d_.redraw();
+    emit settingsReported();
+    emit traceChanged();
     LetEventsRun();
 }
 
@@ -167,34 +172,38 @@ void AcquisitionGroup::StopOnFailedLine(const std::string &title, const std::str
     d_.dialogs.ShowMessage(title, text);
 }
 
-void AcquisitionGroup::cmdAVG_Click()
+void AcquisitionGroup::SetAveraging(bool on)
 {
+    if (on == averagingOn_)
+        return;
     BusyPointer busy;
-    averagingOn_ = !averagingOn_;
-    if (averagingOn_) {
-        ui_.cmdAVG->setText("AVG OFF");
+    averagingOn_ = on;
+    cmdAVG_->setText(on ? "AVG OFF" : "AVG  ON");
+    if (on)
         average_.Restart(d_.settings.AverageCount);
-    } else {
-        ui_.cmdAVG->setText("AVG  ON");
-    }
 }
 
-void AcquisitionGroup::cmdFreeze_Click()
+void AcquisitionGroup::RestartAverage()
+{
+    if (averagingOn_)
+        average_.Restart(d_.settings.AverageCount);
+}
+
+void AcquisitionGroup::Freeze()
 {
     BusyPointer busy;
-    timer1_.stop();
-    if (averagingOn_)
-        cmdAVG_Click();
+    timer1_->stop();
+    SetAveraging(false);
     if (running_)
-        cmdStart_Click();
+        Stop();
     traceDrawColor_ = d_.settings.Colors.Trace;
-    Timer1_Timer();
+    Tick();
 }
 
 void AcquisitionGroup::Halt()
 {
     running_ = false;
-    timer1_.stop();
+    timer1_->stop();
     ++holds_;  // a tick still waiting on the line shows nothing more
 }
 

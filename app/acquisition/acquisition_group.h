@@ -3,16 +3,14 @@
 #pragma once
 
 #include "measure/averaging.h"
-#include "acquisition/basic_group.h"
 #include "measure/screen_conversions.h"
 
-#include <QTimer>
 #include <QWidget>
 #include <chrono>
-#include <functional>
 #include <string>
 
 class QPushButton;
+class QTimer;
 
 namespace tavrin {
 
@@ -20,10 +18,15 @@ class TavrinDLL;
 class UserDialogs;
 struct OperationFile;
 
-struct AcquisitionControls {
-    QPushButton *cmdStart = nullptr;
-    QPushButton *cmdAVG = nullptr;
-    QPushButton *cmdFreeze = nullptr;
+// What a procedure that talks to the analyzer needs of the acquisition: the timer held meanwhile,
+// and restarted only if the acquisition still runs afterwards (Stop or Freeze may have been
+// pressed meanwhile).
+class AcquisitionTimer {
+public:
+    virtual ~AcquisitionTimer() = default;
+    virtual bool Running() const = 0;
+    virtual void HoldTimer() = 0;
+    virtual void ResumeTimer() = 0;
 };
 
 class AcquisitionGroup : public QWidget, public AcquisitionTimer {
@@ -35,20 +38,27 @@ public:
         TavrinDLL &instrument;
         UserDialogs &dialogs;
         OperationFile &settings;
-        std::function<void()> followReport;  // the last block's settings on the panel, unless the user adjusts
-        std::function<void()> redraw;
     };
 
+    // The timer is the child "Timer1".
     AcquisitionGroup(Deps deps, QWidget *parent = nullptr);
 
     // Start-up state: zero trace, stopped, live colour.
     void Load();
-    void cmdStart_Click();
-    void Timer1_Timer();
-    void cmdAVG_Click();
-    void cmdFreeze_Click();
+    // Checks the link, takes a trace and starts the timer; nothing while running.
+    void Start();
+    // Takes effect at once: a link check would wait behind a fetch on a silent line.
+    void Stop();
+    // One tick of the timer: a trace fetched and shown (averaged while averaging is on).
+    void Tick();
+    void SetAveraging(bool on);
+    // While averaging is on, the running average starts again over the settings' count.
+    void RestartAverage();
+    // Averaging off, stopped, and one last trace taken and drawn in the live colour.
+    void Freeze();
     // Ends the acquisition for good (the program is ending).
     void Halt();
+    void FocusStart();
 
     void SetTraceDrawColor(uint32_t color) { traceDrawColor_ = color; }
     uint32_t TraceDrawColor() const { return traceDrawColor_; }
@@ -58,27 +68,27 @@ public:
     unsigned TracesTaken() const { return traces_; }
     bool HasTrace() const { return traces_ > 0; }
     const RunningAverage &Average() const { return average_; }
-    QTimer &Timer1() { return timer1_; }
-    const AcquisitionControls &Controls() const { return ui_; }
 
     // AcquisitionTimer. Every hold is counted: a tick whose fetch waited while a setting was
     // sent drops what it read, which may show the old setting.
     bool Running() const override { return running_; }
-    void HoldTimer() override
-    {
-        timer1_.stop();
-        ++holds_;
-    }
+    void HoldTimer() override;
     void ResumeTimer() override;
+
+signals:
+    // A trace came with the analyzer's settings in its header.
+    void settingsReported();
+    // The trace to show changed.
+    void traceChanged();
 
 private:
     void SetStartButton(bool running);
     void StopOnFailedLine(const std::string &title, const std::string &text);
-    void Stop();
 
     Deps d_;
-    AcquisitionControls ui_;
-    QTimer timer1_;
+    QPushButton *cmdStart_ = nullptr;
+    QPushButton *cmdAVG_ = nullptr;
+    QTimer *timer1_ = nullptr;
     LiveTrace live_{};
     RunningAverage average_;
     uint32_t traceDrawColor_ = 0;

@@ -1,5 +1,6 @@
 #include "acquisition/basic_group.h"
 
+#include "acquisition/acquisition_group.h"
 #include "common/number_format.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
@@ -195,8 +196,7 @@ void BasicGroup::CenterFreqEntered()
 {
     SetText(ui_.txtCenterFreq, NormalizeFrequencyText(Text(ui_.txtCenterFreq)));
     ApplyCenterFreq();
-    if (d_.focusStart)
-        d_.focusStart();
+    emit centerFreqEntered();
 }
 
 void BasicGroup::ApplyCenterFreq()
@@ -278,5 +278,17 @@ void BasicGroup::SetCenterFreqText(const std::string &text) { SetText(ui_.txtCen
 void BasicGroup::SetRefLevelPosition(int index) { ui_.updRefLevel->SetPosition(index); }
 void BasicGroup::SetSpanPosition(int index) { ui_.updSpan->SetPosition(index); }
 void BasicGroup::SetRbwPosition(int index) { ui_.updRBW->SetPosition(index); }
+
+void BasicGroup::ShowRecorded(double centerMHz, const std::string &spanCaption, int refLevelDbm,
+                              const std::string &rbwCaption)
+{
+    SetRefLevelPosition(RefLevelToIndex(refLevelDbm));
+    SetSpanPosition(SpanToIndex(spanCaption));
+    SetRbwPosition(RBWToIndex(rbwCaption));
+    SetCenterFreqText(PlainDecimal(centerMHz));
+    SetText(ui_.cboSpan, spanCaption);
+    SetText(ui_.cboRefLevel, std::to_string(refLevelDbm));
+    SetText(ui_.cboRBW, rbwCaption);
+}
 
 }  // namespace tavrin

@@ -14,31 +14,10 @@ class QLineEdit;
 
 namespace tavrin {
 
+class AcquisitionTimer;
 class Spinner;
 class TavrinDLL;
 struct OperationFile;
-
-struct BasicControls {
-    QLineEdit *txtCenterFreq = nullptr;
-    Spinner *updCenterFreq = nullptr;
-    QComboBox *cboSpan = nullptr;
-    Spinner *updSpan = nullptr;
-    QComboBox *cboRefLevel = nullptr;
-    Spinner *updRefLevel = nullptr;
-    QComboBox *cboRBW = nullptr;
-    Spinner *updRBW = nullptr;
-};
-
-// What an apply procedure needs of the acquisition: the timer held while it talks to the
-// analyzer, and restarted only if the acquisition still runs afterwards (Stop or Freeze may have
-// been pressed meanwhile).
-class AcquisitionTimer {
-public:
-    virtual ~AcquisitionTimer() = default;
-    virtual bool Running() const = 0;
-    virtual void HoldTimer() = 0;
-    virtual void ResumeTimer() = 0;
-};
 
 class BasicGroup : public QGroupBox, public MeasurePanel {
     Q_OBJECT
@@ -46,8 +25,7 @@ public:
     struct Deps {
         TavrinDLL &instrument;
         OperationFile &settings;
-        AcquisitionTimer &acquisition;
-        std::function<void()> focusStart;  // where the focus goes after an entered centre frequency
+        AcquisitionTimer &acquisition;  // held while a setting is sent
     };
 
     BasicGroup(Deps deps, QWidget *parent = nullptr);
@@ -59,11 +37,6 @@ public:
     void FillLists();
     void SetLightGrey();
 
-    void CenterFreqEntered();
-    void ApplyCenterFreq();
-    void ApplySpan();
-    void ApplyRefLevel();
-    void ApplyRBW();
     // Enables or disables the whole group; enabling makes the RBW spinner usable whatever the
     // span, until the next change of the span position applies the zero-span rule again.
     void BasicFrameEnable(bool enabled);
@@ -71,8 +44,11 @@ public:
     // The panel follows the analyzer's report unless the user is adjusting a setting.
     void FollowReport();
     const MeasurementState &State() const;
+    // Traces the last apply read to see its setting reported (0: it sent nothing).
     int LastApplyReads() const { return lastApplyReads_; }
-    const BasicControls &Controls() const { return ui_; }
+    // A played record's settings, nothing sent: the spinners on the rows the captions name, so that
+    // the next report of the analyzer moves them back when it differs, and the captions as recorded.
+    void ShowRecorded(double centerMHz, const std::string &spanCaption, int refLevelDbm, const std::string &rbwCaption);
 
     // MeasurePanel
     bool CenterFreqHasFocus() const override;
@@ -81,16 +57,36 @@ public:
     void SetSpanPosition(int index) override;
     void SetRbwPosition(int index) override;
 
+signals:
+    // Enter in the centre field: the frequency went out.
+    void centerFreqEntered();
+
 private:
+    struct Controls {
+        QLineEdit *txtCenterFreq = nullptr;
+        Spinner *updCenterFreq = nullptr;
+        QComboBox *cboSpan = nullptr;
+        Spinner *updSpan = nullptr;
+        QComboBox *cboRefLevel = nullptr;
+        Spinner *updRefLevel = nullptr;
+        QComboBox *cboRBW = nullptr;
+        Spinner *updRBW = nullptr;
+    };
+
     void Build();
     void Connect();
+    void CenterFreqEntered();
+    void ApplyCenterFreq();
+    void ApplySpan();
+    void ApplyRefLevel();
+    void ApplyRBW();
     void ApplyZeroSpanRule();
     // Reads one trace, then up to five more while the analyzer's report does not match.
     void ConfirmByReports(const std::function<bool()> &reportedMatches);
     void SendAndConfirm(const std::function<void()> &send, const std::function<bool()> &reportedMatches);
 
     Deps d_;
-    BasicControls ui_;
+    Controls ui_;
     mutable MeasurementState state_;
     bool userAdjusting_ = false;
     int lastApplyReads_ = 0;

@@ -20,14 +20,6 @@ namespace tavrin {
 class Spinner;
 struct OperationFile;
 
-struct MarkerRowControls {
-    std::array<QCheckBox *, kMarkerCount> chkMKR{};
-    std::array<QLineEdit *, kMarkerCount> txtMKR{};
-    std::array<Spinner *, kMarkerCount> updMKR{};
-    std::array<QComboBox *, kMarkerCount> cboMKR{};
-    QPushButton *cmdPeak = nullptr;
-};
-
 class MarkerGroup : public QGroupBox {
     Q_OBJECT
 public:
@@ -35,8 +27,6 @@ public:
         const OperationFile &settings;
         std::function<const MeasurementState &()> state;
         std::function<const LiveTrace &()> shownTrace;  // what Peak searches
-        std::function<void()> redraw;    // the whole redraw sequence
-        std::function<void()> drawOver;  // frame and trace over the picture as it is
     };
 
     MarkerGroup(Deps deps, QWidget *parent = nullptr);
@@ -45,19 +35,29 @@ public:
     void SaveTexts(OperationFile &op) const;
     void FillSelectors();
 
-    void cmdPeak_Click();
     // A label dropped at screen x (already clamped to the graticule) sets its marker there.
     void LabelDropped(int index, double x);
 
     // The markers as the screen reads them, taken from the controls.
     const MarkerControls &View() const;
-    const MarkerRowControls &Controls() const { return ui_; }
+
+signals:
+    void redrawNeeded();    // Peak or a dropped label moved marker 1 or the dropped one
+    void drawOverNeeded();  // any other change: frame and trace over the picture as it is
 
 private:
+    struct Controls {
+        std::array<QCheckBox *, kMarkerCount> chkMKR{};
+        std::array<QLineEdit *, kMarkerCount> txtMKR{};
+        std::array<Spinner *, kMarkerCount> updMKR{};
+        std::array<QComboBox *, kMarkerCount> cboMKR{};
+    };
+
+    void cmdPeak_Click();
     void MarkerStep(int index, int position);
 
     Deps d_;
-    MarkerRowControls ui_;
+    Controls ui_;
     mutable MarkerControls view_{};
 };
 

@@ -49,13 +49,13 @@ OutputGroup::OutputGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    ui_.cmdShutter = Button(this, "cmdShutter", "Shutter");
-    ui_.cmdShutter->setToolTip("Save Trace as JPEG File");
-    ui_.cmdPrint = Button(this, "cmdPrint", "Print");
-    row->addWidget(ui_.cmdShutter);
-    row->addWidget(ui_.cmdPrint);
-    connect(ui_.cmdShutter, &QPushButton::clicked, this, &OutputGroup::cmdShutter_Click);
-    connect(ui_.cmdPrint, &QPushButton::clicked, this, &OutputGroup::cmdPrint_Click);
+    QPushButton *cmdShutter = Button(this, "cmdShutter", "Shutter");
+    cmdShutter->setToolTip("Save Trace as JPEG File");
+    QPushButton *cmdPrint = Button(this, "cmdPrint", "Print");
+    row->addWidget(cmdShutter);
+    row->addWidget(cmdPrint);
+    connect(cmdShutter, &QPushButton::clicked, this, &OutputGroup::cmdShutter_Click);
+    connect(cmdPrint, &QPushButton::clicked, this, &OutputGroup::cmdPrint_Click);
 }
 
 QImage OutputGroup::PictureWithLabels()

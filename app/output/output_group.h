@@ -7,7 +7,6 @@
 
 class QImage;
 class QPrinter;
-class QPushButton;
 
 namespace tavrin {
 
@@ -15,11 +14,6 @@ class DrawingSurface;
 class FrmCRT;
 class UserDialogs;
 struct OperationFile;
-
-struct OutputControls {
-    QPushButton *cmdShutter = nullptr;
-    QPushButton *cmdPrint = nullptr;
-};
 
 class OutputGroup : public QWidget {
     Q_OBJECT
@@ -33,8 +27,8 @@ public:
     };
 
     OutputGroup(Deps deps, QWidget *parent = nullptr);
-    const OutputControls &Controls() const { return ui_; }
 
+private:
     // The display window's picture with the marker labels as a JPEG file in the capture folder,
     // named after the screen time.
     void cmdShutter_Click();
@@ -42,12 +36,9 @@ public:
     void cmdPrint_Click();
     // Composes the report page on printer and ends the job; false when the printer failed.
     bool PrintOut(QPrinter &printer);
-
-private:
     QImage PictureWithLabels();
 
     Deps d_;
-    OutputControls ui_;
     bool busy_ = false;  // a capture or a print is under way
 };
 

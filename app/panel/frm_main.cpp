@@ -26,32 +26,39 @@ FrmMain::FrmMain(Services services, QWidget *parent)
 {
     setObjectName("frmMain");
     setWindowTitle("Control Panel");
-    FrmCRT &display = s_.display;
-    auto redraw = [&display] { display.Redraw(); };
-    acquisition_ = new AcquisitionGroup({s_.instrument, s_.dialogs, s_.settings,
-                                         [this] { basic_->FollowReport(); }, redraw},
-                                        this);
-    basic_ = new BasicGroup({s_.instrument, s_.settings, *acquisition_,
-                             [this] { acquisition_->Controls().cmdStart->setFocus(); }},
-                            this);
-    auto state = [this]() -> const MeasurementState & { return basic_->State(); };
-    limits_ = new LimitGroup({s_.dialogs, redraw}, this);
-    record_ = new RecordGroup({s_.instrument, s_.dialogs, s_.settings, *acquisition_, *basic_, redraw,
-                               [&screen = screen_] { return screen.ScreenTime(); }},
-                              this);
-    markers_ = new MarkerGroup({s_.settings, state, [&record = *record_]() -> const LiveTrace & { return record.ShownTrace(); },
-                                redraw, [&display] { display.DrawOver(); }},
+    // Each group is given only what exists before it; the groups hear of each other through the
+    // connections of Wire().
+    acquisition_ = new AcquisitionGroup({s_.instrument, s_.dialogs, s_.settings}, this);
+    basic_ = new BasicGroup({s_.instrument, s_.settings, *acquisition_}, this);
+    limits_ = new LimitGroup({s_.dialogs}, this);
+    auto screenTime = [&screen = screen_] { return screen.ScreenTime(); };
+    record_ = new RecordGroup({s_.instrument, s_.dialogs, s_.settings, *acquisition_, *basic_, screenTime}, this);
+    markers_ = new MarkerGroup({s_.settings, [&basic = *basic_]() -> const MeasurementState & { return basic.State(); },
+                                [&record = *record_]() -> const LiveTrace & { return record.ShownTrace(); }},
                                this);
-    tg_ = new TGGroup({s_.instrument, *acquisition_, [this](bool enabled) { basic_->BasicFrameEnable(enabled); }},
-                      this);
-    auto draw = [this](DrawingSurface &surface) { screen_.Draw(surface, ScreenSources()); };
-    output_ = new OutputGroup({s_.dialogs, s_.settings, display, draw, [&screen = screen_] { return screen.ScreenTime(); }},
-                              this);
+    tg_ = new TGGroup({s_.instrument, *acquisition_}, this);
+    output_ = new OutputGroup(
+        {s_.dialogs, s_.settings, s_.display, [this](DrawingSurface &surface) { DrawScreen(surface); }, screenTime},
+        this);
     cmdQuit_ = Button(this, "cmdQuit", "Quit");
-    connect(cmdQuit_, &QPushButton::clicked, this, &FrmMain::cmdQuit_Click);
-    display.SetDrawer(draw);
-    display.SetDropHandler([markers = markers_](int index, double x) { markers->LabelDropped(index, x); });
+    Wire();
     Arrange();
+}
+
+void FrmMain::Wire()
+{
+    FrmCRT &display = s_.display;
+    connect(cmdQuit_, &QPushButton::clicked, this, &FrmMain::cmdQuit_Click);
+    connect(acquisition_, &AcquisitionGroup::settingsReported, basic_, &BasicGroup::FollowReport);
+    connect(basic_, &BasicGroup::centerFreqEntered, acquisition_, &AcquisitionGroup::FocusStart);
+    connect(tg_, &TGGroup::tgModeChanged, basic_, [basic = basic_](bool on) { basic->BasicFrameEnable(!on); });
+    connect(acquisition_, &AcquisitionGroup::traceChanged, &display, &FrmCRT::Redraw);
+    connect(markers_, &MarkerGroup::redrawNeeded, &display, &FrmCRT::Redraw);
+    connect(markers_, &MarkerGroup::drawOverNeeded, &display, &FrmCRT::DrawOver);
+    connect(limits_, &LimitGroup::redrawNeeded, &display, &FrmCRT::Redraw);
+    connect(record_, &RecordGroup::redrawNeeded, &display, &FrmCRT::Redraw);
+    display.SetDrawer([this](DrawingSurface &surface) { DrawScreen(surface); });
+    display.SetDropHandler([markers = markers_](int index, double x) { markers->LabelDropped(index, x); });
 }
 
 FrmMain::~FrmMain()
@@ -62,9 +69,9 @@ FrmMain::~FrmMain()
     }
 }
 
-ScreenAssembly::Sources FrmMain::ScreenSources() const
+void FrmMain::DrawScreen(DrawingSurface &surface)
 {
-    return {s_.settings.Colors, basic_->State(), *acquisition_, *markers_, *limits_, *record_};
+    screen_.Draw(surface, {s_.settings.Colors, basic_->State(), *acquisition_, *markers_, *limits_, *record_});
 }
 
 void FrmMain::Arrange()
@@ -127,7 +134,7 @@ void FrmMain::FormActivate()
     basic_->FillLists();
     markers_->FillSelectors();
     limits_->RefreshLimitSelector();
-    acquisition_->Controls().cmdStart->setFocus();
+    acquisition_->FocusStart();
     activated_ = true;
 
     s_.instrument.SelectPortUnlessHeld(s_.settings.ComPortSetting, s_.portInUse);

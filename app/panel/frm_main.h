@@ -17,6 +17,7 @@ namespace tavrin {
 
 class AcquisitionGroup;
 class BasicGroup;
+class DrawingSurface;
 class FrmCRT;
 class LimitGroup;
 class MarkerGroup;
@@ -37,7 +38,7 @@ public:
         std::string operationFilePath;
         std::function<bool(int port)> portInUse;
         std::function<void()> quit;  // ends the program
-        ScreenAssembly::Clock clock = [] { return std::time(nullptr); };
+        ScreenAssembly::Clock clock = [] { return std::time(nullptr); };  // of the header's time
     };
 
     FrmMain(Services services, QWidget *parent = nullptr);
@@ -52,19 +53,17 @@ public:
     bool Activated() const { return activated_; }
     AcquisitionGroup &Acquisition() { return *acquisition_; }
     BasicGroup &Basic() { return *basic_; }
-    MarkerGroup &Markers() { return *markers_; }
     LimitGroup &Limits() { return *limits_; }
     RecordGroup &Record() { return *record_; }
     TGGroup &TG() { return *tg_; }
-    OutputGroup &Output() { return *output_; }
-    QPushButton *QuitButton() const { return cmdQuit_; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void Wire();
     void Arrange();
-    ScreenAssembly::Sources ScreenSources() const;
+    void DrawScreen(DrawingSurface &surface);
     bool SaveSettings();
 
     Services s_;

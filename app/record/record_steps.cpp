@@ -9,15 +9,12 @@
 #include "instrument/tavrin_dll.h"
 #include "acquisition/acquisition_group.h"
 #include "acquisition/basic_group.h"
-#include "widgets/panel_widgets.h"
 #include "settings/operation_file.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <algorithm>
 
 namespace tavrin {
@@ -65,8 +62,8 @@ PlaybackView RecordGroup::Playback() const
 {
     PlaybackView v;
     v.playTrace = &play_;
-    v.playCaption = ui_.cmdPlayRecord->text().toStdString();
-    if (Playing())
+    v.playCaption = playing_ ? "Pause" : "Play";
+    if (playing_)
         if (const TraceRecord *entry = Entry(shown_))
             v.playbackTime = FromRecordTime(entry->time);
     if (shown_ >= 0 && static_cast<size_t>(shown_) < table_.size()) {
@@ -76,7 +73,7 @@ PlaybackView RecordGroup::Playback() const
     return v;
 }
 
-void RecordGroup::TimerPlay_Timer()
+void RecordGroup::Step()
 {
     if (recording_)
         RecordStep();
@@ -143,24 +140,9 @@ void RecordGroup::RecordStep()
     ShowProgress();
 }
 
-void RecordGroup::ShowPlayedSettings(const TraceRecord &entry)
-{
-    const std::string span = PrintableText(FieldText(entry.spanCaption));
-    const std::string rbw = PrintableText(FieldText(entry.rbwCaption));
-    // The spinners go to the rows the captions name, so that the next report of the analyzer
-    // moves them (and the captions) back when it differs.
-    d_.basic.SetRefLevelPosition(RefLevelToIndex(entry.refLevelDbm));
-    d_.basic.SetSpanPosition(SpanToIndex(span));
-    d_.basic.SetRbwPosition(RBWToIndex(rbw));
-    d_.basic.SetCenterFreqText(PlainDecimal(entry.centerFreqMHz));
-    SetText(d_.basic.Controls().cboSpan, span);
-    SetText(d_.basic.Controls().cboRefLevel, std::to_string(entry.refLevelDbm));
-    SetText(d_.basic.Controls().cboRBW, rbw);
-}
-
 void RecordGroup::PlayStep()
 {
-    if (!Playing())
+    if (!playing_)
         return;
     const TraceRecord *entry = Entry(position_);
     if (!entry) {
@@ -175,11 +157,12 @@ void RecordGroup::PlayStep()
             position_ = 0;
         return;
     }
-    ShowPlayedSettings(*entry);
+    d_.basic.ShowRecorded(entry->centerFreqMHz, PrintableText(FieldText(entry->spanCaption)), entry->refLevelDbm,
+                          PrintableText(FieldText(entry->rbwCaption)));
     offlineTrace_ = OnScreen(entry->points);
     tracesAtOfflineStep_ = d_.acquisition.TracesTaken();
     offlineShown_ = true;
-    d_.redraw();
+    emit redrawNeeded();
     ++position_;
 }
 

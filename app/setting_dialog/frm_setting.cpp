@@ -282,16 +282,10 @@ void FrmSetting::PaletteColorPicked(uint32_t color)
 
 void FrmSetting::ApplyAverage()
 {
-    const int16_t count = static_cast<int16_t>(RoundHalfEvenToInt32(std::clamp(NumericValue(Text(ui_.txtAVG)),
-                                                                               -32768.0, 32767.0)));
+    d_.settings.AverageCount = static_cast<int16_t>(
+        RoundHalfEvenToInt32(std::clamp(NumericValue(Text(ui_.txtAVG)), -32768.0, 32767.0)));
     // With averaging on, the running average starts again over the new count.
-    if (d_.acquisition.AveragingOn()) {
-        d_.acquisition.cmdAVG_Click();
-        d_.settings.AverageCount = count;
-        d_.acquisition.cmdAVG_Click();
-    } else {
-        d_.settings.AverageCount = count;
-    }
+    d_.acquisition.RestartAverage();
 }
 
 void FrmSetting::ApplyPort()

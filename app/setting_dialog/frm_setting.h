@@ -23,27 +23,6 @@ class TavrinDLL;
 class UserDialogs;
 struct OperationFile;
 
-struct SettingControls {
-    QComboBox *cboComPort = nullptr;
-    QComboBox *cboUnit = nullptr;
-    QLineEdit *txtAVG = nullptr;
-    Spinner *UpDown1 = nullptr;
-    QLineEdit *txtFStep = nullptr;
-    QLineEdit *txtLStep = nullptr;
-    QComboBox *cboInterval = nullptr;
-    QComboBox *cboTime = nullptr;
-    QLineEdit *txtHeader = nullptr;
-    QLineEdit *txtFName = nullptr;
-    QPushButton *cmdLoadLogo = nullptr;
-    QLabel *imgLOGO = nullptr;
-    QLineEdit *txtShutterDir = nullptr;
-    QPushButton *Command1 = nullptr;
-    std::array<ColorBox *, 7> txtColor{};
-    PaletteBox *Picture1 = nullptr;
-    QPushButton *cmdDefault = nullptr;
-    QPushButton *OKButton = nullptr;
-};
-
 class FrmSetting : public QWidget {
     Q_OBJECT
 public:
@@ -59,24 +38,45 @@ public:
     // Shows the current settings (Form_Load).
     explicit FrmSetting(Deps deps, QWidget *parent = nullptr);
 
-    // A field the user leaves is rewritten by its rule; other widgets are left alone.
-    void FieldLeft(QWidget *field);
-    void cmdLoadLogo_Click();
-    void Command1_Click();
-    void cmdDefault_Click();
-    void OKButton_Click();
+    // The colour box the palette and the colour dialog set.
     void SelectColorBox(int index);
     // The palette's colour for the selected box.
     void PaletteColorPicked(uint32_t color);
 
     bool LogoShown() const;
-    const SettingControls &Controls() const { return ui_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    struct Controls {
+        QComboBox *cboComPort = nullptr;
+        QComboBox *cboUnit = nullptr;
+        QLineEdit *txtAVG = nullptr;
+        Spinner *UpDown1 = nullptr;
+        QLineEdit *txtFStep = nullptr;
+        QLineEdit *txtLStep = nullptr;
+        QComboBox *cboInterval = nullptr;
+        QComboBox *cboTime = nullptr;
+        QLineEdit *txtHeader = nullptr;
+        QLineEdit *txtFName = nullptr;
+        QPushButton *cmdLoadLogo = nullptr;
+        QLabel *imgLOGO = nullptr;
+        QLineEdit *txtShutterDir = nullptr;
+        QPushButton *Command1 = nullptr;
+        std::array<ColorBox *, 7> txtColor{};
+        PaletteBox *Picture1 = nullptr;
+        QPushButton *cmdDefault = nullptr;
+        QPushButton *OKButton = nullptr;
+    };
+
+    // A field the user leaves is rewritten by its rule; other widgets are left alone.
+    void FieldLeft(QWidget *field);
+    void cmdLoadLogo_Click();
+    void Command1_Click();
+    void cmdDefault_Click();
+    void OKButton_Click();
     void Build();
     QWidget *BuildCommon();
     QWidget *BuildRecording();
@@ -90,7 +90,7 @@ private:
     void ApplyDisplay(uint32_t oldTraceColor);
 
     Deps d_;
-    SettingControls ui_;
+    Controls ui_;
     int selectedBox_ = 0;
     bool applying_ = false;
 };

@@ -1,5 +1,6 @@
 // The control panel with its display window, the dialogs answered by the test, the program's
-// folder and the ports folder private to the test.
+// folder and the ports folder private to the test. Controls are found by their names, as a user
+// or an accessibility tool finds them.
 #pragma once
 
 #include "common/program_folder.h"
@@ -22,13 +23,23 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 namespace tavrin::test {
 
 using Commands = std::vector<std::string>;
+
+template <class T = QPushButton>
+T *Control(const QObject &parent, const QString &name)
+{
+    if (T *found = parent.findChild<T *>(name))
+        return found;
+    throw std::runtime_error("no control " + name.toStdString());
+}
 
 class PanelTest : public ::testing::Test {
 protected:
@@ -78,16 +89,19 @@ protected:
     // The four measurement texts as the panel shows them.
     std::string Shown()
     {
-        const BasicControls &b = basicUi();
-        return (b.txtCenterFreq->text() + "|" + b.cboSpan->currentText() + "|" + b.cboRefLevel->currentText() + "|" +
-                b.cboRBW->currentText()).toStdString();
+        return (Find<QLineEdit>("txtCenterFreq")->text() + "|" + Find<QComboBox>("cboSpan")->currentText() + "|" +
+                Find<QComboBox>("cboRefLevel")->currentText() + "|" + Find<QComboBox>("cboRBW")->currentText())
+            .toStdString();
     }
     std::string LogPath() const { return folder + "/Tavrin.Log"; }
     AcquisitionGroup &acq() { return panel->Acquisition(); }
     BasicGroup &basic() { return panel->Basic(); }
-    const AcquisitionControls &acqUi() { return acq().Controls(); }
-    const BasicControls &basicUi() { return basic().Controls(); }
-    const MarkerRowControls &markerUi() { return panel->Markers().Controls(); }
+    template <class T = QPushButton>
+    T *Find(const QString &name) { return Control<T>(*panel, name); }
+    template <class T = QPushButton>
+    T *Find(const char *name, size_t row) { return Find<T>(name + QString::number(row)); }
+    void Click(const char *button) { Find(button)->click(); }
+    QTimer &timer1() { return *Find<QTimer>("Timer1"); }
 
     TempConfigHome home;
     std::string folder = home.Path() + "/program", log = home.Path() + "/rx.log";

@@ -19,9 +19,9 @@ protected:
     {
         StartSim({"--no-pace"});
         Load();
-        acq().cmdStart_Click();
-        ASSERT_EQ(acqUi().cmdStart->text(), "Stop");
-        acq().Timer1().stop();  // ticks by hand only
+        Click("cmdStart");
+        ASSERT_EQ(Find("cmdStart")->text(), "Stop");
+        timer1().stop();  // ticks by hand only
         Sent();
     }
     Commands SentWithoutReads()
@@ -32,8 +32,8 @@ protected:
     }
     void Type(const char *text)
     {
-        basicUi().txtCenterFreq->setText(text);
-        basic().CenterFreqEntered();
+        Find<QLineEdit>("txtCenterFreq")->setText(text);
+        QTest::keyClick(Find<QLineEdit>("txtCenterFreq"), Qt::Key_Return);
     }
 };
 
@@ -50,12 +50,12 @@ TEST_F(ControlsTest, EachApplySendsInOrderPausesAfterEachSendAndHoldsTheTimer)
     dll.SetEventPump([&] {
         ++ms;
         ++pumps;
-        timerActive |= acq().Timer1().isActive();
+        timerActive |= timer1().isActive();
     });
-    Spinner *span = basicUi().updSpan;
+    Spinner *span = Find<Spinner>("updSpan");
     auto spanFrom = [&](int row, const char *center) {
         return [=, this] {
-            basicUi().txtCenterFreq->setText(center);
+            Find<QLineEdit>("txtCenterFreq")->setText(center);
             basic().SetSpanPosition(row);
             span->ClickUp();
         };
@@ -68,8 +68,8 @@ TEST_F(ControlsTest, EachApplySendsInOrderPausesAfterEachSendAndHoldsTheTimer)
     };
     struct Case { std::function<void()> use; bool running; Commands sent; int pausedMs; const char *shown; };
     const Case cases[] = {
-        {[&] { basicUi().updRefLevel->ClickDown(); }, true, {"L2"}, 200, "80.000|10MHZ/DIV|-10|4MHZ"},
-        {[&] { basicUi().updRBW->ClickUp(); }, true, {}, 0, "80.000|10MHZ/DIV|-10|4MHZ"},  // RBW at zero span only
+        {[&] { Find<Spinner>("updRefLevel")->ClickDown(); }, true, {"L2"}, 200, "80.000|10MHZ/DIV|-10|4MHZ"},
+        {[&] { Find<Spinner>("updRBW")->ClickUp(); }, true, {}, 0, "80.000|10MHZ/DIV|-10|4MHZ"},  // RBW at zero span only
         {typed(12, "10"), true, {"S10", "F0010000"}, 400, "10.000|2MHZ/DIV|-10|4MHZ"},  // the span fitted first
         {spanFrom(10, "10.000"), true, {"F0025000", "S11"}, 400, "25.000|5MHZ/DIV|-10|4MHZ"},  // the centre first
         {spanFrom(13, "1000.000"), true, {"F0900000", "S14"}, 400, "900.000|50MHZ/DIV|-10|4MHZ"},
@@ -78,8 +78,8 @@ TEST_F(ControlsTest, EachApplySendsInOrderPausesAfterEachSendAndHoldsTheTimer)
         {typed(12, "2000"), true, {"S0", "F1150000"}, 400, "1150.000|0HZ/DIV|-10|4MHZ"},  // to the nearest end
         {typed(12, "-7"), true, {"S0", "F0000000"}, 400, "0.000|0HZ/DIV|-10|4MHZ"},
         {typed(12, "abc"), true, {"S0", "F0000000"}, 400, "0.000|0HZ/DIV|-10|4MHZ"},
-        {[&] { basicUi().updRBW->ClickDown(); }, true, {"R2"}, 200, "0.000|0HZ/DIV|-10|220KHZ"},
-        {[&] { basicUi().updRefLevel->ClickDown(); }, false, {}, 0, "0.000|0HZ/DIV|-20|220KHZ"},
+        {[&] { Find<Spinner>("updRBW")->ClickDown(); }, true, {"R2"}, 200, "0.000|0HZ/DIV|-10|220KHZ"},
+        {[&] { Find<Spinner>("updRefLevel")->ClickDown(); }, false, {}, 0, "0.000|0HZ/DIV|-20|220KHZ"},
         {spanFrom(12, "80.000"), false, {"F0100000"}, 200, "100.000|20MHZ/DIV|-20|220KHZ"},
         {typed(12, "500"), false, {}, 0, "500.000|10MHZ/DIV|-20|220KHZ"},
         {typed(14, "1100"), false, {"S12"}, 200, "1100.000|10MHZ/DIV|-20|220KHZ"},
@@ -87,9 +87,9 @@ TEST_F(ControlsTest, EachApplySendsInOrderPausesAfterEachSendAndHoldsTheTimer)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.shown);
         if (c.running != acq().Running())
-            acq().cmdStart_Click();
+            Click("cmdStart");
         if (c.running)
-            acq().Timer1().start(30);
+            timer1().start(30);
         pumps = 0;
         timerActive = false;
         c.use();
@@ -97,12 +97,12 @@ TEST_F(ControlsTest, EachApplySendsInOrderPausesAfterEachSendAndHoldsTheTimer)
         EXPECT_EQ(basic().LastApplyReads(), c.running && !c.sent.empty() ? 1 : 0);
         EXPECT_EQ(pumps - basic().LastApplyReads(), c.pausedMs);
         EXPECT_FALSE(timerActive && c.pausedMs);
-        EXPECT_EQ(acq().Timer1().isActive(), c.running);
+        EXPECT_EQ(timer1().isActive(), c.running);
         if (c.running && c.pausedMs) {
-            EXPECT_EQ(acq().Timer1().interval(), 100);
+            EXPECT_EQ(timer1().interval(), 100);
         }
         EXPECT_EQ(Shown(), c.shown);
-        EXPECT_EQ(span->Position() == 0, basicUi().updRBW->isEnabled()) << "RBW at zero span only";
+        EXPECT_EQ(span->Position() == 0, Find<Spinner>("updRBW")->isEnabled()) << "RBW at zero span only";
     }
 }
 
@@ -112,23 +112,23 @@ TEST_F(ControlsTest, WhileTheUserAdjustsTheReportsLeaveThePanelAlone)
 {
     StartRunning();
     panel->show();
-    QToolButton *up = basicUi().updSpan->findChildren<QToolButton *>()[0];
+    QToolButton *up = Find<Spinner>("updSpan")->findChildren<QToolButton *>()[0];
     for (bool offTheArrow : {false, true}) {
         basic().SetSpanPosition(9);
-        acq().Timer1_Timer();
-        EXPECT_EQ(basicUi().cboSpan->currentText(), "10MHZ/DIV") << "the panel follows the analyzer";
-        offTheArrow ? QTest::mousePress(up, Qt::LeftButton) : basicUi().updSpan->PressMouse();
+        acq().Tick();
+        EXPECT_EQ(Find<QComboBox>("cboSpan")->currentText(), "10MHZ/DIV") << "the panel follows the analyzer";
+        offTheArrow ? QTest::mousePress(up, Qt::LeftButton) : Find<Spinner>("updSpan")->PressMouse();
         basic().SetSpanPosition(9);
-        acq().Timer1_Timer();
-        EXPECT_EQ(basicUi().cboSpan->currentText(), "1MHZ/DIV");
+        acq().Tick();
+        EXPECT_EQ(Find<QComboBox>("cboSpan")->currentText(), "1MHZ/DIV");
         if (offTheArrow)
             QTest::mouseRelease(up, Qt::LeftButton, {}, QPoint(-20, -20));
         else
-            basicUi().updRefLevel->ClickDown();
+            Find<Spinner>("updRefLevel")->ClickDown();
         QTest::qWait(1);  // the spinner learns on the next turn whether the release was a click
     }
-    acq().Timer1_Timer();
-    EXPECT_EQ(basicUi().cboSpan->currentText(), "10MHZ/DIV");
+    acq().Tick();
+    EXPECT_EQ(Find<QComboBox>("cboSpan")->currentText(), "10MHZ/DIV");
     EXPECT_EQ(SentWithoutReads(), Commands{"L2"});
 }
 
@@ -142,10 +142,10 @@ TEST_F(ControlsTest, TheCentreSpinnerStepsOnceAppliesAndReturnsToRest)
         {"1099.500", true, "1099.500", "F1099500"},  // a step out of the range: the same value again
     };
     for (const auto &[before, up, after, sent] : cases) {
-        basicUi().txtCenterFreq->setText(before);
-        up ? basicUi().updCenterFreq->ClickUp() : basicUi().updCenterFreq->ClickDown();
-        EXPECT_EQ(basicUi().txtCenterFreq->text(), after);
-        EXPECT_EQ(basicUi().updCenterFreq->Position(), 0);
+        Find<QLineEdit>("txtCenterFreq")->setText(before);
+        up ? Find<Spinner>("updCenterFreq")->ClickUp() : Find<Spinner>("updCenterFreq")->ClickDown();
+        EXPECT_EQ(Find<QLineEdit>("txtCenterFreq")->text(), after);
+        EXPECT_EQ(Find<Spinner>("updCenterFreq")->Position(), 0);
         EXPECT_EQ(SentWithoutReads(), Commands{sent});
     }
 }
@@ -155,10 +155,10 @@ TEST_F(ControlsTest, TheCentreSpinnerStepsOnceAppliesAndReturnsToRest)
 TEST_F(ControlsTest, ASettingSentDuringATicksFetchIsNotUndoneByThatTrace)
 {
     StartRunning();
-    QTimer::singleShot(0, panel.get(), [this] { basicUi().updRefLevel->ClickDown(); });
-    acq().Timer1_Timer();
+    QTimer::singleShot(0, panel.get(), [this] { Find<Spinner>("updRefLevel")->ClickDown(); });
+    acq().Tick();
     EXPECT_EQ(SentWithoutReads(), Commands{"L2"});
-    EXPECT_EQ(basicUi().cboRefLevel->currentText(), "-10");
+    EXPECT_EQ(Find<QComboBox>("cboRefLevel")->currentText(), "-10");
 }
 
 // Stop or Freeze pressed while an apply waits: the apply must not start the timer again.
@@ -167,18 +167,18 @@ TEST_F(ControlsTest, StopOrFreezeDuringAnApplyStaysStopped)
     StartRunning();
     for (bool freeze : {false, true}) {
         if (!acq().Running())
-            acq().cmdStart_Click();
+            Click("cmdStart");
         bool pressed = false;
         dll.SetEventPump([&] {
             if (!std::exchange(pressed, true))
-                freeze ? acq().cmdFreeze_Click() : acq().cmdStart_Click();
+                freeze ? Click("cmdFreeze") : Click("cmdStart");
         });
-        basicUi().updRefLevel->ClickDown();
+        Find<Spinner>("updRefLevel")->ClickDown();
         dll.SetEventPump([] {});
         EXPECT_TRUE(pressed);
         EXPECT_FALSE(acq().Running()) << freeze;
-        EXPECT_FALSE(acq().Timer1().isActive()) << freeze;
-        EXPECT_EQ(acqUi().cmdStart->text(), "Start");
+        EXPECT_FALSE(timer1().isActive()) << freeze;
+        EXPECT_EQ(Find("cmdStart")->text(), "Start");
     }
 }
 
@@ -186,7 +186,7 @@ TEST_F(ControlsTest, AnAnalyzerThatKeepsReportingTheOldValueIsReadSixTimes)
 {
     StartScripted({TraceBlock([](int) { return 0; })});  // always reports 80 MHz
     Load();
-    acq().cmdStart_Click();
+    Click("cmdStart");
     ASSERT_TRUE(acq().Running());
     scripted->ClearReceived();
     Type("100");
@@ -200,12 +200,12 @@ TEST_F(PanelTest, PeakPutsMarkerOneOnTheHighestPointAndSwitchesItOn)
 {
     StartScripted({TraceBlock([](int n) { return n == 300 ? 900 : 100 + n % 7; })});
     Load();
-    acq().cmdStart_Click();
-    acq().Timer1_Timer();
+    Click("cmdStart");
+    acq().Tick();
     const int before = display.RedrawCount();
-    markerUi().cmdPeak->click();
-    EXPECT_EQ(markerUi().txtMKR[0]->text(), "89.8000");
-    EXPECT_TRUE(markerUi().chkMKR[0]->isChecked());
+    Find("cmdPeak")->click();
+    EXPECT_EQ(Find<QLineEdit>("txtMKR", 0)->text(), "89.8000");
+    EXPECT_TRUE(Find<QCheckBox>("chkMKR", 0)->isChecked());
     EXPECT_GT(display.RedrawCount(), before);
 }
 
@@ -221,23 +221,22 @@ TEST_F(PanelTest, MarkerAndLimitControlsRedrawWhenUsed)
         use();
         EXPECT_GT(display.RedrawCount(), before) << what;
     };
-    const MarkerRowControls &m = markerUi();
     for (size_t i = 0; i < 5; ++i) {
-        redraws("chkMKR", [&] { m.chkMKR[i]->click(); });
-        redraws("cboMKR", [&] { emit m.cboMKR[i]->activated(0); });
-        redraws("txtMKR", [&] { QTest::keyClick(m.txtMKR[i], Qt::Key_Return); });
-        m.txtMKR[i]->setText("100.000");
+        redraws("chkMKR", [&] { Find<QCheckBox>("chkMKR", i)->click(); });
+        redraws("cboMKR", [&] { emit Find<QComboBox>("cboMKR", i)->activated(0); });
+        redraws("txtMKR", [&] { QTest::keyClick(Find<QLineEdit>("txtMKR", i), Qt::Key_Return); });
+        Find<QLineEdit>("txtMKR", i)->setText("100.000");
         for (const auto &step : {std::pair{true, "100.500"}, {false, "100.000"}, {false, "99.500"}, {true, "100.000"}}) {
-            redraws("updMKR", [&] { step.first ? m.updMKR[i]->ClickUp() : m.updMKR[i]->ClickDown(); });
-            EXPECT_EQ(m.txtMKR[i]->text(), step.second);
+            redraws("updMKR", [&] { step.first ? Find<Spinner>("updMKR", i)->ClickUp() : Find<Spinner>("updMKR", i)->ClickDown(); });
+            EXPECT_EQ(Find<QLineEdit>("txtMKR", i)->text(), step.second);
         }
-        m.txtMKR[i]->setText("0.300");
-        redraws("a refused step", [&] { m.updMKR[i]->ClickDown(); });
-        EXPECT_EQ(m.txtMKR[i]->text(), "0.300");
+        Find<QLineEdit>("txtMKR", i)->setText("0.300");
+        redraws("a refused step", [&] { Find<Spinner>("updMKR", i)->ClickDown(); });
+        EXPECT_EQ(Find<QLineEdit>("txtMKR", i)->text(), "0.300");
     }
     for (size_t k = 0; k < 2; ++k) {
-        redraws("chkLim", [&] { panel->Limits().Controls().chkLim[k]->click(); });
-        redraws("cboLim", [&] { emit panel->Limits().Controls().cboLim[k]->activated(0); });
+        redraws("chkLim", [&] { Find<QCheckBox>("chkLim", k)->click(); });
+        redraws("cboLim", [&] { emit Find<QComboBox>("cboLim", k)->activated(0); });
     }
 }
 
@@ -252,13 +251,13 @@ TEST_F(PanelTest, EachLimitLineLoadsItsFileAndAnUnusableOneLeavesTheLineAsItWas)
     Load();
     const LimitGroup &limits = panel->Limits();
     auto choose = [&](int line, const char *name) {
-        QComboBox *sel = limits.Controls().cboLim[static_cast<size_t>(line)];
+        QComboBox *sel = Find<QComboBox>("cboLim", static_cast<size_t>(line));
         sel->setCurrentText(name);
         emit sel->activated(sel->currentIndex());
     };
     for (int line : {1, 0}) {
         const auto k = static_cast<size_t>(line);
-        ASSERT_EQ(limits.Controls().cboLim[k]->count(), 3) << "NONE and the two files";
+        ASSERT_EQ(Find<QComboBox>("cboLim", k)->count(), 3) << "NONE and the two files";
         choose(line, "mask");
         ASSERT_EQ(limits.View()[k].points.size(), 3u);
         EXPECT_DOUBLE_EQ(limits.View()[k].points[1].freqMHz, 80);

@@ -19,19 +19,19 @@ TEST_F(PanelTest, AClickDuringAFetchIsHandledAtOnceAndQueuedBehindIt)
 {
     StartSim({});  // paced: a trace takes about 180 ms
     Load();
-    acq().cmdStart_Click();
+    Click("cmdStart");
     int inFlight = 0;  // probe ticks since the request on the line went out
     bool clicked = false;
     QTimer probe;  // timers run inside the wait of a fetch
     QObject::connect(&probe, &QTimer::timeout, [&] {
         inFlight = dll.CallInFlight() ? inFlight + 1 : 0;
         if (inFlight == 10 && !std::exchange(clicked, true))  // once, well inside the block
-            basicUi().updRefLevel->ClickDown();
+            Find<Spinner>("updRefLevel")->ClickDown();
     });
     probe.start(5);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return basicUi().cboRefLevel->currentText() == "-10" && basic().LastApplyReads(); }, 3000));
-    acq().cmdStart_Click();
+        [&] { return Find<QComboBox>("cboRefLevel")->currentText() == "-10" && basic().LastApplyReads(); }, 3000));
+    Click("cmdStart");
     // The level frame's first byte comes a whole paced block (about 180 ms) after the request
     // before it, never in the middle of that block.
     std::ifstream in(log);  // lines of "<time> RX <hex bytes>"
@@ -53,19 +53,19 @@ TEST_F(PanelTest, StopDuringASilentLineWaitTakesEffectAtOnce)
 {
     StartSim({"--no-pace", "--silent-after", "3"});
     Load();
-    acq().cmdStart_Click();
+    Click("cmdStart");
     double stopMs = -1;
     QTimer::singleShot(1500, [&] {  // by then a request waits on the line, for seconds
         EXPECT_TRUE(dll.CallInFlight()) << "stopped while the request still waits";
         const auto t0 = std::chrono::steady_clock::now();
-        QTest::mouseClick(acqUi().cmdStart, Qt::LeftButton);
+        QTest::mouseClick(Find("cmdStart"), Qt::LeftButton);
         stopMs = MsSince(t0);
         dll.Abandon();
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return stopMs >= 0; }, 5000));
     EXPECT_LT(stopMs, 200);
     EXPECT_FALSE(acq().Running());
-    EXPECT_EQ(acqUi().cmdStart->text(), "Start");
+    EXPECT_EQ(Find("cmdStart")->text(), "Start");
     EXPECT_TRUE(dialogs.messages.empty()) << "a stop by the user is no lost line";
 }
 
@@ -74,14 +74,14 @@ TEST_F(PanelTest, StartWorksAgainAfterTheLineHungUpAndCameBack)
 {
     StartSim({"--no-pace", "--hangup-after", "3", "--return-after", "0.5"});
     Load();
-    acq().cmdStart_Click();
+    Click("cmdStart");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !acq().Running(); }, 5000));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Communication Error!");
-    EXPECT_FALSE(acq().Timer1().isActive());
+    EXPECT_FALSE(timer1().isActive());
     EXPECT_NE(acq().Live(), LiveTrace{}) << "the last trace stays on screen";
     QTest::qWait(800);
-    acq().cmdStart_Click();
+    Click("cmdStart");
     EXPECT_TRUE(acq().Running());
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
@@ -90,7 +90,7 @@ TEST_F(PanelTest, ALineThatSendsOnlyGarbageIsReportedOnceAndStops)
 {
     StartSim({"--no-pace", "--bad-points", "1"});
     Load();
-    acq().cmdStart_Click();
+    Click("cmdStart");
     ASSERT_TRUE(acq().Running());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !acq().Running(); }, 6000));
     QTest::qWait(200);

@@ -27,8 +27,8 @@ TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
     display.show();  // the labels take their size from the shown window
     StartSim({"--no-pace"});
     Load();
-    acq().cmdStart_Click();  // a trace, then stopped
-    acq().cmdStart_Click();
+    Click("cmdStart");  // a trace, then stopped
+    Click("cmdStart");
     QFile(out + "/plain").open(QIODevice::WriteOnly);
     const std::pair<QString, std::string> cases[] = {
         {out + "/missing", "Directory Error!"},
@@ -39,7 +39,7 @@ TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
         const size_t before = dialogs.messages.size();
         settings.CaptureDir = folder.toStdString();
         now = QDateTime(QDate(2026, 12, 5), QTime(22, 13)).toSecsSinceEpoch(), display.Redraw();
-        panel->Output().cmdShutter_Click();
+        Click("cmdShutter");
         const std::string said = dialogs.messages.size() > before ? dialogs.messages.back().text : "";
         EXPECT_EQ(said.substr(0, text.size()), text);
         EXPECT_EQ(said.empty(), text.empty()) << said;
@@ -53,17 +53,17 @@ TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
             green += jpeg.pixelColor(x, y).green() > 200 && jpeg.pixelColor(x, y).red() < 80;
     EXPECT_GT(green, 50);
     now = QDateTime(QDate(2026, 12, 5), QTime(22, 13)).toSecsSinceEpoch(), display.Redraw();
-    panel->Output().cmdShutter_Click();
+    Click("cmdShutter");
     EXPECT_TRUE(QFile::exists(out + "/20261205_221300_2.jpg")) << "a second capture keeps the first";
     EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
-    panel->Output().cmdPrint_Click();  // the dialog answers cancel
+    Click("cmdPrint");  // the dialog answers cancel
     dialogs.printerSetUp = [](QPrinter &p) { p.setOutputFileName("/proc/report.pdf"); return true; };
-    panel->Output().cmdPrint_Click();
+    Click("cmdPrint");
     ASSERT_EQ(dialogs.messages.size(), 4u);
     EXPECT_EQ(dialogs.messages.back().text, "The report could not be printed to /proc/report.pdf.");
     settings.ReportHeader = "  Site 4 sweep  ";
     dialogs.printerSetUp = [&](QPrinter &p) { p.setOutputFileName(out + "/report.pdf"); return true; };
-    panel->Output().cmdPrint_Click();
+    Click("cmdPrint");
     QProcess text;
     text.start("pdftotext", {"-layout", out + "/report.pdf", "-"});
     ASSERT_TRUE(text.waitForFinished(10000));

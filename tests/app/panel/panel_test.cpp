@@ -40,14 +40,14 @@ TEST_F(PanelTest, StartWithoutAnInstrumentShowsTheMessageUntilTheInstrumentIsThe
     NoInstrument();
     Load();
     for (int click = 0; click < 2; ++click) {
-        acq().cmdStart_Click();
-        EXPECT_FALSE(acq().Running() || acq().Timer1().isActive());
-        EXPECT_EQ(acqUi().cmdStart->text(), "Start");
+        Click("cmdStart");
+        EXPECT_FALSE(acq().Running() || timer1().isActive());
+        EXPECT_EQ(Find("cmdStart")->text(), "Start");
     }
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].title + ": " + dialogs.messages[0].text, "Warring: Communication Error!");
     StartSim({"--no-pace"});
-    acq().cmdStart_Click();
+    Click("cmdStart");
     EXPECT_TRUE(acq().Running());
 }
 
@@ -60,7 +60,7 @@ TEST_F(PanelTest, StartAfterAFailedFetchKeepsThePanel)
     ASSERT_TRUE(SaveOperation(LogPath(), saved));
     StartSim({"--no-pace", "--bad-points", "1"});
     Load();
-    acq().cmdStart_Click();
+    Click("cmdStart");
     EXPECT_EQ(Shown(), "433.920|1MHZ/DIV|0|3KHZ");
 }
 
@@ -71,19 +71,19 @@ TEST_F(PanelTest, EachTickShowsTheAverageSoFarAndNeverRunsInsideItself)
     const Bytes a = TraceBlock([](int n) { return 100 + n; }), b = TraceBlock([](int n) { return 201 + n; });
     StartScripted({a, a, a, b});  // Start fetches twice
     Load();
-    acq().cmdAVG_Click();
-    acq().cmdStart_Click();
-    acq().Timer1().stop();
+    Click("cmdAVG");
+    Click("cmdStart");
+    timer1().stop();
     int depth = 0, deepest = 0;
     dll.SetEventPump([&] {
         deepest = std::max(deepest, ++depth);
         if (depth == 1)
-            acq().Timer1_Timer();
+            acq().Tick();
         --depth;
     });
     std::vector<std::pair<int, int>> shown;  // points 10 and 11
     for (int tick = 0; tick < 3; ++tick) {
-        acq().Timer1_Timer();
+        acq().Tick();
         shown.emplace_back(acq().Live()[10], acq().Live()[11]);
     }
     EXPECT_EQ(deepest, 1);
@@ -112,13 +112,13 @@ TEST_F(PanelTest, SavedTextsAreShownAndTheSpinnersStandOnTheirRows)
         ASSERT_TRUE(SaveOperation(LogPath(), saved));
         Load();
         EXPECT_EQ(Shown(), c.shown);
-        EXPECT_EQ(basicUi().updSpan->Position(), c.spanRow) << c.shown;
-        EXPECT_EQ(basicUi().updRefLevel->Position(), c.refRow) << c.shown;
-        EXPECT_EQ(basicUi().updRBW->isEnabled(), c.spanRow == 0) << c.shown;
-        EXPECT_EQ(markerUi().txtMKR[2]->text(), "434.000");
+        EXPECT_EQ(Find<Spinner>("updSpan")->Position(), c.spanRow) << c.shown;
+        EXPECT_EQ(Find<Spinner>("updRefLevel")->Position(), c.refRow) << c.shown;
+        EXPECT_EQ(Find<Spinner>("updRBW")->isEnabled(), c.spanRow == 0) << c.shown;
+        EXPECT_EQ(Find<QLineEdit>("txtMKR", 2)->text(), "434.000");
     }
-    basicUi().updRBW->ClickDown();
-    EXPECT_EQ(basicUi().cboRBW->currentText(), "30KHZ") << "one row down from the shown 220KHZ";
+    Find<Spinner>("updRBW")->ClickDown();
+    EXPECT_EQ(Find<QComboBox>("cboRBW")->currentText(), "30KHZ") << "one row down from the shown 220KHZ";
     EXPECT_EQ(settings.CaptureDir, folder) << "captures go to the program's folder";
 }
 
@@ -126,12 +126,12 @@ TEST_F(PanelTest, QuitAndClosingWriteEveryTextOfThePanel)
 {
     NoInstrument();
     Load();
-    basicUi().txtCenterFreq->setText("123.456");
+    Find<QLineEdit>("txtCenterFreq")->setText("123.456");
     basic().SetSpanPosition(9);
     basic().SetRefLevelPosition(1);
     basic().SetRbwPosition(2);
     for (size_t i = 0; i < 5; ++i)
-        markerUi().txtMKR[i]->setText(QString("10%1.5").arg(i + 1));
+        Find<QLineEdit>("txtMKR", i)->setText(QString("10%1.5").arg(i + 1));
     panel->cmdQuit_Click();
     EXPECT_EQ(quits, 1);
     OperationFile read;
@@ -143,7 +143,7 @@ TEST_F(PanelTest, QuitAndClosingWriteEveryTextOfThePanel)
 
     std::filesystem::remove(LogPath());
     Load();
-    basicUi().txtCenterFreq->setText("7.000");
+    Find<QLineEdit>("txtCenterFreq")->setText("7.000");
     panel->close();
     EXPECT_EQ(quits, 2);
     ASSERT_EQ(LoadOperation(LogPath(), read).status, LoadStatus::Loaded);

@@ -41,7 +41,7 @@ protected:
         running ? StartSim({"--no-pace"}) : (NoInstrument(), home.LinkPort(2, home.Path() + "/absent2"));
         Load();
         if (running)
-            acq().cmdStart_Click(), acq().Timer1().stop();
+            Click("cmdStart"), timer1().stop();
         ASSERT_EQ(acq().Running(), running);
         Reopen();
     }
@@ -50,7 +50,8 @@ protected:
         dlg = std::make_unique<FrmSetting>(
             FrmSetting::Deps{settings, dialogs, acq(), dll, display, [this](int) { return portBusy; }});
     }
-    const SettingControls &ui() { return dlg->Controls(); }
+    template <class T = QPushButton>
+    T *Ui(const char *name) { return Control<T>(*dlg, name); }
     void Leave(QLineEdit *field, const char *text)
     {
         field->setText(text);
@@ -69,20 +70,20 @@ protected:
 TEST_F(SettingTest, OkAppliesEveryFieldAndAPortChangedWhileRunningIsOnlyStored)
 {
     Open(true);
-    acq().cmdAVG_Click();
-    Leave(ui().txtAVG, "7.5");
-    Leave(ui().txtFStep, "0.25");
-    ui().txtLStep->setText("11");  // not left: out of range at OK, so unchanged
-    ui().cboComPort->setEditText("2");
-    ui().cboUnit->setEditText(" dBu ");
-    ui().cboInterval->setEditText("0.5");
-    ui().cboTime->setEditText("Continuous");
-    ui().txtHeader->setText("  Lab 3  ");
-    ui().txtShutterDir->setText(" /tmp/shots ");
+    Click("cmdAVG");
+    Leave(Ui<QLineEdit>("txtAVG"), "7.5");
+    Leave(Ui<QLineEdit>("txtFStep"), "0.25");
+    Ui<QLineEdit>("txtLStep")->setText("11");  // not left: out of range at OK, so unchanged
+    Ui<QComboBox>("cboComPort")->setEditText("2");
+    Ui<QComboBox>("cboUnit")->setEditText(" dBu ");
+    Ui<QComboBox>("cboInterval")->setEditText("0.5");
+    Ui<QComboBox>("cboTime")->setEditText("Continuous");
+    Ui<QLineEdit>("txtHeader")->setText("  Lab 3  ");
+    Ui<QLineEdit>("txtShutterDir")->setText(" /tmp/shots ");
     dlg->SelectColorBox(4);
     dlg->PaletteColorPicked(Rgb(255, 0, 255));
     dlg->show();
-    dlg->OKButton_Click();
+    Ui("OKButton")->click();
 
     EXPECT_EQ(std::tuple(settings.AverageCount, acq().Average().Count(), acq().Average().Fill(), acq().AveragingOn()),
               std::tuple(int16_t{8}, 8, 0, true)) << "the running average restarts over the new count";
@@ -107,12 +108,12 @@ TEST_F(SettingTest, DefaultAndThePortWhileStopped)
     for (int i = 0; i < 7; ++i)
         *ColorAt(settings.Colors, i) = Rgb(85, 85, 85);
     Reopen();
-    ui().txtHeader->setText("kept");
-    dlg->cmdDefault_Click();
-    EXPECT_EQ(ui().txtShutterDir->text().toStdString(), folder + "/Working");
-    ui().cboComPort->setEditText("2.5");  // halves to even
+    Ui<QLineEdit>("txtHeader")->setText("kept");
+    Ui("cmdDefault")->click();
+    EXPECT_EQ(Ui<QLineEdit>("txtShutterDir")->text().toStdString(), folder + "/Working");
+    Ui<QComboBox>("cboComPort")->setEditText("2.5");  // halves to even
     portBusy = true;
-    dlg->OKButton_Click();
+    Ui("OKButton")->click();
     EXPECT_EQ(settings.Colors, DefaultDisplayColors());
     EXPECT_EQ(settings.ReportHeader, "kept");
     EXPECT_GT(Pixels(qRgb(168, 172, 88)), 500) << "the default grid colour is drawn";
@@ -120,8 +121,8 @@ TEST_F(SettingTest, DefaultAndThePortWhileStopped)
     EXPECT_EQ(dialogs.messages[0].text, "Communication port 2 is used for another application.");
     EXPECT_EQ(dll.ComPort(), 1);
     portBusy = false;
-    ui().cboComPort->setEditText("abc");  // ignored: the stored port stays
-    dlg->OKButton_Click();
+    Ui<QComboBox>("cboComPort")->setEditText("abc");  // ignored: the stored port stays
+    Ui("OKButton")->click();
     EXPECT_EQ(dll.ComPort(), 2);
     EXPECT_EQ(settings.ComPortSetting, 2);
 }
@@ -145,9 +146,9 @@ TEST_F(SettingTest, ALogoIsTakenAtOnceAndOnlyARealPictureFileIsShown)
         EXPECT_TRUE(LoadLogoPicture(bad, {120, 60}).isNull()) << bad;
 
     dialogs.files = {std::nullopt, png};
-    dlg->cmdLoadLogo_Click();  // cancelled: nothing changes
+    Ui("cmdLoadLogo")->click();  // cancelled: nothing changes
     EXPECT_EQ(settings.LogoFile, "");
-    dlg->cmdLoadLogo_Click();
+    Ui("cmdLoadLogo")->click();
     EXPECT_EQ(settings.LogoFile, png) << "taken before OK";
     EXPECT_TRUE(dlg->LogoShown());
 }
