@@ -1,11 +1,11 @@
 // tavrin-bench: how fast and how responsive the program is against the simulator. It drives the
 // real program objects headless and prints its figures on standard output, one per line;
 // progress goes to standard error.
+#include "acquisition/acquisition_group.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
-#include "instrument/port_check.h"
-#include "acquisition/acquisition_group.h"
 #include "display/frm_crt.h"
+#include "instrument/port_check.h"
 #include "panel/frm_main.h"
 #include "shell/mdi_main.h"
 #include "shell/program.h"

@@ -3,8 +3,8 @@
 #include "common/dialogs.h"
 #include "instrument/port_check.h"
 #include "instrument/tavrin_dll.h"
-#include "widgets/panel_widgets.h"
 #include "settings/operation_file.h"
+#include "widgets/panel_widgets.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -99,9 +99,9 @@ void AcquisitionGroup::Start()
         return;
     }
     reselectPort_ = false;
-    d_.instrument.FetchTrace(1);
+    d_.instrument.FetchTrace();
     // A rejected block carries no settings: the panel keeps its own.
-    if (d_.instrument.FetchTrace(1))
+    if (d_.instrument.FetchTrace())
         emit settingsReported();
     emit traceChanged();
 
@@ -136,7 +136,7 @@ void AcquisitionGroup::Tick()
     } leave{*this, started};
 
     const unsigned holds = holds_;
-    if (!d_.instrument.FetchTrace(1)) {
+    if (!d_.instrument.FetchTrace()) {
         // A silent line (cable pulled, instrument off) would hold every tick for the line's
         // time-outs; a line that answers with nothing usable (wrong device, wrong speed, a noisy
         // cable) would leave an empty screen under a lit Stop button.

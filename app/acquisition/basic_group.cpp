@@ -6,9 +6,9 @@
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
 #include "measure/frequency_step.h"
+#include "settings/operation_file.h"
 #include "widgets/panel_widgets.h"
 #include "widgets/spinner.h"
-#include "settings/operation_file.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -18,15 +18,11 @@ namespace tavrin {
 
 namespace {
 
-// The displayed window for a centre text and span caption, with the division width held in
-// single precision; whether it lies within the analyzer's range.
+// Whether the displayed window for a centre text and span caption lies within the analyzer's range.
 bool WindowFits(const std::string &centerText, const std::string &spanCaption)
 {
-    const float w = ToSingle(MHzPerDivision(spanCaption));
-    const double c = NumericValue(centerText);
-    const float start = ToSingle(c - 5.0 * w);
-    const float stop = ToSingle(c + 5.0 * w);
-    return stop <= kWindowMaxMHz && start >= kWindowMinMHz;
+    const FrequencyWindow w = WindowAround(NumericValue(centerText), spanCaption);
+    return w.stopMHz <= kWindowMaxMHz && w.startMHz >= kWindowMinMHz;
 }
 
 void FillList(QComboBox *box, const auto &texts)
@@ -93,7 +89,7 @@ void BasicGroup::Connect()
     }
 }
 
-void BasicGroup::ApplyZeroSpanRule() { ui_.updRBW->setEnabled(TrimSpaces(Text(ui_.cboSpan)) == "0HZ/DIV"); }
+void BasicGroup::ApplyZeroSpanRule() { ui_.updRBW->setEnabled(IsZeroSpan(Text(ui_.cboSpan))); }
 
 void BasicGroup::RestoreSaved(OperationFile &op)
 {
@@ -175,10 +171,10 @@ const MeasurementState &BasicGroup::State() const
 
 void BasicGroup::ConfirmByReports(const std::function<bool()> &reportedMatches)
 {
-    d_.instrument.FetchTrace(1);
+    d_.instrument.FetchTrace();
     lastApplyReads_ = 1;
     for (int retry = 0; retry < 5 && !reportedMatches(); ++retry) {
-        d_.instrument.FetchTrace(1);
+        d_.instrument.FetchTrace();
         ++lastApplyReads_;
     }
 }
@@ -230,10 +226,7 @@ void BasicGroup::ApplySpan()
     BusyPointer busy;
     lastApplyReads_ = 0;
     const std::string caption = Text(ui_.cboSpan);
-    const float w = ToSingle(MHzPerDivision(caption));
-    const double c = NumericValue(Text(ui_.txtCenterFreq));
-    const float start = ToSingle(c - 5.0 * w);
-    const float stop = ToSingle(c + 5.0 * w);
+    const FrequencyWindow w = WindowAround(NumericValue(Text(ui_.txtCenterFreq)), caption);
     auto moveCenter = [&](double mhz) {
         SetText(ui_.txtCenterFreq, FormatFixed(mhz, 3, 3));
         d_.acquisition.HoldTimer();
@@ -241,10 +234,10 @@ void BasicGroup::ApplySpan()
         d_.instrument.Pause(200);
         d_.acquisition.ResumeTimer();
     };
-    if (stop > kWindowMaxMHz)
-        moveCenter(kWindowMaxMHz - 5.0 * w);
-    if (start < kWindowMinMHz)
-        moveCenter(5.0 * w);
+    if (w.stopMHz > kWindowMaxMHz)
+        moveCenter(kWindowMaxMHz - 5.0 * w.divisionMHz);
+    if (w.startMHz < kWindowMinMHz)
+        moveCenter(5.0 * w.divisionMHz);
     if (d_.acquisition.Running())
         SendAndConfirm([&] { d_.instrument.SendSpan(TrimSpaces(caption)); },
                        [&] { return TrimSpaces(d_.instrument.BlockSpan()) == TrimSpaces(Text(ui_.cboSpan)); });
@@ -267,7 +260,7 @@ void BasicGroup::ApplyRBW()
 {
     BusyPointer busy;
     lastApplyReads_ = 0;
-    if (TrimSpaces(Text(ui_.cboSpan)) == "0HZ/DIV" && d_.acquisition.Running())
+    if (IsZeroSpan(Text(ui_.cboSpan)) && d_.acquisition.Running())
         SendAndConfirm([&] { d_.instrument.SendRBW(TrimSpaces(Text(ui_.cboRBW))); },
                        [&] { return TrimSpaces(d_.instrument.BlockRBW()) == TrimSpaces(Text(ui_.cboRBW)); });
     userAdjusting_ = false;

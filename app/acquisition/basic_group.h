@@ -33,7 +33,9 @@ public:
     // Restores the saved texts (trimmed back into the record) and puts the spinners on the rows
     // the captions name.
     void RestoreSaved(OperationFile &op);
+    // The four texts as shown, for the operation file.
     void SaveTexts(OperationFile &op) const;
+    // The three tables into their boxes; what the boxes show stays.
     void FillLists();
     void SetLightGrey();
 
@@ -43,6 +45,7 @@ public:
 
     // The panel follows the analyzer's report unless the user is adjusting a setting.
     void FollowReport();
+    // The settings as the panel shows them, read from its texts at each call.
     const MeasurementState &State() const;
     // Traces the last apply read to see its setting reported (0: it sent nothing).
     int LastApplyReads() const { return lastApplyReads_; }

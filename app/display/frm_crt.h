@@ -55,8 +55,6 @@ public:
     // The drag of a label, split so that tests can run it without a mouse.
     void GrabLabel(int index, QPointF posInLabel);
     void DropLabel(int index, double x, double y);
-    double DragOffsetX() const { return dragOffsetX_; }
-    double DragOffsetY() const { return dragOffsetY_; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

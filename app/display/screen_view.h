@@ -2,11 +2,11 @@
 // drawing; the drawing changes nothing else.
 #pragma once
 
+#include "display/drawing_surface.h"
 #include "markers/limit_lines.h"
 #include "markers/markers.h"
 #include "measure/measurement_state.h"
 #include "measure/screen_conversions.h"
-#include "display/drawing_surface.h"
 #include "settings/operation_file.h"
 
 #include <ctime>

@@ -5,9 +5,9 @@
 #include "common/text_number.h"
 #include "markers/peak.h"
 #include "measure/frequency_step.h"
+#include "settings/operation_file.h"
 #include "widgets/panel_widgets.h"
 #include "widgets/spinner.h"
-#include "settings/operation_file.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -31,8 +31,10 @@ public:
 
     MarkerGroup(Deps deps, QWidget *parent = nullptr);
 
+    // The five marker frequencies from and into the operation file.
     void RestoreSaved(const OperationFile &op);
     void SaveTexts(OperationFile &op) const;
+    // Each delta selector offers NONE and the five markers, with NONE chosen.
     void FillSelectors();
 
     // A label dropped at screen x (already clamped to the graticule) sets its marker there.

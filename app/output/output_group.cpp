@@ -4,11 +4,11 @@
 #include "common/dialogs.h"
 #include "common/text_number.h"
 #include "display/frm_crt.h"
-#include "widgets/panel_widgets.h"
+#include "display/logo_picture.h"
 #include "output/capture_file.h"
 #include "output/printer_surface.h"
-#include "display/logo_picture.h"
 #include "settings/operation_file.h"
+#include "widgets/panel_widgets.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>

@@ -1,18 +1,18 @@
 #include "panel/frm_main.h"
 
+#include "acquisition/acquisition_group.h"
+#include "acquisition/basic_group.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
 #include "common/text_number.h"
+#include "display/frm_crt.h"
 #include "instrument/tavrin_dll.h"
 #include "markers/limit_group.h"
 #include "markers/marker_group.h"
-#include "acquisition/acquisition_group.h"
-#include "acquisition/basic_group.h"
-#include "display/frm_crt.h"
-#include "widgets/panel_widgets.h"
 #include "output/output_group.h"
 #include "record/record_group.h"
 #include "tg/tg_group.h"
+#include "widgets/panel_widgets.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -44,13 +44,16 @@ public:
     FrmMain(Services services, QWidget *parent = nullptr);
     ~FrmMain() override;
 
+    // Start-up: the groups' start states, the operation file read and shown, the first drawing.
     void FormLoad();
     // The first activation fills the lists and selects the saved port; later ones do nothing.
     void FormActivate();
+    // Quit: the acquisition ends, the settings are saved and the program ends.
     void cmdQuit_Click();
     void FormUnload();
 
     bool Activated() const { return activated_; }
+    // The groups others use: the settings dialog, the File menu, tests.
     AcquisitionGroup &Acquisition() { return *acquisition_; }
     BasicGroup &Basic() { return *basic_; }
     LimitGroup &Limits() { return *limits_; }

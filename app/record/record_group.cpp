@@ -1,13 +1,13 @@
 #include "record/record_group.h"
 
+#include "acquisition/acquisition_group.h"
 #include "common/dialogs.h"
 #include "common/number_format.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
-#include "acquisition/acquisition_group.h"
-#include "widgets/panel_widgets.h"
 #include "record/record_csv.h"
 #include "settings/operation_file.h"
+#include "widgets/panel_widgets.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>

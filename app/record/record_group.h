@@ -2,8 +2,8 @@
 // playback, the progress of a recording, and what playback puts on the screen.
 #pragma once
 
-#include "measure/screen_conversions.h"
 #include "display/screen_view.h"
+#include "measure/screen_conversions.h"
 #include "record/record_file.h"
 
 #include <QGroupBox>
@@ -62,6 +62,8 @@ public:
     // The trace the screen shows as live: the acquisition's, or the entry an offline playback put
     // in its place until the acquisition runs or takes a new trace.
     const LiveTrace &ShownTrace() const;
+    // The record in the table, where recording writes or playback shows next, and the entry
+    // playback showed last with its points on the screen's scale.
     const RecordTable &Table() const { return table_; }
     int32_t Position() const { return position_; }
     int32_t ShownIndex() const { return shown_; }

@@ -2,13 +2,13 @@
 // progress display of a recording.
 #include "record/record_group.h"
 
+#include "acquisition/acquisition_group.h"
+#include "acquisition/basic_group.h"
 #include "common/dialogs.h"
 #include "common/number_format.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
-#include "acquisition/acquisition_group.h"
-#include "acquisition/basic_group.h"
 #include "settings/operation_file.h"
 
 #include <QApplication>

@@ -1,19 +1,19 @@
 #include "setting_dialog/frm_setting.h"
 
+#include "acquisition/acquisition_group.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
+#include "display/frm_crt.h"
+#include "display/logo_picture.h"
 #include "instrument/tavrin_dll.h"
 #include "markers/limit_file.h"
-#include "acquisition/acquisition_group.h"
-#include "display/frm_crt.h"
+#include "setting_dialog/color_widgets.h"
+#include "setting_dialog/setting_rules.h"
+#include "settings/operation_file.h"
 #include "widgets/panel_widgets.h"
 #include "widgets/spinner.h"
-#include "setting_dialog/color_widgets.h"
-#include "display/logo_picture.h"
-#include "settings/operation_file.h"
-#include "setting_dialog/setting_rules.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "tg/tg_group.h"
 
+#include "acquisition/acquisition_group.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
-#include "acquisition/acquisition_group.h"
 #include "widgets/panel_widgets.h"
 #include "widgets/spinner.h"
 

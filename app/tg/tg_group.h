@@ -37,7 +37,7 @@ public:
 
     // Start-up: not in generator mode, output off, its settings disabled until the mode is entered.
     void Load();
-    bool TGOn() const { return tgOn_; }
+    bool TGOn() const { return tgOn_; }  // the generator's output
 
 signals:
     // Generator mode entered (true) or left: the analyzer's settings cannot be changed meanwhile.

@@ -20,7 +20,6 @@ Spinner::Spinner(Qt::Orientation orientation, QWidget *parent) : QWidget(parent)
         b->setAutoRaise(false);
         b->setFixedSize(vertical ? QSize(18, 11) : QSize(14, 20));
         connect(b, &QToolButton::pressed, this, &Spinner::mousePressed);
-        connect(b, &QToolButton::released, this, &Spinner::mouseReleased);
         b->installEventFilter(this);
     }
     connect(up_, &QToolButton::clicked, this, &Spinner::ClickUp);

@@ -18,9 +18,6 @@ public:
     void SetPosition(int position);  // clamped to the limits
     void SetRange(int lowest, int highest);
     void SetStep(int step) { step_ = step; }
-    int Step() const { return step_; }
-    int Lowest() const { return lowest_; }
-    int Highest() const { return highest_; }
 
     // What a user's click does, also for tests.
     void ClickUp();
@@ -34,7 +31,6 @@ signals:
     void upClicked();
     void downClicked();
     void mousePressed();
-    void mouseReleased();
     // The mouse went up beside the arrow it was pressed on: no click follows.
     void releasedOffArrow();
 

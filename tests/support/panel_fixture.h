@@ -3,26 +3,25 @@
 // or an accessibility tool finds them.
 #pragma once
 
-#include "common/program_folder.h"
-#include "instrument/tavrin_dll.h"
-#include "markers/limit_group.h"
-#include "markers/marker_group.h"
 #include "acquisition/acquisition_group.h"
 #include "acquisition/basic_group.h"
+#include "common/program_folder.h"
 #include "display/frm_crt.h"
+#include "instrument/tavrin_dll.h"
+#include "markers/limit_group.h"
 #include "panel/frm_main.h"
-#include "panel/screen_assembly.h"
-#include "widgets/spinner.h"
 #include "record/record_group.h"
 #include "support/fake_dialogs.h"
 #include "support/pty_peer.h"
 #include "support/sim_process.h"
 #include "support/temp_dir.h"
+#include "widgets/spinner.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -96,11 +95,11 @@ protected:
     std::string LogPath() const { return folder + "/Tavrin.Log"; }
     AcquisitionGroup &acq() { return panel->Acquisition(); }
     BasicGroup &basic() { return panel->Basic(); }
-    template <class T = QPushButton>
-    T *Find(const QString &name) { return Control<T>(*panel, name); }
-    template <class T = QPushButton>
-    T *Find(const char *name, size_t row) { return Find<T>(name + QString::number(row)); }
+    template <class T = QPushButton> T *Find(const QString &name) { return Control<T>(*panel, name); }
+    template <class T = QPushButton> T *Find(const char *name, size_t n) { return Find<T>(name + QString::number(n)); }
     void Click(const char *button) { Find(button)->click(); }
+    void Enter(const char *field, const char *text) { Find<QLineEdit>(field)->setText(text), Return(field); }
+    void Return(const char *field) { QTest::keyClick(Find<QLineEdit>(field), Qt::Key_Return); }
     QTimer &timer1() { return *Find<QTimer>("Timer1"); }
 
     TempConfigHome home;

@@ -30,11 +30,6 @@ protected:
         std::erase(sent, "T");
         return sent;
     }
-    void Type(const char *text)
-    {
-        Find<QLineEdit>("txtCenterFreq")->setText(text);
-        QTest::keyClick(Find<QLineEdit>("txtCenterFreq"), Qt::Key_Return);
-    }
 };
 
 // Each use of a control, running or stopped: what goes to the analyzer, in order; every send is
@@ -47,11 +42,7 @@ TEST_F(ControlsTest, EachApplySendsInOrderPausesAfterEachSendAndHoldsTheTimer)
     int pumps = 0;
     bool timerActive = false;
     dll.SetMsCounter([&] { return ms; });
-    dll.SetEventPump([&] {
-        ++ms;
-        ++pumps;
-        timerActive |= timer1().isActive();
-    });
+    dll.SetEventPump([&] { ++ms, ++pumps, timerActive |= timer1().isActive(); });
     Spinner *span = Find<Spinner>("updSpan");
     auto spanFrom = [&](int row, const char *center) {
         return [=, this] {
@@ -63,7 +54,7 @@ TEST_F(ControlsTest, EachApplySendsInOrderPausesAfterEachSendAndHoldsTheTimer)
     auto typed = [&](int row, const char *text) {
         return [=, this] {
             basic().SetSpanPosition(row);
-            Type(text);
+            Enter("txtCenterFreq", text);
         };
     };
     struct Case { std::function<void()> use; bool running; Commands sent; int pausedMs; const char *shown; };
@@ -189,7 +180,7 @@ TEST_F(ControlsTest, AnAnalyzerThatKeepsReportingTheOldValueIsReadSixTimes)
     Click("cmdStart");
     ASSERT_TRUE(acq().Running());
     scripted->ClearReceived();
-    Type("100");
+    Enter("txtCenterFreq", "100");
     EXPECT_EQ(basic().LastApplyReads(), 6);
     Bytes expected = ToBytes("UF0100000");
     expected.insert(expected.end(), 6, 0xA5);
@@ -222,17 +213,19 @@ TEST_F(PanelTest, MarkerAndLimitControlsRedrawWhenUsed)
         EXPECT_GT(display.RedrawCount(), before) << what;
     };
     for (size_t i = 0; i < 5; ++i) {
+        QLineEdit *text = Find<QLineEdit>("txtMKR", i);
+        Spinner *spinner = Find<Spinner>("updMKR", i);
         redraws("chkMKR", [&] { Find<QCheckBox>("chkMKR", i)->click(); });
         redraws("cboMKR", [&] { emit Find<QComboBox>("cboMKR", i)->activated(0); });
-        redraws("txtMKR", [&] { QTest::keyClick(Find<QLineEdit>("txtMKR", i), Qt::Key_Return); });
-        Find<QLineEdit>("txtMKR", i)->setText("100.000");
+        redraws("txtMKR", [&] { QTest::keyClick(text, Qt::Key_Return); });
+        text->setText("100.000");
         for (const auto &step : {std::pair{true, "100.500"}, {false, "100.000"}, {false, "99.500"}, {true, "100.000"}}) {
-            redraws("updMKR", [&] { step.first ? Find<Spinner>("updMKR", i)->ClickUp() : Find<Spinner>("updMKR", i)->ClickDown(); });
-            EXPECT_EQ(Find<QLineEdit>("txtMKR", i)->text(), step.second);
+            redraws("updMKR", [&] { step.first ? spinner->ClickUp() : spinner->ClickDown(); });
+            EXPECT_EQ(text->text(), step.second);
         }
-        Find<QLineEdit>("txtMKR", i)->setText("0.300");
-        redraws("a refused step", [&] { Find<Spinner>("updMKR", i)->ClickDown(); });
-        EXPECT_EQ(Find<QLineEdit>("txtMKR", i)->text(), "0.300");
+        text->setText("0.300");
+        redraws("a refused step", [&] { spinner->ClickDown(); });
+        EXPECT_EQ(text->text(), "0.300");
     }
     for (size_t k = 0; k < 2; ++k) {
         redraws("chkLim", [&] { Find<QCheckBox>("chkLim", k)->click(); });

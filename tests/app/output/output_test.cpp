@@ -1,15 +1,11 @@
 // Shutter and Print on the panel against tavrin-sim: the JPEG file and what
 // a failing capture or print says.
-#include "output/output_group.h"
 #include "support/panel_fixture.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QPrinter>
 #include <QProcess>
-#include <QTemporaryDir>
-
-#include <sys/stat.h>
 
 using namespace tavrin;
 using namespace tavrin::test;
@@ -27,6 +23,7 @@ TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
     display.show();  // the labels take their size from the shown window
     StartSim({"--no-pace"});
     Load();
+    now = QDateTime(QDate(2026, 12, 5), QTime(22, 13)).toSecsSinceEpoch();
     Click("cmdStart");  // a trace, then stopped
     Click("cmdStart");
     QFile(out + "/plain").open(QIODevice::WriteOnly);
@@ -38,7 +35,6 @@ TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
     for (const auto &[folder, text] : cases) {
         const size_t before = dialogs.messages.size();
         settings.CaptureDir = folder.toStdString();
-        now = QDateTime(QDate(2026, 12, 5), QTime(22, 13)).toSecsSinceEpoch(), display.Redraw();
         Click("cmdShutter");
         const std::string said = dialogs.messages.size() > before ? dialogs.messages.back().text : "";
         EXPECT_EQ(said.substr(0, text.size()), text);
@@ -52,7 +48,6 @@ TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
         for (int y = 0; y < jpeg.height(); ++y)
             green += jpeg.pixelColor(x, y).green() > 200 && jpeg.pixelColor(x, y).red() < 80;
     EXPECT_GT(green, 50);
-    now = QDateTime(QDate(2026, 12, 5), QTime(22, 13)).toSecsSinceEpoch(), display.Redraw();
     Click("cmdShutter");
     EXPECT_TRUE(QFile::exists(out + "/20261205_221300_2.jpg")) << "a second capture keeps the first";
     EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());

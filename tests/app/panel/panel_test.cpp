@@ -7,33 +7,6 @@ using namespace tavrin::test;
 
 namespace {
 
-TEST(RunningAverage, FillsThenSlidesWithHalvesToEven)
-{
-    struct Case { int n; std::vector<int> values, live; };  // value -1: averaging switched off and on again
-    const Case cases[] = {{4, {10, 20, 30, 40, 50}, {10, 15, 20, 25, 35}},  // the fifth replaces the 10
-                          {2, {1, 2}, {1, 2}},                              // 1.5 rounds to even 2
-                          {2, {2, 3, 5}, {2, 2, 4}},                        // 2.5 to 2, (3+5)/2
-                          {3, {1023, 1023, 1023, 0}, {1023, 1023, 1023, 682}},
-                          {4, {100, 200, -1, 8}, {100, 150, 8}},
-                          {0, {5, 6}, {5, 6}}};  // a count below one acts as one
-    for (const auto &c : cases) {
-        RunningAverage avg;
-        avg.Restart(c.n);
-        LiveTrace points, live{};
-        std::vector<int> shown;
-        for (int v : c.values) {
-            if (v < 0) {
-                avg.Restart(c.n);
-                continue;
-            }
-            points.fill(static_cast<int16_t>(v));
-            avg.Add(points, live);
-            shown.push_back(live[0]);
-        }
-        EXPECT_EQ(shown, c.live) << "N = " << c.n;
-    }
-}
-
 // Started before the instrument: the failed check opens the port afresh at the next Start.
 TEST_F(PanelTest, StartWithoutAnInstrumentShowsTheMessageUntilTheInstrumentIsThere)
 {
@@ -55,8 +28,7 @@ TEST_F(PanelTest, StartWithoutAnInstrumentShowsTheMessageUntilTheInstrumentIsThe
 TEST_F(PanelTest, StartAfterAFailedFetchKeepsThePanel)
 {
     OperationFile saved = DefaultOperation();
-    saved.SavedCenterFreq = "433.920";
-    saved.SavedSpan = "1MHZ/DIV";
+    saved.SavedCenterFreq = "433.920", saved.SavedSpan = "1MHZ/DIV";
     ASSERT_TRUE(SaveOperation(LogPath(), saved));
     StartSim({"--no-pace", "--bad-points", "1"});
     Load();
@@ -104,10 +76,8 @@ TEST_F(PanelTest, SavedTextsAreShownAndTheSpinnersStandOnTheirRows)
                           {"", "XYZ", "7", "220khz", "80.000|0HZ/DIV|-30|220KHZ", 0, 0}};
     for (const auto &c : cases) {
         OperationFile saved = DefaultOperation();
-        saved.SavedCenterFreq = c.center;
-        saved.SavedSpan = c.span;
-        saved.SavedRefLevel = c.ref;
-        saved.SavedRbw = c.rbw;
+        saved.SavedCenterFreq = c.center, saved.SavedSpan = c.span;
+        saved.SavedRefLevel = c.ref, saved.SavedRbw = c.rbw;
         saved.SavedMarkers[2] = " 434.000";
         ASSERT_TRUE(SaveOperation(LogPath(), saved));
         Load();

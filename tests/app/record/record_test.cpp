@@ -3,9 +3,9 @@
 // panel against tavrin-sim: what it refuses, a file that fails under a continuous recording or a
 // save, and damaged records played back.
 #include "common/date_format.h"
-#include "support/panel_fixture.h"
 #include "record/record_csv.h"
 #include "record/record_file.h"
+#include "support/panel_fixture.h"
 
 #include <bit>
 #include <cmath>
@@ -154,11 +154,7 @@ protected:
     RecordGroup &rec() { return panel->Record(); }
     static TraceRecord Made(double mhz)
     {
-        TraceRecord r;
-        r.time = 45658.5;
-        r.centerFreqMHz = mhz;
-        r.spanCaption = FixedText<12>("2MHZ/DIV");
-        r.rbwCaption = FixedText<8>("30KHZ");
+        TraceRecord r{45658.5, mhz, FixedText<12>("2MHZ/DIV"), 0, FixedText<8>("30KHZ")};
         r.points.fill(500);
         return r;
     }
@@ -181,8 +177,7 @@ TEST_F(RecordPanelTest, StartsWithUnusableSettingsAreRefused)
     const Case cases[] = {{"0", "1", "interval \"0\""}, {"0", "Continuous", "interval \"0\""}, {"0.01", "30", "32767"},
                           {"1", "-1", "time \"-1\""}};
     for (const auto &c : cases) {
-        settings.RecordInterval = c.interval;
-        settings.RecordTime = c.time;
+        settings.RecordInterval = c.interval, settings.RecordTime = c.time;
         Click("cmdRecord");
         EXPECT_FALSE(rec().Recording()) << c.interval << " s, " << c.time;
         EXPECT_TRUE(Find("cmdLoadRecord")->isEnabled());
@@ -278,8 +273,6 @@ TEST_F(RecordPanelTest, DamagedRecordsPlayWithoutHarmAndNaNEndsTheRecord)
     EXPECT_EQ(rec().Playback().secondTrace->spanCaption, " ?5MHZ/DIV\xff ");
 }
 
-}  // namespace
-
 // Offline the entries come in order, with one empty tick at the end before the first again, and
 // a pause keeps the position; over the live trace the boxes keep the live settings.
 TEST_F(RecordPanelTest, PlaybackGoesInOrderOfflineAndOverTheLiveTrace)
@@ -291,12 +284,13 @@ TEST_F(RecordPanelTest, PlaybackGoesInOrderOfflineAndOverTheLiveTrace)
     ASSERT_TRUE(Find("cmdPlayRecord")->isEnabled());
     Click("cmdPlayRecord");
     EXPECT_EQ(Find("cmdPlayRecord")->text(), "Pause");
-    EXPECT_FALSE(Find("cmdRecord")->isEnabled() || Find("cmdLoadRecord")->isEnabled() || Find("cmdSaveRecord")->isEnabled());
+    auto enabled = [&](const char *button) { return Find(button)->isEnabled(); };
+    EXPECT_FALSE(enabled("cmdRecord") || enabled("cmdLoadRecord") || enabled("cmdSaveRecord"));
     std::vector<std::string> shown;
     for (int tick = 0; tick < 6; ++tick) {
         if (tick == 2) {  // paused and played again
             Click("cmdPlayRecord");
-            EXPECT_TRUE(Find("cmdRecord")->isEnabled() && Find("cmdLoadRecord")->isEnabled() && Find("cmdSaveRecord")->isEnabled());
+            EXPECT_TRUE(enabled("cmdRecord") && enabled("cmdLoadRecord") && enabled("cmdSaveRecord"));
             Click("cmdPlayRecord");
         }
         rec().Step();
@@ -310,3 +304,5 @@ TEST_F(RecordPanelTest, PlaybackGoesInOrderOfflineAndOverTheLiveTrace)
     EXPECT_EQ(Find<QLineEdit>("txtCenterFreq")->text().toStdString(), live);
     EXPECT_EQ(rec().Playback().playTrace->at(0), 500);
 }
+
+}  // namespace

@@ -1,9 +1,9 @@
 // The settings dialog: how fields are tidied, what OK applies, Default, and the logo.
 #include "common/color.h"
-#include "support/panel_fixture.h"
-#include "setting_dialog/frm_setting.h"
 #include "display/logo_picture.h"
+#include "setting_dialog/frm_setting.h"
 #include "setting_dialog/setting_rules.h"
+#include "support/panel_fixture.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -50,8 +50,7 @@ protected:
         dlg = std::make_unique<FrmSetting>(
             FrmSetting::Deps{settings, dialogs, acq(), dll, display, [this](int) { return portBusy; }});
     }
-    template <class T = QPushButton>
-    T *Ui(const char *name) { return Control<T>(*dlg, name); }
+    template <class T = QPushButton> T *Ui(const char *name) { return Control<T>(*dlg, name); }
     void Leave(QLineEdit *field, const char *text)
     {
         field->setText(text);

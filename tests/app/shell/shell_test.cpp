@@ -1,9 +1,9 @@
 // The program as main() builds it, started and quit both ways, and the check of a port held by
 // another program.
 #include "instrument/port_check.h"
-#include "support/panel_fixture.h"
 #include "shell/help_window.h"
 #include "shell/program.h"
+#include "support/panel_fixture.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

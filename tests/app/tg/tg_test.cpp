@@ -27,7 +27,6 @@ TEST_F(PanelTest, EachTrackingGeneratorActionSendsItsCommandsInOrder)
     StartSim({"--no-pace"});
     Load();
     Sent();
-    TGGroup &tg = panel->TG();
     Click("cmdTGMode");
     EXPECT_EQ(Sent(), Commands{"GEN:DISP"});
     EXPECT_EQ(Find("cmdTGMode")->text(), "SA  Mode");
@@ -35,8 +34,7 @@ TEST_F(PanelTest, EachTrackingGeneratorActionSendsItsCommandsInOrder)
     EXPECT_FALSE(Find<QLineEdit>("txtCenterFreq")->isEnabled());
     EXPECT_FALSE(Find<Spinner>("updSpan")->isEnabled());
 
-    Find<QLineEdit>("txtTGLevel")->setText("-12.5");
-    QMetaObject::invokeMethod(Find<QLineEdit>("txtTGLevel"), "returnPressed");
+    Enter("txtTGLevel", "-12.5");
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:LEV -12", "GEN:OFF +00"})) << "output off: no output-on command";
     Click("cmdNormal");
     EXPECT_EQ(Sent(), Commands{}) << "Normalize does nothing while the output is off";
@@ -65,7 +63,7 @@ TEST_F(PanelTest, EachTrackingGeneratorActionSendsItsCommandsInOrder)
     Click("cmdTGON");
     QCoreApplication::processEvents();  // the second click, when the first's calls did not wait
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:DISP", "GEN:MDE ON", "GEN:LEV -00", "GEN:OFF +01", "GEN:MDE OFF"}));
-    EXPECT_FALSE(tg.TGOn());
+    EXPECT_FALSE(panel->TG().TGOn());
 }
 
 }  // namespace
