@@ -1,13 +1,12 @@
 // tavrin-bench: how fast and how responsive the program is against the simulator. It drives the
 // real program objects headless and prints its figures on standard output, one per line;
 // progress goes to standard error.
+#include "acquisition/acquisition_group.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
+#include "display/frm_crt.h"
 #include "instrument/port_check.h"
-#include "measure/acquisition_group.h"
-#include "measure/frm_crt.h"
-#include "measure/frm_main.h"
-#include "measure/screen_assembly.h"
+#include "panel/frm_main.h"
 #include "shell/mdi_main.h"
 #include "shell/program.h"
 #include "support/sim_process.h"
@@ -77,7 +76,9 @@ struct Session {
 
     tavrin::AcquisitionGroup &Acq() { return program->Panel().Acquisition(); }
     tavrin::FrmCRT &Display() { return program->Frame().Display(); }
-    bool Stopped() { return !Acq().Running() && Acq().Controls().cmdStart->text() == "Start"; }
+    // Found by name, as a user or an accessibility tool finds it.
+    QPushButton *StartButton() { return program->Panel().findChild<QPushButton *>("cmdStart"); }
+    bool Stopped() { return !Acq().Running() && StartButton()->text() == "Start"; }
 };
 
 // Simulator, program, first activation and a Start click; whether the acquisition runs.
@@ -102,7 +103,7 @@ bool Launch(Session &s, const std::vector<std::string> &simArgs)
         Say("%s: the control panel was not activated within %lld s\n", s.name.c_str(), Seconds(kCap));
         return false;
     }
-    s.Acq().cmdStart_Click();
+    s.Acq().Start();
     if (!s.Acq().Running()) {
         Say("%s: the acquisition did not start\n", s.name.c_str());
         return false;
@@ -123,12 +124,11 @@ void ReportRedraw(Session &s)
         Say("redraw: not measured (no trace was shown)\n");
         return;
     }
-    tavrin::ScreenAssembly &screen = s.program->Panel().Screen();
-    screen.Redraw();  // the picture takes its new size here
+    s.Display().Redraw();  // the picture takes its new size here
     constexpr int kRounds = 50;
     const auto t0 = Clock::now();
     for (int i = 0; i < kRounds; ++i)
-        screen.Redraw();
+        s.Display().Redraw();
     const double mean = Ms(Clock::now() - t0) / kRounds;
     const QSize got = s.Display().Picture().size();
     Say("redraw at %dx%d: %.2f ms (mean of %d)\n", got.width(), got.height(), mean, kRounds);
@@ -167,7 +167,7 @@ bool PacedLine(const std::string &root)
     QObject context;
     QTimer::singleShot(0, &context, [&] {
         click = Clock::now();
-        s.Acq().cmdStart_Click();
+        s.StartButton()->click();
     });
     PumpUntil(
         [&] {
@@ -234,7 +234,7 @@ void SilentSteps(Session &s)
         QTimer::singleShot(kCap, &context, postQuit);  // the user gives up on Stop
         QTimer::singleShot(0, &context, [&] {
             stopClick = Clock::now();
-            s.Acq().cmdStart_Click();
+            s.StartButton()->click();
             checkStopped();
         });
     };

@@ -145,36 +145,24 @@ bool TavrinDLL::ParseTracePoints()
     return true;
 }
 
-bool TavrinDLL::FetchTrace(int count)
+bool TavrinDLL::FetchTrace()
 {
-    count = std::max(count, 1);
     lastFetchSilent_ = false;
-    const auto before = trace_.points;
-    std::array<double, kTracePoints> sums{};
-    for (int k = 0; k < count; ++k) {
-        bool valid = false;
-        for (int attempt = 0; attempt < kMaxFetchAttempts && !valid; ++attempt) {
-            if (!RequestBlock()) {
-                lastFetchSilent_ = !link_.Abandoned();  // a program leaving has not lost its line
-                break;
-            }
-            pump_();
-            valid = ParseTracePoints();
-            if (!valid && NothingArrived()) {
-                lastFetchSilent_ = true;
-                break;  // a silent line will not answer a second request either
-            }
-        }
-        if (!valid) {
-            trace_.points = before;
+    // An invalid block leaves the points untouched.
+    for (int attempt = 0; attempt < kMaxFetchAttempts; ++attempt) {
+        if (!RequestBlock()) {
+            lastFetchSilent_ = !link_.Abandoned();  // a program leaving has not lost its line
             return false;
         }
-        for (size_t j = 0; j < kTracePoints; ++j)
-            sums[j] += trace_.points[j];
+        pump_();
+        if (ParseTracePoints())
+            return true;
+        if (NothingArrived()) {
+            lastFetchSilent_ = true;
+            return false;  // a silent line will not answer a second request either
+        }
     }
-    for (size_t j = 0; j < kTracePoints; ++j)
-        trace_.points[j] = static_cast<int16_t>(RoundHalfEven(sums[j] / count));
-    return true;
+    return false;
 }
 
 double TavrinDLL::BlockCenterFreq()

@@ -50,10 +50,10 @@ public:
     TavrinDLL(const TavrinDLL &) = delete;
     TavrinDLL &operator=(const TavrinDLL &) = delete;
 
-    // Averages count valid traces into the trace buffer's points. False when a valid trace did
-    // not come (the instrument kept sending invalid blocks, said nothing, or the library is
-    // missing); the points are then left as they were.
-    bool FetchTrace(int count);
+    // A valid trace into the trace buffer's points. False when none came (the instrument kept
+    // sending invalid blocks, said nothing, or the library is missing); the points are then left
+    // as they were.
+    bool FetchTrace();
     // Whether the last failed fetch found the line silent (or gone) rather than garbled.
     bool LastFetchSilent() const { return lastFetchSilent_; }
     // Decodes the block's points 0..498; false, with the points untouched, for an invalid block.

@@ -4,7 +4,7 @@
 #include "common/dialogs.h"
 #include "common/program_folder.h"
 #include "markers/limit_file.h"
-#include "measure/panel_widgets.h"
+#include "widgets/panel_widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,25 +19,25 @@ LimitGroup::LimitGroup(Deps deps, QWidget *parent) : QGroupBox("Limit", parent),
     for (int k = 0; k < 2; ++k) {
         const auto n = static_cast<size_t>(k);
         const QString name = QString("Limit %1").arg(k + 1);
-        ui_.chkLim[n] = new QCheckBox(name, this);
-        ui_.chkLim[n]->setObjectName(QString("chkLim%1").arg(k));
+        chkLim_[n] = new QCheckBox(name, this);
+        chkLim_[n]->setObjectName(QString("chkLim%1").arg(k));
         // The check box's text colour is the line's colour: a legend.
-        ui_.chkLim[n]->setStyleSheet(QString("QCheckBox { color: %1; }").arg(ToQColor(limits_[n].color).name()));
-        ui_.cboLim[n] = new QComboBox(this);
-        ui_.cboLim[n]->setObjectName(QString("cboLim%1").arg(k));
-        ui_.cboLim[n]->setAccessibleName(name + " file");
-        ui_.cboLim[n]->setMinimumContentsLength(10);
-        grid->addWidget(ui_.chkLim[n], k, 0);
-        grid->addWidget(ui_.cboLim[n], k, 1);
-        connect(ui_.chkLim[n], &QCheckBox::clicked, this, [this] { d_.redraw(); });
-        connect(ui_.cboLim[n], &QComboBox::activated, this, [this, k] { LimitChosen(k); });
+        chkLim_[n]->setStyleSheet(QString("QCheckBox { color: %1; }").arg(ToQColor(limits_[n].color).name()));
+        cboLim_[n] = new QComboBox(this);
+        cboLim_[n]->setObjectName(QString("cboLim%1").arg(k));
+        cboLim_[n]->setAccessibleName(name + " file");
+        cboLim_[n]->setMinimumContentsLength(10);
+        grid->addWidget(chkLim_[n], k, 0);
+        grid->addWidget(cboLim_[n], k, 1);
+        connect(chkLim_[n], &QCheckBox::clicked, this, [this] { emit redrawNeeded(); });
+        connect(cboLim_[n], &QComboBox::activated, this, [this, k] { LimitChosen(k); });
     }
 }
 
 void LimitGroup::RefreshLimitSelector()
 {
     const std::vector<std::string> names = ListLimitNames(WorkingFolder());
-    for (QComboBox *c : ui_.cboLim) {
+    for (QComboBox *c : cboLim_) {
         c->clear();
         c->addItem("NONE");
         for (const std::string &name : names)
@@ -51,7 +51,7 @@ void LimitGroup::LimitChosen(int line)
     if (line < 0 || line > 1)
         return;
     const auto k = static_cast<size_t>(line);
-    const std::string name = ui_.cboLim[k]->currentText().toStdString();
+    const std::string name = cboLim_[k]->currentText().toStdString();
     if (name != "NONE") {
         const LimitFileResult file = ReadLimitFile(JoinPath(WorkingFolder(), name + ".lim"));
         if (!file.ok) {
@@ -61,14 +61,14 @@ void LimitGroup::LimitChosen(int line)
         }
         limits_[k].points = file.points;
     }
-    d_.redraw();
+    emit redrawNeeded();
 }
 
 const LimitLines &LimitGroup::View() const
 {
     for (size_t k = 0; k < 2; ++k) {
-        limits_[k].shown = ui_.chkLim[k]->isChecked();
-        limits_[k].selector = ui_.cboLim[k]->currentText().toStdString();
+        limits_[k].shown = chkLim_[k]->isChecked();
+        limits_[k].selector = cboLim_[k]->currentText().toStdString();
     }
     return limits_;
 }

@@ -6,7 +6,6 @@
 
 #include <QGroupBox>
 #include <array>
-#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -15,17 +14,11 @@ namespace tavrin {
 
 class UserDialogs;
 
-struct LimitRowControls {
-    std::array<QCheckBox *, 2> chkLim{};
-    std::array<QComboBox *, 2> cboLim{};
-};
-
 class LimitGroup : public QGroupBox {
     Q_OBJECT
 public:
     struct Deps {
         UserDialogs &dialogs;
-        std::function<void()> redraw;
     };
 
     LimitGroup(Deps deps, QWidget *parent = nullptr);
@@ -34,15 +27,19 @@ public:
     void Load() { limits_ = InitialLimitLines(); }
     // Lists the limit files of the Working folder in both selectors.
     void RefreshLimitSelector();
-    void LimitChosen(int line);
 
     // The lines as the screen reads them, taken from the controls.
     const LimitLines &View() const;
-    const LimitRowControls &Controls() const { return ui_; }
+
+signals:
+    void redrawNeeded();
 
 private:
+    void LimitChosen(int line);
+
     Deps d_;
-    LimitRowControls ui_;
+    std::array<QCheckBox *, 2> chkLim_{};
+    std::array<QComboBox *, 2> cboLim_{};
     mutable LimitLines limits_ = InitialLimitLines();
 };
 

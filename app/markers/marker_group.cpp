@@ -5,9 +5,9 @@
 #include "common/text_number.h"
 #include "markers/peak.h"
 #include "measure/frequency_step.h"
-#include "measure/panel_widgets.h"
-#include "measure/spinner.h"
 #include "settings/operation_file.h"
+#include "widgets/panel_widgets.h"
+#include "widgets/spinner.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,16 +44,16 @@ MarkerGroup::MarkerGroup(Deps deps, QWidget *parent) : QGroupBox("Marker", paren
 
         // Every change redraws over the picture; a spinner click moves one step and the
         // spinner goes back to rest.
-        connect(ui_.chkMKR[n], &QCheckBox::clicked, this, [this] { d_.drawOver(); });
-        connect(ui_.cboMKR[n], &QComboBox::activated, this, [this] { d_.drawOver(); });
-        connect(ui_.txtMKR[n], &QLineEdit::editingFinished, this, [this] { d_.drawOver(); });
+        connect(ui_.chkMKR[n], &QCheckBox::clicked, this, [this] { emit drawOverNeeded(); });
+        connect(ui_.cboMKR[n], &QComboBox::activated, this, [this] { emit drawOverNeeded(); });
+        connect(ui_.txtMKR[n], &QLineEdit::editingFinished, this, [this] { emit drawOverNeeded(); });
         connect(ui_.updMKR[n], &Spinner::positionChanged, this, [this, i](int pos) { MarkerStep(i, pos); });
         connect(ui_.updMKR[n], &Spinner::upClicked, this, [this, n] { ui_.updMKR[n]->SetPosition(0); });
         connect(ui_.updMKR[n], &Spinner::downClicked, this, [this, n] { ui_.updMKR[n]->SetPosition(0); });
     }
-    ui_.cmdPeak = Button(this, "cmdPeak", "Peak");
-    grid->addWidget(ui_.cmdPeak, kMarkerCount + 1, 3);
-    connect(ui_.cmdPeak, &QPushButton::clicked, this, &MarkerGroup::cmdPeak_Click);
+    QPushButton *cmdPeak = Button(this, "cmdPeak", "Peak");
+    grid->addWidget(cmdPeak, kMarkerCount + 1, 3);
+    connect(cmdPeak, &QPushButton::clicked, this, &MarkerGroup::cmdPeak_Click);
 }
 
 void MarkerGroup::RestoreSaved(const OperationFile &op)
@@ -92,16 +92,16 @@ void MarkerGroup::MarkerStep(int index, int position)
     QLineEdit *text = ui_.txtMKR[static_cast<size_t>(index)];
     if (auto moved = StepFrequencyText(Text(text), position, d_.settings.FreqStepMHz))
         SetText(text, *moved);
-    d_.drawOver();
+    emit drawOverNeeded();
 }
 
 void MarkerGroup::cmdPeak_Click()
 {
-    const int n = PeakPoint(d_.live());
+    const int n = PeakPoint(d_.shownTrace());
     const double f = ConvertNthPointToMHz(d_.state(), static_cast<int16_t>(n));
     SetText(ui_.txtMKR[0], FormatFixed(f, 4, 4));
     ui_.chkMKR[0]->setChecked(true);
-    d_.redraw();
+    emit redrawNeeded();
 }
 
 void MarkerGroup::LabelDropped(int index, double x)
@@ -111,7 +111,7 @@ void MarkerGroup::LabelDropped(int index, double x)
     const auto n = static_cast<int16_t>(RoundHalfEvenToInt32(x));
     const double f = ConvertNthPointToMHz(d_.state(), n);
     SetText(ui_.txtMKR[static_cast<size_t>(index)], FormatPicture(f, "#0.000##"));
-    d_.redraw();
+    emit redrawNeeded();
 }
 
 }  // namespace tavrin

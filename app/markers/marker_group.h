@@ -20,47 +20,47 @@ namespace tavrin {
 class Spinner;
 struct OperationFile;
 
-struct MarkerRowControls {
-    std::array<QCheckBox *, kMarkerCount> chkMKR{};
-    std::array<QLineEdit *, kMarkerCount> txtMKR{};
-    std::array<Spinner *, kMarkerCount> updMKR{};
-    std::array<QComboBox *, kMarkerCount> cboMKR{};
-    QPushButton *cmdPeak = nullptr;
-};
-
 class MarkerGroup : public QGroupBox {
     Q_OBJECT
 public:
     struct Deps {
         const OperationFile &settings;
         std::function<const MeasurementState &()> state;
-        std::function<const LiveTrace &()> live;
-        std::function<void()> redraw;    // the whole redraw sequence
-        std::function<void()> drawOver;  // frame and trace over the picture as it is
+        std::function<const LiveTrace &()> shownTrace;  // what Peak searches
     };
 
     MarkerGroup(Deps deps, QWidget *parent = nullptr);
 
+    // The five marker frequencies from and into the operation file.
     void RestoreSaved(const OperationFile &op);
     void SaveTexts(OperationFile &op) const;
+    // Each delta selector offers NONE and the five markers, with NONE chosen.
     void FillSelectors();
 
-    void cmdPeak_Click();
     // A label dropped at screen x (already clamped to the graticule) sets its marker there.
     void LabelDropped(int index, double x);
 
     // The markers as the screen reads them, taken from the controls.
     const MarkerControls &View() const;
-    MarkerReadings &Readings() { return readings_; }
-    const MarkerRowControls &Controls() const { return ui_; }
+
+signals:
+    void redrawNeeded();    // Peak or a dropped label moved marker 1 or the dropped one
+    void drawOverNeeded();  // any other change: frame and trace over the picture as it is
 
 private:
+    struct Controls {
+        std::array<QCheckBox *, kMarkerCount> chkMKR{};
+        std::array<QLineEdit *, kMarkerCount> txtMKR{};
+        std::array<Spinner *, kMarkerCount> updMKR{};
+        std::array<QComboBox *, kMarkerCount> cboMKR{};
+    };
+
+    void cmdPeak_Click();
     void MarkerStep(int index, int position);
 
     Deps d_;
-    MarkerRowControls ui_;
+    Controls ui_;
     mutable MarkerControls view_{};
-    MarkerReadings readings_{};
 };
 
 }  // namespace tavrin

@@ -1,6 +1,8 @@
 // The five markers as the panel holds them, their readings, and their labels on the display.
 #pragma once
 
+#include "measure/screen_conversions.h"
+
 #include <array>
 #include <string>
 
@@ -16,7 +18,10 @@ struct MarkerControl {
 
 struct MarkerReading {
     double freqMHz = 0;
-    double level = 0;  // in the display unit (dBm or dBu)
+    double level = 0;       // in the display unit (dBm or dBu)
+    bool onScreen = false;  // switched on and on points 1..498: its label and rows show
+    int16_t point = 0;      // where its label stands
+    double height = 0;
 };
 
 using MarkerControls = std::array<MarkerControl, kMarkerCount>;
@@ -33,6 +38,12 @@ public:
     virtual double HalfWidth() const = 0;
     virtual double Height() const = 0;
 };
+
+// The readings of the switched-on markers on trace; the others read nothing.
+MarkerReadings ReadMarkers(const MeasurementState &state, const LiveTrace &trace, const MarkerControls &markers);
+
+// Each label shown where its marker is on the screen, hidden otherwise.
+void ShowMarkerLabels(MarkerLabels &labels, const MarkerReadings &readings);
 
 // Stands label n (1..5) on the point (x, y): top edge at y + height, left edge at x - half width,
 // both held in single precision.

@@ -69,20 +69,22 @@ int RefLevelToIndex(int dBm)
     return 0;
 }
 
+FrequencyWindow WindowAround(double centerMHz, std::string_view spanCaption)
+{
+    const float division = ToSingle(MHzPerDivision(spanCaption));
+    return {division, ToSingle(centerMHz - 5.0 * division), ToSingle(centerMHz + 5.0 * division)};
+}
+
 namespace {
 
-float WindowEdge(const MeasurementState &state, int side)
+FrequencyWindow Shown(const MeasurementState &state)
 {
-    if (IsZeroSpan(state.spanCaption))
-        return 0.0f;
-    float width = ToSingle(MHzPerDivision(state.spanCaption));
-    double center = NumericValue(state.centerFreqMHz);
-    return ToSingle(center + side * 5.0 * static_cast<double>(width));
+    return WindowAround(NumericValue(state.centerFreqMHz), state.spanCaption);
 }
 
 }  // namespace
 
-float StartFreq(const MeasurementState &state) { return WindowEdge(state, -1); }
-float StopFreq(const MeasurementState &state) { return WindowEdge(state, +1); }
+float StartFreq(const MeasurementState &state) { return IsZeroSpan(state.spanCaption) ? 0.0f : Shown(state).startMHz; }
+float StopFreq(const MeasurementState &state) { return IsZeroSpan(state.spanCaption) ? 0.0f : Shown(state).stopMHz; }
 
 }  // namespace tavrin

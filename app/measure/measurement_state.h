@@ -55,8 +55,16 @@ int SpanToIndex(std::string_view hzPerDiv);
 int RefLevelToIndex(int dBm);
 int RBWToIndex(std::string_view rating);
 
-// The displayed window in MHz, centre -/+ 5 divisions with the division width held in single
-// precision; 0 for both at zero span.
+// The displayed window around a centre: centre -/+ 5 divisions, the division width and both edges
+// held in single precision; at zero span both edges are the centre.
+struct FrequencyWindow {
+    float divisionMHz = 0;
+    float startMHz = 0;
+    float stopMHz = 0;
+};
+FrequencyWindow WindowAround(double centerMHz, std::string_view spanCaption);
+
+// The displayed window's edges in MHz; 0 for both at zero span.
 float StartFreq(const MeasurementState &state);
 float StopFreq(const MeasurementState &state);
 

@@ -3,13 +3,12 @@
 #include "common/color.h"
 #include "common/dialogs.h"
 #include "common/text_number.h"
-#include "measure/frm_crt.h"
-#include "measure/panel_widgets.h"
-#include "measure/screen_assembly.h"
+#include "display/frm_crt.h"
+#include "display/logo_picture.h"
 #include "output/capture_file.h"
 #include "output/printer_surface.h"
-#include "settings/logo_picture.h"
 #include "settings/operation_file.h"
+#include "widgets/panel_widgets.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -37,16 +36,6 @@ std::vector<int> LabelsShown(const FrmCRT &display)
     return shown;
 }
 
-// The time the screen shows, which the last drawing left; the clock when nothing was drawn yet.
-std::time_t TimeOfScreen(const ScreenView &view)
-{
-    if (view.screenTime && *view.screenTime != 0)
-        return *view.screenTime;
-    if (view.playbackTime)
-        return *view.playbackTime;
-    return std::time(nullptr);
-}
-
 QString Describe(const QPrinter &printer)
 {
     if (!printer.outputFileName().isEmpty())
@@ -60,13 +49,13 @@ OutputGroup::OutputGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    ui_.cmdShutter = Button(this, "cmdShutter", "Shutter");
-    ui_.cmdShutter->setToolTip("Save Trace as JPEG File");
-    ui_.cmdPrint = Button(this, "cmdPrint", "Print");
-    row->addWidget(ui_.cmdShutter);
-    row->addWidget(ui_.cmdPrint);
-    connect(ui_.cmdShutter, &QPushButton::clicked, this, &OutputGroup::cmdShutter_Click);
-    connect(ui_.cmdPrint, &QPushButton::clicked, this, &OutputGroup::cmdPrint_Click);
+    QPushButton *cmdShutter = Button(this, "cmdShutter", "Shutter");
+    cmdShutter->setToolTip("Save Trace as JPEG File");
+    QPushButton *cmdPrint = Button(this, "cmdPrint", "Print");
+    row->addWidget(cmdShutter);
+    row->addWidget(cmdPrint);
+    connect(cmdShutter, &QPushButton::clicked, this, &OutputGroup::cmdShutter_Click);
+    connect(cmdPrint, &QPushButton::clicked, this, &OutputGroup::cmdPrint_Click);
 }
 
 QImage OutputGroup::PictureWithLabels()
@@ -91,9 +80,8 @@ void OutputGroup::cmdShutter_Click()
         // The dialogs run window events: a second click may come while this one is at work.
         const QScopedValueRollback engaged(busy_, true);
         BusyPointer pointer;
-        const ScreenView view = d_.screen().View();
         const std::string folder = TrimSpaces(d_.settings.CaptureDir);
-        file = QString::fromStdString(CaptureFileName(folder, TimeOfScreen(view)));
+        file = QString::fromStdString(CaptureFileName(folder, d_.screenTime()));
         const QFileInfo folderInfo(QString::fromStdString(folder));
         if (!folderInfo.exists()) {
             d_.dialogs.ShowMessage("Warning", "Directory Error!");
@@ -108,7 +96,7 @@ void OutputGroup::cmdShutter_Click()
             file = free;
             failure = SaveCapture(picture, file);
         }
-        d_.redraw();
+        d_.display.Redraw();
     }
     // A capture that was not written must not look like a saved one.
     if (!failure.isEmpty())
@@ -142,7 +130,7 @@ bool OutputGroup::PrintOut(QPrinter &printer)
         return false;
     const OperationFile &op = d_.settings;
     page.SetFontSize(9);
-    d_.screen().Draw(page);
+    d_.draw(page);
 
     d_.display.MakeLabels(Rgb(255, 255, 255), op.Colors.Marker);
     const double labelWidth = 2 * d_.display.HalfWidth(), labelHeight = d_.display.Height();

@@ -2,24 +2,18 @@
 #pragma once
 
 #include <QWidget>
+#include <ctime>
 #include <functional>
 
 class QImage;
 class QPrinter;
-class QPushButton;
 
 namespace tavrin {
 
+class DrawingSurface;
 class FrmCRT;
-class ScreenAssembly;
-struct ScreenView;
 class UserDialogs;
 struct OperationFile;
-
-struct OutputControls {
-    QPushButton *cmdShutter = nullptr;
-    QPushButton *cmdPrint = nullptr;
-};
 
 class OutputGroup : public QWidget {
     Q_OBJECT
@@ -28,13 +22,13 @@ public:
         UserDialogs &dialogs;
         const OperationFile &settings;  // capture folder, report header, logo file, colours
         FrmCRT &display;                // its kept picture and the marker labels
-        std::function<ScreenAssembly &()> screen;
-        std::function<void()> redraw;   // the whole redraw sequence of the display window
+        std::function<void(DrawingSurface &)> draw;  // the screen on another surface
+        std::function<std::time_t()> screenTime;      // of the picture on the display
     };
 
     OutputGroup(Deps deps, QWidget *parent = nullptr);
-    const OutputControls &Controls() const { return ui_; }
 
+private:
     // The display window's picture with the marker labels as a JPEG file in the capture folder,
     // named after the screen time.
     void cmdShutter_Click();
@@ -42,12 +36,9 @@ public:
     void cmdPrint_Click();
     // Composes the report page on printer and ends the job; false when the printer failed.
     bool PrintOut(QPrinter &printer);
-
-private:
     QImage PictureWithLabels();
 
     Deps d_;
-    OutputControls ui_;
     bool busy_ = false;  // a capture or a print is under way
 };
 

@@ -3,7 +3,7 @@
 
 #include <QPrinter>
 
-#include "measure/picture_surface.h"
+#include "display/picture_surface.h"
 
 namespace tavrin {
 

@@ -1,13 +1,13 @@
 #include "record/record_group.h"
 
+#include "acquisition/acquisition_group.h"
 #include "common/dialogs.h"
 #include "common/number_format.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
-#include "measure/acquisition_group.h"
-#include "measure/panel_widgets.h"
 #include "record/record_csv.h"
 #include "settings/operation_file.h"
+#include "widgets/panel_widgets.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <filesystem>
 
 namespace tavrin {
@@ -40,9 +41,12 @@ RecordGroup::RecordGroup(Deps deps, QWidget *parent) : QGroupBox("Trace Record",
 {
     setObjectName("fraRecord");
     Build();
-    connect(&timerPlay_, &QTimer::timeout, this, &RecordGroup::TimerPlay_Timer);
-    progressClock_.setInterval(1000);
-    connect(&progressClock_, &QTimer::timeout, this, &RecordGroup::ShowProgress);
+    timerPlay_ = new QTimer(this);
+    timerPlay_->setObjectName("TimerPlay");
+    connect(timerPlay_, &QTimer::timeout, this, &RecordGroup::Step);
+    progressClock_ = new QTimer(this);
+    progressClock_->setInterval(1000);
+    connect(progressClock_, &QTimer::timeout, this, &RecordGroup::ShowProgress);
 }
 
 void RecordGroup::Build()
@@ -80,13 +84,14 @@ void RecordGroup::Build()
 
 void RecordGroup::Load()
 {
-    timerPlay_.stop();
-    progressClock_.stop();
+    timerPlay_->stop();
+    progressClock_->stop();
     table_.clear();
     position_ = 0;
     shown_ = 0;
     play_.fill(0);
     recording_ = false;
+    playing_ = false;
     offlineShown_ = false;
     ui_.cmdRecord->setText("Record");
     ui_.cmdPlayRecord->setText("Play");
@@ -188,9 +193,9 @@ bool RecordGroup::StartRecording()
     continuous_ = continuous;
     recording_ = true;
     ui_.cmdRecord->setText("Stop");
-    timerPlay_.start(*period);
+    timerPlay_->start(*period);
     recordStartTime_ = std::time(nullptr);
-    progressClock_.start();
+    progressClock_->start();
     ShowProgress();
     return true;
 }
@@ -198,22 +203,20 @@ bool RecordGroup::StartRecording()
 void RecordGroup::StopRecording()
 {
     recording_ = false;
-    timerPlay_.stop();
-    progressClock_.stop();
+    timerPlay_->stop();
+    progressClock_->stop();
     ui_.cmdPlayRecord->setEnabled(true);
     ui_.cmdLoadRecord->setEnabled(true);
     ui_.cmdRecord->setText("Record");
     ShowProgress();
 }
 
-bool RecordGroup::Playing() const { return ui_.cmdPlayRecord->text() == "Pause"; }
-
 void RecordGroup::cmdPlayRecord_Click()
 {
     if (inDialog_)
         return;
     if (!recording_) {
-        if (!Playing()) {
+        if (!playing_) {
             const std::optional<int32_t> period = TimerPeriodMs(NumericValue(d_.settings.RecordInterval));
             if (!period) {
                 d_.dialogs.ShowMessage(Title(), "The playback cannot start: the recording interval \"" +
@@ -225,16 +228,18 @@ void RecordGroup::cmdPlayRecord_Click()
             ui_.cmdRecord->setEnabled(false);
             ui_.cmdLoadRecord->setEnabled(false);
             ui_.cmdSaveRecord->setEnabled(false);
+            playing_ = true;
             ui_.cmdPlayRecord->setText("Pause");
             if (position_ >= static_cast<int64_t>(table_.size()))
                 position_ = 0;
-            timerPlay_.start(*period);
+            timerPlay_->start(*period);
         } else {
             ui_.cmdRecord->setEnabled(true);
             ui_.cmdLoadRecord->setEnabled(true);
             ui_.cmdSaveRecord->setEnabled(true);
+            playing_ = false;
             ui_.cmdPlayRecord->setText("Play");
-            timerPlay_.stop();
+            timerPlay_->stop();
         }
     }
     // Stopped, the main trace is drawn in the play colour until the acquisition starts again.

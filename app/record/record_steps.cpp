@@ -2,22 +2,19 @@
 // progress display of a recording.
 #include "record/record_group.h"
 
+#include "acquisition/acquisition_group.h"
+#include "acquisition/basic_group.h"
 #include "common/dialogs.h"
 #include "common/number_format.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
-#include "measure/acquisition_group.h"
-#include "measure/basic_group.h"
-#include "measure/panel_widgets.h"
 #include "settings/operation_file.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <algorithm>
 
 namespace tavrin {
@@ -55,7 +52,7 @@ const TraceRecord *RecordGroup::Entry(int32_t index) const
     return &table_[static_cast<size_t>(index)];
 }
 
-const LiveTrace &RecordGroup::ShownLive() const
+const LiveTrace &RecordGroup::ShownTrace() const
 {
     const bool stillShown = offlineShown_ && !d_.acquisition.Running() && d_.acquisition.TracesTaken() == tracesAtOfflineStep_;
     return stillShown ? offlineTrace_ : d_.acquisition.Live();
@@ -65,20 +62,18 @@ PlaybackView RecordGroup::Playback() const
 {
     PlaybackView v;
     v.playTrace = &play_;
-    v.playCaption = ui_.cmdPlayRecord->text().toStdString();
-    if (Playing())
+    v.playCaption = playing_ ? "Pause" : "Play";
+    if (playing_)
         if (const TraceRecord *entry = Entry(shown_))
             v.playbackTime = FromRecordTime(entry->time);
     if (shown_ >= 0 && static_cast<size_t>(shown_) < table_.size()) {
         const TraceRecord &r = table_[static_cast<size_t>(shown_)];
         v.secondTrace = SecondTraceInfo{r.refLevelDbm, r.centerFreqMHz, PrintableText(FieldText(r.spanCaption))};
     }
-    if (const LiveTrace &shown = ShownLive(); &shown == &offlineTrace_)
-        v.liveTrace = &shown;
     return v;
 }
 
-void RecordGroup::TimerPlay_Timer()
+void RecordGroup::Step()
 {
     if (recording_)
         RecordStep();
@@ -89,12 +84,12 @@ void RecordGroup::TimerPlay_Timer()
 TraceRecord RecordGroup::TakeRecord() const
 {
     TraceRecord r;
-    r.time = ToRecordTime(d_.acquisition.ScreenTime());
+    r.time = ToRecordTime(d_.screenTime());
     r.centerFreqMHz = d_.instrument.BlockCenterFreq();
     r.spanCaption = FixedText<12>(d_.instrument.BlockSpan());
     r.refLevelDbm = d_.instrument.BlockRefLevel();
     r.rbwCaption = FixedText<8>(d_.instrument.BlockRBW());
-    r.points = ShownLive();
+    r.points = ShownTrace();
     return r;
 }
 
@@ -102,18 +97,18 @@ TraceRecord RecordGroup::LiveRecord() const
 {
     const MeasurementState &state = d_.basic.State();
     TraceRecord r;
-    r.time = ToRecordTime(d_.acquisition.ScreenTime());
+    r.time = ToRecordTime(d_.screenTime());
     r.centerFreqMHz = NumericValue(state.centerFreqMHz);
     r.spanCaption = FixedText<12>(state.spanCaption);
     r.refLevelDbm = static_cast<int16_t>(RoundHalfEvenToInt32(NumericValue(state.refLevelDbm)));
     r.rbwCaption = FixedText<8>(state.rbwCaption);
-    r.points = ShownLive();
+    r.points = ShownTrace();
     return r;
 }
 
 void RecordGroup::RecordStep()
 {
-    const auto elapsed = d_.acquisition.ScreenTime() - recordStartTime_;
+    const auto elapsed = d_.screenTime() - recordStartTime_;
     if (continuous_) {
         table_[0] = TakeRecord();
         ++position_;
@@ -145,24 +140,9 @@ void RecordGroup::RecordStep()
     ShowProgress();
 }
 
-void RecordGroup::ShowPlayedSettings(const TraceRecord &entry)
-{
-    const std::string span = PrintableText(FieldText(entry.spanCaption));
-    const std::string rbw = PrintableText(FieldText(entry.rbwCaption));
-    // The spinners go to the rows the captions name, so that the next report of the analyzer
-    // moves them (and the captions) back when it differs.
-    d_.basic.SetRefLevelPosition(RefLevelToIndex(entry.refLevelDbm));
-    d_.basic.SetSpanPosition(SpanToIndex(span));
-    d_.basic.SetRbwPosition(RBWToIndex(rbw));
-    d_.basic.SetCenterFreqText(PlainDecimal(entry.centerFreqMHz));
-    SetText(d_.basic.Controls().cboSpan, span);
-    SetText(d_.basic.Controls().cboRefLevel, std::to_string(entry.refLevelDbm));
-    SetText(d_.basic.Controls().cboRBW, rbw);
-}
-
 void RecordGroup::PlayStep()
 {
-    if (!Playing())
+    if (!playing_)
         return;
     const TraceRecord *entry = Entry(position_);
     if (!entry) {
@@ -177,11 +157,12 @@ void RecordGroup::PlayStep()
             position_ = 0;
         return;
     }
-    ShowPlayedSettings(*entry);
+    d_.basic.ShowRecorded(entry->centerFreqMHz, PrintableText(FieldText(entry->spanCaption)), entry->refLevelDbm,
+                          PrintableText(FieldText(entry->rbwCaption)));
     offlineTrace_ = OnScreen(entry->points);
     tracesAtOfflineStep_ = d_.acquisition.TracesTaken();
     offlineShown_ = true;
-    d_.redraw();
+    emit redrawNeeded();
     ++position_;
 }
 

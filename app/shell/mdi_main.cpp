@@ -1,8 +1,8 @@
 #include "shell/mdi_main.h"
 
 #include "common/dialogs.h"
-#include "measure/frm_crt.h"
-#include "measure/frm_main.h"
+#include "display/frm_crt.h"
+#include "panel/frm_main.h"
 
 #include <QApplication>
 #include <QMdiArea>

@@ -1,8 +1,8 @@
 #include "shell/program.h"
 
-#include "measure/frm_main.h"
+#include "panel/frm_main.h"
 #include "record/record_group.h"
-#include "settings/frm_setting.h"
+#include "setting_dialog/frm_setting.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -25,8 +25,7 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
     panel_ = new FrmMain({instrument_, dialogs, settings_, frame_.Display(), OperationFilePath(), std::move(portInUse),
                           std::move(leave)});
     frame_.SetSettingFactory([this, &dialogs, portCheck] {
-        return new FrmSetting({settings_, dialogs, panel_->Acquisition(), instrument_, frame_.Display(),
-                               panel_->Screen(), portCheck});
+        return new FrmSetting({settings_, dialogs, panel_->Acquisition(), instrument_, frame_.Display(), portCheck});
     });
 
     // The record (or the live trace) as a CSV file, before Quit.

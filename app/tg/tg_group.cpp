@@ -1,11 +1,11 @@
 #include "tg/tg_group.h"
 
+#include "acquisition/acquisition_group.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
-#include "measure/basic_group.h"
-#include "measure/panel_widgets.h"
-#include "measure/spinner.h"
+#include "widgets/panel_widgets.h"
+#include "widgets/spinner.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,23 +28,23 @@ TGGroup::TGGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(dep
     outer->setContentsMargins(0, 0, 0, 0);
     ui_.cmdTGMode = Button(this, "cmdTGMode", "TG Mode");
     outer->addWidget(ui_.cmdTGMode);
-    ui_.fraTG = new QGroupBox("TG Function", this);
-    ui_.fraTG->setObjectName("fraTG");
-    auto *grid = new QGridLayout(ui_.fraTG);
-    ui_.txtTGLevel = TextBox(ui_.fraTG, "txtTGLevel", "TG Level", 60);
+    auto *fraTG = new QGroupBox("TG Function", this);
+    fraTG->setObjectName("fraTG");
+    auto *grid = new QGridLayout(fraTG);
+    ui_.txtTGLevel = TextBox(fraTG, "txtTGLevel", "TG Level", 60);
     ui_.txtTGLevel->setText("-50");
-    ui_.updTGLevel = MakeSpinner(ui_.fraTG, "updTGLevel", "TG Level", 1, kLevelLowest, kLevelHighest);
+    ui_.updTGLevel = MakeSpinner(fraTG, "updTGLevel", "TG Level", 1, kLevelLowest, kLevelHighest);
     ui_.updTGLevel->SetPosition(-50);
-    ui_.txtTGOffset = TextBox(ui_.fraTG, "txtTGOffset", "TG Offset", 60);
+    ui_.txtTGOffset = TextBox(fraTG, "txtTGOffset", "TG Offset", 60);
     ui_.txtTGOffset->setText("0");
-    ui_.updTGOffset = MakeSpinner(ui_.fraTG, "updTGOffset", "TG Offset", 1, kOffsetLowest, kOffsetHighest);
-    ui_.cmdTGON = Button(ui_.fraTG, "cmdTGON", "ON");
-    ui_.cmdNormal = Button(ui_.fraTG, "cmdNormal", "Normalize");
+    ui_.updTGOffset = MakeSpinner(fraTG, "updTGOffset", "TG Offset", 1, kOffsetLowest, kOffsetHighest);
+    ui_.cmdTGON = Button(fraTG, "cmdTGON", "ON");
+    ui_.cmdNormal = Button(fraTG, "cmdNormal", "Normalize");
     AddRow(grid, 0, "Level", ui_.txtTGLevel, ui_.updTGLevel, "(dBm)");
     AddRow(grid, 1, "Offset", ui_.txtTGOffset, ui_.updTGOffset, "(KHz)");
     grid->addWidget(ui_.cmdTGON, 2, 1);
     grid->addWidget(ui_.cmdNormal, 2, 2, 1, 2);
-    outer->addWidget(ui_.fraTG);
+    outer->addWidget(fraTG);
 
     connect(ui_.cmdTGMode, &QPushButton::clicked, this, &TGGroup::cmdTGMode_Click);
     connect(ui_.cmdTGON, &QPushButton::clicked, this, &TGGroup::cmdTGON_Click);
@@ -136,13 +136,13 @@ void TGGroup::cmdTGMode_Click()
             ui_.cmdTGMode->setText("SA  Mode");
             d_.instrument.SendStartTG();
             TGFrameEnable(true);
-            d_.basicFrameEnable(false);
+            emit tgModeChanged(true);
         } else {
             // The output never stays on behind the analyzer's back.
             d_.instrument.SendTGOnOff(false);
             d_.instrument.SendExitTG();
             ShowAnalyzerMode();
-            d_.basicFrameEnable(true);
+            emit tgModeChanged(false);
         }
     });
 }

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
@@ -17,17 +16,6 @@ namespace tavrin {
 class AcquisitionTimer;
 class Spinner;
 class TavrinDLL;
-
-struct TGControls {
-    QPushButton *cmdTGMode = nullptr;
-    QGroupBox *fraTG = nullptr;
-    QLineEdit *txtTGLevel = nullptr;
-    Spinner *updTGLevel = nullptr;
-    QLineEdit *txtTGOffset = nullptr;
-    Spinner *updTGOffset = nullptr;
-    QPushButton *cmdTGON = nullptr;
-    QPushButton *cmdNormal = nullptr;
-};
 
 // An entry clamped to [lowest, highest], then the nearest whole number (halves to even); a text
 // without a number reads 0.
@@ -43,17 +31,30 @@ public:
         TavrinDLL &instrument;
         // Held while the generator's commands go out, so that no trace read comes between them.
         AcquisitionTimer &acquisition;
-        std::function<void(bool)> basicFrameEnable;
     };
 
     TGGroup(Deps deps, QWidget *parent = nullptr);
 
     // Start-up: not in generator mode, output off, its settings disabled until the mode is entered.
     void Load();
-    void TGFrameEnable(bool enabled);
-    bool TGOn() const { return tgOn_; }
-    const TGControls &Controls() const { return ui_; }
+    bool TGOn() const { return tgOn_; }  // the generator's output
 
+signals:
+    // Generator mode entered (true) or left: the analyzer's settings cannot be changed meanwhile.
+    void tgModeChanged(bool on);
+
+private:
+    struct Controls {
+        QPushButton *cmdTGMode = nullptr;
+        QLineEdit *txtTGLevel = nullptr;
+        Spinner *updTGLevel = nullptr;
+        QLineEdit *txtTGOffset = nullptr;
+        Spinner *updTGOffset = nullptr;
+        QPushButton *cmdTGON = nullptr;
+        QPushButton *cmdNormal = nullptr;
+    };
+
+    void TGFrameEnable(bool enabled);
     void cmdTGMode_Click();
     void cmdTGON_Click();
     void cmdNormal_Click();
@@ -62,8 +63,6 @@ public:
     void txtTGOffset_Enter();
     // After a level or offset entry and when a spinner is released.
     void SendTGSettings();
-
-private:
     // Runs an action, or queues it behind the one still waiting on the line, so that a second
     // click never interleaves its commands with the first one's.
     void Act(std::function<void()> action);
@@ -75,7 +74,7 @@ private:
     void NormalizeEntry(QLineEdit *field, Spinner *spinner, int lowest, int highest);
 
     Deps d_;
-    TGControls ui_;
+    Controls ui_;
     bool tgMode_ = false;
     bool tgOn_ = false;
     bool acting_ = false;

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "measure/drawing_surface.h"
+#include "display/drawing_surface.h"
 
 namespace tavrin::test {
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "measure/averaging.h"
 #include "measure/frequency_step.h"
 #include "measure/measure_setting.h"
 #include "measure/measurement_state.h"
@@ -142,6 +143,31 @@ TEST_F(MeasureConversions, PointHeightToLevel)
     }
     EXPECT_EQ(ConvertNthPointHeightTodBm(state, trace, 499), 99999);
     EXPECT_EQ(ConvertNthPointHeightTodBm(state, trace, -1), 99999);
+}
+
+TEST(MeasureAverage, FillsThenSlidesWithHalvesToEven)
+{
+    struct Case { int n; std::vector<int> values, live; };  // value -1: averaging switched off and on again
+    const Case cases[] = {{4, {10, 20, 30, 40, 50}, {10, 15, 20, 25, 35}},  // the fifth replaces the 10
+                          {2, {1, 2}, {1, 2}},                              // 1.5 rounds to even 2
+                          {2, {2, 3, 5}, {2, 2, 4}},                        // 2.5 to 2, (3+5)/2
+                          {3, {1023, 1023, 1023, 0}, {1023, 1023, 1023, 682}},
+                          {4, {100, 200, -1, 8}, {100, 150, 8}},
+                          {0, {5, 6}, {5, 6}}};  // a count below one acts as one
+    for (const auto &c : cases) {
+        RunningAverage avg;
+        avg.Restart(c.n);
+        LiveTrace points, live{};
+        std::vector<int> shown;
+        for (int v : c.values) {
+            points.fill(static_cast<int16_t>(v));
+            if (v < 0)
+                avg.Restart(c.n);
+            else
+                avg.Add(points, live), shown.push_back(live[0]);
+        }
+        EXPECT_EQ(shown, c.live) << "N = " << c.n;
+    }
 }
 
 }  // namespace

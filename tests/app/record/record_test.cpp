@@ -3,9 +3,9 @@
 // panel against tavrin-sim: what it refuses, a file that fails under a continuous recording or a
 // save, and damaged records played back.
 #include "common/date_format.h"
-#include "panel_fixture.h"
 #include "record/record_csv.h"
 #include "record/record_file.h"
+#include "support/panel_fixture.h"
 
 #include <bit>
 #include <cmath>
@@ -154,11 +154,7 @@ protected:
     RecordGroup &rec() { return panel->Record(); }
     static TraceRecord Made(double mhz)
     {
-        TraceRecord r;
-        r.time = 45658.5;
-        r.centerFreqMHz = mhz;
-        r.spanCaption = FixedText<12>("2MHZ/DIV");
-        r.rbwCaption = FixedText<8>("30KHZ");
+        TraceRecord r{45658.5, mhz, FixedText<12>("2MHZ/DIV"), 0, FixedText<8>("30KHZ")};
         r.points.fill(500);
         return r;
     }
@@ -170,22 +166,21 @@ protected:
             out.write(reinterpret_cast<const char *>(EncodeRecord(entry).data()), kRecordBytes);
         out.close();
         dialogs.files = {path};
-        rec().cmdLoadRecord_Click();
+        Click("cmdLoadRecord");
     }
 };
 
 TEST_F(RecordPanelTest, StartsWithUnusableSettingsAreRefused)
 {
-    acq().cmdStart_Click();
+    Click("cmdStart");
     struct Case { const char *interval, *time, *says; };
     const Case cases[] = {{"0", "1", "interval \"0\""}, {"0", "Continuous", "interval \"0\""}, {"0.01", "30", "32767"},
                           {"1", "-1", "time \"-1\""}};
     for (const auto &c : cases) {
-        settings.RecordInterval = c.interval;
-        settings.RecordTime = c.time;
-        rec().cmdRecord_Click();
+        settings.RecordInterval = c.interval, settings.RecordTime = c.time;
+        Click("cmdRecord");
         EXPECT_FALSE(rec().Recording()) << c.interval << " s, " << c.time;
-        EXPECT_TRUE(rec().Controls().cmdLoadRecord->isEnabled());
+        EXPECT_TRUE(Find("cmdLoadRecord")->isEnabled());
         ASSERT_FALSE(dialogs.messages.empty());
         EXPECT_NE(dialogs.messages.back().text.find(c.says), std::string::npos) << dialogs.messages.back().text;
     }
@@ -195,17 +190,17 @@ TEST_F(RecordPanelTest, StartsWithUnusableSettingsAreRefused)
 
 TEST_F(RecordPanelTest, AContinuousRecordingWritesEveryTickAndStopsWhenItsFileFails)
 {
-    acq().cmdStart_Click();
+    Click("cmdStart");
     settings.RecordTime = "Continuous";
     const std::string file = home.Path() + "/run.spf";
     dialogs.files = {home.Path() + "/run"};
-    rec().cmdRecord_Click();
+    Click("cmdRecord");
     ASSERT_TRUE(rec().Recording());
     for (int i = 0; i < 10; ++i) {
-        acq().ScreenTime() = 1'800'000'000 + i;
-        rec().TimerPlay_Timer();
+        now = 1'800'000'000 + i, display.Redraw();
+        rec().Step();
     }
-    rec().cmdRecord_Click();
+    Click("cmdRecord");
     EXPECT_EQ(fs::file_size(file), 10600u) << "stopping writes nothing more";
     RecordTable table;
     ASSERT_TRUE(LoadRecordFile(file, table).ok);
@@ -214,13 +209,13 @@ TEST_F(RecordPanelTest, AContinuousRecordingWritesEveryTickAndStopsWhenItsFileFa
 
     dialogs.files = {file};
     dialogs.yesNo = {true};
-    rec().cmdRecord_Click();
+    Click("cmdRecord");
     ASSERT_TRUE(rec().Recording());
-    rec().TimerPlay_Timer();
+    rec().Step();
     fs::remove(file);
-    rec().TimerPlay_Timer();
+    rec().Step();
     EXPECT_FALSE(rec().Recording());
-    EXPECT_FALSE(rec().TimerPlay().isActive());
+    EXPECT_FALSE(Find<QTimer>("TimerPlay")->isActive());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find(file + ": No such file or directory). Records written to it before: 1."),
               std::string::npos)
@@ -230,21 +225,22 @@ TEST_F(RecordPanelTest, AContinuousRecordingWritesEveryTickAndStopsWhenItsFileFa
 TEST_F(RecordPanelTest, SaveAsksBeforeReplacingAndTellsWhenItFails)
 {
     LoadFile({Made(150.5), Made(151.5), TraceRecord{}});
+    Click("cmdPlayRecord"), Click("cmdPlayRecord");  // Save comes with a pause
     const std::string b = home.Path() + "/b.spf";
     std::ofstream(b) << "old";
     dialogs.files = {b, home.Path() + "/c"};  // No, then another name
-    rec().cmdSaveRecord_Click();
+    Click("cmdSaveRecord");
     EXPECT_EQ(fs::file_size(b), 3u);
     EXPECT_EQ(dialogs.questions.back().text, b + " existed!\r\nReplace it?");
     EXPECT_EQ(fs::file_size(home.Path() + "/c.spf"), 2120u);
     dialogs.files = {b};
     dialogs.yesNo = {true};
-    rec().cmdSaveRecord_Click();
+    Click("cmdSaveRecord");
     EXPECT_EQ(fs::file_size(b), 2120u);
     EXPECT_TRUE(dialogs.messages.empty());
 
     dialogs.files = {home.Path() + "/gone/d.spf", home.Path() + "/gone/e.csv"};
-    rec().cmdSaveRecord_Click();
+    Click("cmdSaveRecord");
     rec().ExportCsv();
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_NE(dialogs.messages[0].text.find("No such file or directory"), std::string::npos);
@@ -254,8 +250,8 @@ TEST_F(RecordPanelTest, SaveAsksBeforeReplacingAndTellsWhenItFails)
 
 TEST_F(RecordPanelTest, DamagedRecordsPlayWithoutHarmAndNaNEndsTheRecord)
 {
-    markerUi().chkMKR[0]->setChecked(true);
-    markerUi().txtMKR[0]->setText("150");
+    Find<QCheckBox>("chkMKR", 0)->setChecked(true);
+    Find<QLineEdit>("txtMKR", 0)->setText("150");
     TraceRecord absurd = Made(1e300);
     absurd.spanCaption = {'\0', '\x1b', '5', 'M', 'H', 'Z', '/', 'D', 'I', 'V', '\xff', '\0'};
     absurd.refLevelDbm = -32768;
@@ -263,50 +259,50 @@ TEST_F(RecordPanelTest, DamagedRecordsPlayWithoutHarmAndNaNEndsTheRecord)
     LoadFile({absurd, Made(std::nan("")), Made(152.5)});
     for (bool running : {false, true}) {
         if (running)
-            acq().cmdStart_Click();
-        rec().cmdPlayRecord_Click();
-        rec().TimerPlay_Timer();
+            Click("cmdStart");
+        Click("cmdPlayRecord");
+        rec().Step();
         EXPECT_EQ(rec().ShownIndex(), 0);
         EXPECT_EQ(rec().PlayTrace()[0], 0) << "clamped to the screen";
-        EXPECT_TRUE(running || basicUi().cboSpan->currentText() == QString::fromLatin1(" ?5MHZ/DIV\xff "));
-        acq().Timer1_Timer();
-        rec().TimerPlay_Timer();  // the NaN entry ends the record
+        EXPECT_TRUE(running || Find<QComboBox>("cboSpan")->currentText() == QString::fromLatin1(" ?5MHZ/DIV\xff "));
+        acq().Tick();
+        rec().Step();  // the NaN entry ends the record
         EXPECT_EQ(rec().Position(), 0);
-        rec().cmdPlayRecord_Click();
+        Click("cmdPlayRecord");
     }
     EXPECT_EQ(rec().Playback().secondTrace->spanCaption, " ?5MHZ/DIV\xff ");
 }
-
-}  // namespace
 
 // Offline the entries come in order, with one empty tick at the end before the first again, and
 // a pause keeps the position; over the live trace the boxes keep the live settings.
 TEST_F(RecordPanelTest, PlaybackGoesInOrderOfflineAndOverTheLiveTrace)
 {
-    EXPECT_FALSE(rec().Controls().cmdPlayRecord->isEnabled());
+    EXPECT_FALSE(Find("cmdPlayRecord")->isEnabled());
     RecordTable entries = {Made(150.5), Made(151.5), Made(152.5)};
     entries[1].time += 1.0 / 1440;  // a minute later
     LoadFile(entries);
-    const RecordControls &ui = rec().Controls();
-    ASSERT_TRUE(ui.cmdPlayRecord->isEnabled());
-    rec().cmdPlayRecord_Click();
-    EXPECT_EQ(ui.cmdPlayRecord->text(), "Pause");
-    EXPECT_FALSE(ui.cmdRecord->isEnabled() || ui.cmdLoadRecord->isEnabled() || ui.cmdSaveRecord->isEnabled());
+    ASSERT_TRUE(Find("cmdPlayRecord")->isEnabled());
+    Click("cmdPlayRecord");
+    EXPECT_EQ(Find("cmdPlayRecord")->text(), "Pause");
+    auto enabled = [&](const char *button) { return Find(button)->isEnabled(); };
+    EXPECT_FALSE(enabled("cmdRecord") || enabled("cmdLoadRecord") || enabled("cmdSaveRecord"));
     std::vector<std::string> shown;
     for (int tick = 0; tick < 6; ++tick) {
         if (tick == 2) {  // paused and played again
-            rec().cmdPlayRecord_Click();
-            EXPECT_TRUE(ui.cmdRecord->isEnabled() && ui.cmdLoadRecord->isEnabled() && ui.cmdSaveRecord->isEnabled());
-            rec().cmdPlayRecord_Click();
+            Click("cmdPlayRecord");
+            EXPECT_TRUE(enabled("cmdRecord") && enabled("cmdLoadRecord") && enabled("cmdSaveRecord"));
+            Click("cmdPlayRecord");
         }
-        rec().TimerPlay_Timer();
-        shown.push_back(basicUi().txtCenterFreq->text().toStdString());
+        rec().Step();
+        shown.push_back(Find<QLineEdit>("txtCenterFreq")->text().toStdString());
     }
     EXPECT_EQ(shown, (std::vector<std::string>{"150.5", "151.5", "152.5", "152.5", "150.5", "151.5"}));
     EXPECT_EQ(FormatScreenTime(rec().Playback().playbackTime.value()), "Jan. 01 / 2025  12:01:00") << "the entry shown";
-    acq().cmdStart_Click();
-    const std::string live = basicUi().txtCenterFreq->text().toStdString();
-    rec().TimerPlay_Timer();
-    EXPECT_EQ(basicUi().txtCenterFreq->text().toStdString(), live);
+    Click("cmdStart");
+    const std::string live = Find<QLineEdit>("txtCenterFreq")->text().toStdString();
+    rec().Step();
+    EXPECT_EQ(Find<QLineEdit>("txtCenterFreq")->text().toStdString(), live);
     EXPECT_EQ(rec().Playback().playTrace->at(0), 500);
 }
+
+}  // namespace

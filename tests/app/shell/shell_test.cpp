@@ -1,9 +1,9 @@
 // The program as main() builds it, started and quit both ways, and the check of a port held by
 // another program.
 #include "instrument/port_check.h"
-#include "panel_fixture.h"
 #include "shell/help_window.h"
 #include "shell/program.h"
+#include "support/panel_fixture.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -33,7 +33,7 @@ TEST_F(PanelTest, TheProgramStartsAndQuitsCleanlyAndOnlyThePanelsQuitSaves)
         if (menu)
             program.Frame().findChild<QAction *>("mnuQuit")->trigger();
         else
-            QTest::mouseClick(program.Panel().QuitButton(), Qt::LeftButton);
+            QTest::mouseClick(Control(program.Panel(), "cmdQuit"), Qt::LeftButton);
     }
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(std::filesystem::file_size(LogPath()), 2052u);
@@ -55,7 +55,7 @@ TEST_F(PanelTest, EveryControlIsNamedAndTheManualOpens)
             << w->objectName().toStdString();
     }
     EXPECT_GT(controls, 60);
-    EXPECT_EQ(markerUi().txtMKR[0]->accessibleName(), "Marker 1 frequency");
+    EXPECT_EQ(Find<QLineEdit>("txtMKR", 0)->accessibleName(), "Marker 1 frequency");
     HelpWindow help(FindManual(ExecutableFolder()));
     help.OpenAt("settings");
     EXPECT_TRUE(help.Browser()->toPlainText().contains("Settings"));

@@ -1,6 +1,6 @@
 // The tracking generator's group: entries and the commands each action sends, read back from
 // the simulator's log.
-#include "panel_fixture.h"
+#include "support/panel_fixture.h"
 #include "tg/tg_group.h"
 
 #include <QCoreApplication>
@@ -27,46 +27,43 @@ TEST_F(PanelTest, EachTrackingGeneratorActionSendsItsCommandsInOrder)
     StartSim({"--no-pace"});
     Load();
     Sent();
-    TGGroup &tg = panel->TG();
-    const TGControls &ui = tg.Controls();
-    tg.cmdTGMode_Click();
+    Click("cmdTGMode");
     EXPECT_EQ(Sent(), Commands{"GEN:DISP"});
-    EXPECT_EQ(ui.cmdTGMode->text(), "SA  Mode");
-    EXPECT_TRUE(ui.cmdTGON->isEnabled());
-    EXPECT_FALSE(basicUi().txtCenterFreq->isEnabled());
-    EXPECT_FALSE(basicUi().updSpan->isEnabled());
+    EXPECT_EQ(Find("cmdTGMode")->text(), "SA  Mode");
+    EXPECT_TRUE(Find("cmdTGON")->isEnabled());
+    EXPECT_FALSE(Find<QLineEdit>("txtCenterFreq")->isEnabled());
+    EXPECT_FALSE(Find<Spinner>("updSpan")->isEnabled());
 
-    ui.txtTGLevel->setText("-12.5");
-    QMetaObject::invokeMethod(ui.txtTGLevel, "returnPressed");
+    Enter("txtTGLevel", "-12.5");
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:LEV -12", "GEN:OFF +00"})) << "output off: no output-on command";
-    tg.cmdNormal_Click();
+    Click("cmdNormal");
     EXPECT_EQ(Sent(), Commands{}) << "Normalize does nothing while the output is off";
-    tg.cmdTGON_Click();
-    EXPECT_EQ(ui.cmdTGON->text(), "OFF");
+    Click("cmdTGON");
+    EXPECT_EQ(Find("cmdTGON")->text(), "OFF");
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:MDE ON", "GEN:LEV -12", "GEN:OFF +00"}));
-    tg.cmdNormal_Click();
+    Click("cmdNormal");
     EXPECT_EQ(Sent(), Commands{"GEN:NRM"});
-    ui.updTGOffset->ClickUp();
+    Find<Spinner>("updTGOffset")->ClickUp();
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:MDE ON", "GEN:LEV -12", "GEN:OFF +01"}));
     // A level typed without Enter goes out as its normalised value, never as -5 for +5.
-    ui.txtTGLevel->setText("5");
-    tg.SendTGSettings();
+    Find<QLineEdit>("txtTGLevel")->setText("5");
+    emit Find<Spinner>("updTGLevel")->releasedOffArrow();  // released beside the arrow
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:MDE ON", "GEN:LEV -00", "GEN:OFF +01"}));
 
-    tg.cmdTGMode_Click();  // leaving with the output on: off first
+    Click("cmdTGMode");  // leaving with the output on: off first
     EXPECT_EQ(Sent(), (Commands{"GEN:MDE OFF", "GEN:EXIT"}));
-    EXPECT_EQ(ui.cmdTGON->text(), "ON");
-    EXPECT_EQ(ui.cmdTGMode->text(), "TG Mode");
-    EXPECT_FALSE(ui.cmdNormal->isEnabled());
-    EXPECT_TRUE(basicUi().updRBW->isEnabled()) << "enabled whatever the span until the span moves";
+    EXPECT_EQ(Find("cmdTGON")->text(), "ON");
+    EXPECT_EQ(Find("cmdTGMode")->text(), "TG Mode");
+    EXPECT_FALSE(Find("cmdNormal")->isEnabled());
+    EXPECT_TRUE(Find<Spinner>("updRBW")->isEnabled()) << "enabled whatever the span until the span moves";
 
     // A second click while the first one's commands wait on the line runs after them.
-    tg.cmdTGMode_Click();
-    QTimer::singleShot(0, panel.get(), [&] { tg.cmdTGON_Click(); });
-    tg.cmdTGON_Click();
+    Click("cmdTGMode");
+    QTimer::singleShot(0, panel.get(), [&] { Click("cmdTGON"); });
+    Click("cmdTGON");
     QCoreApplication::processEvents();  // the second click, when the first's calls did not wait
     EXPECT_EQ(Sent(), (Commands{"GEN:DISP", "GEN:DISP", "GEN:MDE ON", "GEN:LEV -00", "GEN:OFF +01", "GEN:MDE OFF"}));
-    EXPECT_FALSE(tg.TGOn());
+    EXPECT_FALSE(panel->TG().TGOn());
 }
 
 }  // namespace

@@ -1,0 +1,210 @@
+#include "acquisition/acquisition_group.h"
+
+#include "common/dialogs.h"
+#include "instrument/port_check.h"
+#include "instrument/tavrin_dll.h"
+#include "settings/operation_file.h"
+#include "widgets/panel_widgets.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+
+namespace tavrin {
+
+namespace {
+
+constexpr auto kGarbageLimit = std::chrono::seconds(3);
+
+}  // namespace
+
+bool SerialNumberAnswers(const std::string &serialText) { return serialText.compare("99999") < 0; }
+
+AcquisitionGroup::AcquisitionGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(deps))
+{
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    cmdStart_ = Button(this, "cmdStart", "Start");
+    cmdAVG_ = Button(this, "cmdAVG", "AVG  ON");
+    QPushButton *cmdFreeze = Button(this, "cmdFreeze", "Freeze");
+    for (QPushButton *b : {cmdStart_, cmdAVG_, cmdFreeze})
+        row->addWidget(b);
+    connect(cmdStart_, &QPushButton::clicked, this, [this] { running_ ? Stop() : Start(); });
+    connect(cmdAVG_, &QPushButton::clicked, this, [this] { SetAveraging(!averagingOn_); });
+    connect(cmdFreeze, &QPushButton::clicked, this, &AcquisitionGroup::Freeze);
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName("Timer1");
+    timer1_->setInterval(kTickMs);
+    connect(timer1_, &QTimer::timeout, this, &AcquisitionGroup::Tick);
+}
+
+void AcquisitionGroup::Load()
+{
+    live_.fill(0);
+    traces_ = 0;
+    running_ = false;
+    timer1_->stop();
+    SetStartButton(false);
+}
+
+void AcquisitionGroup::SetStartButton(bool running)
+{
+    cmdStart_->setText(running ? "Stop" : "Start");
+    cmdStart_->setStyleSheet(running ? "background-color: rgb(0, 255, 0);" : "background-color: rgb(255, 0, 0);");
+    cmdStart_->setToolTip(running ? "Stop To Show Trace" : "Start To Show Trace");
+}
+
+void AcquisitionGroup::FocusStart() { cmdStart_->setFocus(); }
+
+void AcquisitionGroup::HoldTimer()
+{
+    timer1_->stop();
+    ++holds_;
+}
+
+void AcquisitionGroup::ResumeTimer()
+{
+    if (running_)
+        timer1_->start(kTickMs);
+}
+
+void AcquisitionGroup::Stop()
+{
+    running_ = false;
+    timer1_->stop();
+    SetStartButton(false);
+}
+
+void AcquisitionGroup::Start()
+{
+    if (running_ || starting_)
+        return;  // also a second click while the first one still waits on the line
+    const QScopedValueRollback guard(starting_, true);
+    BusyPointer busy;
+    // After a failed or lost link the device may have gone and come back (an adapter plugged in
+    // again, the instrument switched on): the port is opened afresh.
+    if (reselectPort_)
+        d_.instrument.SelectComPort(d_.settings.ComPortSetting);
+    // The link check comes first: a fetch from a silent line would hold the program for the
+    // library's full read time-outs before the user learns that nothing answers.
+    if (!SerialNumberAnswers(d_.instrument.SerialNumText())) {
+        reselectPort_ = true;
+        if (auto denied = PortPermissionProblem(d_.instrument.ComPort()))
+            d_.dialogs.ShowMessage("TavrinRemote", *denied);
+        else
+            d_.dialogs.ShowMessage("Warring", "Communication Error!");
+        return;
+    }
+    reselectPort_ = false;
+    d_.instrument.FetchTrace();
+    // A rejected block carries no settings: the panel keeps its own.
+    if (d_.instrument.FetchTrace())
+        emit settingsReported();
+    emit traceChanged();
+
+    running_ = true;
+    lastValid_ = std::chrono::steady_clock::now();
+    traceDrawColor_ = d_.settings.Colors.Trace;
+    timer1_->start(kTickMs);
+    SetStartButton(true);
+}
+
+void AcquisitionGroup::Tick()
+{
+    // FetchTrace serves window events while it waits, and a QTimer can fire inside it.
+    if (inTick_)
+        return;
+    inTick_ = true;
+    // Ticks start at least 100 ms apart, and back to back when a tick takes longer (it always
+    // does: one trace transfer alone takes longer).
+    const auto started = std::chrono::steady_clock::now();
+    struct Leave {
+        AcquisitionGroup &group;
+        std::chrono::steady_clock::time_point started;
+        ~Leave()
+        {
+            group.inTick_ = false;
+            if (group.timer1_->isActive()) {
+                const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - started).count();
+                group.timer1_->start(static_cast<int>(std::max<long long>(0, kTickMs - took)));
+            }
+        }
+    } leave{*this, started};
+
+    const unsigned holds = holds_;
+    if (!d_.instrument.FetchTrace()) {
+        // A silent line (cable pulled, instrument off) would hold every tick for the line's
+        // time-outs; a line that answers with nothing usable (wrong device, wrong speed, a noisy
+        // cable) would leave an empty screen under a lit Stop button.
+        if (d_.instrument.LastFetchSilent())
+            StopOnFailedLine("Warring", "Communication Error!");
+        else if (std::chrono::steady_clock::now() - lastValid_ >= kGarbageLimit)
+            StopOnFailedLine("TavrinRemote", "No valid trace has come from the analyzer for 3 seconds; the "
+                                             "acquisition is stopped. Check the cable, the COM port and that "
+                                             "the instrument is a Tavrin.");
+        return;  // the last trace stays on screen
+    }
+    lastValid_ = std::chrono::steady_clock::now();
+    if (holds != holds_)
+        return;  // a setting was sent meanwhile: this trace may show the old one
+    const LiveTrace &points = d_.instrument.Trace().points;
+    if (averagingOn_)
+        average_.Add(points, live_);
+    else
+        live_ = points;
+    ++traces_;
+    emit settingsReported();
+    emit traceChanged();
+    LetEventsRun();
+}
+
+void AcquisitionGroup::StopOnFailedLine(const std::string &title, const std::string &text)
+{
+    // Once: a stop by the user, or an earlier failure, already ended the acquisition.
+    if (!running_)
+        return;
+    Stop();
+    reselectPort_ = true;
+    d_.dialogs.ShowMessage(title, text);
+}
+
+void AcquisitionGroup::SetAveraging(bool on)
+{
+    if (on == averagingOn_)
+        return;
+    BusyPointer busy;
+    averagingOn_ = on;
+    cmdAVG_->setText(on ? "AVG OFF" : "AVG  ON");
+    if (on)
+        average_.Restart(d_.settings.AverageCount);
+}
+
+void AcquisitionGroup::RestartAverage()
+{
+    if (averagingOn_)
+        average_.Restart(d_.settings.AverageCount);
+}
+
+void AcquisitionGroup::Freeze()
+{
+    BusyPointer busy;
+    timer1_->stop();
+    SetAveraging(false);
+    if (running_)
+        Stop();
+    traceDrawColor_ = d_.settings.Colors.Trace;
+    Tick();
+}
+
+void AcquisitionGroup::Halt()
+{
+    running_ = false;
+    timer1_->stop();
+    ++holds_;  // a tick still waiting on the line shows nothing more
+}
+
+}  // namespace tavrin

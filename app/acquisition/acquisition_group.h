@@ -1,0 +1,109 @@
+// Acquisition: Start/Stop with its link check, the acquisition timer and its tick, the running
+// average, Freeze, and the trace that is drawn.
+#pragma once
+
+#include "measure/averaging.h"
+#include "measure/screen_conversions.h"
+
+#include <QWidget>
+#include <chrono>
+#include <string>
+
+class QPushButton;
+class QTimer;
+
+namespace tavrin {
+
+class TavrinDLL;
+class UserDialogs;
+struct OperationFile;
+
+// What a procedure that talks to the analyzer needs of the acquisition: the timer held meanwhile,
+// and restarted only if the acquisition still runs afterwards (Stop or Freeze may have been
+// pressed meanwhile).
+class AcquisitionTimer {
+public:
+    virtual ~AcquisitionTimer() = default;
+    virtual bool Running() const = 0;
+    virtual void HoldTimer() = 0;
+    virtual void ResumeTimer() = 0;
+};
+
+class AcquisitionGroup : public QWidget, public AcquisitionTimer {
+    Q_OBJECT
+public:
+    static constexpr int kTickMs = 100;
+
+    struct Deps {
+        TavrinDLL &instrument;
+        UserDialogs &dialogs;
+        OperationFile &settings;
+    };
+
+    // The timer is the child "Timer1".
+    AcquisitionGroup(Deps deps, QWidget *parent = nullptr);
+
+    // Start-up state: zero trace, stopped, live colour.
+    void Load();
+    // Checks the link, takes a trace and starts the timer; nothing while running.
+    void Start();
+    // Takes effect at once: a link check would wait behind a fetch on a silent line.
+    void Stop();
+    // One tick of the timer: a trace fetched and shown (averaged while averaging is on).
+    void Tick();
+    void SetAveraging(bool on);
+    // While averaging is on, the running average starts again over the settings' count.
+    void RestartAverage();
+    // Averaging off, stopped, and one last trace taken and drawn in the live colour.
+    void Freeze();
+    // Ends the acquisition for good (the program is ending).
+    void Halt();
+    void FocusStart();
+
+    void SetTraceDrawColor(uint32_t color) { traceDrawColor_ = color; }
+    uint32_t TraceDrawColor() const { return traceDrawColor_; }
+    bool AveragingOn() const { return averagingOn_; }
+    const LiveTrace &Live() const { return live_; }
+    // Traces taken since start-up: tells whether (and since when) a new one came.
+    unsigned TracesTaken() const { return traces_; }
+    bool HasTrace() const { return traces_ > 0; }
+    const RunningAverage &Average() const { return average_; }
+
+    // AcquisitionTimer. Every hold is counted: a tick whose fetch waited while a setting was
+    // sent drops what it read, which may show the old setting.
+    bool Running() const override { return running_; }
+    void HoldTimer() override;
+    void ResumeTimer() override;
+
+signals:
+    // A trace came with the analyzer's settings in its header.
+    void settingsReported();
+    // The trace to show changed.
+    void traceChanged();
+
+private:
+    void SetStartButton(bool running);
+    void StopOnFailedLine(const std::string &title, const std::string &text);
+
+    Deps d_;
+    QPushButton *cmdStart_ = nullptr;
+    QPushButton *cmdAVG_ = nullptr;
+    QTimer *timer1_ = nullptr;
+    LiveTrace live_{};
+    RunningAverage average_;
+    uint32_t traceDrawColor_ = 0;
+    bool running_ = false;
+    bool averagingOn_ = false;
+    bool inTick_ = false;
+    unsigned traces_ = 0;
+    bool starting_ = false;
+    bool reselectPort_ = false;  // the link failed: open the port afresh before the next check
+    unsigned holds_ = 0;
+    std::chrono::steady_clock::time_point lastValid_;
+};
+
+// The instrument answers when its serial number sorts before "99999" (ordinal comparison): this
+// rejects the library's no-answer value 999999 and the value 99999.
+bool SerialNumberAnswers(const std::string &serialText);
+
+}  // namespace tavrin

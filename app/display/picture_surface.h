@@ -1,0 +1,100 @@
+// Drawing surfaces painted with Qt: the display window's kept picture here, the printer page in
+// output/. Both map screen units onto their paint device the same way.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPointF>
+#include <QRectF>
+#include <QSize>
+
+#include "display/drawing_surface.h"
+
+namespace tavrin {
+
+// The logical coordinate system laid over a whole paint device: (left, top) is the device's upper
+// left corner, (left + width, top + height) its lower right one. A negative height makes y grow
+// upward. x and y are scaled independently.
+struct LogicalScale {
+    double left = 0;
+    double top = 0;
+    double width = 1;
+    double height = 1;
+};
+
+// Lines, rectangles and text in device pixels at the mapped positions, so that pens and fonts keep
+// their shape however unevenly the picture is stretched. When the painter cannot start on the
+// device (an empty image, a printer that fails) every operation does nothing.
+class PainterSurface : public DrawingSurface {
+public:
+    struct Pens {
+        double pixelsPerPoint = 1;  // font size in pixels for one point
+        double minFontPixels = 1;   // the smallest font still drawn, in pixels
+        double lineWidth = 1;       // pixels
+    };
+
+    PainterSurface(QPaintDevice &device, LogicalScale scale, Pens pens);
+    ~PainterSurface() override = default;
+    PainterSurface(const PainterSurface &) = delete;
+    PainterSurface &operator=(const PainterSurface &) = delete;
+
+    bool IsActive() const { return painter_.isActive(); }
+    // Device position of a point in screen units.
+    QPointF Map(double x, double y) const;
+    int FontPixelSize() const { return font_.pixelSize(); }
+
+    // The whole device in one colour.
+    void Clear(uint32_t color);
+    // A picture with its upper left corner at (left, top), width and height in screen units (the
+    // height counted downwards), as the report places its logo and the marker labels.
+    void DrawImage(const QImage &image, double left, double top, double width, double height);
+    // Finishes the painting (for a printer: the job). False when it never started or failed.
+    bool End();
+
+    void Line(double x1, double y1, double x2, double y2, uint32_t color) override;
+    void LineTo(double x, double y, uint32_t color) override;
+    void Rectangle(double x1, double y1, double x2, double y2, uint32_t color) override;
+    void FilledRectangle(double x1, double y1, double x2, double y2, uint32_t color) override;
+    void SetDrawStyle(DrawStyle style) override;
+    void SetForeColor(uint32_t color) override;
+    void SetFontSize(double points) override;
+    void SetTextPosition(double x, double y) override;
+    void Print(const std::string &text) override;
+
+private:
+    // The device with a margin of its own size all round: what lies further out is cut off
+    // before it reaches the painter, whose fixed-point raster would overflow on it.
+    QRectF Reach() const;
+    bool MapRect(double x1, double y1, double x2, double y2, QRectF &rect) const;
+    QPen MakePen(uint32_t color) const;
+
+    QPainter painter_;
+    LogicalScale scale_;
+    Pens pens_;
+    double deviceWidth_ = 0;
+    double deviceHeight_ = 0;
+    DrawStyle style_ = DrawStyle::Solid;
+    uint32_t foreColor_ = 0;
+    QFont font_;
+    double currentX_ = 0, currentY_ = 0;
+    double textX_ = 0, textY_ = 0;
+};
+
+// The display window's picture: x -50..520 and y 1100 (top) .. -430 (bottom) over the whole image.
+class PictureSurface : public PainterSurface {
+public:
+    // Paints on image until destroyed; the image must outlive the surface.
+    explicit PictureSurface(QImage &image);
+
+    bool IsPrinter() const override { return false; }
+
+    static constexpr LogicalScale kScale{-50, 1100, 570, -1530};
+    // The window's first size, at which a point is a screen point (96 pixels per inch).
+    static constexpr QSize kDesignSize{541, 554};
+    // Text grows and shrinks with the window: by the smaller of the two stretches, so that the
+    // texts of the annotation columns keep clear of each other in a narrow or a low window.
+    static double PixelsPerPoint(QSize imageSize);
+};
+
+}  // namespace tavrin

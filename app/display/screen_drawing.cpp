@@ -1,0 +1,287 @@
+#include "display/screen_view.h"
+
+#include <cmath>
+#include <string>
+
+#include "common/color.h"
+#include "common/date_format.h"
+#include "common/number_format.h"
+#include "common/rounding.h"
+#include "common/text_number.h"
+
+namespace tavrin {
+
+namespace {
+
+constexpr double kTextPoints = 9.0;
+constexpr uint32_t kWhite = Rgb(255, 255, 255);
+
+// Limit segments are clipped to these, a little wider than the graticule's 498.
+constexpr double kLimitLeft = 0.0;
+constexpr double kLimitRight = 500.0;
+
+void PrintAt(DrawingSurface &surface, double x, double y, const std::string &text)
+{
+    surface.SetTextPosition(x, y);
+    surface.Print(text);
+}
+
+double MarkerRowY(int index) { return -178.0 - 50.0 * index; }
+
+bool IsDbm(const MeasurementState &state) { return TrimSpaces(state.unit) == "dBm"; }
+
+void DrawGraticule(DrawingSurface &surface, const DisplayColors &colors)
+{
+    if (!surface.IsPrinter())
+        surface.FilledRectangle(0, 0, kLastScreenPoint, kTopLevelValue, colors.Background);
+    surface.Rectangle(0, 0, kLastScreenPoint, kTopLevelValue, colors.Grid);
+
+    double columnStep = RoundHalfEven(DivisionWidth);
+    for (double x = 0; x <= kLastScreenPoint; x += columnStep)
+        surface.Line(x, 0, x, kTopLevelValue, colors.Grid);
+    double rowStep = RoundHalfEven(DivisionHeight);
+    for (double y = 0; y <= kTopLevelValue; y += rowStep)
+        surface.Line(0, y, kLastScreenPoint, y, colors.Grid);
+}
+
+enum class Side { Left, Visible, Right, Unknown };
+
+Side SideOf(double x)
+{
+    if (std::isnan(x))
+        return Side::Unknown;
+    if (x < kLimitLeft)
+        return Side::Left;
+    if (x > kLimitRight)
+        return Side::Right;
+    return Side::Visible;
+}
+
+// Returns false when the line ends here. A segment whose drawn ends would not be finite numbers (a
+// position that is NaN, an infinite level, a cut through an infinitely distant end) is left out;
+// like any other, it ends the line only when it leaves on the right.
+bool DrawLimitSegment(DrawingSurface &surface, uint32_t color, double x1, double y1, double x2, double y2)
+{
+    Side from = SideOf(x1);
+    Side to = SideOf(x2);
+    if (from == Side::Right)
+        return false;
+    bool endsLine = to == Side::Right;
+    if (from == Side::Unknown || to == Side::Unknown || to == Side::Left)
+        return !endsLine;
+
+    // The points of interpolation lie strictly between x1 and x2 whenever they are needed, so a
+    // vertical segment (x1 == x2) never divides by zero: it is drawn as it is, or not at all.
+    auto yAt = [&](double x) { return (x - x1) * (y2 - y1) / (x2 - x1) + y1; };
+    double ax = x1, ay = y1, bx = x2, by = y2;
+    if (from == Side::Left) {
+        ax = kLimitLeft;
+        ay = yAt(kLimitLeft);
+    }
+    if (to == Side::Right) {
+        bx = kLimitRight;
+        by = yAt(kLimitRight);
+    }
+    if (std::isfinite(ax) && std::isfinite(ay) && std::isfinite(bx) && std::isfinite(by))
+        surface.Line(ax, ay, bx, by, color);
+    return !endsLine;
+}
+
+void DrawLimitLines(DrawingSurface &surface, const LimitLines &limits, const MeasurementState &state)
+{
+    for (const LimitLine &line : limits) {
+        if (!line.shown || line.selector == "NONE")
+            continue;
+        for (size_t i = 0; i + 1 < line.points.size(); ++i) {
+            const LimitPoint &p = line.points[i];
+            const LimitPoint &q = line.points[i + 1];
+            if (!DrawLimitSegment(surface, line.color, LimiterX(state, p.freqMHz), LimiterY(state, p.levelDbm),
+                                  LimiterX(state, q.freqMHz), LimiterY(state, q.levelDbm)))
+                break;
+        }
+    }
+}
+
+void DrawBands(DrawingSurface &surface, const DisplayColors *colors)
+{
+    if (surface.IsPrinter()) {
+        surface.FilledRectangle(-1, 2000, 500, 1027, kWhite);
+        surface.FilledRectangle(-1, -5, 500, -1000, kWhite);
+    } else if (colors) {
+        surface.FilledRectangle(-1, 1100, 500, 1027, colors->Base);
+        surface.FilledRectangle(-1, -5, 500, -430, colors->Base);
+    }
+}
+
+void DrawHeader(DrawingSurface &surface, const ScreenView &view)
+{
+    PrintAt(surface, 10, 1070, "NORVALE Tavrin");
+    if (view.screenTime)
+        PrintAt(surface, 320, 1070, FormatScreenTime(*view.screenTime));
+}
+
+void DrawLevelScale(DrawingSurface &surface, const MeasurementState &state)
+{
+    double refLevel = NumericValue(state.refLevelDbm);
+    bool dbm = IsDbm(state);
+    double offset = dbm ? 0.0 : 107.0;
+    for (int i = 0; i <= 8; ++i) {
+        float y = 1035.0f - static_cast<float>(i) * DivisionHeight;
+        PrintAt(surface, -35, y, FormatPicture(refLevel - 10.0 * i + offset, "@@@@"));
+    }
+    PrintAt(surface, -46, -60, dbm ? "[ dBm ]" : "[ dBu ]");
+}
+
+void DrawAveraging(DrawingSurface &surface, const ScreenView &view)
+{
+    if (!view.averaging.on || !view.running)
+        return;
+    const AveragingView &avg = view.averaging;
+    int shown = avg.fill >= avg.count ? avg.count : avg.slot;
+    PrintAt(surface, 400, -37, "Avg = " + std::to_string(shown));
+}
+
+void DrawSettings(DrawingSurface &surface, const MeasurementState &state)
+{
+    PrintAt(surface, 230, -3, "CF = " + TrimSpaces(state.centerFreqMHz) + "MHZ");
+    PrintAt(surface, 230, -37, FormatAt("SPAN = " + TrimSpaces(state.spanCaption), "@@@@@@@@@@@@@"));
+    PrintAt(surface, 230, -72, "RBW = " + TrimSpaces(state.rbwCaption));
+    PrintAt(surface, 0, -3, "Start:  " + FormatFixed(StartFreq(state), 3, 3) + "MHz");
+    PrintAt(surface, 400, -3, "Stop:  " + FormatFixed(StopFreq(state), 3, 3) + "MHz");
+}
+
+void DrawMarkerTable(DrawingSurface &surface)
+{
+    struct Heading {
+        double x;
+        const char *text;
+    };
+    static constexpr Heading kHeadings[] = {{5, "MKR"},         {55, "Freq. (MHz)"},       {155, "Level"},
+                                            {230, "Delta MKR"}, {305, "Delta Freq.(MHz)"}, {405, "Delta Level"}};
+    for (const Heading &heading : kHeadings)
+        PrintAt(surface, heading.x, -128, heading.text);
+    for (int n = 1; n <= kMarkerCount; ++n)
+        PrintAt(surface, 10, -128.0 - 50.0 * n, NumberPrintForm(n));
+}
+
+// The current point starts on the first point, so the polyline has no lead-in from elsewhere.
+void DrawOneTrace(DrawingSurface &surface, const LiveTrace &trace, uint32_t color)
+{
+    surface.Line(0, trace[0], 0, trace[0], color);
+    for (int i = 0; i <= kLastScreenPoint; ++i)
+        surface.LineTo(i, trace[static_cast<size_t>(i)], color);
+}
+
+void DrawSecondTraceTexts(DrawingSurface &surface, const SecondTraceInfo &info, const DisplayColors &colors)
+{
+    surface.SetFontSize(kTextPoints);
+    surface.SetForeColor(colors.Play);
+    PrintAt(surface, 0, -37, "2nd Trace ->");
+    PrintAt(surface, 105, -37, "RefLvl:" + std::to_string(info.refLevelDbm) + "dBm");
+    PrintAt(surface, 0, -72, "CF :" + PlainDecimal(info.centerFreqMHz) + "MHz");
+    PrintAt(surface, 105, -72, "Span   :" + TrimSpaces(info.spanCaption));
+    surface.SetForeColor(colors.Text);
+}
+
+void DrawTraces(DrawingSurface &surface, const ScreenView &view)
+{
+    std::string caption = TrimSpaces(view.playCaption);
+    if (caption == "Play") {
+        if (view.liveTrace)
+            DrawOneTrace(surface, *view.liveTrace, view.traceDrawColor);
+        return;
+    }
+    if (caption != "Pause" || !view.colors)
+        return;
+    const DisplayColors &colors = *view.colors;
+    if (!view.running) {
+        if (view.liveTrace)
+            DrawOneTrace(surface, *view.liveTrace, colors.Play);
+        return;
+    }
+    if (view.playTrace)
+        DrawOneTrace(surface, *view.playTrace, colors.Play);
+    if (view.liveTrace)
+        DrawOneTrace(surface, *view.liveTrace, colors.Trace);
+    if (view.secondTrace)
+        DrawSecondTraceTexts(surface, *view.secondTrace, colors);
+}
+
+void DrawMarkerReadouts(DrawingSurface &surface, const MarkerReadings &readings)
+{
+    for (int i = 0; i < kMarkerCount; ++i) {
+        const MarkerReading &reading = readings[static_cast<size_t>(i)];
+        if (reading.onScreen && reading.freqMHz > 0) {
+            PrintAt(surface, 55, MarkerRowY(i), NumberPrintForm(reading.freqMHz));
+            PrintAt(surface, 155, MarkerRowY(i), FormatPicture(reading.level, "#0.0"));
+        }
+    }
+}
+
+void DrawDeltaReadouts(DrawingSurface &surface, const MarkerControls &markers, const MarkerReadings &readings)
+{
+    for (int i = 0; i < kMarkerCount; ++i) {
+        const std::string &refText = markers[static_cast<size_t>(i)].deltaRef;
+        double r = NumericValue(refText);
+        if (!(r > 0 && r <= kMarkerCount))
+            continue;
+        // A typed reference such as "0.2" would round to marker 0 (index -1): no such marker.
+        int j = RoundHalfEvenToInt32(r - 1);
+        if (j < 0 || j >= kMarkerCount)
+            continue;
+        const MarkerReading &mine = readings[static_cast<size_t>(i)];
+        const MarkerReading &other = readings[static_cast<size_t>(j)];
+        if (!mine.onScreen || !other.onScreen)
+            continue;
+        PrintAt(surface, 250, MarkerRowY(i), refText);
+        PrintAt(surface, 315, MarkerRowY(i), FormatPicture(mine.freqMHz - other.freqMHz, "#0.000"));
+        PrintAt(surface, 415, MarkerRowY(i), FormatPicture(mine.level - other.level, "#0.0"));
+    }
+}
+
+}  // namespace
+
+// Each step checks what it reads and is left out when that is missing; the rest is still drawn.
+void DrawGrid(DrawingSurface &surface, const ScreenView &view)
+{
+    if (view.colors)
+        DrawGraticule(surface, *view.colors);
+    surface.SetDrawStyle(DrawStyle::Dotted);
+    if (view.limits && view.state)
+        DrawLimitLines(surface, *view.limits, *view.state);
+    surface.SetDrawStyle(DrawStyle::Solid);
+    // The bands come after the limit lines so that they cover what a line draws above or below
+    // the graticule.
+    DrawBands(surface, view.colors);
+
+    if (view.colors)
+        surface.SetForeColor(view.colors->Text);
+    surface.SetFontSize(kTextPoints);
+    DrawHeader(surface, view);
+    surface.SetFontSize(kTextPoints);
+    if (view.state)
+        DrawLevelScale(surface, *view.state);
+    DrawAveraging(surface, view);
+    surface.SetFontSize(kTextPoints);
+    if (view.state)
+        DrawSettings(surface, *view.state);
+    DrawMarkerTable(surface);
+}
+
+void DrawTrace(DrawingSurface &surface, const ScreenView &view)
+{
+    DrawTraces(surface, view);
+    if (!view.markers || !view.readings)
+        return;
+    DrawMarkerReadouts(surface, *view.readings);
+    DrawDeltaReadouts(surface, *view.markers, *view.readings);
+}
+
+std::time_t HeaderTime(const ScreenView &view, std::time_t shownBefore, std::time_t now)
+{
+    if (ToUpperAscii(view.playCaption) == "PLAY" || view.running)
+        return now;
+    return view.playbackTime.value_or(shownBefore);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,58 @@
+// Everything the screen drawing reads, gathered and worked out by the control panel for one
+// drawing; the drawing changes nothing else.
+#pragma once
+
+#include "display/drawing_surface.h"
+#include "markers/limit_lines.h"
+#include "markers/markers.h"
+#include "measure/measurement_state.h"
+#include "measure/screen_conversions.h"
+#include "settings/operation_file.h"
+
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace tavrin {
+
+// The record entry shown as the second trace while playback runs beside the acquisition.
+struct SecondTraceInfo {
+    int refLevelDbm = 0;
+    double centerFreqMHz = 0;
+    std::string spanCaption;
+};
+
+struct AveragingView {
+    bool on = false;
+    int count = 0;  // N
+    int fill = 0;
+    int slot = 0;
+};
+
+struct ScreenView {
+    const MeasurementState *state = nullptr;
+    const DisplayColors *colors = nullptr;
+    const LiveTrace *liveTrace = nullptr;
+    const LiveTrace *playTrace = nullptr;     // may be null while no playback
+    uint32_t traceDrawColor = 0;
+    bool running = false;
+    std::string playCaption = "Play";         // cmdPlayRecord: "Play", or "Pause" during playback
+    std::optional<std::time_t> playbackTime;  // time of the shown record during offline playback
+    std::optional<SecondTraceInfo> secondTrace;
+    AveragingView averaging;
+    const LimitLines *limits = nullptr;
+    const MarkerControls *markers = nullptr;
+    std::optional<MarkerReadings> readings;   // on liveTrace; none while no trace is shown
+    std::optional<std::time_t> screenTime;    // the header's time; none prints none
+};
+
+// The time the header shows: the clock while the screen is live (no playback, or the acquisition
+// running), the shown entry's time during offline playback, otherwise the time shown before.
+std::time_t HeaderTime(const ScreenView &view, std::time_t shownBefore, std::time_t now);
+
+// The frame: graticule, limit lines, header, level scale, settings, start/stop, marker table.
+void DrawGrid(DrawingSurface &surface, const ScreenView &view);
+// The trace(s), the marker readouts, the delta readouts.
+void DrawTrace(DrawingSurface &surface, const ScreenView &view);
+
+}  // namespace tavrin

@@ -1,0 +1,88 @@
+// The control panel "Control Panel": places the panel groups and runs the form events (load,
+// first activation, Quit, close).
+#pragma once
+
+#include "panel/screen_assembly.h"
+#include "settings/operation_file.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <ctime>
+#include <functional>
+#include <string>
+
+class QPushButton;
+
+namespace tavrin {
+
+class AcquisitionGroup;
+class BasicGroup;
+class DrawingSurface;
+class FrmCRT;
+class LimitGroup;
+class MarkerGroup;
+class OutputGroup;
+class RecordGroup;
+class TGGroup;
+class TavrinDLL;
+class UserDialogs;
+
+class FrmMain : public QWidget {
+    Q_OBJECT
+public:
+    struct Services {
+        TavrinDLL &instrument;
+        UserDialogs &dialogs;
+        OperationFile &settings;
+        FrmCRT &display;
+        std::string operationFilePath;
+        std::function<bool(int port)> portInUse;
+        std::function<void()> quit;  // ends the program
+        ScreenAssembly::Clock clock = [] { return std::time(nullptr); };  // of the header's time
+    };
+
+    FrmMain(Services services, QWidget *parent = nullptr);
+    ~FrmMain() override;
+
+    // Start-up: the groups' start states, the operation file read and shown, the first drawing.
+    void FormLoad();
+    // The first activation fills the lists and selects the saved port; later ones do nothing.
+    void FormActivate();
+    // Quit: the acquisition ends, the settings are saved and the program ends.
+    void cmdQuit_Click();
+    void FormUnload();
+
+    bool Activated() const { return activated_; }
+    // The groups others use: the settings dialog, the File menu, tests.
+    AcquisitionGroup &Acquisition() { return *acquisition_; }
+    BasicGroup &Basic() { return *basic_; }
+    LimitGroup &Limits() { return *limits_; }
+    RecordGroup &Record() { return *record_; }
+    TGGroup &TG() { return *tg_; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Wire();
+    void Arrange();
+    void DrawScreen(DrawingSurface &surface);
+    bool SaveSettings();
+
+    Services s_;
+    QPointer<FrmCRT> display_;  // may go before the panel at exit
+    ScreenAssembly screen_;
+    AcquisitionGroup *acquisition_ = nullptr;
+    BasicGroup *basic_ = nullptr;
+    MarkerGroup *markers_ = nullptr;
+    LimitGroup *limits_ = nullptr;
+    RecordGroup *record_ = nullptr;
+    TGGroup *tg_ = nullptr;
+    OutputGroup *output_ = nullptr;
+    QPushButton *cmdQuit_ = nullptr;
+    bool loaded_ = false;
+    bool activated_ = false;
+    bool quitting_ = false;
+};
+
+}  // namespace tavrin

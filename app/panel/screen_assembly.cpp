@@ -1,0 +1,46 @@
+#include "panel/screen_assembly.h"
+
+#include "acquisition/acquisition_group.h"
+#include "markers/limit_group.h"
+#include "markers/marker_group.h"
+#include "record/record_group.h"
+
+namespace tavrin {
+
+ScreenAssembly::ScreenAssembly(MarkerLabels &labels, Clock clock) : labels_(labels), clock_(std::move(clock)) {}
+
+ScreenView ScreenAssembly::Assemble(const Sources &s)
+{
+    const PlaybackView playback = s.record.Playback();
+    const RunningAverage &average = s.acquisition.Average();
+    ScreenView v;
+    v.state = &s.state;
+    v.colors = &s.colors;
+    v.liveTrace = &s.record.ShownTrace();
+    v.playTrace = playback.playTrace;
+    v.traceDrawColor = s.acquisition.TraceDrawColor();
+    v.running = s.acquisition.Running();
+    v.playCaption = playback.playCaption;
+    v.playbackTime = playback.playbackTime;
+    v.secondTrace = playback.secondTrace;
+    v.averaging = {s.acquisition.AveragingOn(), average.Count(), average.Fill(), average.Slot()};
+    v.limits = &s.limits.View();
+    v.markers = &s.markers.View();
+    shown_ = HeaderTime(v, shown_, clock_());
+    v.screenTime = shown_;
+    if (s.acquisition.HasTrace() || s.record.Playing() || v.liveTrace != &s.acquisition.Live()) {
+        v.readings = ReadMarkers(s.state, *v.liveTrace, *v.markers);
+        ShowMarkerLabels(labels_, *v.readings);
+    }
+    return v;
+}
+
+void ScreenAssembly::Draw(DrawingSurface &surface, const Sources &sources)
+{
+    const ScreenView view = Assemble(sources);
+    DrawGrid(surface, view);
+    if (view.readings)
+        DrawTrace(surface, view);
+}
+
+}  // namespace tavrin

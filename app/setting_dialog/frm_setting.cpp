@@ -1,0 +1,354 @@
+#include "setting_dialog/frm_setting.h"
+
+#include "acquisition/acquisition_group.h"
+#include "common/dialogs.h"
+#include "common/program_folder.h"
+#include "common/rounding.h"
+#include "common/text_number.h"
+#include "display/frm_crt.h"
+#include "display/logo_picture.h"
+#include "instrument/tavrin_dll.h"
+#include "markers/limit_file.h"
+#include "setting_dialog/color_widgets.h"
+#include "setting_dialog/setting_rules.h"
+#include "settings/operation_file.h"
+#include "widgets/panel_widgets.h"
+#include "widgets/spinner.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace tavrin {
+
+namespace {
+
+constexpr QSize kLogoBox(120, 60);
+constexpr const char *kColorLabels[kDisplayColorCount] = {"Trace :", "Play :",  "Marker :", "Background :",
+                                                          "Grid :",  "Text :", "Base:"};
+
+QComboBox *ListBox(QWidget *parent, const char *name, const QString &accessibleName,
+                   std::initializer_list<const char *> items)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setAccessibleName(accessibleName);
+    box->setEditable(true);
+    box->lineEdit()->setAccessibleName(accessibleName);
+    for (const char *item : items)
+        box->addItem(item);
+    return box;
+}
+
+QLabel *Caption(const char *text, QWidget *buddy)
+{
+    auto *label = new QLabel(text);
+    label->setBuddy(buddy);
+    return label;
+}
+
+}  // namespace
+
+FrmSetting::FrmSetting(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(deps))
+{
+    setObjectName("frmSetting");
+    setWindowTitle("Setting");
+    Build();
+    FormLoad();
+}
+
+void FrmSetting::Build()
+{
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(BuildCommon(), 0, 0);
+    grid->addWidget(BuildRecording(), 1, 0);
+    grid->addWidget(BuildReport(), 0, 1);
+    grid->addWidget(BuildShutter(), 1, 1);
+    grid->addWidget(BuildColors(), 2, 0, 1, 2);
+    auto *buttons = new QHBoxLayout;
+    ui_.cmdDefault = Button(this, "cmdDefault", "Default");
+    ui_.OKButton = Button(this, "OKButton", "OK");
+    buttons->addStretch(1);
+    buttons->addWidget(ui_.cmdDefault);
+    buttons->addWidget(ui_.OKButton);
+    grid->addLayout(buttons, 3, 0, 1, 2);
+    connect(ui_.cmdDefault, &QPushButton::clicked, this, &FrmSetting::cmdDefault_Click);
+    connect(ui_.OKButton, &QPushButton::clicked, this, &FrmSetting::OKButton_Click);
+    for (QWidget *field : std::initializer_list<QWidget *>{ui_.txtAVG, ui_.txtFStep, ui_.txtLStep, ui_.cboInterval,
+                                                           ui_.cboTime})
+        field->installEventFilter(this);
+}
+
+QWidget *FrmSetting::BuildCommon()
+{
+    auto *box = new QGroupBox("Common", this);
+    auto *grid = new QGridLayout(box);
+    ui_.cboComPort = ListBox(box, "cboComPort", "COM Port", {"1", "2", "3", "4"});
+    ui_.cboUnit = ListBox(box, "cboUnit", "Unit", {"dBm", "dBu"});
+    ui_.txtAVG = TextBox(box, "txtAVG", "Average", 60);
+    ui_.UpDown1 = MakeSpinner(box, "UpDown1", "Average", 1, 2, 255);
+    connect(ui_.UpDown1, &Spinner::positionChanged, this, [this](int pos) { ui_.txtAVG->setText(QString::number(pos)); });
+    ui_.txtFStep = TextBox(box, "txtFStep", "Freq. Step", 80);
+    ui_.txtLStep = TextBox(box, "txtLStep", "Level Step", 80);
+    grid->addWidget(Caption("COM Port :", ui_.cboComPort), 0, 0);
+    grid->addWidget(ui_.cboComPort, 0, 1);
+    grid->addWidget(Caption("Unit:", ui_.cboUnit), 1, 0);
+    grid->addWidget(ui_.cboUnit, 1, 1);
+    AddRow(grid, 2, "Average :", ui_.txtAVG, ui_.UpDown1);
+    grid->addWidget(Caption("Freq. Step :", ui_.txtFStep), 3, 0);
+    grid->addWidget(ui_.txtFStep, 3, 1);
+    grid->addWidget(new QLabel("MHz"), 3, 2, 1, 2);
+    grid->addWidget(Caption("Level Step :", ui_.txtLStep), 4, 0);
+    grid->addWidget(ui_.txtLStep, 4, 1);
+    return box;
+}
+
+QWidget *FrmSetting::BuildRecording()
+{
+    auto *box = new QGroupBox("Recording", this);
+    auto *grid = new QGridLayout(box);
+    ui_.cboInterval = ListBox(box, "cboInterval", "Interval", {"0.2", "0.5", "1", "2", "5", "10", "30", "60"});
+    ui_.cboTime = ListBox(box, "cboTime", "Time(s)", {"0.5", "1", "2", "5", "10", "20", "30", "Continuous"});
+    grid->addWidget(Caption("Interval : ", ui_.cboInterval), 0, 0);
+    grid->addWidget(ui_.cboInterval, 0, 1);
+    grid->addWidget(new QLabel("Second"), 0, 2);
+    grid->addWidget(Caption("Time(s) : ", ui_.cboTime), 1, 0);
+    grid->addWidget(ui_.cboTime, 1, 1);
+    grid->addWidget(new QLabel("Minute"), 1, 2);
+    return box;
+}
+
+QWidget *FrmSetting::BuildReport()
+{
+    auto *box = new QGroupBox("Report Message", this);
+    auto *grid = new QGridLayout(box);
+    ui_.txtHeader = TextBox(box, "txtHeader", "Report Header", 220);
+    ui_.txtFName = TextBox(box, "txtFName", "File Name", 220);
+    ui_.cmdLoadLogo = Button(box, "cmdLoadLogo", "Load");
+    ui_.imgLOGO = new QLabel(box);
+    ui_.imgLOGO->setObjectName("imgLOGO");
+    ui_.imgLOGO->setAccessibleName("LOGO");
+    ui_.imgLOGO->setFixedSize(kLogoBox);
+    ui_.imgLOGO->setAlignment(Qt::AlignCenter);
+    ui_.imgLOGO->setFrameShape(QFrame::Box);
+    grid->addWidget(Caption("Report Header", ui_.txtHeader), 0, 0, 1, 2);
+    grid->addWidget(ui_.txtHeader, 1, 0, 1, 2);
+    grid->addWidget(Caption("File Name", ui_.txtFName), 2, 0, 1, 2);
+    grid->addWidget(ui_.txtFName, 3, 0, 1, 2);
+    grid->addWidget(ui_.cmdLoadLogo, 4, 0, Qt::AlignTop);
+    grid->addWidget(Caption("LOGO", ui_.imgLOGO), 4, 1, Qt::AlignTop);
+    grid->addWidget(ui_.imgLOGO, 5, 1);
+    connect(ui_.cmdLoadLogo, &QPushButton::clicked, this, &FrmSetting::cmdLoadLogo_Click);
+    return box;
+}
+
+QWidget *FrmSetting::BuildShutter()
+{
+    auto *box = new QGroupBox("Shutter Directory", this);
+    auto *row = new QHBoxLayout(box);
+    ui_.txtShutterDir = TextBox(box, "txtShutterDir", "Shutter Directory", 220);
+    ui_.Command1 = Button(box, "Command1", "Change");
+    row->addWidget(ui_.txtShutterDir);
+    row->addWidget(ui_.Command1);
+    connect(ui_.Command1, &QPushButton::clicked, this, &FrmSetting::Command1_Click);
+    return box;
+}
+
+QWidget *FrmSetting::BuildColors()
+{
+    auto *box = new QGroupBox("Display Color", this);
+    auto *grid = new QGridLayout(box);
+    for (int i = 0; i < kDisplayColorCount; ++i) {
+        const QString name = QString(kColorLabels[i]).remove(':').trimmed() + " color";
+        auto *colorBox = ui_.txtColor[static_cast<size_t>(i)] = new ColorBox(name, box);
+        colorBox->setObjectName(QString("txtColor%1").arg(i));
+        grid->addWidget(Caption(kColorLabels[i], colorBox), i % 4, (i / 4) * 2);
+        grid->addWidget(colorBox, i % 4, (i / 4) * 2 + 1);
+        connect(colorBox, &ColorBox::selected, this, [this, i] { SelectColorBox(i); });
+        // Beyond the palette: any colour from the colour dialog.
+        connect(colorBox, &ColorBox::doubleClicked, this, [this, i, colorBox] {
+            SelectColorBox(i);
+            if (auto c = d_.dialogs.ChooseColor(kColorLabels[i], colorBox->Color()))
+                colorBox->SetColor(*c);
+        });
+    }
+    ui_.Picture1 = new PaletteBox(box);
+    ui_.Picture1->setMinimumSize(16 * 16, 5 * 16);
+    grid->addWidget(ui_.Picture1, 0, 4, 4, 1);
+    connect(ui_.Picture1, &PaletteBox::picked, this, &FrmSetting::PaletteColorPicked);
+    return box;
+}
+
+void FrmSetting::FormLoad()
+{
+    const OperationFile &op = d_.settings;
+    SetText(ui_.cboComPort, std::to_string(op.ComPortSetting));
+    SetText(ui_.cboUnit, TrimSpaces(op.Unit));
+    ui_.UpDown1->SetPosition(op.AverageCount);
+    SetText(ui_.txtAVG, std::to_string(op.AverageCount));
+    SetText(ui_.txtFStep, FloatText(op.FreqStepMHz));
+    SetText(ui_.txtLStep, FloatText(op.LevelStep));
+    SetText(ui_.cboInterval, TrimSpaces(op.RecordInterval));
+    SetText(ui_.cboTime, TrimSpaces(op.RecordTime));
+    SetText(ui_.txtHeader, TrimSpaces(op.ReportHeader));
+    SetText(ui_.txtFName, TrimSpaces(op.LogoFile));
+    ShowLogo(TrimSpaces(op.LogoFile));
+    SetText(ui_.txtShutterDir, TrimSpaces(op.CaptureDir));
+    for (int i = 0; i < kDisplayColorCount; ++i)
+        ui_.txtColor[static_cast<size_t>(i)]->SetColor(*ColorAt(op.Colors, i));
+    SelectColorBox(0);
+}
+
+void FrmSetting::ShowLogo(const std::string &path)
+{
+    const QImage picture = LoadLogoPicture(path, kLogoBox);
+    if (picture.isNull())
+        ui_.imgLOGO->clear();
+    else
+        ui_.imgLOGO->setPixmap(QPixmap::fromImage(picture));
+}
+
+bool FrmSetting::LogoShown() const { return !ui_.imgLOGO->pixmap().isNull(); }
+
+bool FrmSetting::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut)
+        FieldLeft(qobject_cast<QWidget *>(watched));
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmSetting::FieldLeft(QWidget *field)
+{
+    if (field == ui_.txtAVG) {
+        SetText(ui_.txtAVG, NormalizeAverage(Text(ui_.txtAVG)));
+        ui_.UpDown1->SetPosition(static_cast<int>(NumericValue(Text(ui_.txtAVG))));
+    } else if (field == ui_.txtFStep) {
+        SetText(ui_.txtFStep, NormalizeFreqStep(Text(ui_.txtFStep)));
+    } else if (field == ui_.txtLStep) {
+        SetText(ui_.txtLStep, NormalizeLevelStep(Text(ui_.txtLStep)));
+    } else if (field == ui_.cboInterval) {
+        SetText(ui_.cboInterval, NormalizeInterval(Text(ui_.cboInterval)));
+    } else if (field == ui_.cboTime) {
+        SetText(ui_.cboTime, NormalizeRecordTime(Text(ui_.cboTime)));
+    }
+}
+
+void FrmSetting::cmdLoadLogo_Click()
+{
+    const auto chosen = d_.dialogs.OpenFileName(
+        "Load", "JPG File(*.jpg);;Gif File(*.gif);;BMP File(*.bmp);;All Files(*.*)", "");
+    if (!chosen)
+        return;
+    // Taken at once: the logo stays even when the dialog is then closed without OK.
+    d_.settings.LogoFile = TrimSpaces(*chosen);
+    ShowLogo(d_.settings.LogoFile);
+    SetText(ui_.txtFName, *chosen);
+}
+
+void FrmSetting::Command1_Click()
+{
+    if (auto folder = d_.dialogs.ChooseFolder("Shutter Directory", Text(ui_.txtShutterDir)))
+        SetText(ui_.txtShutterDir, *folder);
+}
+
+void FrmSetting::cmdDefault_Click()
+{
+    const DisplayColors defaults = DefaultDisplayColors();
+    for (int i = 0; i < kDisplayColorCount; ++i)
+        ui_.txtColor[static_cast<size_t>(i)]->SetColor(*ColorAt(defaults, i));
+    SetText(ui_.txtShutterDir, WorkingFolder());
+}
+
+void FrmSetting::SelectColorBox(int index)
+{
+    if (index < 0 || index >= kDisplayColorCount)
+        return;
+    selectedBox_ = index;
+    for (int i = 0; i < kDisplayColorCount; ++i)
+        ui_.txtColor[static_cast<size_t>(i)]->SetSelected(i == index);
+}
+
+void FrmSetting::PaletteColorPicked(uint32_t color)
+{
+    ui_.txtColor[static_cast<size_t>(selectedBox_)]->SetColor(color);
+}
+
+void FrmSetting::ApplyAverage()
+{
+    d_.settings.AverageCount = static_cast<int16_t>(
+        RoundHalfEvenToInt32(std::clamp(NumericValue(Text(ui_.txtAVG)), -32768.0, 32767.0)));
+    // With averaging on, the running average starts again over the new count.
+    d_.acquisition.RestartAverage();
+}
+
+void FrmSetting::ApplyPort()
+{
+    // While the acquisition runs the new port is only stored; it is taken at the next OK while
+    // stopped or at the next start of the program.
+    if (d_.acquisition.Running())
+        return;
+    d_.instrument.SelectPortUnlessHeld(d_.settings.ComPortSetting, d_.portInUse);
+}
+
+void FrmSetting::ApplyDisplay(uint32_t oldTraceColor)
+{
+    const DisplayColors &colors = d_.settings.Colors;
+    // A live trace takes its new colour at once; a trace shown in the play colour keeps it.
+    if (d_.acquisition.TraceDrawColor() == oldTraceColor)
+        d_.acquisition.SetTraceDrawColor(colors.Trace);
+    d_.display.MakeLabels(colors.Background, colors.Marker);
+    d_.display.SetBaseColor(colors.Base);
+    d_.display.Redraw();
+}
+
+void FrmSetting::OKButton_Click()
+{
+    // Selecting the port waits on the line; a second click meanwhile must not apply twice.
+    if (applying_)
+        return;
+    applying_ = true;
+    OperationFile &op = d_.settings;
+    ApplyAverage();
+    op.LogoFile = TrimSpaces(Text(ui_.txtFName));
+    op.ReportHeader = Text(ui_.txtHeader);
+    const double port = RoundHalfEven(NumericValue(Text(ui_.cboComPort)));
+    if (port >= 1 && port <= 4)
+        op.ComPortSetting = static_cast<int16_t>(port);
+    if (const std::string unit = TrimSpaces(Text(ui_.cboUnit)); unit == "dBm" || unit == "dBu")
+        op.Unit = unit;
+    if (const double step = NumericValue(Text(ui_.txtFStep)); step >= 0.001 && step <= 100)
+        op.FreqStepMHz = ToSingle(step);
+    if (const double step = NumericValue(Text(ui_.txtLStep)); step >= 0.1 && step <= 10)
+        op.LevelStep = ToSingle(step);
+    op.RecordInterval = Text(ui_.cboInterval);
+    op.RecordTime = Text(ui_.cboTime);
+    const uint32_t oldTraceColor = op.Colors.Trace;
+    for (int i = 0; i < kDisplayColorCount; ++i)
+        *ColorAt(op.Colors, i) = ui_.txtColor[static_cast<size_t>(i)]->Color();
+    op.CaptureDir = TrimSpaces(Text(ui_.txtShutterDir));
+    ApplyPort();
+    ApplyDisplay(oldTraceColor);
+    applying_ = false;
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void FrmSetting::closeEvent(QCloseEvent *event)
+{
+    // Not while OK waits on the line: its remaining steps still use this window.
+    if (applying_)
+        event->ignore();
+    else
+        event->accept();
+}
+
+}  // namespace tavrin

@@ -1,0 +1,98 @@
+// The settings dialog "Setting": edits the user settings of the operation file; fields are tidied
+// when left, OK applies everything at once. The file itself is written at program exit.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tavrin {
+
+class AcquisitionGroup;
+class ColorBox;
+class FrmCRT;
+class PaletteBox;
+class Spinner;
+class TavrinDLL;
+class UserDialogs;
+struct OperationFile;
+
+class FrmSetting : public QWidget {
+    Q_OBJECT
+public:
+    struct Deps {
+        OperationFile &settings;
+        UserDialogs &dialogs;
+        AcquisitionGroup &acquisition;
+        TavrinDLL &instrument;
+        FrmCRT &display;
+        std::function<bool(int port)> portInUse;  // held by another program
+    };
+
+    // Shows the current settings (Form_Load).
+    explicit FrmSetting(Deps deps, QWidget *parent = nullptr);
+
+    // The colour box the palette and the colour dialog set.
+    void SelectColorBox(int index);
+    // The palette's colour for the selected box.
+    void PaletteColorPicked(uint32_t color);
+
+    bool LogoShown() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct Controls {
+        QComboBox *cboComPort = nullptr;
+        QComboBox *cboUnit = nullptr;
+        QLineEdit *txtAVG = nullptr;
+        Spinner *UpDown1 = nullptr;
+        QLineEdit *txtFStep = nullptr;
+        QLineEdit *txtLStep = nullptr;
+        QComboBox *cboInterval = nullptr;
+        QComboBox *cboTime = nullptr;
+        QLineEdit *txtHeader = nullptr;
+        QLineEdit *txtFName = nullptr;
+        QPushButton *cmdLoadLogo = nullptr;
+        QLabel *imgLOGO = nullptr;
+        QLineEdit *txtShutterDir = nullptr;
+        QPushButton *Command1 = nullptr;
+        std::array<ColorBox *, 7> txtColor{};
+        PaletteBox *Picture1 = nullptr;
+        QPushButton *cmdDefault = nullptr;
+        QPushButton *OKButton = nullptr;
+    };
+
+    // A field the user leaves is rewritten by its rule; other widgets are left alone.
+    void FieldLeft(QWidget *field);
+    void cmdLoadLogo_Click();
+    void Command1_Click();
+    void cmdDefault_Click();
+    void OKButton_Click();
+    void Build();
+    QWidget *BuildCommon();
+    QWidget *BuildRecording();
+    QWidget *BuildReport();
+    QWidget *BuildShutter();
+    QWidget *BuildColors();
+    void FormLoad();
+    void ShowLogo(const std::string &path);
+    void ApplyAverage();
+    void ApplyPort();
+    void ApplyDisplay(uint32_t oldTraceColor);
+
+    Deps d_;
+    Controls ui_;
+    int selectedBox_ = 0;
+    bool applying_ = false;
+};
+
+}  // namespace tavrin

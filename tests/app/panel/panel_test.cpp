@@ -1,0 +1,123 @@
+// The control panel with the display window, against tavrin-sim: start-up, link check,
+// acquisition, the running average, the saved texts and Quit.
+#include "support/panel_fixture.h"
+
+using namespace tavrin;
+using namespace tavrin::test;
+
+namespace {
+
+// Started before the instrument: the failed check opens the port afresh at the next Start.
+TEST_F(PanelTest, StartWithoutAnInstrumentShowsTheMessageUntilTheInstrumentIsThere)
+{
+    NoInstrument();
+    Load();
+    for (int click = 0; click < 2; ++click) {
+        Click("cmdStart");
+        EXPECT_FALSE(acq().Running() || timer1().isActive());
+        EXPECT_EQ(Find("cmdStart")->text(), "Start");
+    }
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].title + ": " + dialogs.messages[0].text, "Warring: Communication Error!");
+    StartSim({"--no-pace"});
+    Click("cmdStart");
+    EXPECT_TRUE(acq().Running());
+}
+
+// A block that fails its checks carries no settings: Start keeps what the panel shows.
+TEST_F(PanelTest, StartAfterAFailedFetchKeepsThePanel)
+{
+    OperationFile saved = DefaultOperation();
+    saved.SavedCenterFreq = "433.920", saved.SavedSpan = "1MHZ/DIV";
+    ASSERT_TRUE(SaveOperation(LogPath(), saved));
+    StartSim({"--no-pace", "--bad-points", "1"});
+    Load();
+    Click("cmdStart");
+    EXPECT_EQ(Shown(), "433.920|1MHZ/DIV|0|3KHZ");
+}
+
+// Each tick shows the running average of the traces taken since averaging was switched on, point
+// by point (a ramp, halves to even), and a timer firing while the tick serves events is no tick.
+TEST_F(PanelTest, EachTickShowsTheAverageSoFarAndNeverRunsInsideItself)
+{
+    const Bytes a = TraceBlock([](int n) { return 100 + n; }), b = TraceBlock([](int n) { return 201 + n; });
+    StartScripted({a, a, a, b});  // Start fetches twice
+    Load();
+    Click("cmdAVG");
+    Click("cmdStart");
+    timer1().stop();
+    int depth = 0, deepest = 0;
+    dll.SetEventPump([&] {
+        deepest = std::max(deepest, ++depth);
+        if (depth == 1)
+            acq().Tick();
+        --depth;
+    });
+    std::vector<std::pair<int, int>> shown;  // points 10 and 11
+    for (int tick = 0; tick < 3; ++tick) {
+        acq().Tick();
+        shown.emplace_back(acq().Live()[10], acq().Live()[11]);
+    }
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(shown, (std::vector<std::pair<int, int>>{{110, 111}, {160, 162}, {177, 178}}));
+}
+
+// Saved texts are trimmed, the reference level rounded and saturated, unknown captions show the
+// first row; each spinner stands on the row its box shows, so the first click moves from there.
+TEST_F(PanelTest, SavedTextsAreShownAndTheSpinnersStandOnTheirRows)
+{
+    NoInstrument();
+    struct Case { const char *center, *span, *ref, *rbw, *shown; int spanRow, refRow; };
+    const Case cases[] = {{"  433.920 ", "0HZ/DIV", "-20", "30KHZ", "433.920|0HZ/DIV|-20|30KHZ", 0, 1},
+                          {"1", "", "", "", "1|10MHZ/DIV|0|3KHZ", 12, 3},
+                          {"1", "1MHZ/DIV", "19.9", "4MHZ", "1|1MHZ/DIV|20|4MHZ", 9, 5},
+                          {"1", "1MHZ/DIV", "-10.4", "", "1|1MHZ/DIV|-10|3KHZ", 9, 2},
+                          {"1", "1MHZ/DIV", "99999999999", "", "1|1MHZ/DIV|-30|3KHZ", 9, 0},
+                          {"", "XYZ", "7", "220khz", "80.000|0HZ/DIV|-30|220KHZ", 0, 0}};
+    for (const auto &c : cases) {
+        OperationFile saved = DefaultOperation();
+        saved.SavedCenterFreq = c.center, saved.SavedSpan = c.span;
+        saved.SavedRefLevel = c.ref, saved.SavedRbw = c.rbw;
+        saved.SavedMarkers[2] = " 434.000";
+        ASSERT_TRUE(SaveOperation(LogPath(), saved));
+        Load();
+        EXPECT_EQ(Shown(), c.shown);
+        EXPECT_EQ(Find<Spinner>("updSpan")->Position(), c.spanRow) << c.shown;
+        EXPECT_EQ(Find<Spinner>("updRefLevel")->Position(), c.refRow) << c.shown;
+        EXPECT_EQ(Find<Spinner>("updRBW")->isEnabled(), c.spanRow == 0) << c.shown;
+        EXPECT_EQ(Find<QLineEdit>("txtMKR", 2)->text(), "434.000");
+    }
+    Find<Spinner>("updRBW")->ClickDown();
+    EXPECT_EQ(Find<QComboBox>("cboRBW")->currentText(), "30KHZ") << "one row down from the shown 220KHZ";
+    EXPECT_EQ(settings.CaptureDir, folder) << "captures go to the program's folder";
+}
+
+TEST_F(PanelTest, QuitAndClosingWriteEveryTextOfThePanel)
+{
+    NoInstrument();
+    Load();
+    Find<QLineEdit>("txtCenterFreq")->setText("123.456");
+    basic().SetSpanPosition(9);
+    basic().SetRefLevelPosition(1);
+    basic().SetRbwPosition(2);
+    for (size_t i = 0; i < 5; ++i)
+        Find<QLineEdit>("txtMKR", i)->setText(QString("10%1.5").arg(i + 1));
+    panel->cmdQuit_Click();
+    EXPECT_EQ(quits, 1);
+    OperationFile read;
+    ASSERT_EQ(LoadOperation(LogPath(), read).status, LoadStatus::Loaded);
+    EXPECT_EQ(read.SavedCenterFreq + "|" + read.SavedSpan + "|" + read.SavedRefLevel + "|" + read.SavedRbw,
+              "123.456|1MHZ/DIV|-20|220KHZ");
+    EXPECT_EQ(read.SavedMarkers, (std::array<std::string, 5>{"101.5", "102.5", "103.5", "104.5", "105.5"}));
+    EXPECT_EQ(read.AverageCount, 4) << "first-start defaults are written";
+
+    std::filesystem::remove(LogPath());
+    Load();
+    Find<QLineEdit>("txtCenterFreq")->setText("7.000");
+    panel->close();
+    EXPECT_EQ(quits, 2);
+    ASSERT_EQ(LoadOperation(LogPath(), read).status, LoadStatus::Loaded);
+    EXPECT_EQ(read.SavedCenterFreq, "7.000");
+}
+
+}  // namespace
