@@ -85,4 +85,6 @@ std::string JoinPath(std::string_view folder, std::string_view name)
     return path;
 }
 
+std::string WorkingFolder() { return JoinPath(ProgramFolder(), "Working"); }
+
 }  // namespace tavrin

@@ -14,6 +14,9 @@ std::string ProgramFolder();
 // absolute), created when missing: the program's folder when the executable's is not writable.
 std::string UserDataFolder();
 
+// The program's folder + "/Working": limit files, the default capture folder.
+std::string WorkingFolder();
+
 // Used by the command line and by tests; an empty folder removes the override.
 void SetProgramFolderOverride(std::string folder);
 

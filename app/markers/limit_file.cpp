@@ -1,6 +1,5 @@
 #include "markers/limit_file.h"
 
-#include "common/program_folder.h"
 
 #include <algorithm>
 #include <bit>
@@ -29,7 +28,6 @@ double LittleEndianDouble(const unsigned char *bytes)
 
 }  // namespace
 
-std::string WorkingFolder() { return JoinPath(ProgramFolder(), "Working"); }
 
 std::vector<std::string> ListLimitNames(const std::string &folder)
 {

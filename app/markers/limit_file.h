@@ -9,9 +9,6 @@
 
 namespace tavrin {
 
-// The Working folder under the program's folder.
-std::string WorkingFolder();
-
 // Names of the limit files in a folder, without ".lim", sorted; none when the folder is missing.
 std::vector<std::string> ListLimitNames(const std::string &folder);
 

@@ -8,7 +8,6 @@
 #include "display/frm_crt.h"
 #include "display/logo_picture.h"
 #include "instrument/tavrin_dll.h"
-#include "markers/limit_file.h"
 #include "setting_dialog/color_widgets.h"
 #include "setting_dialog/setting_rules.h"
 #include "settings/operation_file.h"
