@@ -1,8 +1,7 @@
 #include "acquisition/acquisition_group.h"
 
 #include "common/dialogs.h"
-#include "instrument/port_check.h"
-#include "instrument/tavrin_dll.h"
+#include "instrument/port_diagnosis.h"
 #include "settings/operation_file.h"
 #include "widgets/panel_widgets.h"
 
@@ -15,11 +14,7 @@
 
 namespace tavrin {
 
-namespace {
-
-constexpr auto kGarbageLimit = std::chrono::seconds(3);
-
-}  // namespace
+using Clock = std::chrono::steady_clock;
 
 bool SerialNumberAnswers(const std::string &serialText) { return serialText.compare("99999") < 0; }
 
@@ -39,6 +34,11 @@ AcquisitionGroup::AcquisitionGroup(Deps deps, QWidget *parent) : QWidget(parent)
     timer1_->setObjectName("Timer1");
     timer1_->setInterval(kTickMs);
     connect(timer1_, &QTimer::timeout, this, &AcquisitionGroup::Tick);
+    retry_ = new QTimer(this);
+    retry_->setObjectName("TimerReconnect");
+    retry_->setSingleShot(true);
+    retry_->setInterval(kReconnectMs);
+    connect(retry_, &QTimer::timeout, this, &AcquisitionGroup::Reconnect);
 }
 
 void AcquisitionGroup::Load()
@@ -74,7 +74,10 @@ void AcquisitionGroup::ResumeTimer()
 void AcquisitionGroup::Stop()
 {
     running_ = false;
+    ++run_;
     timer1_->stop();
+    retry_->stop();
+    watch_.Stopped(Clock::now());
     SetStartButton(false);
 }
 
@@ -84,21 +87,23 @@ void AcquisitionGroup::Start()
         return;  // also a second click while the first one still waits on the line
     const QScopedValueRollback guard(starting_, true);
     BusyPointer busy;
-    // After a failed or lost link the device may have gone and come back (an adapter plugged in
-    // again, the instrument switched on): the port is opened afresh.
-    if (reselectPort_)
-        d_.instrument.SelectComPort(d_.settings.ComPortSetting);
+    ++run_;  // a tick of the run before, still waiting on the line, ends without effect
     // The link check comes first: a fetch from a silent line would hold the program for the
-    // library's full read time-outs before the user learns that nothing answers.
-    if (!SerialNumberAnswers(d_.instrument.SerialNumText())) {
-        reselectPort_ = true;
-        if (auto denied = PortPermissionProblem(d_.instrument.ComPort()))
-            d_.dialogs.ShowMessage("TavrinRemote", *denied);
-        else
-            d_.dialogs.ShowMessage("Warring", "Communication Error!");
+    // library's full read time-outs before the user learns that nothing answers. A failed check
+    // is made once more on the port opened afresh: the device may have gone and come back (an
+    // adapter plugged in again, the instrument switched off and on).
+    bool answers = SerialNumberAnswers(d_.instrument.SerialNumText());
+    if (!answers) {
+        d_.instrument.SelectComPort(d_.settings.ComPortSetting);
+        answers = SerialNumberAnswers(d_.instrument.SerialNumText());
+    }
+    if (!answers) {
+        watch_.Failed();
+        d_.dialogs.ShowMessage("Warring", DiagnosePort(d_.instrument.ComPort()).message);
         return;
     }
-    reselectPort_ = false;
+    countsAtStart_ = d_.instrument.Counts();
+    viaLink_ = GatherPortFacts(d_.instrument.ComPort()).linked;
     d_.instrument.FetchTrace();
     // A rejected block carries no settings: the panel keeps its own.
     if (d_.instrument.FetchTrace())
@@ -106,7 +111,7 @@ void AcquisitionGroup::Start()
     emit traceChanged();
 
     running_ = true;
-    lastValid_ = std::chrono::steady_clock::now();
+    watch_.Started(Clock::now());
     traceDrawColor_ = d_.settings.Colors.Trace;
     timer1_->start(kTickMs);
     SetStartButton(true);
@@ -135,20 +140,19 @@ void AcquisitionGroup::Tick()
         }
     } leave{*this, started};
 
-    const unsigned holds = holds_;
-    if (!d_.instrument.FetchTrace()) {
+    const unsigned holds = holds_, run = run_;
+    const bool fetched = d_.instrument.FetchTrace();
+    if (run != run_)
+        return;  // stopped (and maybe started again) while the fetch waited
+    if (!fetched) {
         // A silent line (cable pulled, instrument off) would hold every tick for the line's
         // time-outs; a line that answers with nothing usable (wrong device, wrong speed, a noisy
         // cable) would leave an empty screen under a lit Stop button.
-        if (d_.instrument.LastFetchSilent())
-            StopOnFailedLine("Warring", "Communication Error!");
-        else if (std::chrono::steady_clock::now() - lastValid_ >= kGarbageLimit)
-            StopOnFailedLine("TavrinRemote", "No valid trace has come from the analyzer for 3 seconds; the "
-                                             "acquisition is stopped. Check the cable, the COM port and that "
-                                             "the instrument is a Tavrin.");
+        if (d_.instrument.LastFetchSilent() || watch_.Lost(Clock::now()))
+            LineDown();
         return;  // the last trace stays on screen
     }
-    lastValid_ = std::chrono::steady_clock::now();
+    watch_.TraceCame(Clock::now());
     if (holds != holds_)
         return;  // a setting was sent meanwhile: this trace may show the old one
     const LiveTrace &points = d_.instrument.Trace().points;
@@ -156,20 +160,11 @@ void AcquisitionGroup::Tick()
         average_.Add(points, live_);
     else
         live_ = points;
+    liveReport_ = d_.instrument.Report();
     ++traces_;
     emit settingsReported();
     emit traceChanged();
     LetEventsRun();
-}
-
-void AcquisitionGroup::StopOnFailedLine(const std::string &title, const std::string &text)
-{
-    // Once: a stop by the user, or an earlier failure, already ended the acquisition.
-    if (!running_)
-        return;
-    Stop();
-    reselectPort_ = true;
-    d_.dialogs.ShowMessage(title, text);
 }
 
 void AcquisitionGroup::SetAveraging(bool on)
@@ -203,7 +198,9 @@ void AcquisitionGroup::Freeze()
 void AcquisitionGroup::Halt()
 {
     running_ = false;
+    ++run_;
     timer1_->stop();
+    retry_->stop();
     ++holds_;  // a tick still waiting on the line shows nothing more
 }
 

@@ -2,11 +2,12 @@
 // average, Freeze, and the trace that is drawn.
 #pragma once
 
+#include "acquisition/link_status.h"
+#include "instrument/tavrin_dll.h"
 #include "measure/averaging.h"
 #include "measure/screen_conversions.h"
 
 #include <QWidget>
-#include <chrono>
 #include <string>
 
 class QPushButton;
@@ -14,7 +15,6 @@ class QTimer;
 
 namespace tavrin {
 
-class TavrinDLL;
 class UserDialogs;
 struct OperationFile;
 
@@ -40,16 +40,22 @@ public:
         OperationFile &settings;
     };
 
-    // The timer is the child "Timer1".
+    // Between two attempts to reopen a lost line.
+    static constexpr int kReconnectMs = 1000;
+
+    // The timer is the child "Timer1"; the reconnection's is "TimerReconnect".
     AcquisitionGroup(Deps deps, QWidget *parent = nullptr);
 
     // Start-up state: zero trace, stopped, live colour.
     void Load();
-    // Checks the link, takes a trace and starts the timer; nothing while running.
+    // Checks the link, takes a trace and starts the timer; nothing while running. When nothing
+    // answers, the user is told why as far as the system can say.
     void Start();
-    // Takes effect at once: a link check would wait behind a fetch on a silent line.
+    // Takes effect at once, also on a reconnection: a link check would wait behind a fetch on a
+    // silent line.
     void Stop();
-    // One tick of the timer: a trace fetched and shown (averaged while averaging is on).
+    // One tick of the timer: a trace fetched and shown (averaged while averaging is on). A line
+    // that went silent, or gave no valid trace for a while, is reopened until it answers again.
     void Tick();
     void SetAveraging(bool on);
     // While averaging is on, the running average starts again over the settings' count.
@@ -64,6 +70,10 @@ public:
     uint32_t TraceDrawColor() const { return traceDrawColor_; }
     bool AveragingOn() const { return averagingOn_; }
     const LiveTrace &Live() const { return live_; }
+    // The settings the analyzer reported with the live trace.
+    const BlockReport &LiveReport() const { return liveReport_; }
+    // The line as the status bar shows it.
+    LinkStatus Status() const;
     // Traces taken since start-up: tells whether (and since when) a new one came.
     unsigned TracesTaken() const { return traces_; }
     bool HasTrace() const { return traces_ > 0; }
@@ -83,13 +93,18 @@ signals:
 
 private:
     void SetStartButton(bool running);
-    void StopOnFailedLine(const std::string &title, const std::string &text);
+    // Runs the reconnection until the line answers again or the user stops.
+    void LineDown();
+    // One attempt to reopen the port the acquisition ran on.
+    void Reconnect();
 
     Deps d_;
     QPushButton *cmdStart_ = nullptr;
     QPushButton *cmdAVG_ = nullptr;
     QTimer *timer1_ = nullptr;
+    QTimer *retry_ = nullptr;
     LiveTrace live_{};
+    BlockReport liveReport_;
     RunningAverage average_;
     uint32_t traceDrawColor_ = 0;
     bool running_ = false;
@@ -97,9 +112,13 @@ private:
     bool inTick_ = false;
     unsigned traces_ = 0;
     bool starting_ = false;
-    bool reselectPort_ = false;  // the link failed: open the port afresh before the next check
     unsigned holds_ = 0;
-    std::chrono::steady_clock::time_point lastValid_;
+    // Changes at every Start and Stop: a wait on the line that returns into another run is over.
+    unsigned run_ = 0;
+    LineWatch watch_;
+    LineCounts countsAtStart_;
+    bool viaLink_ = false;     // the running line was reached through the ports folder
+    std::string retryDetail_;  // why the last attempt to reconnect failed
 };
 
 // The instrument answers when its serial number sorts before "99999" (ordinal comparison): this

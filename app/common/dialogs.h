@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QPrinter;
 
@@ -35,6 +36,12 @@ public:
     }
     // A colour as 0x00BBGGRR.
     virtual std::optional<uint32_t> ChooseColor(const std::string & /*title*/, uint32_t /*initial*/)
+    {
+        return std::nullopt;
+    }
+    // One item of a list, by its index.
+    virtual std::optional<size_t> ChooseItem(const std::string & /*title*/, const std::string & /*label*/,
+                                             const std::vector<std::string> & /*items*/)
     {
         return std::nullopt;
     }

@@ -3,7 +3,6 @@
 #include "port_map.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -67,24 +66,6 @@ bool PortHeldElsewhere(int port)
         return false;
     // Our own lock would look like another program's to the test.
     return !OpenHere(device) && PortInUse(port);
-}
-
-std::optional<std::string> PortPermissionProblem(int port)
-{
-    if (port < 1 || port > 4)
-        return std::nullopt;
-    const std::string path = ResolvePortPath(port);
-    struct stat device;
-    if (stat(path.c_str(), &device) != 0 || access(path.c_str(), R_OK | W_OK) == 0 || errno != EACCES)
-        return std::nullopt;
-    // Name the device itself, not the link to it in the ports folder.
-    char device_path[PATH_MAX];
-    const std::string shown = realpath(path.c_str(), device_path) ? device_path : path;
-    return "COM" + std::to_string(port) + " (" + shown +
-           ") exists, but you have no permission to open it.\n\n"
-           "Serial ports belong to the group \"dialout\". Add yourself to it with\n"
-           "    sudo adduser $USER dialout\n"
-           "then log out and in again (or restart the computer).";
 }
 
 }  // namespace tavrin

@@ -2,6 +2,7 @@
 
 #include "common/rounding.h"
 #include "common/text_number.h"
+#include "instrument/port_diagnosis.h"
 #include "measure/measurement_state.h"
 
 #include <QCoreApplication>
@@ -103,17 +104,18 @@ std::optional<int32_t> TavrinDLL::Run(LibraryCall call)
 }
 
 
-bool TavrinDLL::RequestBlock()
+bool TavrinDLL::RequestBlock(bool &checksumOk)
 {
     auto block = std::make_shared<std::vector<uint8_t>>();
-    const bool ran = Run([block](Line &line) {
-                         (void)line.Exports().GETANALYZERTRACEDATA(&line.array);
-                         if (line.array && line.array->data && line.array->count > 0)
-                             block->assign(line.array->data, line.array->data + line.array->count);
-                         return 0;  // the points are validated below, not the checksum
-                     }).has_value();
-    if (!ran)
+    const std::optional<int32_t> result = Run([block](Line &line) {
+        const int32_t sum = line.Exports().GETANALYZERTRACEDATA(&line.array);
+        if (line.array && line.array->data && line.array->count > 0)
+            block->assign(line.array->data, line.array->data + line.array->count);
+        return sum;
+    });
+    if (!result)
         return false;
+    checksumOk = *result == 1;
     if (block->empty())
         trace_.block.assign(kBlockSize, 0xFF);  // no array: nothing usable arrived
     else
@@ -148,19 +150,26 @@ bool TavrinDLL::ParseTracePoints()
 bool TavrinDLL::FetchTrace()
 {
     lastFetchSilent_ = false;
-    // An invalid block leaves the points untouched.
+    // An invalid block leaves the points untouched. The points are what decides: a block that
+    // failed the checksum with valid points is taken, and counted.
     for (int attempt = 0; attempt < kMaxFetchAttempts; ++attempt) {
-        if (!RequestBlock()) {
+        bool checksumOk = false;
+        if (!RequestBlock(checksumOk)) {
             lastFetchSilent_ = !link_.Abandoned();  // a program leaving has not lost its line
             return false;
         }
         pump_();
-        if (ParseTracePoints())
+        const bool valid = ParseTracePoints();
+        if (valid && checksumOk)
             return true;
-        if (NothingArrived()) {
+        if (!valid && NothingArrived()) {
+            ++counts_.timeouts;
             lastFetchSilent_ = true;
             return false;  // a silent line will not answer a second request either
         }
+        ++counts_.rejected;
+        if (valid)
+            return true;
     }
     return false;
 }
@@ -194,6 +203,11 @@ std::string TavrinDLL::BlockRBW() const
     for (size_t i = 9; i <= 15 && i < trace_.block.size(); ++i)
         text = TrimSpaces(text) + static_cast<char>(trace_.block[i]);
     return text;
+}
+
+BlockReport TavrinDLL::Report()
+{
+    return {BlockCenterFreq(), BlockSpan(), BlockRefLevel(), BlockRBW()};
 }
 
 void TavrinDLL::SendCenterFreq(double mhz)
@@ -230,7 +244,9 @@ void TavrinDLL::SendRBW(std::string_view caption)
 void TavrinDLL::SelectComPort(int16_t port)
 {
     comPort_ = port;
-    Run([port](Line &line) { return line.Exports().CHANGECOMPORT(port); });
+    // Port 0 closes the library's port: what it had open is no longer what the user chose.
+    const int32_t open = port >= 1 && port <= 4 && PortNotConnected(port) ? 0 : port;
+    Run([open](Line &line) { return line.Exports().CHANGECOMPORT(open); });
 }
 
 void TavrinDLL::SelectPortUnlessHeld(int port, const std::function<bool(int port)> &heldElsewhere)
@@ -244,7 +260,10 @@ void TavrinDLL::SelectPortUnlessHeld(int port, const std::function<bool(int port
 
 std::string TavrinDLL::SerialNumText()
 {
-    return std::to_string(Run([](Line &line) { return line.Exports().GETSERIALNUM(); }).value_or(999999));
+    const std::optional<int32_t> serial = Run([](Line &line) { return line.Exports().GETSERIALNUM(); });
+    if (serial == 999999)
+        ++counts_.timeouts;
+    return std::to_string(serial.value_or(999999));
 }
 
 void TavrinDLL::SendStartTG()

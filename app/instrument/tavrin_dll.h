@@ -29,6 +29,21 @@ struct TraceBuffer {
     double blockCenterMHz = 0;
 };
 
+// The analyzer's settings as a block's header reports them.
+struct BlockReport {
+    double centerMHz = 0;
+    std::string span;
+    int16_t refLevelDbm = 0;
+    std::string rbw;
+};
+
+// What went wrong on the line since the program started: blocks that failed the checksum (after
+// the library's own retry) or carried invalid points, and requests that nothing answered.
+struct LineCounts {
+    unsigned rejected = 0;
+    unsigned timeouts = 0;
+};
+
 // Milliseconds from start to now on a counter that wraps at 2^32.
 uint32_t ElapsedMs(uint32_t now, uint32_t start);
 // The system's wrapping millisecond counter (steady clock).
@@ -63,11 +78,15 @@ public:
     std::string BlockSpan() const;
     int16_t BlockRefLevel() const;
     std::string BlockRBW() const;
+    // All four of the last block.
+    BlockReport Report();
 
     void SendCenterFreq(double mhz);
     void SendSpan(std::string_view caption);
     void SendRefLevel(int16_t dbm);
     void SendRBW(std::string_view caption);
+    // A COM port with nothing behind it (no device chosen, no chip behind its /dev/ttyS) is not
+    // opened: the library is left with no port.
     void SelectComPort(int16_t port);
     // Selects the saved port, unless another program holds it: then the user is told instead.
     void SelectPortUnlessHeld(int port, const std::function<bool(int port)> &heldElsewhere);
@@ -92,6 +111,7 @@ public:
     TraceBuffer &Trace() { return trace_; }
     const TraceBuffer &Trace() const { return trace_; }
     int16_t ComPort() const { return comPort_; }
+    const LineCounts &Counts() const { return counts_; }
 
     void SetEventPump(EventPump pump) { pump_ = std::move(pump); }
     void SetMsCounter(MsCounter counter) { counter_ = std::move(counter); }
@@ -102,7 +122,8 @@ private:
     // Runs call on the link thread with the library loaded; nothing when the library is missing
     // (the user is told once) or the link was abandoned.
     std::optional<int32_t> Run(LibraryCall call);
-    bool RequestBlock();
+    // Whether the library ran; checksumOk tells what it said of the block.
+    bool RequestBlock(bool &checksumOk);
     bool NothingArrived() const;
 
     UserDialogs &dialogs_;
@@ -114,6 +135,7 @@ private:
     TraceBuffer trace_;
     int16_t comPort_ = 0;
     bool lastFetchSilent_ = false;
+    LineCounts counts_;
     EventPump pump_;
     MsCounter counter_;
 };

@@ -192,6 +192,7 @@ bool RecordGroup::StartRecording()
     }
     continuous_ = continuous;
     recording_ = true;
+    recordedTrace_ = d_.acquisition.TracesTaken();
     ui_.cmdRecord->setText("Stop");
     timerPlay_->start(*period);
     recordStartTime_ = std::time(nullptr);

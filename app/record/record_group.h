@@ -116,6 +116,7 @@ private:
     std::time_t recordStartTime_ = 0;
     std::string recordFileName_;
     int32_t recordFileCount_ = 0;
+    unsigned recordedTrace_ = 0;  // the acquisition's trace count at the last entry
     std::string lastFileName_;  // what the save form of the file dialog returned last
     LiveTrace offlineTrace_{};
     unsigned tracesAtOfflineStep_ = 0;

@@ -84,11 +84,14 @@ void RecordGroup::Step()
 TraceRecord RecordGroup::TakeRecord() const
 {
     TraceRecord r;
+    // The settings of the block the live trace came with, not of the last block received: that
+    // may be one the line garbled.
+    const BlockReport &block = d_.acquisition.LiveReport();
     r.time = ToRecordTime(d_.screenTime());
-    r.centerFreqMHz = d_.instrument.BlockCenterFreq();
-    r.spanCaption = FixedText<12>(d_.instrument.BlockSpan());
-    r.refLevelDbm = d_.instrument.BlockRefLevel();
-    r.rbwCaption = FixedText<8>(d_.instrument.BlockRBW());
+    r.centerFreqMHz = block.centerMHz;
+    r.spanCaption = FixedText<12>(block.span);
+    r.refLevelDbm = block.refLevelDbm;
+    r.rbwCaption = FixedText<8>(block.rbw);
     r.points = ShownTrace();
     return r;
 }
@@ -108,6 +111,11 @@ TraceRecord RecordGroup::LiveRecord() const
 
 void RecordGroup::RecordStep()
 {
+    // Only a trace that came since the last entry is written: a line that gives none (lost,
+    // silent, stopped) makes no entries, and the recording goes on when traces come again.
+    if (d_.acquisition.TracesTaken() == recordedTrace_)
+        return;
+    recordedTrace_ = d_.acquisition.TracesTaken();
     const auto elapsed = d_.screenTime() - recordStartTime_;
     if (continuous_) {
         table_[0] = TakeRecord();

@@ -9,6 +9,7 @@
 #include "display/logo_picture.h"
 #include "instrument/tavrin_dll.h"
 #include "setting_dialog/color_widgets.h"
+#include "setting_dialog/device_row.h"
 #include "setting_dialog/setting_rules.h"
 #include "settings/operation_file.h"
 #include "widgets/panel_widgets.h"
@@ -96,16 +97,24 @@ QWidget *FrmSetting::BuildCommon()
     connect(ui_.UpDown1, &Spinner::positionChanged, this, [this](int pos) { ui_.txtAVG->setText(QString::number(pos)); });
     ui_.txtFStep = TextBox(box, "txtFStep", "Freq. Step", 80);
     ui_.txtLStep = TextBox(box, "txtLStep", "Level Step", 80);
+    ui_.device = new DeviceRow(d_.dialogs, [this] { return ShownPort(); }, box);
     grid->addWidget(Caption("COM Port :", ui_.cboComPort), 0, 0);
     grid->addWidget(ui_.cboComPort, 0, 1);
-    grid->addWidget(Caption("Unit:", ui_.cboUnit), 1, 0);
-    grid->addWidget(ui_.cboUnit, 1, 1);
-    AddRow(grid, 2, "Average :", ui_.txtAVG, ui_.UpDown1);
-    grid->addWidget(Caption("Freq. Step :", ui_.txtFStep), 3, 0);
-    grid->addWidget(ui_.txtFStep, 3, 1);
-    grid->addWidget(new QLabel("MHz"), 3, 2, 1, 2);
-    grid->addWidget(Caption("Level Step :", ui_.txtLStep), 4, 0);
-    grid->addWidget(ui_.txtLStep, 4, 1);
+    grid->addWidget(ui_.device, 1, 0, 1, 4);
+    grid->addWidget(Caption("Unit:", ui_.cboUnit), 2, 0);
+    grid->addWidget(ui_.cboUnit, 2, 1);
+    AddRow(grid, 3, "Average :", ui_.txtAVG, ui_.UpDown1);
+    grid->addWidget(Caption("Freq. Step :", ui_.txtFStep), 4, 0);
+    grid->addWidget(ui_.txtFStep, 4, 1);
+    grid->addWidget(new QLabel("MHz"), 4, 2, 1, 2);
+    grid->addWidget(Caption("Level Step :", ui_.txtLStep), 5, 0);
+    grid->addWidget(ui_.txtLStep, 5, 1);
+    connect(ui_.cboComPort, &QComboBox::editTextChanged, this, [this] { ui_.device->ShowPort(ShownPort()); });
+    // A chosen device is taken at once, as OK takes the port: the link exists from now on.
+    connect(ui_.device, &DeviceRow::linked, this, [this](int port) {
+        d_.settings.ComPortSetting = static_cast<int16_t>(port);
+        ApplyPort();
+    });
     return box;
 }
 
@@ -189,6 +198,7 @@ void FrmSetting::FormLoad()
 {
     const OperationFile &op = d_.settings;
     SetText(ui_.cboComPort, std::to_string(op.ComPortSetting));
+    ui_.device->ShowPort(ShownPort());
     SetText(ui_.cboUnit, TrimSpaces(op.Unit));
     ui_.UpDown1->SetPosition(op.AverageCount);
     SetText(ui_.txtAVG, std::to_string(op.AverageCount));
@@ -287,6 +297,12 @@ void FrmSetting::ApplyAverage()
     d_.acquisition.RestartAverage();
 }
 
+int FrmSetting::ShownPort() const
+{
+    const double port = RoundHalfEven(NumericValue(Text(ui_.cboComPort)));
+    return port >= 1 && port <= 4 ? static_cast<int>(port) : 0;
+}
+
 void FrmSetting::ApplyPort()
 {
     // While the acquisition runs the new port is only stored; it is taken at the next OK while
@@ -317,8 +333,7 @@ void FrmSetting::OKButton_Click()
     ApplyAverage();
     op.LogoFile = TrimSpaces(Text(ui_.txtFName));
     op.ReportHeader = Text(ui_.txtHeader);
-    const double port = RoundHalfEven(NumericValue(Text(ui_.cboComPort)));
-    if (port >= 1 && port <= 4)
+    if (const int port = ShownPort())
         op.ComPortSetting = static_cast<int16_t>(port);
     if (const std::string unit = TrimSpaces(Text(ui_.cboUnit)); unit == "dBm" || unit == "dBu")
         op.Unit = unit;

@@ -16,6 +16,7 @@ namespace tavrin {
 
 class AcquisitionGroup;
 class ColorBox;
+class DeviceRow;
 class FrmCRT;
 class PaletteBox;
 class Spinner;
@@ -52,6 +53,7 @@ protected:
 private:
     struct Controls {
         QComboBox *cboComPort = nullptr;
+        DeviceRow *device = nullptr;
         QComboBox *cboUnit = nullptr;
         QLineEdit *txtAVG = nullptr;
         Spinner *UpDown1 = nullptr;
@@ -87,6 +89,8 @@ private:
     void ShowLogo(const std::string &path);
     void ApplyAverage();
     void ApplyPort();
+    // The COM number the port box shows (rounded, halves to even), 0 when it shows none of 1..4.
+    int ShownPort() const;
     void ApplyDisplay(uint32_t oldTraceColor);
 
     Deps d_;

@@ -1,13 +1,16 @@
 #include "shell/program.h"
 
+#include "acquisition/acquisition_group.h"
 #include "panel/frm_main.h"
 #include "record/record_group.h"
 #include "setting_dialog/frm_setting.h"
+#include "shell/link_status_bar.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMdiSubWindow>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace tavrin {
@@ -38,6 +41,9 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
     exportCsv->setObjectName("mnuExportCsv");
     file->insertAction(quitEntry, exportCsv);
     QObject::connect(exportCsv, &QAction::triggered, panel_, [this] { panel_->Record().ExportCsv(); });
+
+    frame_.statusBar()->setAccessibleName("Status bar");
+    frame_.statusBar()->addWidget(new LinkStatusBar([this] { return panel_->Acquisition().Status(); }), 1);
 }
 
 Program::~Program() = default;

@@ -4,6 +4,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -58,6 +59,25 @@ std::optional<uint32_t> QtDialogs::ChooseColor(const std::string &title, uint32_
     if (!c.isValid())
         return std::nullopt;
     return FromQColor(c);
+}
+
+std::optional<size_t> QtDialogs::ChooseItem(const std::string &title, const std::string &label,
+                                            const std::vector<std::string> &items)
+{
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(Q(title));
+    dialog.setLabelText(Q(label));
+    QStringList list;
+    for (const std::string &item : items)
+        list << Q(item);
+    dialog.setComboBoxItems(list);
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    dialog.setAccessibleName(Q(title));
+    dialog.resize(720, 320);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const qsizetype index = list.indexOf(dialog.textValue());
+    return index < 0 ? std::nullopt : std::optional<size_t>(static_cast<size_t>(index));
 }
 
 bool QtDialogs::SetUpPrinter(QPrinter &printer)

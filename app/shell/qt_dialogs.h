@@ -18,6 +18,8 @@ public:
                                             const std::string &start) override;
     std::optional<std::string> ChooseFolder(const std::string &title, const std::string &start) override;
     std::optional<uint32_t> ChooseColor(const std::string &title, uint32_t initial) override;
+    std::optional<size_t> ChooseItem(const std::string &title, const std::string &label,
+                                     const std::vector<std::string> &items) override;
     bool SetUpPrinter(QPrinter &printer) override;
 
 private:

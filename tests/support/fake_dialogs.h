@@ -34,6 +34,9 @@ public:
     {
         return OpenFileName(t, f, s);
     }
+    // A list choice answered by the test's function of the items (cancel without one).
+    std::optional<size_t> ChooseItem(const std::string &, const std::string &, const std::vector<std::string> &items) override
+    { return chooseItem ? chooseItem(items) : std::nullopt; }
     // The print dialog answers with printer set-up done by the test (e.g. a PDF file).
     bool SetUpPrinter(QPrinter &printer) override { return printerSetUp && printerSetUp(printer); }
 
@@ -42,6 +45,7 @@ public:
     std::deque<bool> yesNo;
     std::deque<std::optional<std::string>> files;
     std::function<bool(QPrinter &)> printerSetUp;
+    std::function<std::optional<size_t>(const std::vector<std::string> &)> chooseItem;
 
 private:
     template <typename T>

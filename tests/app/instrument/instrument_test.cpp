@@ -65,30 +65,34 @@ protected:
 // Invalid blocks (a point above 1023 from point 0 to 498; point 499 is never read) fetched again
 // with events served after every request, but not forever; a failed checksum with valid points
 // accepted; a line that sends nothing (the library marks missing bytes 0xFF) asked once. A failed
-// fetch keeps the last points.
+// fetch keeps the last points. Each block that failed a check counts as rejected, a silent request
+// as a time-out.
 TEST_F(InstrumentTest, FetchTraceRetriesAndGivesUp)
 {
     EXPECT_EQ(ElapsedMs(5, 0xFFFFFFF0u), 21u) << "a pause counts across a wrap of the millisecond counter";
     Bytes badSum = Flat(321);
     badSum[1016] ^= 0x55;
-    struct Case { std::vector<Bytes> blocks; bool ok; int16_t point; int attempts; bool silent; };
+    struct Case { std::vector<Bytes> blocks; bool ok; int16_t point; int attempts; bool silent; unsigned rejected, timeouts; };
     const Case cases[] = {
-        {{badSum}, true, 321, 1, false},
-        {{Flat(8, 499)}, true, 8, 1, false},
-        {{Flat(7, 0), Flat(7, 498), Flat(600)}, true, 600, 3, false},
-        {{Flat(5, 300)}, false, 600, 5, false},  // never a valid one
-        {{Bytes(1017, 0xFF)}, false, 600, 1, true},
+        {{badSum}, true, 321, 1, false, 1, 0},
+        {{Flat(8, 499)}, true, 8, 1, false, 0, 0},
+        {{Flat(7, 0), Flat(7, 498), Flat(600)}, true, 600, 3, false, 2, 0},
+        {{Flat(5, 300)}, false, 600, 5, false, 5, 0},  // never a valid one
+        {{Bytes(1017, 0xFF)}, false, 600, 1, true, 0, 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.point);
         peer.SetResponder(PtyPeer::Traces(c.blocks));
         pumped = 0;
+        const LineCounts before = dll->Counts();
         EXPECT_EQ(dll->FetchTrace(), c.ok);
         EXPECT_EQ(dll->LastFetchSilent(), c.silent);
         EXPECT_EQ(pumped, c.attempts);
         EXPECT_EQ(dll->Trace().points[10], c.point);
         EXPECT_EQ(dll->Trace().points[498], c.point);
         EXPECT_EQ(dll->Trace().points[499], 0);
+        EXPECT_EQ(dll->Counts().rejected - before.rejected, c.rejected);
+        EXPECT_EQ(dll->Counts().timeouts - before.timeouts, c.timeouts);
     }
 }
 

@@ -7,7 +7,8 @@ using namespace tavrin::test;
 
 namespace {
 
-// Started before the instrument: the failed check opens the port afresh at the next Start.
+// Started before the instrument: the message says what is missing, and the next Start opens the
+// port afresh.
 TEST_F(PanelTest, StartWithoutAnInstrumentShowsTheMessageUntilTheInstrumentIsThere)
 {
     NoInstrument();
@@ -18,7 +19,8 @@ TEST_F(PanelTest, StartWithoutAnInstrumentShowsTheMessageUntilTheInstrumentIsThe
         EXPECT_EQ(Find("cmdStart")->text(), "Start");
     }
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[0].title + ": " + dialogs.messages[0].text, "Warring: Communication Error!");
+    EXPECT_EQ(dialogs.messages[0].title, "Warring");
+    EXPECT_EQ(dialogs.messages[0].text.rfind("Communication Error!\n\nCOM1 leads to " + home.Path() + "/absent, which is not there", 0), 0u);
     StartSim({"--no-pace"});
     Click("cmdStart");
     EXPECT_TRUE(acq().Running());

@@ -197,9 +197,10 @@ TEST_F(RecordPanelTest, AContinuousRecordingWritesEveryTickAndStopsWhenItsFileFa
     Click("cmdRecord");
     ASSERT_TRUE(rec().Recording());
     for (int i = 0; i < 10; ++i) {
-        now = 1'800'000'000 + i, display.Redraw();
+        now = 1'800'000'000 + i, acq().Tick();
         rec().Step();
     }
+    rec().Step();  // no new trace: no entry
     Click("cmdRecord");
     EXPECT_EQ(fs::file_size(file), 10600u) << "stopping writes nothing more";
     RecordTable table;
@@ -211,9 +212,9 @@ TEST_F(RecordPanelTest, AContinuousRecordingWritesEveryTickAndStopsWhenItsFileFa
     dialogs.yesNo = {true};
     Click("cmdRecord");
     ASSERT_TRUE(rec().Recording());
-    rec().Step();
+    acq().Tick(), rec().Step();
     fs::remove(file);
-    rec().Step();
+    acq().Tick(), rec().Step();
     EXPECT_FALSE(rec().Recording());
     EXPECT_FALSE(Find<QTimer>("TimerPlay")->isActive());
     ASSERT_EQ(dialogs.messages.size(), 1u);

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QImage>
+#include <QLabel>
 
 #include <algorithm>
 #include <fstream>
@@ -124,6 +125,30 @@ TEST_F(SettingTest, DefaultAndThePortWhileStopped)
     Ui("OKButton")->click();
     EXPECT_EQ(dll.ComPort(), 2);
     EXPECT_EQ(settings.ComPortSetting, 2);
+}
+
+// "Device..." lists the simulator's line among the serial devices present; choosing it points the
+// COM port of the box at it, and the port is selected at once.
+TEST_F(SettingTest, TheDeviceChooserLinksTheComPortAndSelectsIt)
+{
+    StartSim({"--no-pace"}, 3);
+    Open(false);
+    const std::string pty = std::filesystem::read_symlink(home.PortsFolder() + "/COM3");
+    auto shown = [&] { return Ui<QLabel>("lblComDevice")->text().toStdString(); };
+    Ui<QComboBox>("cboComPort")->setEditText("2");
+    EXPECT_EQ(shown(), "leads to " + home.Path() + "/absent2 (not present)");
+    dialogs.chooseItem = [&](const std::vector<std::string> &items) -> std::optional<size_t> {
+        for (size_t i = 0; i < items.size(); ++i)
+            if (items[i] == pty + "  \u2014  pseudo-terminal registered as COM3 (simulator)")
+                return i;
+        return std::nullopt;
+    };
+    Ui("cmdDevice")->click();
+    EXPECT_EQ(std::filesystem::read_symlink(home.PortsFolder() + "/COM2"), pty);
+    EXPECT_EQ(shown(), "leads to " + pty);
+    EXPECT_EQ(std::tuple(settings.ComPortSetting, dll.ComPort()), std::tuple(2, 2));
+    Click("cmdStart");
+    EXPECT_TRUE(acq().Running() && dialogs.messages.empty()) << "the analyzer answers on the chosen device";
 }
 
 TEST_F(SettingTest, ALogoIsTakenAtOnceAndOnlyARealPictureFileIsShown)

@@ -1,6 +1,7 @@
 // The program as main() builds it, started and quit both ways, and the check of a port held by
 // another program.
 #include "instrument/port_check.h"
+#include "instrument/port_diagnosis.h"
 #include "shell/help_window.h"
 #include "shell/program.h"
 #include "support/panel_fixture.h"
@@ -9,6 +10,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTextBrowser>
 #include <QProcess>
@@ -30,6 +32,9 @@ TEST_F(PanelTest, TheProgramStartsAndQuitsCleanlyAndOnlyThePanelsQuitSaves)
         Program program(dialogs, [](int) { return false; }, [this] { ++quits; });
         program.Start();
         ASSERT_TRUE(QTest::qWaitFor([&] { return program.Panel().Activated(); }, 2000));
+        const QLabel *status = program.Frame().findChild<QLabel *>("lblLinkStatus");
+        ASSERT_TRUE(status && status->accessibleName() == "Link status");
+        EXPECT_EQ(status->text().toStdString(), "COM1: " + home.Path() + "/absent (not present)  |  not connected");
         if (menu)
             program.Frame().findChild<QAction *>("mnuQuit")->trigger();
         else
@@ -75,6 +80,8 @@ TEST_F(PanelTest, OurOwnPortIsNotHeldElsewhereButAnotherProgramsIs)
     QProcess holder;  // another program that locks the device as a serial program does
     holder.start("flock", {"-n", QString::fromStdString(home.PortsFolder() + "/COM2"), "sleep", "30"});
     EXPECT_TRUE(QTest::qWaitFor([] { return PortHeldElsewhere(2); }, 3000));
+    const PortDiagnosis held = DiagnosePort(2);  // the simulator has the device open, flock holds its lock
+    EXPECT_EQ(std::tuple(held.cause, held.holder.substr(0, 11)), std::tuple(PortCause::HeldByProgram, "flock (pid "));
     holder.kill();
     holder.waitForFinished();
     home.LinkPort(3, home.Path() + "/absent");
