@@ -67,7 +67,8 @@ void AcquisitionGroup::HoldTimer()
 
 void AcquisitionGroup::ResumeTimer()
 {
-    if (running_)
+    // While the line is being reopened the reconnection restarts the ticks.
+    if (running_ && !watch_.Reconnecting())
         timer1_->start(kTickMs);
 }
 
