@@ -157,6 +157,7 @@ void AcquisitionGroup::Tick()
     else
         live_ = points;
     ++traces_;
+    emit traceTaken(live_);
     emit settingsReported();
     emit traceChanged();
     LetEventsRun();
