@@ -28,6 +28,7 @@ TraceGroup::TraceGroup(QWidget *parent) : QGroupBox("Trace", parent)
     ui_.chkMinHold = Switch(this, "chkMinHold", "Min Hold", "Min hold: the lowest level of each point");
     ui_.cmdClearHold = Button(this, "cmdClearHold", "Clear");
     ui_.cmdClearHold->setToolTip("Start both holds again");
+    ui_.cmdClearHold->setAccessibleName("Clear the holds");
     ui_.chkBandPower = Switch(this, "chkBandPower", "Band Power", "Band power between markers 1 and 2");
     ui_.chkOccupiedBW = Switch(this, "chkOccupiedBW", "OBW 99%", "Occupied bandwidth: 99 % of the trace's power");
     ui_.chkNoiseMarker = Switch(this, "chkNoiseMarker", "Noise MKR1", "Noise marker: marker 1's level per hertz");
