@@ -77,6 +77,7 @@ private:
     // than segment by segment; anything else drawn first sends them.
     void FlushPolyline();
 
+    static constexpr int kTracePolylinePoints = 512;  // a trace's 500 points and its start
     QPainter painter_;
     QPolygonF polyline_;
     uint32_t polylineColor_ = 0;
