@@ -33,16 +33,16 @@ FrmMain::FrmMain(Services services, QWidget *parent)
     basic_ = new BasicGroup({s_.instrument, s_.settings, *acquisition_}, this);
     limits_ = new LimitGroup({s_.dialogs}, this);
     auto screenTime = [&screen = screen_] { return screen.ScreenTime(); };
-    auto holdRows = [this] {
+    trace_ = new TraceGroup(this);
+    auto holdRows = [&holds = trace_->Holds()] {
         std::vector<CsvHold> rows;
         for (auto [kind, name] : {std::pair{HoldKind::Max, "max_hold"}, std::pair{HoldKind::Min, "min_hold"}})
-            if (const LiveTrace *held = trace_->Holds().Held(kind))
-                rows.push_back({name, held, trace_->Holds().Settings()});
+            if (const LiveTrace *held = holds.Held(kind))
+                rows.push_back({name, held, holds.Settings()});
         return rows;
     };
     record_ = new RecordGroup({s_.instrument, s_.dialogs, s_.settings, *acquisition_, *basic_, screenTime, holdRows},
                               this);
-    trace_ = new TraceGroup(this);
     markers_ = new MarkerGroup({s_.settings, [&basic = *basic_]() -> const MeasurementState & { return basic.State(); },
                                 [this]() -> const LiveTrace & { return *ScreenAssembly::TraceToRead(ScreenSources()).trace; }},
                                this);
