@@ -163,6 +163,7 @@ void AcquisitionGroup::Tick()
         live_ = points;
     liveReport_ = d_.instrument.Report();
     ++traces_;
+    emit traceTaken(live_);
     emit settingsReported();
     emit traceChanged();
     LetEventsRun();

@@ -90,6 +90,9 @@ signals:
     void settingsReported();
     // The trace to show changed.
     void traceChanged();
+    // A trace was taken and is now the one shown (averaged while averaging is on); comes before
+    // settingsReported and traceChanged.
+    void traceTaken(const LiveTrace &shown);
 
 private:
     void SetStartButton(bool running);

@@ -17,7 +17,6 @@ namespace tavrin {
 
 namespace {
 
-constexpr double kLeft = -50, kWidth = 570, kTop = 1100, kHeight = -1530;
 constexpr char kLabelMime[] = "application/x-tavrin-marker-label";
 
 }  // namespace
@@ -47,22 +46,39 @@ bool FrmCRT::Minimized() const
 
 QPointF FrmCRT::ToDevice(double x, double y) const
 {
-    return {(x - kLeft) / kWidth * width(), (y - kTop) / kHeight * height()};
+    return {(x - scale_.left) / scale_.width * width(), (y - scale_.top) / scale_.height * height()};
 }
 
 QPointF FrmCRT::ToScreen(QPointF d) const
 {
-    return {kLeft + d.x() / std::max(1, width()) * kWidth, kTop + d.y() / std::max(1, height()) * kHeight};
+    return {scale_.left + d.x() / std::max(1, width()) * scale_.width,
+            scale_.top + d.y() / std::max(1, height()) * scale_.height};
+}
+
+void FrmCRT::FitLabels()
+{
+    labelHalfWidth_ = kLabelWidthPx / 2.0 * scale_.width / width();
+    labelHeight_ = kLabelHeightPx * -scale_.height / height();
+    for (int i = 0; i < kMarkerCount; ++i)
+        PlaceLabelWidget(i);
 }
 
 void FrmCRT::resizeEvent(QResizeEvent *)
 {
     if (Minimized())
         return;
-    labelHalfWidth_ = kLabelWidthPx / 2.0 * kWidth / width();
-    labelHeight_ = kLabelHeightPx * -kHeight / height();
-    for (int i = 0; i < kMarkerCount; ++i)
-        PlaceLabelWidget(i);
+    FitLabels();
+    Redraw();
+}
+
+void FrmCRT::SetBottom(double bottom)
+{
+    if (bottom == Bottom())
+        return;
+    scale_ = PictureSurface::ScaleTo(bottom);
+    if (Minimized())
+        return;
+    FitLabels();
     Redraw();
 }
 
@@ -81,17 +97,23 @@ void FrmCRT::Redraw()
         picture_ = QImage(size() * ratio, QImage::Format_RGB32);
         picture_.setDevicePixelRatio(ratio);
     }
-    picture_.fill(ToQColor(base_));
-    DrawOver();
+    Draw(true);
 }
 
 void FrmCRT::DrawOver()
 {
-    if (Minimized() || picture_.isNull())
-        return;
-    if (drawer_) {
-        PictureSurface surface(picture_);
-        drawer_(surface);
+    if (!Minimized() && !picture_.isNull())
+        Draw(false);
+}
+
+void FrmCRT::Draw(bool clear)
+{
+    {
+        PictureSurface surface(picture_, scale_);
+        if (clear)
+            surface.Clear(base_);
+        if (drawer_)
+            drawer_(surface);
     }
     ++redraws_;
     update();
@@ -164,8 +186,8 @@ void FrmCRT::PlaceLabelWidget(int index)
 
 void FrmCRT::GrabLabel(int, QPointF posInLabel)
 {
-    dragOffsetX_ = static_cast<float>(kWidth * posInLabel.x() / std::max(1, width()));
-    dragOffsetY_ = static_cast<float>(kHeight * posInLabel.y() / std::max(1, height()));
+    dragOffsetX_ = static_cast<float>(scale_.width * posInLabel.x() / std::max(1, width()));
+    dragOffsetY_ = static_cast<float>(scale_.height * posInLabel.y() / std::max(1, height()));
 }
 
 void FrmCRT::DropLabel(int index, double x, double y)

@@ -2,6 +2,7 @@
 // picture, and the five movable marker labels.
 #pragma once
 
+#include "display/picture_surface.h"
 #include "markers/markers.h"
 
 #include <QImage>
@@ -29,6 +30,10 @@ public:
     void SetDropHandler(std::function<void(int index, double x)> handler) { dropHandler_ = std::move(handler); }
 
     void SetBaseColor(uint32_t color) { base_ = color; }
+    // The screen's lower edge in screen units (-430, or lower for the measurement table); the
+    // labels keep their places on the screen and the picture is drawn again.
+    void SetBottom(double bottom);
+    double Bottom() const { return scale_.top + scale_.height; }
     // Clear to the base colour, then draw. Nothing is drawn while the window is minimised.
     void Redraw();
     // Only DrawGrid and DrawTrace over the picture as it is.
@@ -67,7 +72,10 @@ protected:
 
 private:
     void PlaceLabelWidget(int index);
+    void FitLabels();
+    void Draw(bool clear);
 
+    LogicalScale scale_ = PictureSurface::kScale;
     QImage picture_;
     uint32_t base_ = 0;
     std::function<void(DrawingSurface &)> drawer_;

@@ -5,7 +5,9 @@
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPen>
+#include <QHash>
 #include <QRectF>
+#include <QStaticText>
 #include <QString>
 
 #include <algorithm>
@@ -81,12 +83,47 @@ bool ClipSegment(QPointF &a, QPointF &b, const QRectF &box)
     return (codeA | codeB) == kInside;
 }
 
+// Laid-out texts of the pictures, by text and size. Most texts of the screen come again at the next
+// drawing, and laying a text out costs more than drawing it. Drawing happens on the window's
+// thread only.
+const QStaticText &LaidOut(const QString &text, const QFont &font)
+{
+    static QHash<QString, QStaticText> cache;
+    if (cache.size() > 1000)
+        cache.clear();
+    const QString key = QString::number(font.pixelSize()) + '\n' + text;
+    auto found = cache.find(key);
+    if (found == cache.end()) {
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.prepare(QTransform(), font);
+        found = cache.insert(key, laidOut);
+    }
+    return *found;
+}
+
+// A solid one-pixel line along a pixel row or column covers the pixels of this rectangle: a fill,
+// which costs a fraction of stroking the line pixel by pixel.
+std::optional<QRectF> AsPixelRun(QPointF a, QPointF b)
+{
+    if (a.x() == b.x() && std::abs(a.y() - b.y()) >= 1) {
+        const double top = std::round(std::min(a.y(), b.y())), bottom = std::round(std::max(a.y(), b.y()));
+        return QRectF(std::floor(a.x()), top, 1, bottom - top);
+    }
+    if (a.y() == b.y() && std::abs(a.x() - b.x()) >= 1) {
+        const double left = std::round(std::min(a.x(), b.x())), right = std::round(std::max(a.x(), b.x()));
+        return QRectF(left, std::floor(a.y()), right - left, 1);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 PainterSurface::PainterSurface(QPaintDevice &device, LogicalScale scale, Pens pens)
     : scale_(scale), pens_(pens), deviceWidth_(device.width() / device.devicePixelRatioF()),
       deviceHeight_(device.height() / device.devicePixelRatioF()), font_(TextFont())
 {
+    polyline_.reserve(kTracePolylinePoints);
     // The painter already maps logical units onto the device's pixels at its pixel ratio: the
     // screen units are mapped onto the logical size only, or a scaled screen is scaled twice.
     if (deviceWidth_ > 0 && deviceHeight_ > 0 && scale_.width != 0 && scale_.height != 0)
@@ -113,26 +150,63 @@ bool PainterSurface::MapRect(double x1, double y1, double x2, double y2, QRectF 
     return !rect.isEmpty();
 }
 
-QPen PainterSurface::MakePen(uint32_t color) const
+PainterSurface::~PainterSurface() { FlushPolyline(); }
+
+void PainterSurface::UsePen(uint32_t color, bool text)
 {
-    return QPen(ToQColor(color), pens_.lineWidth, style_ == DrawStyle::Dotted ? Qt::DotLine : Qt::SolidLine,
-                Qt::FlatCap, Qt::MiterJoin);
+    const PenKey key{color, text ? DrawStyle::Solid : style_, text};
+    if (pen_ == key)
+        return;
+    pen_ = key;
+    if (text)
+        painter_.setPen(QPen(ToQColor(color)));
+    else
+        painter_.setPen(QPen(ToQColor(color), pens_.lineWidth,
+                             style_ == DrawStyle::Dotted ? Qt::DotLine : Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+}
+
+void PainterSurface::Drew(const QRectF &deviceRect)
+{
+    // A pen's width and a text's overhang reach a little beyond the shape.
+    if (clearedTo_)
+        drawn_ = drawn_.united(deviceRect.adjusted(-2, -2, 2, 2));
+}
+
+void PainterSurface::FlushPolyline()
+{
+    if (polyline_.size() >= 2) {
+        const std::optional<QRectF> run = polyline_.size() == 2 && style_ == DrawStyle::Solid && pens_.lineWidth == 0
+                                              ? AsPixelRun(polyline_[0], polyline_[1])
+                                              : std::nullopt;
+        if (run) {
+            painter_.fillRect(*run, ToQColor(polylineColor_));
+        } else {
+            UsePen(polylineColor_, false);
+            painter_.drawPolyline(polyline_);
+        }
+        Drew(polyline_.boundingRect().adjusted(-pens_.lineWidth, -pens_.lineWidth, pens_.lineWidth, pens_.lineWidth));
+    }
+    polyline_.clear();
 }
 
 void PainterSurface::Clear(uint32_t color)
 {
     if (!IsActive())
         return;
+    FlushPolyline();
     painter_.save();
     painter_.setCompositionMode(QPainter::CompositionMode_Source);
     painter_.fillRect(QRectF(0, 0, deviceWidth_, deviceHeight_), ToQColor(color));
     painter_.restore();
+    clearedTo_ = color;
+    drawn_ = QRectF();
 }
 
 void PainterSurface::DrawImage(const QImage &image, double left, double top, double width, double height)
 {
     if (!IsActive() || image.isNull())
         return;
+    FlushPolyline();
     QPointF a = Map(left, top), b = Map(left + width, top - height);
     QRectF target = QRectF(a, b).normalized();
     // Cutting the rectangle would squeeze the picture; one reaching that far is not drawn.
@@ -140,9 +214,14 @@ void PainterSurface::DrawImage(const QImage &image, double left, double top, dou
         !Reach().contains(target))
         return;
     painter_.drawImage(target, image);
+    Drew(target);
 }
 
-bool PainterSurface::End() { return IsActive() && painter_.end(); }
+bool PainterSurface::End()
+{
+    FlushPolyline();
+    return IsActive() && painter_.end();
+}
 
 void PainterSurface::Line(double x1, double y1, double x2, double y2, uint32_t color)
 {
@@ -151,10 +230,16 @@ void PainterSurface::Line(double x1, double y1, double x2, double y2, uint32_t c
     if (!IsActive())
         return;
     QPointF a = Map(x1, y1), b = Map(x2, y2);
-    if (!ClipSegment(a, b, Reach()))
+    if (!ClipSegment(a, b, Reach())) {
+        FlushPolyline();
         return;
-    painter_.setPen(MakePen(color));
-    painter_.drawLine(a, b);
+    }
+    if (polyline_.isEmpty() || color != polylineColor_ || a != polyline_.back()) {
+        FlushPolyline();
+        polyline_ << a;
+        polylineColor_ = color;
+    }
+    polyline_ << b;
 }
 
 void PainterSurface::LineTo(double x, double y, uint32_t color) { Line(currentX_, currentY_, x, y, color); }
@@ -164,9 +249,11 @@ void PainterSurface::Rectangle(double x1, double y1, double x2, double y2, uint3
     QRectF rect;
     if (!IsActive() || !MapRect(x1, y1, x2, y2, rect))
         return;
-    painter_.setPen(MakePen(color));
+    FlushPolyline();
+    UsePen(color, false);
     painter_.setBrush(Qt::NoBrush);
     painter_.drawRect(rect);
+    Drew(rect.adjusted(-pens_.lineWidth, -pens_.lineWidth, pens_.lineWidth, pens_.lineWidth));
 }
 
 void PainterSurface::FilledRectangle(double x1, double y1, double x2, double y2, uint32_t color)
@@ -174,10 +261,19 @@ void PainterSurface::FilledRectangle(double x1, double y1, double x2, double y2,
     QRectF rect;
     if (!IsActive() || !MapRect(x1, y1, x2, y2, rect))
         return;
+    FlushPolyline();
+    if (clearedTo_ == color && !rect.intersects(drawn_))
+        return;
     painter_.fillRect(rect, ToQColor(color));
+    Drew(rect);
 }
 
-void PainterSurface::SetDrawStyle(DrawStyle style) { style_ = style; }
+void PainterSurface::SetDrawStyle(DrawStyle style)
+{
+    if (style != style_)
+        FlushPolyline();
+    style_ = style;
+}
 
 void PainterSurface::SetForeColor(uint32_t color) { foreColor_ = color; }
 
@@ -186,7 +282,11 @@ void PainterSurface::SetFontSize(double points)
     double pixels = points * pens_.pixelsPerPoint;
     if (!(pixels >= pens_.minFontPixels))  // also a NaN size
         pixels = pens_.minFontPixels;
-    font_.setPixelSize(std::max(1, static_cast<int>(std::lround(std::min(pixels, 1.0e6)))));
+    const int size = std::max(1, static_cast<int>(std::lround(std::min(pixels, 1.0e6))));
+    if (size != font_.pixelSize()) {
+        font_.setPixelSize(size);
+        fontSet_ = false;
+    }
 }
 
 void PainterSurface::SetTextPosition(double x, double y)
@@ -199,26 +299,39 @@ void PainterSurface::Print(const std::string &text)
 {
     if (!IsActive() || text.empty())
         return;
-    painter_.setFont(font_);
-    painter_.setPen(QPen(ToQColor(foreColor_)));
     QPointF corner = Map(textX_, textY_);
     if (!Reach().contains(corner))
         return;
-    QFontMetricsF metrics(font_, painter_.device());
+    FlushPolyline();
+    if (!fontSet_) {
+        painter_.setFont(font_);
+        ascent_ = QFontMetricsF(font_, painter_.device()).ascent();
+        fontSet_ = true;
+    }
+    UsePen(foreColor_, true);
     // Texts are single bytes, as the settings and the record files keep them.
-    painter_.drawText(QPointF(corner.x(), corner.y() + metrics.ascent()),
-                      QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    const QString latin1 = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    // A printer lays text out at its own resolution.
+    if (painter_.device()->devType() == QInternal::Image) {
+        const QStaticText &laidOut = LaidOut(latin1, font_);
+        painter_.drawStaticText(corner, laidOut);
+        Drew(QRectF(corner, laidOut.size()));
+    } else {
+        painter_.drawText(QPointF(corner.x(), corner.y() + ascent_), latin1);
+        Drew(QRectF(corner.x(), corner.y(), deviceWidth_, 2.0 * font_.pixelSize()));
+    }
 }
 
-double PictureSurface::PixelsPerPoint(QSize imageSize)
+double PictureSurface::PixelsPerPoint(QSize imageSize, LogicalScale scale)
 {
+    const double designHeight = kDesignSize.height() * scale.height / kScale.height;
     double stretch = std::min(static_cast<double>(imageSize.width()) / kDesignSize.width(),
-                              static_cast<double>(imageSize.height()) / kDesignSize.height());
+                              static_cast<double>(imageSize.height()) / designHeight);
     return 96.0 / 72.0 * stretch;
 }
 
-PictureSurface::PictureSurface(QImage &image)
-    : PainterSurface(image, kScale, Pens{PixelsPerPoint(image.deviceIndependentSize().toSize()), 6.0, 1.0})
+PictureSurface::PictureSurface(QImage &image, LogicalScale scale)
+    : PainterSurface(image, scale, Pens{PixelsPerPoint(image.deviceIndependentSize().toSize(), scale), 6.0, 0.0})
 {
 }
 

@@ -1,5 +1,7 @@
 #include "display/screen_view.h"
 
+#include "display/measurement_table.h"
+
 #include <cmath>
 #include <string>
 
@@ -102,14 +104,14 @@ void DrawLimitLines(DrawingSurface &surface, const LimitLines &limits, const Mea
     }
 }
 
-void DrawBands(DrawingSurface &surface, const DisplayColors *colors)
+void DrawBands(DrawingSurface &surface, const DisplayColors *colors, int measurementRows)
 {
     if (surface.IsPrinter()) {
         surface.FilledRectangle(-1, 2000, 500, 1027, kWhite);
         surface.FilledRectangle(-1, -5, 500, -1000, kWhite);
     } else if (colors) {
         surface.FilledRectangle(-1, 1100, 500, 1027, colors->Base);
-        surface.FilledRectangle(-1, -5, 500, -430, colors->Base);
+        surface.FilledRectangle(-1, -5, 500, ScreenBottom(measurementRows), colors->Base);
     }
 }
 
@@ -150,18 +152,27 @@ void DrawSettings(DrawingSurface &surface, const MeasurementState &state)
     PrintAt(surface, 400, -3, "Stop:  " + FormatFixed(StopFreq(state), 3, 3) + "MHz");
 }
 
-void DrawMarkerTable(DrawingSurface &surface)
+// The level column's heading names the hold the markers read, in the hold's colour.
+void DrawMarkerTable(DrawingSurface &surface, const ScreenView &view)
 {
     struct Heading {
         double x;
         const char *text;
     };
-    static constexpr Heading kHeadings[] = {{5, "MKR"},         {55, "Freq. (MHz)"},       {155, "Level"},
-                                            {230, "Delta MKR"}, {305, "Delta Freq.(MHz)"}, {405, "Delta Level"}};
+    static constexpr Heading kHeadings[] = {{5, "MKR"},         {55, "Freq. (MHz)"},       {230, "Delta MKR"},
+                                            {305, "Delta Freq.(MHz)"}, {405, "Delta Level"}};
     for (const Heading &heading : kHeadings)
         PrintAt(surface, heading.x, -128, heading.text);
     for (int n = 1; n <= kMarkerCount; ++n)
         PrintAt(surface, 10, -128.0 - 50.0 * n, NumberPrintForm(n));
+    if (!view.readHold) {
+        PrintAt(surface, 155, -128, "Level");
+        return;
+    }
+    surface.SetForeColor(view.holds[static_cast<size_t>(*view.readHold)].color);
+    PrintAt(surface, 155, -128, *view.readHold == HoldKind::Max ? "Max Hold" : "Min Hold");
+    if (view.colors)
+        surface.SetForeColor(view.colors->Text);
 }
 
 // The current point starts on the first point, so the polyline has no lead-in from elsewhere.
@@ -183,12 +194,21 @@ void DrawSecondTraceTexts(DrawingSurface &surface, const SecondTraceInfo &info, 
     surface.SetForeColor(colors.Text);
 }
 
+// Over the live trace, max hold last: it lies above everything else.
+void DrawHolds(DrawingSurface &surface, const ScreenView &view)
+{
+    for (size_t i = view.holds.size(); i-- > 0;)
+        if (view.holds[i].trace)
+            DrawOneTrace(surface, *view.holds[i].trace, view.holds[i].color);
+}
+
 void DrawTraces(DrawingSurface &surface, const ScreenView &view)
 {
     std::string caption = TrimSpaces(view.playCaption);
     if (caption == "Play") {
         if (view.liveTrace)
             DrawOneTrace(surface, *view.liveTrace, view.traceDrawColor);
+        DrawHolds(surface, view);
         return;
     }
     if (caption != "Pause" || !view.colors)
@@ -203,6 +223,7 @@ void DrawTraces(DrawingSurface &surface, const ScreenView &view)
         DrawOneTrace(surface, *view.playTrace, colors.Play);
     if (view.liveTrace)
         DrawOneTrace(surface, *view.liveTrace, colors.Trace);
+    DrawHolds(surface, view);
     if (view.secondTrace)
         DrawSecondTraceTexts(surface, *view.secondTrace, colors);
 }
@@ -252,7 +273,7 @@ void DrawGrid(DrawingSurface &surface, const ScreenView &view)
     surface.SetDrawStyle(DrawStyle::Solid);
     // The bands come after the limit lines so that they cover what a line draws above or below
     // the graticule.
-    DrawBands(surface, view.colors);
+    DrawBands(surface, view.colors, view.measurementRows.Count());
 
     if (view.colors)
         surface.SetForeColor(view.colors->Text);
@@ -265,7 +286,8 @@ void DrawGrid(DrawingSurface &surface, const ScreenView &view)
     surface.SetFontSize(kTextPoints);
     if (view.state)
         DrawSettings(surface, *view.state);
-    DrawMarkerTable(surface);
+    DrawMarkerTable(surface, view);
+    DrawMeasurementLabels(surface, view.measurementRows);
 }
 
 void DrawTrace(DrawingSurface &surface, const ScreenView &view)
@@ -275,6 +297,8 @@ void DrawTrace(DrawingSurface &surface, const ScreenView &view)
         return;
     DrawMarkerReadouts(surface, *view.readings);
     DrawDeltaReadouts(surface, *view.markers, *view.readings);
+    if (view.measurements && view.state)
+        DrawMeasurementValues(surface, *view.measurements, *view.readings, *view.state);
 }
 
 std::time_t HeaderTime(const ScreenView &view, std::time_t shownBefore, std::time_t now)

@@ -4,11 +4,14 @@
 
 #include "display/drawing_surface.h"
 #include "markers/limit_lines.h"
+#include "markers/marker_measurements.h"
 #include "markers/markers.h"
 #include "measure/measurement_state.h"
 #include "measure/screen_conversions.h"
+#include "measure/trace_hold.h"
 #include "settings/operation_file.h"
 
+#include <array>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -29,6 +32,17 @@ struct AveragingView {
     int slot = 0;
 };
 
+// A hold trace drawn over the live trace; nothing is drawn without a trace.
+struct HoldView {
+    const LiveTrace *trace = nullptr;
+    uint32_t color = 0;
+};
+
+// The screen's lower edge: the marker table's, or lower by a row for each measurement shown.
+inline constexpr double kScreenBottom = -430;
+inline constexpr double kMeasurementRowStep = 50;
+inline constexpr double ScreenBottom(int measurementRows) { return kScreenBottom - kMeasurementRowStep * measurementRows; }
+
 struct ScreenView {
     const MeasurementState *state = nullptr;
     const DisplayColors *colors = nullptr;
@@ -42,7 +56,11 @@ struct ScreenView {
     AveragingView averaging;
     const LimitLines *limits = nullptr;
     const MarkerControls *markers = nullptr;
-    std::optional<MarkerReadings> readings;   // on liveTrace; none while no trace is shown
+    std::array<HoldView, 2> holds{};           // max hold, min hold
+    std::optional<HoldKind> readHold;          // the hold the markers read; none: the live trace
+    std::optional<MarkerReadings> readings;   // none while no trace is shown
+    MeasurementSwitches measurementRows;       // the rows of the measurement table
+    std::optional<MeasurementReadings> measurements;  // on the trace the markers read
     std::optional<std::time_t> screenTime;    // the header's time; none prints none
 };
 
@@ -50,9 +68,10 @@ struct ScreenView {
 // running), the shown entry's time during offline playback, otherwise the time shown before.
 std::time_t HeaderTime(const ScreenView &view, std::time_t shownBefore, std::time_t now);
 
-// The frame: graticule, limit lines, header, level scale, settings, start/stop, marker table.
+// The frame: graticule, limit lines, header, level scale, settings, start/stop, marker table,
+// measurement table.
 void DrawGrid(DrawingSurface &surface, const ScreenView &view);
-// The trace(s), the marker readouts, the delta readouts.
+// The trace(s) and holds, the marker readouts, the delta readouts, the measurements.
 void DrawTrace(DrawingSurface &surface, const ScreenView &view);
 
 }  // namespace tavrin

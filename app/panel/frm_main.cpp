@@ -12,6 +12,7 @@
 #include "output/output_group.h"
 #include "record/record_group.h"
 #include "tg/tg_group.h"
+#include "trace_modes/trace_group.h"
 #include "widgets/panel_widgets.h"
 
 #include <QCloseEvent>
@@ -32,9 +33,18 @@ FrmMain::FrmMain(Services services, QWidget *parent)
     basic_ = new BasicGroup({s_.instrument, s_.settings, *acquisition_}, this);
     limits_ = new LimitGroup({s_.dialogs}, this);
     auto screenTime = [&screen = screen_] { return screen.ScreenTime(); };
-    record_ = new RecordGroup({s_.instrument, s_.dialogs, s_.settings, *acquisition_, *basic_, screenTime}, this);
+    trace_ = new TraceGroup(this);
+    auto holdRows = [&holds = trace_->Holds()] {
+        std::vector<CsvHold> rows;
+        for (auto [kind, name] : {std::pair{HoldKind::Max, "max_hold"}, std::pair{HoldKind::Min, "min_hold"}})
+            if (const LiveTrace *held = holds.Held(kind))
+                rows.push_back({name, held, holds.Settings()});
+        return rows;
+    };
+    record_ = new RecordGroup({s_.instrument, s_.dialogs, s_.settings, *acquisition_, *basic_, screenTime, holdRows},
+                              this);
     markers_ = new MarkerGroup({s_.settings, [&basic = *basic_]() -> const MeasurementState & { return basic.State(); },
-                                [&record = *record_]() -> const LiveTrace & { return record.ShownTrace(); }},
+                                [this]() -> const LiveTrace & { return *ScreenAssembly::TraceToRead(ScreenSources()).trace; }},
                                this);
     tg_ = new TGGroup({s_.instrument, *acquisition_}, this);
     output_ = new OutputGroup(
@@ -52,7 +62,13 @@ void FrmMain::Wire()
     connect(acquisition_, &AcquisitionGroup::settingsReported, basic_, &BasicGroup::FollowReport);
     connect(basic_, &BasicGroup::centerFreqEntered, acquisition_, &AcquisitionGroup::FocusStart);
     connect(tg_, &TGGroup::tgModeChanged, basic_, [basic = basic_](bool on) { basic->BasicFrameEnable(!on); });
+    connect(acquisition_, &AcquisitionGroup::traceTaken, trace_, [this](const LiveTrace &shown) {
+        TavrinDLL &block = s_.instrument;
+        trace_->Add(shown, {block.BlockCenterFreq(), block.BlockSpan(), block.BlockRefLevel(), block.BlockRBW()});
+    });
     connect(acquisition_, &AcquisitionGroup::traceChanged, &display, &FrmCRT::Redraw);
+    connect(trace_, &TraceGroup::redrawNeeded, &display, &FrmCRT::Redraw);
+    connect(trace_, &TraceGroup::measurementsChanged, this, &FrmMain::FitMeasurementTable);
     connect(markers_, &MarkerGroup::redrawNeeded, &display, &FrmCRT::Redraw);
     connect(markers_, &MarkerGroup::drawOverNeeded, &display, &FrmCRT::DrawOver);
     connect(limits_, &LimitGroup::redrawNeeded, &display, &FrmCRT::Redraw);
@@ -69,9 +85,17 @@ FrmMain::~FrmMain()
     }
 }
 
-void FrmMain::DrawScreen(DrawingSurface &surface)
+ScreenAssembly::Sources FrmMain::ScreenSources()
 {
-    screen_.Draw(surface, {s_.settings.Colors, basic_->State(), *acquisition_, *markers_, *limits_, *record_});
+    return {s_.settings.Colors, basic_->State(), *acquisition_, *markers_, *limits_, *record_, *trace_};
+}
+
+void FrmMain::DrawScreen(DrawingSurface &surface) { screen_.Draw(surface, ScreenSources()); }
+
+void FrmMain::FitMeasurementTable()
+{
+    if (display_)
+        display_->SetBottom(ScreenBottom(trace_->Measurements().Count()));
 }
 
 void FrmMain::Arrange()
@@ -79,7 +103,7 @@ void FrmMain::Arrange()
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 6, 6, 6);
     outer->setSpacing(6);
-    for (QWidget *group : std::initializer_list<QWidget *>{basic_, markers_, limits_, record_, tg_})
+    for (QWidget *group : std::initializer_list<QWidget *>{basic_, markers_, trace_, limits_, record_, tg_})
         outer->addWidget(group);
     auto *buttons = new QGridLayout;
     buttons->addWidget(acquisition_, 0, 0);
@@ -108,6 +132,9 @@ void FrmMain::FormLoad()
         op.CaptureDir = ProgramFolder();
     markers_->RestoreSaved(op);
     acquisition_->SetTraceDrawColor(op.Colors.Trace);
+    programSettings_ = LoadProgramSettings(ProgramSettingsPath(s_.operationFilePath));
+    trace_->Restore(programSettings_.traceModes);
+    FitMeasurementTable();
 
     // The type selector matches the namespaced class by its name without the namespace.
     setStyleSheet(QString("tavrin--FrmMain { %1 }").arg(kLightGrey));
@@ -145,11 +172,16 @@ bool FrmMain::SaveSettings()
     OperationFile &op = s_.settings;
     basic_->SaveTexts(op);
     markers_->SaveTexts(op);
-    std::string error;
-    if (SaveOperation(s_.operationFilePath, op, &error))
-        return true;
-    s_.dialogs.ShowMessage("TavrinRemote", "The settings could not be saved to " + s_.operationFilePath + ": " + error);
-    return false;
+    programSettings_.traceModes = trace_->Saved();
+    std::string path = s_.operationFilePath, error;
+    bool saved = SaveOperation(path, op, &error);
+    if (saved) {
+        path = ProgramSettingsPath(s_.operationFilePath);
+        saved = SaveProgramSettings(path, programSettings_, &error);
+    }
+    if (!saved)
+        s_.dialogs.ShowMessage("TavrinRemote", "The settings could not be saved to " + path + ": " + error);
+    return saved;
 }
 
 void FrmMain::cmdQuit_Click()

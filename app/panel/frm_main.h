@@ -4,6 +4,7 @@
 
 #include "panel/screen_assembly.h"
 #include "settings/operation_file.h"
+#include "settings/program_settings.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -25,6 +26,7 @@ class OutputGroup;
 class RecordGroup;
 class TGGroup;
 class TavrinDLL;
+class TraceGroup;
 class UserDialogs;
 
 class FrmMain : public QWidget {
@@ -35,7 +37,7 @@ public:
         UserDialogs &dialogs;
         OperationFile &settings;
         FrmCRT &display;
-        std::string operationFilePath;
+        std::string operationFilePath;  // the second settings file lies beside it
         std::function<bool(int port)> portInUse;
         std::function<void()> quit;  // ends the program
         ScreenAssembly::Clock clock = [] { return std::time(nullptr); };  // of the header's time
@@ -59,6 +61,7 @@ public:
     LimitGroup &Limits() { return *limits_; }
     RecordGroup &Record() { return *record_; }
     TGGroup &TG() { return *tg_; }
+    TraceGroup &Traces() { return *trace_; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -66,10 +69,14 @@ protected:
 private:
     void Wire();
     void Arrange();
+    ScreenAssembly::Sources ScreenSources();
     void DrawScreen(DrawingSurface &surface);
+    // The display's lower edge follows the rows of the measurement table.
+    void FitMeasurementTable();
     bool SaveSettings();
 
     Services s_;
+    ProgramSettings programSettings_;
     QPointer<FrmCRT> display_;  // may go before the panel at exit
     ScreenAssembly screen_;
     AcquisitionGroup *acquisition_ = nullptr;
@@ -78,6 +85,7 @@ private:
     LimitGroup *limits_ = nullptr;
     RecordGroup *record_ = nullptr;
     TGGroup *tg_ = nullptr;
+    TraceGroup *trace_ = nullptr;
     OutputGroup *output_ = nullptr;
     QPushButton *cmdQuit_ = nullptr;
     bool loaded_ = false;

@@ -4,10 +4,19 @@
 #include "markers/limit_group.h"
 #include "markers/marker_group.h"
 #include "record/record_group.h"
+#include "trace_modes/trace_group.h"
 
 namespace tavrin {
 
 ScreenAssembly::ScreenAssembly(MarkerLabels &labels, Clock clock) : labels_(labels), clock_(std::move(clock)) {}
+
+ReadTrace ScreenAssembly::TraceToRead(const Sources &s)
+{
+    const LiveTrace &shown = s.record.ShownTrace();
+    if (&shown != &s.acquisition.Live())
+        return {&shown, std::nullopt};
+    return tavrin::TraceToRead(s.traces.Holds(), shown);
+}
 
 ScreenView ScreenAssembly::Assemble(const Sources &s)
 {
@@ -28,9 +37,17 @@ ScreenView ScreenAssembly::Assemble(const Sources &s)
     v.markers = &s.markers.View();
     shown_ = HeaderTime(v, shown_, clock_());
     v.screenTime = shown_;
+    v.measurementRows = s.traces.Measurements();
+    if (v.liveTrace == &s.acquisition.Live())
+        for (HoldKind kind : {HoldKind::Max, HoldKind::Min})
+            v.holds[static_cast<size_t>(kind)] = {s.traces.Holds().Held(kind), s.traces.HoldColor(kind)};
     if (s.acquisition.HasTrace() || s.record.Playing() || v.liveTrace != &s.acquisition.Live()) {
-        v.readings = ReadMarkers(s.state, *v.liveTrace, *v.markers);
+        const ReadTrace read = TraceToRead(s);
+        v.readHold = read.hold;
+        v.readings = ReadMarkers(s.state, *read.trace, *v.markers);
         ShowMarkerLabels(labels_, *v.readings);
+        if (v.measurementRows.Count() > 0)
+            v.measurements = MeasureWithMarkers(s.state, *read.trace, *v.readings, v.measurementRows);
     }
     return v;
 }

@@ -15,6 +15,7 @@ class DrawingSurface;
 class LimitGroup;
 class MarkerGroup;
 class RecordGroup;
+class TraceGroup;
 
 class ScreenAssembly {
 public:
@@ -26,6 +27,7 @@ public:
         const MarkerGroup &markers;
         const LimitGroup &limits;
         const RecordGroup &record;
+        const TraceGroup &traces;
     };
     using Clock = std::function<std::time_t()>;
 
@@ -38,6 +40,11 @@ public:
     void Draw(DrawingSurface &surface, const Sources &sources);
     // The time in the header of the last drawing; the clock's before the first.
     std::time_t ScreenTime() const { return shown_ ? shown_ : clock_(); }
+
+    // What the markers, Peak and the measurements read: a hold that holds a trace while the
+    // screen shows the acquisition's trace, otherwise the trace shown. A played record is no
+    // trace of the holds.
+    static ReadTrace TraceToRead(const Sources &sources);
 
 private:
     // The view as the screen stands now: the header's time becomes the screen time, the labels

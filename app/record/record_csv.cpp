@@ -61,14 +61,36 @@ std::string RecordCsv(const RecordTable &table, bool dbu)
     for (const TraceRecord &entry : table) {
         if (!entry.Filled())
             break;
-        csv += IsoTime(entry.time) + "," + PlainDecimal(entry.centerFreqMHz) + "," +
-               Field(TrimSpaces(PrintableText(FieldText(entry.spanCaption)))) + "," +
-               std::to_string(entry.refLevelDbm) + "," + Field(TrimSpaces(PrintableText(FieldText(entry.rbwCaption))));
-        for (int i = 0; i < kTracePoints; ++i)
-            csv += "," + PlainDecimal(PointLevel(entry, i, dbu));
-        csv += "\r\n";
+        csv += CsvRow(IsoTime(entry.time), entry, dbu);
     }
     return csv;
+}
+
+std::string CsvRow(std::string_view first, const TraceRecord &entry, bool dbu)
+{
+    std::string row = std::string(first) + "," + PlainDecimal(entry.centerFreqMHz) + "," +
+                      Field(TrimSpaces(PrintableText(FieldText(entry.spanCaption)))) + "," +
+                      std::to_string(entry.refLevelDbm) + "," + Field(TrimSpaces(PrintableText(FieldText(entry.rbwCaption))));
+    for (int i = 0; i < kTracePoints; ++i)
+        row += "," + PlainDecimal(PointLevel(entry, i, dbu));
+    return row + "\r\n";
+}
+
+std::string CsvHoldRows(const std::vector<CsvHold> &holds, bool dbu)
+{
+    std::string rows;
+    for (const CsvHold &hold : holds) {
+        if (!hold.points)
+            continue;
+        TraceRecord entry;
+        entry.centerFreqMHz = hold.settings.centerMHz;
+        entry.spanCaption = FixedText<12>(hold.settings.spanCaption);
+        entry.refLevelDbm = hold.settings.refLevelDbm;
+        entry.rbwCaption = FixedText<8>(hold.settings.rbwCaption);
+        entry.points = *hold.points;
+        rows += CsvRow(hold.name, entry, dbu);
+    }
+    return rows;
 }
 
 }  // namespace tavrin

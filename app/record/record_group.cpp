@@ -290,7 +290,9 @@ void RecordGroup::ExportCsv()
         return;
     BusyPointer busy;
     const bool dbu = TrimSpaces(d_.settings.Unit) != "dBm";
-    const std::string csv = Entry(0) ? RecordCsv(table_, dbu) : RecordCsv(RecordTable{LiveRecord()}, dbu);
+    std::string csv = Entry(0) ? RecordCsv(table_, dbu) : RecordCsv(RecordTable{LiveRecord()}, dbu);
+    if (d_.holds)
+        csv += CsvHoldRows(d_.holds(), dbu);
     const std::string error = WriteWholeFile(*name, csv);
     if (!error.empty())
         d_.dialogs.ShowMessage(Title(), "The CSV file was not written: " + error + ".");

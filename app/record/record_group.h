@@ -4,6 +4,7 @@
 
 #include "display/screen_view.h"
 #include "measure/screen_conversions.h"
+#include "record/record_csv.h"
 #include "record/record_file.h"
 
 #include <QGroupBox>
@@ -44,6 +45,7 @@ public:
         AcquisitionGroup &acquisition;
         BasicGroup &basic;  // shows the played settings; nothing is sent
         std::function<std::time_t()> screenTime;  // of the screen shown last: the record's time
+        std::function<std::vector<CsvHold>()> holds = {};  // the holds on, as the CSV file carries them
     };
 
     // The timer that clocks recording and playback is the child "TimerPlay".
@@ -53,7 +55,8 @@ public:
     void Load();
     // One step of the recording while it runs, of the playback otherwise: the timer's tick.
     void Step();
-    // The record in the table, or the live trace when there is none, as a CSV file.
+    // The record in the table, or the live trace when there is none, as a CSV file; the holds
+    // that are on follow as rows of their own.
     void ExportCsv();
 
     bool Recording() const { return recording_; }

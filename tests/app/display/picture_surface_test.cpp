@@ -69,6 +69,36 @@ TEST(PictureSurface, DottedLinesAreDottedAndFarAwayOrUnplaceableCoordinatesCutOr
     EXPECT_EQ(OnRow(image, 1100, 250, 350, red), 100);
 }
 
+// After a clear, fills in the cleared colour are left out only where nothing was drawn since: a
+// text, a line and a polyline are still covered by them (each away from what came before it).
+TEST(PictureSurface, AFillInTheClearedColourStillCoversWhatWasDrawnSinceTheClear)
+{
+    const uint32_t black = Rgb(0, 0, 0), white = Rgb(255, 255, 255);
+    QImage image(570, 1530, QImage::Format_RGB32);
+    {
+        PictureSurface surface(image);
+        surface.Clear(black);
+        surface.SetForeColor(white);
+        surface.SetTextPosition(0, 300);
+        surface.Print("text");
+        surface.FilledRectangle(-20, 320, 100, 260, black);
+        surface.Line(0, 0, 400, 0, white);
+        surface.FilledRectangle(-10, 10, 450, -10, black);
+        surface.Line(0, 500, 100, 500, white);
+        surface.LineTo(200, 500, white);
+        surface.Line(0, 600, 100, 600, white);
+        surface.LineTo(200, 600, white);
+        surface.FilledRectangle(150, 610, 300, 590, black);
+    }
+    EXPECT_EQ(OnRow(image, 1100, 40, 460, qRgb(255, 255, 255)), 0);
+    EXPECT_EQ(OnRow(image, 600, 60, 240, qRgb(255, 255, 255)), 180) << "the two segments joined";
+    EXPECT_EQ(OnRow(image, 500, 60, 240, qRgb(255, 255, 255)), 140) << "cut where the fill covers it";
+    int lit = 0;
+    for (int y = 780; y < 840; ++y)
+        lit += 120 - OnRow(image, y, 40, 160, qRgb(0, 0, 0));
+    EXPECT_EQ(lit, 0);
+}
+
 TEST(PictureSurface, ScreenDrawnInTheDisplayColoursWithTextsBelowTheirPositions)
 {
     MeasurementState state;

@@ -288,5 +288,58 @@ TEST_F(ScreenDrawing, MarkerRowsAndDeltaRowsNeedTheirLabelsOnTheScreen)
     EXPECT_EQ(placements, (std::vector<std::tuple<int, double, double>>{{0, 244.5, 1043.0}}));
 }
 
+// The holds over the live trace, the max hold last; the level column's heading names the hold
+// the markers read, in its colour.
+TEST_F(ScreenDrawing, HoldsOverTheLiveTraceAndTheLevelHeadingNamesTheHoldRead)
+{
+    using Drawn = std::vector<std::pair<double, uint32_t>>;  // level and colour, in order
+    constexpr uint32_t kMax = Rgb(10, 0, 0), kMin = Rgb(11, 0, 0);
+    LiveTrace maxHold, minHold;
+    maxHold.fill(900), minHold.fill(100);
+    const std::tuple<bool, bool, std::optional<HoldKind>, Drawn, std::string, uint32_t> cases[] = {
+        {false, false, std::nullopt, {{600, kLive}}, "Level", kText},
+        {true, true, HoldKind::Max, {{600, kLive}, {100, kMin}, {900, kMax}}, "Max Hold", kMax},
+        {false, true, HoldKind::Min, {{600, kLive}, {100, kMin}}, "Min Hold", kMin},
+    };
+    for (const auto &[max, min, read, expected, heading, colour] : cases) {
+        view.holds = {HoldView{max ? &maxHold : nullptr, kMax}, HoldView{min ? &minHold : nullptr, kMin}};
+        view.readHold = read;
+        Drawn drawn;
+        for (const DrawOp &op : Trace().Lines())
+            if (drawn.empty() || drawn.back() != std::pair(op.y2, op.color))
+                drawn.emplace_back(op.y2, op.color);
+        EXPECT_EQ(drawn, expected) << heading;
+        const RecordingSurface grid = Grid();
+        EXPECT_EQ(grid.TextsAt({{155, -128}}), Texts{heading});
+        for (const DrawOp &op : grid.OfKind({Kind::Print}))
+            EXPECT_TRUE(op.text != heading || op.color == colour) << heading;
+    }
+}
+
+// One row for each measurement switched on, 50 units apart under marker 5's; the band below the
+// graticule reaches down to the last row.
+TEST_F(ScreenDrawing, MeasurementTableUnderTheMarkerTable)
+{
+    view.measurementRows = {true, true, true};
+    MeasurementReadings values{view.measurementRows, -12.34, 2.0, OccupiedBand{99.703, 100.297}, -85.04, 31950};
+    view.measurements = values;
+    EXPECT_EQ(Grid().TextsAt({{5, -428}, {5, -478}, {5, -528}}), (Texts{"Band Power", "OBW 99%", "Noise MKR1"}));
+    EXPECT_EQ(Trace().TextsAt({{155, -428}, {255, -428}, {155, -478}, {255, -478}, {155, -528}, {255, -528}}),
+              (Texts{"-12.3 dBm", "MKR 1-2: 2.000 MHz", "0.594 MHz", "99.703 to 100.297 MHz", "-85.0 dBm/Hz",
+                     "NBW 31.95 kHz"}));
+    EXPECT_EQ(Grid().OfKind({Kind::FilledRectangle}).back().y2, -580);
+
+    state.unit = "dBu", state.spanCaption = "2KHZ/DIV";
+    view.measurementRows = values.on = {false, true, true};
+    values.occupied = OccupiedBand{100.0001234, 100.0021234};
+    values.noiseDensity = std::nullopt;
+    view.measurements = values;
+    EXPECT_EQ(Grid().TextsAt({{5, -428}, {5, -478}, {5, -528}}), (Texts{"OBW 99%", "Noise MKR1"}));
+    EXPECT_EQ(Trace().TextsAt({{155, -428}, {255, -428}, {155, -478}, {255, -478}}),
+              (Texts{"0.002000 MHz", "100.000123 to 100.002123 MHz", "---", "MKR 1 needed"}))
+        << "six decimals for 40 Hz points";
+    EXPECT_EQ(Grid(true).OfKind({Kind::FilledRectangle}).back().y2, -1000) << "the page's band";
+}
+
 }  // namespace
 }  // namespace tavrin

@@ -12,6 +12,7 @@
 #include "common/number_format.h"
 #include "markers/limit_file.h"
 #include "markers/limit_lines.h"
+#include "markers/marker_measurements.h"
 #include "markers/peak.h"
 #include "support/temp_dir.h"
 
@@ -19,6 +20,35 @@ namespace tavrin {
 namespace {
 
 using Points = std::vector<std::pair<double, double>>;
+
+// Markers 1 and 2 at 90 and 92 MHz (points 201 and 211 at 80 MHz, 10MHZ/DIV) on a flat -20 dBm
+// trace with a 30 kHz RBW: 11 points of 0.2 MHz, -20 + 10 log10(2.2 MHz / 31.95 kHz) = -1.6205 dBm.
+TEST(MarkerMeasurements, TakeTheirBandFromMarkersOneAndTwoOnTheScreen)
+{
+    MeasurementState state;
+    state.spanCaption = "10MHZ/DIV", state.refLevelDbm = "0", state.rbwCaption = "30KHZ";
+    LiveTrace trace;
+    trace.fill(767);
+    struct Case {
+        const char *unit, *marker1, *marker2;
+        std::optional<double> band, noise;
+    };
+    const Case cases[] = {{"dBm", "90", "92", -1.6205, -65.0447},
+                          {"dBu", "92", "90", 105.3795, 41.9553},
+                          {"dBm", "90", "200", std::nullopt, -65.0447},  // marker 2 off the screen
+                          {"dBm", "", "92", std::nullopt, std::nullopt}};
+    for (const Case &c : cases) {
+        state.unit = c.unit;
+        const MarkerControls markers = {MarkerControl{true, c.marker1}, MarkerControl{true, c.marker2}};
+        const MeasurementReadings r =
+            MeasureWithMarkers(state, trace, ReadMarkers(state, trace, markers), {true, false, true});
+        EXPECT_EQ(r.bandPower.has_value(), c.band.has_value()) << c.marker2;
+        EXPECT_NEAR(r.bandPower.value_or(0), c.band.value_or(0), 1e-4);
+        EXPECT_EQ(r.bandMHz, c.band ? 2.2 : 0);
+        EXPECT_NEAR(r.noiseDensity.value_or(0), c.noise.value_or(0), 1e-4) << c.marker1;
+        EXPECT_FALSE(r.occupied) << "switched off";
+    }
+}
 
 TEST(PeakPoint, FirstHighestPointThenTheMiddleOfItsFlatTop)
 {

@@ -2,6 +2,12 @@
 // acquisition, the running average, the saved texts and Quit.
 #include "support/panel_fixture.h"
 
+#include "settings/program_settings.h"
+#include "trace_modes/trace_group.h"
+
+#include <fstream>
+#include <sstream>
+
 using namespace tavrin;
 using namespace tavrin::test;
 
@@ -120,6 +126,43 @@ TEST_F(PanelTest, QuitAndClosingWriteEveryTextOfThePanel)
     EXPECT_EQ(quits, 2);
     ASSERT_EQ(LoadOperation(LogPath(), read).status, LoadStatus::Loaded);
     EXPECT_EQ(read.SavedCenterFreq, "7.000");
+}
+
+// Three traces whose peaks cross, then one at another span: the max hold keeps the highest of the
+// three, Peak and the CSV file take it, and the reported span change starts it afresh. The
+// measurements switched on come back at the next start, the holds do not.
+TEST_F(PanelTest, MaxHoldKeepsTheShownTracesUntilTheAnalyzerReportsOtherSettings)
+{
+    auto peakAt = [](int at, int level) { return [=](int n) { return n == at ? level : 100; }; };
+    BlockHeader fiveMHz;
+    fiveMHz.span = 11;
+    const Bytes a = TraceBlock(peakAt(100, 900));
+    StartScripted({a, a, a, TraceBlock(peakAt(300, 800)), TraceBlock(peakAt(200, 700)), TraceBlock(peakAt(400, 600), fiveMHz)});
+    Load();
+    Find<QCheckBox>("chkMaxHold")->click();
+    Click("cmdStart");  // reads two traces, shows none
+    timer1().stop();
+    for (int tick = 0; tick < 3; ++tick)
+        acq().Tick();
+    const LiveTrace &held = *panel->Traces().Holds().Held(HoldKind::Max);
+    EXPECT_EQ(std::vector<int>({held[100], held[300], held[200], held[0]}), std::vector<int>({900, 800, 700, 100}));
+    Click("cmdPeak");
+    EXPECT_EQ(Find<QLineEdit>("txtMKR", 0)->text(), "49.8000") << "point 100, not the live trace's 200";
+    dialogs.files = {home.Path() + "/t.csv"};
+    panel->Record().ExportCsv();
+    std::stringstream csv;
+    csv << std::ifstream(home.Path() + "/t.csv").rdbuf();
+    EXPECT_NE(csv.str().find("\r\nmax_hold,80,10MHZ/DIV,0,4MHZ,-72.109375,"), std::string::npos);  // 923 steps below 0 dBm
+
+    acq().Tick();
+    EXPECT_EQ((std::pair<int, int>(held[100], held[400])), std::pair(100, 600));
+    Find<QCheckBox>("chkOccupiedBW")->click();
+    EXPECT_EQ(display.Bottom(), -480) << "a row for the table";
+    panel->cmdQuit_Click();
+    EXPECT_TRUE(LoadProgramSettings(folder + "/TavrinRemote.ini").traceModes.occupiedBandwidth);
+    Load();
+    EXPECT_TRUE(Find<QCheckBox>("chkOccupiedBW")->isChecked() && !Find<QCheckBox>("chkMaxHold")->isChecked());
+    EXPECT_EQ(display.Bottom(), -480);
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+#include "measure/trace_hold.h"
+
+#include <algorithm>
+
+namespace tavrin {
+
+namespace {
+
+// Centre, span, reference level and RBW: the unit changes only how a level is written.
+bool SameSettings(const ReportedSettings &a, const ReportedSettings &b)
+{
+    return a.centerMHz == b.centerMHz && a.spanCaption == b.spanCaption && a.refLevelDbm == b.refLevelDbm &&
+           a.rbwCaption == b.rbwCaption;
+}
+
+}  // namespace
+
+void TraceHolds::SetOn(HoldKind kind, bool on)
+{
+    Hold &hold = Of(kind);
+    if (hold.on != on)
+        hold.count = 0;
+    hold.on = on;
+}
+
+void TraceHolds::Clear()
+{
+    for (Hold &hold : holds_)
+        hold.count = 0;
+}
+
+void TraceHolds::Add(const LiveTrace &trace, const ReportedSettings &reported)
+{
+    if (!SameSettings(reported, settings_))
+        Clear();
+    settings_ = reported;
+    for (size_t kind = 0; kind < holds_.size(); ++kind) {
+        Hold &hold = holds_[kind];
+        if (!hold.on)
+            continue;
+        if (hold.count == 0)
+            hold.points = trace;
+        else if (kind == static_cast<size_t>(HoldKind::Max))
+            std::ranges::transform(hold.points, trace, hold.points.begin(), [](int16_t a, int16_t b) { return std::max(a, b); });
+        else
+            std::ranges::transform(hold.points, trace, hold.points.begin(), [](int16_t a, int16_t b) { return std::min(a, b); });
+        ++hold.count;
+    }
+}
+
+const LiveTrace *TraceHolds::Held(HoldKind kind) const
+{
+    const Hold &hold = Of(kind);
+    return hold.on && hold.count > 0 ? &hold.points : nullptr;
+}
+
+ReadTrace TraceToRead(const TraceHolds &holds, const LiveTrace &shown)
+{
+    for (HoldKind kind : {HoldKind::Max, HoldKind::Min})
+        if (const LiveTrace *held = holds.Held(kind))
+            return {held, kind};
+    return {&shown, std::nullopt};
+}
+
+}  // namespace tavrin

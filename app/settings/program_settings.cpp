@@ -1,0 +1,122 @@
+#include "settings/program_settings.h"
+
+#include "common/program_folder.h"
+#include "common/safe_file.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cctype>
+
+namespace tavrin {
+
+namespace {
+
+constexpr char kTraceModes[] = "TraceModes";
+
+// Colours as "#rrggbb", as a user editing the file expects them.
+QString ColorText(uint32_t c)
+{
+    return QString::asprintf("#%02x%02x%02x", c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
+}
+
+uint32_t ReadColor(const QSettings &ini, const char *key, uint32_t fallback)
+{
+    const QString text = ini.value(key).toString().trimmed();
+    if (text.size() != 7 || text[0] != '#')
+        return fallback;
+    for (QChar digit : text.mid(1))
+        if (!std::isxdigit(static_cast<unsigned char>(digit.toLatin1())))
+            return fallback;
+    const uint32_t rgb = text.mid(1).toUInt(nullptr, 16);
+    return Rgb(static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb));
+}
+
+bool ReadSwitch(const QSettings &ini, const char *key, bool fallback)
+{
+    const QString text = ini.value(key).toString().trimmed().toLower();
+    if (text == "true" || text == "1")
+        return true;
+    if (text == "false" || text == "0")
+        return false;
+    return fallback;
+}
+
+void WriteTraceModes(QSettings &ini, const TraceModeSettings &t)
+{
+    ini.beginGroup(kTraceModes);
+    ini.setValue("MaxHoldColor", ColorText(t.maxHoldColor));
+    ini.setValue("MinHoldColor", ColorText(t.minHoldColor));
+    ini.setValue("BandPower", t.bandPower);
+    ini.setValue("OccupiedBandwidth", t.occupiedBandwidth);
+    ini.setValue("NoiseMarker", t.noiseMarker);
+    ini.endGroup();
+}
+
+TraceModeSettings ReadTraceModes(QSettings &ini)
+{
+    const TraceModeSettings d;
+    TraceModeSettings t;
+    ini.beginGroup(kTraceModes);
+    t.maxHoldColor = ReadColor(ini, "MaxHoldColor", d.maxHoldColor);
+    t.minHoldColor = ReadColor(ini, "MinHoldColor", d.minHoldColor);
+    t.bandPower = ReadSwitch(ini, "BandPower", d.bandPower);
+    t.occupiedBandwidth = ReadSwitch(ini, "OccupiedBandwidth", d.occupiedBandwidth);
+    t.noiseMarker = ReadSwitch(ini, "NoiseMarker", d.noiseMarker);
+    ini.endGroup();
+    return t;
+}
+
+}  // namespace
+
+ProgramSettings LoadProgramSettings(const std::string &path)
+{
+    ProgramSettings settings;
+    if (!QFile::exists(QString::fromStdString(path)))
+        return settings;
+    QSettings ini(QString::fromStdString(path), QSettings::IniFormat);
+    settings.traceModes = ReadTraceModes(ini);
+    return settings;
+}
+
+bool SaveProgramSettings(const std::string &path, const ProgramSettings &settings, std::string *error)
+{
+    // QSettings merges what it writes into the file already there and keeps a broken one as it
+    // is: the text is made in a file of its own and then replaces the old file whole.
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        if (error)
+            *error = "no temporary folder: " + scratch.errorString().toStdString();
+        return false;
+    }
+    const QString made = scratch.filePath("settings.ini");
+    {
+        QSettings ini(made, QSettings::IniFormat);
+        WriteTraceModes(ini, settings.traceModes);
+        ini.sync();
+        if (ini.status() != QSettings::NoError) {
+            if (error)
+                *error = "the settings text could not be made";
+            return false;
+        }
+    }
+    QFile file(made);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString().toStdString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    return ReplaceFileDurably(path, reinterpret_cast<const uint8_t *>(bytes.constData()),
+                              static_cast<size_t>(bytes.size()), error);
+}
+
+std::string ProgramSettingsPath(const std::string &operationFilePath)
+{
+    const size_t slash = operationFilePath.rfind('/');
+    if (slash == std::string::npos)
+        return "TavrinRemote.ini";
+    return JoinPath(slash == 0 ? "/" : operationFilePath.substr(0, slash), "TavrinRemote.ini");
+}
+
+}  // namespace tavrin

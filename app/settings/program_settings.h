@@ -1,0 +1,38 @@
+// The program's second settings file, "TavrinRemote.ini" beside "Tavrin.Log": the settings of
+// features the operation file has no field for, one section per feature. Tavrin.Log keeps its
+// fixed layout; a missing or broken file here gives the defaults, a broken entry its own default.
+#pragma once
+
+#include "common/color.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tavrin {
+
+// Max and min hold and the measurements under the marker table.
+struct TraceModeSettings {
+    uint32_t maxHoldColor = Rgb(255, 160, 0);
+    uint32_t minHoldColor = Rgb(64, 128, 255);
+    bool bandPower = false;
+    bool occupiedBandwidth = false;
+    bool noiseMarker = false;
+
+    bool operator==(const TraceModeSettings &) const = default;
+};
+
+struct ProgramSettings {
+    TraceModeSettings traceModes;
+
+    bool operator==(const ProgramSettings &) const = default;
+};
+
+ProgramSettings LoadProgramSettings(const std::string &path);
+// Writes the whole file anew, atomically: the old one stays whole if anything fails. On failure
+// returns false and, when error is given, the reason.
+bool SaveProgramSettings(const std::string &path, const ProgramSettings &settings, std::string *error = nullptr);
+
+// "TavrinRemote.ini" in the folder of the operation file at operationFilePath.
+std::string ProgramSettingsPath(const std::string &operationFilePath);
+
+}  // namespace tavrin

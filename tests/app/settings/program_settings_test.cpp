@@ -1,0 +1,68 @@
+// The second settings file: what it holds, read back; missing, broken and half-broken files.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "settings/program_settings.h"
+#include "support/temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+class SettingsProgramFile : public ::testing::Test {
+protected:
+    std::string Read()
+    {
+        std::stringstream text;
+        text << std::ifstream(path).rdbuf();
+        return text.str();
+    }
+
+    test::TempConfigHome home;
+    std::string path = ProgramSettingsPath(home.Path() + "/Tavrin.Log");
+};
+
+TEST_F(SettingsProgramFile, LiesBesideTheOperationFileAndReadsBackWhatWasSaved)
+{
+    EXPECT_EQ(path, home.Path() + "/TavrinRemote.ini");
+    EXPECT_EQ(ProgramSettingsPath("Tavrin.Log"), "TavrinRemote.ini");
+    EXPECT_EQ(LoadProgramSettings(path), ProgramSettings{}) << "no file: the defaults";
+    ProgramSettings saved;
+    saved.traceModes = {Rgb(0x10, 0x20, 0x30), Rgb(0xAB, 0xCD, 0xEF), true, false, true};
+    ASSERT_TRUE(SaveProgramSettings(path, saved));
+    const std::string text = Read();
+    EXPECT_EQ(text.rfind("[TraceModes]\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\nMaxHoldColor=#102030\nMinHoldColor=#abcdef\n"), std::string::npos) << "keys in order";
+    EXPECT_EQ(LoadProgramSettings(path), saved);
+    std::string error;
+    EXPECT_FALSE(SaveProgramSettings(home.Path() + "/gone/TavrinRemote.ini", saved, &error));
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+    EXPECT_EQ(Read(), text) << "the old file stays whole";
+}
+
+// A broken entry gives its own default, the others are read; a file that is no INI file at all
+// gives the defaults, and saving replaces it whole. (The texts differ in length: the file is read
+// through a cache that trusts an unchanged size and time.)
+TEST_F(SettingsProgramFile, BrokenFilesAndEntriesGiveTheDefaults)
+{
+    const TraceModeSettings d;
+    const std::pair<const char *, TraceModeSettings> cases[] = {
+        {"[TraceModes]\nMaxHoldColor=#12345\nMinHoldColor=red\nBandPower=maybe\nNoiseMarker=1\n",
+         {d.maxHoldColor, d.minHoldColor, false, false, true}},
+        {"[TraceModes]\nMaxHoldColor=#0x1234\nMinHoldColor= #FF0000 \nOccupiedBandwidth=TRUE\n\n",
+         {d.maxHoldColor, Rgb(255, 0, 0), false, true, false}},
+        {"\x01\x02\xff[[[=\n\n=#000000", d},
+    };
+    for (const auto &[text, expected] : cases) {
+        std::ofstream(path, std::ios::binary) << text;
+        EXPECT_EQ(LoadProgramSettings(path).traceModes, expected) << text;
+    }
+    ASSERT_TRUE(SaveProgramSettings(path, ProgramSettings{}));
+    EXPECT_EQ(Read().find('\x01'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavrin
