@@ -16,8 +16,6 @@ namespace tavrin {
 
 using Clock = std::chrono::steady_clock;
 
-bool SerialNumberAnswers(const std::string &serialText) { return serialText.compare("99999") < 0; }
-
 AcquisitionGroup::AcquisitionGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(deps))
 {
     auto *row = new QHBoxLayout(this);

@@ -124,8 +124,4 @@ private:
     std::string retryDetail_;  // why the last attempt to reconnect failed
 };
 
-// The instrument answers when its serial number sorts before "99999" (ordinal comparison): this
-// rejects the library's no-answer value 999999 and the value 99999.
-bool SerialNumberAnswers(const std::string &serialText);
-
 }  // namespace tavrin

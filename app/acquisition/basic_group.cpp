@@ -4,8 +4,10 @@
 #include "common/number_format.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
+#include "instrument/confirmed_settings.h"
 #include "instrument/tavrin_dll.h"
 #include "measure/frequency_step.h"
+#include "measure/range_rules.h"
 #include "settings/operation_file.h"
 #include "widgets/panel_widgets.h"
 #include "widgets/spinner.h"
@@ -17,13 +19,6 @@
 namespace tavrin {
 
 namespace {
-
-// Whether the displayed window for a centre text and span caption lies within the analyzer's range.
-bool WindowFits(const std::string &centerText, const std::string &spanCaption)
-{
-    const FrequencyWindow w = WindowAround(NumericValue(centerText), spanCaption);
-    return w.stopMHz <= kWindowMaxMHz && w.startMHz >= kWindowMinMHz;
-}
 
 void FillList(QComboBox *box, const auto &texts)
 {
@@ -169,22 +164,10 @@ const MeasurementState &BasicGroup::State() const
     return state_;
 }
 
-void BasicGroup::ConfirmByReports(const std::function<bool()> &reportedMatches)
-{
-    d_.instrument.FetchTrace();
-    lastApplyReads_ = 1;
-    for (int retry = 0; retry < 5 && !reportedMatches(); ++retry) {
-        d_.instrument.FetchTrace();
-        ++lastApplyReads_;
-    }
-}
-
-void BasicGroup::SendAndConfirm(const std::function<void()> &send, const std::function<bool()> &reportedMatches)
+void BasicGroup::Confirmed(const std::function<Confirmation()> &sendAndConfirm)
 {
     d_.acquisition.HoldTimer();
-    send();
-    d_.instrument.Pause(200);
-    ConfirmByReports(reportedMatches);
+    lastApplyReads_ = sendAndConfirm().reads;
     d_.acquisition.ResumeTimer();
 }
 
@@ -202,21 +185,18 @@ void BasicGroup::ApplyCenterFreq()
     // A centre outside the analyzer's range cannot be fitted by any span: it is brought to the
     // nearest end (only zero span then fits), rather than sent as typed.
     const double typed = NumericValue(Text(ui_.txtCenterFreq));
-    if (!(typed >= kWindowMinMHz && typed <= kWindowMaxMHz))
-        SetText(ui_.txtCenterFreq, FormatFixed(typed > kWindowMaxMHz ? kWindowMaxMHz : kWindowMinMHz, 3, 3));
-    if (!WindowFits(Text(ui_.txtCenterFreq), Text(ui_.cboSpan))) {
+    if (CenterInRange(typed) != typed)
+        SetText(ui_.txtCenterFreq, FormatFixed(CenterInRange(typed), 3, 3));
+    const double c = NumericValue(Text(ui_.txtCenterFreq));
+    if (!WindowFits(c, Text(ui_.cboSpan))) {
         d_.acquisition.HoldTimer();
-        while (!WindowFits(Text(ui_.txtCenterFreq), Text(ui_.cboSpan)) && ui_.updSpan->Position() > 0)
-            ui_.updSpan->SetPosition(ui_.updSpan->Position() - 1);
+        ui_.updSpan->SetPosition(SpanRowThatFits(c, ui_.updSpan->Position()));
         d_.instrument.SendSpan(TrimSpaces(Text(ui_.cboSpan)));
-        d_.instrument.Pause(200);
+        d_.instrument.Pause(kConfirmPauseMs);
         d_.acquisition.ResumeTimer();
     }
-    if (d_.acquisition.Running()) {
-        const double c = NumericValue(Text(ui_.txtCenterFreq));
-        SendAndConfirm([&] { d_.instrument.SendCenterFreq(c); },
-                       [&] { return d_.instrument.BlockCenterFreq() == c; });
-    }
+    if (d_.acquisition.Running())
+        Confirmed([&] { return SendCenterFreqConfirmed(d_.instrument, c); });
     userAdjusting_ = false;
     ui_.updCenterFreq->SetPosition(0);
 }
@@ -226,21 +206,15 @@ void BasicGroup::ApplySpan()
     BusyPointer busy;
     lastApplyReads_ = 0;
     const std::string caption = Text(ui_.cboSpan);
-    const FrequencyWindow w = WindowAround(NumericValue(Text(ui_.txtCenterFreq)), caption);
-    auto moveCenter = [&](double mhz) {
-        SetText(ui_.txtCenterFreq, FormatFixed(mhz, 3, 3));
+    if (const std::optional<double> moved = CenterThatFits(NumericValue(Text(ui_.txtCenterFreq)), caption)) {
+        SetText(ui_.txtCenterFreq, FormatFixed(*moved, 3, 3));
         d_.acquisition.HoldTimer();
         d_.instrument.SendCenterFreq(NumericValue(Text(ui_.txtCenterFreq)));
-        d_.instrument.Pause(200);
+        d_.instrument.Pause(kConfirmPauseMs);
         d_.acquisition.ResumeTimer();
-    };
-    if (w.stopMHz > kWindowMaxMHz)
-        moveCenter(kWindowMaxMHz - 5.0 * w.divisionMHz);
-    if (w.startMHz < kWindowMinMHz)
-        moveCenter(5.0 * w.divisionMHz);
+    }
     if (d_.acquisition.Running())
-        SendAndConfirm([&] { d_.instrument.SendSpan(TrimSpaces(caption)); },
-                       [&] { return TrimSpaces(d_.instrument.BlockSpan()) == TrimSpaces(Text(ui_.cboSpan)); });
+        Confirmed([&] { return SendSpanConfirmed(d_.instrument, caption); });
     userAdjusting_ = false;
 }
 
@@ -248,11 +222,8 @@ void BasicGroup::ApplyRefLevel()
 {
     BusyPointer busy;
     lastApplyReads_ = 0;
-    if (d_.acquisition.Running()) {
-        const double level = NumericValue(Text(ui_.cboRefLevel));
-        SendAndConfirm([&] { d_.instrument.SendRefLevel(static_cast<int16_t>(RoundHalfEvenToInt32(level))); },
-                       [&] { return d_.instrument.BlockRefLevel() == level; });
-    }
+    if (d_.acquisition.Running())
+        Confirmed([&] { return SendRefLevelConfirmed(d_.instrument, NumericValue(Text(ui_.cboRefLevel))); });
     userAdjusting_ = false;
 }
 
@@ -261,8 +232,7 @@ void BasicGroup::ApplyRBW()
     BusyPointer busy;
     lastApplyReads_ = 0;
     if (IsZeroSpan(Text(ui_.cboSpan)) && d_.acquisition.Running())
-        SendAndConfirm([&] { d_.instrument.SendRBW(TrimSpaces(Text(ui_.cboRBW))); },
-                       [&] { return TrimSpaces(d_.instrument.BlockRBW()) == TrimSpaces(Text(ui_.cboRBW)); });
+        Confirmed([&] { return SendRBWConfirmed(d_.instrument, Text(ui_.cboRBW)); });
     userAdjusting_ = false;
 }
 

@@ -2,6 +2,7 @@
 // and the four apply procedures that send a changed setting and wait until the analyzer reports it.
 #pragma once
 
+#include "instrument/confirmed_settings.h"
 #include "measure/measure_setting.h"
 #include "measure/measurement_state.h"
 
@@ -84,9 +85,8 @@ private:
     void ApplyRefLevel();
     void ApplyRBW();
     void ApplyZeroSpanRule();
-    // Reads one trace, then up to five more while the analyzer's report does not match.
-    void ConfirmByReports(const std::function<bool()> &reportedMatches);
-    void SendAndConfirm(const std::function<void()> &send, const std::function<bool()> &reportedMatches);
+    // Sends a setting and confirms it from the analyzer's reports with the acquisition timer held.
+    void Confirmed(const std::function<Confirmation()> &sendAndConfirm);
 
     Deps d_;
     Controls ui_;

@@ -29,6 +29,8 @@ void DefaultPump()
 
 }  // namespace
 
+bool SerialNumberAnswers(const std::string &serialText) { return serialText.compare("99999") < 0; }
+
 uint32_t ElapsedMs(uint32_t now, uint32_t start) { return now - start; }  // unsigned: modulo 2^32
 
 uint32_t SystemMsCounter()
@@ -264,6 +266,16 @@ std::string TavrinDLL::SerialNumText()
     if (serial == 999999)
         ++counts_.timeouts;
     return std::to_string(serial.value_or(999999));
+}
+
+int32_t TavrinDLL::SoftwareVersion()
+{
+    return Run([](Line &line) { return line.Exports().SWVERSION(); }).value_or(0);
+}
+
+int32_t TavrinDLL::FpgaVersion()
+{
+    return Run([](Line &line) { return line.Exports().FPGAVERSION(); }).value_or(0);
 }
 
 void TavrinDLL::SendStartTG()

@@ -49,6 +49,10 @@ uint32_t ElapsedMs(uint32_t now, uint32_t start);
 // The system's wrapping millisecond counter (steady clock).
 uint32_t SystemMsCounter();
 
+// The instrument answers when its serial number sorts before "99999" (ordinal comparison): this
+// rejects the library's no-answer value 999999 and the value 99999.
+bool SerialNumberAnswers(const std::string &serialText);
+
 class TavrinDLL {
 public:
     using EventPump = std::function<void()>;
@@ -91,6 +95,10 @@ public:
     // Selects the saved port, unless another program holds it: then the user is told instead.
     void SelectPortUnlessHeld(int port, const std::function<bool(int port)> &heldElsewhere);
     std::string SerialNumText();
+    // The analyzer's software version ("SWVER2.07..." gives 207) and FPGA version ("1.4" gives
+    // 14); 0 when it did not answer.
+    int32_t SoftwareVersion();
+    int32_t FpgaVersion();
     void SendStartTG();
     void SendExitTG();
     void SendNormalizeTG();

@@ -1,7 +1,6 @@
 #include "tg/tg_group.h"
 
 #include "acquisition/acquisition_group.h"
-#include "common/rounding.h"
 #include "common/text_number.h"
 #include "instrument/tavrin_dll.h"
 #include "widgets/panel_widgets.h"
@@ -16,12 +15,6 @@
 
 namespace tavrin {
 
-std::string NormalizeTGText(const std::string &text, int lowest, int highest)
-{
-    const double v = std::clamp(NumericValue(text), static_cast<double>(lowest), static_cast<double>(highest));
-    return std::to_string(RoundHalfEvenToInt32(v));
-}
-
 TGGroup::TGGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(deps))
 {
     auto *outer = new QVBoxLayout(this);
@@ -32,9 +25,9 @@ TGGroup::TGGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(dep
     fraTG->setObjectName("fraTG");
     auto *grid = new QGridLayout(fraTG);
     ui_.txtTGLevel = TextBox(fraTG, "txtTGLevel", "TG Level", 60);
-    ui_.txtTGLevel->setText("-50");
+    ui_.txtTGLevel->setText(QString::number(kTGDefaultLevel));
     ui_.updTGLevel = MakeSpinner(fraTG, "updTGLevel", "TG Level", 1, kLevelLowest, kLevelHighest);
-    ui_.updTGLevel->SetPosition(-50);
+    ui_.updTGLevel->SetPosition(kTGDefaultLevel);
     ui_.txtTGOffset = TextBox(fraTG, "txtTGOffset", "TG Offset", 60);
     ui_.txtTGOffset->setText("0");
     ui_.updTGOffset = MakeSpinner(fraTG, "updTGOffset", "TG Offset", 1, kOffsetLowest, kOffsetHighest);
@@ -74,11 +67,8 @@ void TGGroup::ShowAnalyzerMode()
 
 void TGGroup::SendAll()
 {
-    d_.instrument.SendStartTG();
-    if (tgOn_)
-        d_.instrument.SendTGOnOff(true);
-    d_.instrument.SendTGLevel(Level());
-    d_.instrument.SendTGOffset(Offset());
+    const int16_t level = Level(), offset = Offset();
+    SendTGCommands(d_.instrument, tgOn_, level, offset);
 }
 
 void TGGroup::TGFrameEnable(bool enabled)
@@ -138,9 +128,7 @@ void TGGroup::cmdTGMode_Click()
             TGFrameEnable(true);
             emit tgModeChanged(true);
         } else {
-            // The output never stays on behind the analyzer's back.
-            d_.instrument.SendTGOnOff(false);
-            d_.instrument.SendExitTG();
+            LeaveTGMode(d_.instrument);
             ShowAnalyzerMode();
             emit tgModeChanged(false);
         }

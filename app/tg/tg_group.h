@@ -2,6 +2,8 @@
 // and off, normalisation).
 #pragma once
 
+#include "tg/tg_control.h"
+
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -17,15 +19,11 @@ class AcquisitionTimer;
 class Spinner;
 class TavrinDLL;
 
-// An entry clamped to [lowest, highest], then the nearest whole number (halves to even); a text
-// without a number reads 0.
-std::string NormalizeTGText(const std::string &text, int lowest, int highest);
-
 class TGGroup : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kLevelLowest = -59, kLevelHighest = 0;
-    static constexpr int kOffsetLowest = -99, kOffsetHighest = 99;
+    static constexpr int kLevelLowest = kTGLevelLowest, kLevelHighest = kTGLevelHighest;
+    static constexpr int kOffsetLowest = kTGOffsetLowest, kOffsetHighest = kTGOffsetHighest;
 
     struct Deps {
         TavrinDLL &instrument;
