@@ -1,0 +1,61 @@
+// tavrin-cli sweep: traces taken one after another (or one per interval) and written, each one
+// whole, to a record file, a CSV file and JSON lines.
+#pragma once
+
+#include "cli/options.h"
+#include "record/record_file.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace tavrin::cli {
+
+struct SweepPlan {
+    std::optional<long> count;
+    std::optional<std::chrono::duration<double>> duration;
+    std::optional<std::chrono::duration<double>> interval;
+    std::string csvPath;     // "" none, "-" standard output
+    std::string recordPath;  // "" none
+    bool json = false;
+};
+
+// The plan of a sweep's options; "" or the usage error.
+std::string ReadSweepPlan(const CommandLine &line, SweepPlan &plan);
+
+// Where a sweep's traces go. Each trace is one write per file: a record of the record file
+// (flushed to the device before Write returns, as the program's continuous recording does), a CSV
+// row, a JSON line.
+class SweepFiles {
+public:
+    enum class Written { Ok, ReaderGone, Failed };
+
+    ~SweepFiles();
+    // Opens what the plan names: the record file to append to (created when missing, locked
+    // against a second sweep), the CSV file replaced. "" or the reason.
+    std::string Open(const SweepPlan &plan);
+    Written Write(const TraceRecord &record);
+    // Closes the CSV file; "" or the reason.
+    std::string Close();
+    const std::string &Error() const { return error_; }
+    int64_t RecordsInFile() const { return nextRecord_; }
+
+private:
+    std::string OpenRecordFile(const std::string &path);
+    Written WriteText(int fd, const std::string &text, const std::string &what);
+
+    std::string recordPath_;
+    int recordLock_ = -1;
+    int64_t nextRecord_ = 0;
+    bool warnedUnrecordable_ = false;
+    int csvFd_ = -1;
+    bool csvOwned_ = false;
+    bool csvHeaderWritten_ = false;
+    bool json_ = false;
+    std::string error_;
+};
+
+// Runs the sweep command: kExitOk or the exit code after the reason was told.
+int SweepCommand(const CommandLine &line);
+
+}  // namespace tavrin::cli
