@@ -1,0 +1,352 @@
+// tavrin-cli run as scripts run it, against the simulator (or a scripted analyzer) in a private
+// ports folder: exit codes, what it prints, what goes on the line, and the files it writes.
+#include "instrument/port_check.h"
+#include "support/pty_peer.h"
+#include "support/sim_process.h"
+#include "support/temp_dir.h"
+
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+
+extern char **environ;
+
+using namespace tavrin::test;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+std::string Slurp(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+Strings Split(const std::string &text, char at)
+{
+    Strings parts;
+    std::stringstream in(text);
+    for (std::string part; std::getline(in, part, at);)
+        parts.push_back(part);
+    return parts;
+}
+
+bool WaitFor(const std::function<bool()> &done)
+{
+    for (int i = 0; i < 2000 && !done(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return done();
+}
+
+class CliTest : public testing::Test {
+protected:
+    struct Ran {
+        int code = -1;
+        std::string out, err;
+    };
+
+    std::string Path(const std::string &name) const { return home.Path() + "/" + name; }
+
+    // Starts a program with its output in out/err files of its own.
+    pid_t Spawn(Strings args, const char *program = TAVRIN_CLI_PATH)
+    {
+        args.insert(args.begin(), program);
+        std::vector<char *> argv;
+        for (std::string &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        ++runs;
+        posix_spawn_file_actions_addopen(&files, 1, Out().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&files, 2, Err().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = -1;
+        EXPECT_EQ(posix_spawn(&pid, program, &files, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&files);
+        return pid;
+    }
+    Ran Finish(pid_t pid)
+    {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Slurp(Out()), Slurp(Err())};
+    }
+    Ran Run(const Strings &args) { return Finish(Spawn(args)); }
+    std::string Out() const { return Path("out" + std::to_string(runs)); }
+    std::string Err() const { return Path("err" + std::to_string(runs)); }
+
+    void StartSim(Strings args)
+    {
+        args.insert(args.end(), {"--no-pace", "--log", Path("line.log")});
+        std::string error;
+        ASSERT_TRUE(sim.Start(1, args, error)) << error;
+    }
+    // The commands the simulator took since the last call, without trace requests and queries.
+    Strings Sent()
+    {
+        Strings all = LoggedCommands(Path("line.log")), recent(all.begin() + std::min(mark, all.size()), all.end());
+        mark = all.size();
+        std::erase_if(recent, [](const std::string &c) { return c == "T" || c == "j" || c.rfind("OPT:", 0) == 0; });
+        return recent;
+    }
+
+    TempConfigHome home;
+    SimProcess sim;
+    int runs = 0;
+    size_t mark = 0;
+};
+
+TEST_F(CliTest, UsageErrorsExitTwoBeforeTheLineIsTouchedAndEachCommandHasItsHelp)
+{
+    const Strings cases[] = {{},
+                             {"frobnicate"},
+                             {"info", "--port", "5"},
+                             {"info", "--json", "--json"},
+                             {"set"},
+                             {"set", "--span", "3KHZ/DIV"},
+                             {"set", "--ref", "-25"},
+                             {"set", "--center", "8O"},
+                             {"set", "--rbw"},
+                             {"sweep"},
+                             {"sweep", "--json", "--count", "0"},
+                             {"sweep", "--json", "--interval", "-1"},
+                             {"sweep", "--json", "--csv", "-"},
+                             {"sweep", "--csv", "x", "--record", "x"},
+                             {"tg", "--normalize"},
+                             {"tg", "--mode", "off", "--level", "-3"},
+                             {"convert"},
+                             {"convert", "x.spf"}};
+    for (const Strings &args : cases) {
+        const Ran r = Run(args);
+        EXPECT_EQ(r.code, 2) << testing::PrintToString(args);
+        EXPECT_NE(r.err.find("tavrin-cli: "), std::string::npos) << r.err;
+    }
+    for (const char *command : {"info", "set", "sweep", "peak", "tg", "convert"}) {
+        const Ran r = Run({command, "--help"});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.out.rfind("Usage: tavrin-cli " + std::string(command), 0), 0u) << r.out;
+    }
+    EXPECT_NE(Run({"--help"}).out.find("3  port not available"), std::string::npos);
+}
+
+// One simulator through a session of commands: each command's output on the settings it reached,
+// and what went on the line (range rules included).
+TEST_F(CliTest, InfoSetAndTgSayAndSendWhatThePanelWould)
+{
+    StartSim({});
+    struct Case { Strings args; int code; std::string out; Strings sent; };
+    const Case cases[] = {
+        {{"info", "--json"}, 0,
+         R"({"serial":"12345","software_version":"2.07","fpga_version":"1.4","center_mhz":80,"span":"10MHZ/DIV",)"
+         R"("ref_level_dbm":0,"rbw":"4MHZ"})" "\n", {}},
+        {{"set", "--center", "100", "--ref", "-10", "--json"}, 0,
+         R"({"center_mhz":100,"span":"10MHZ/DIV","ref_level_dbm":-10,"rbw":"4MHZ"})" "\n", {"F0100000", "L2"}},
+        // Beyond the range: the centre to its end, where only zero span fits, sent first.
+        {{"set", "--center", "2000", "--json"}, 0,
+         R"({"center_mhz":1150,"span":"0HZ/DIV","ref_level_dbm":-10,"rbw":"3KHZ"})" "\n", {"S0", "F1150000"}},
+        // A span too wide around the centre moves the centre first.
+        {{"set", "--span", "100mhz/div"}, 0,
+         "Centre:          650.000 MHz\nSpan:            100MHZ/DIV\nReference level: -10 dBm\nRBW:             4MHZ\n",
+         {"F0650000", "S15"}},
+        {{"set", "--rbw", "30KHZ"}, 2, "", {}},
+        {{"set", "--span", "0HZ/DIV", "--rbw", "220khz", "--json"}, 0,
+         R"({"center_mhz":650,"span":"0HZ/DIV","ref_level_dbm":-10,"rbw":"220KHZ"})" "\n", {"S0", "R2"}},
+        {{"tg", "--output", "on"}, 0, "", {"GEN:DISP", "GEN:MDE ON", "GEN:LEV -50", "GEN:OFF +00"}},
+        {{"tg", "--level", "5", "--offset", "-7.5"}, 0, "", {"GEN:DISP", "GEN:LEV -00", "GEN:OFF -08"}},
+        {{"tg", "--mode", "off"}, 0, "", {"GEN:MDE OFF", "GEN:EXIT"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const Ran r = Run(c.args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(Sent(), c.sent);
+    }
+    // The analyzer takes frames without echoing them (each byte then waits out its read-back):
+    // its reports still confirm them.
+    sim.Stop();
+    StartSim({"--no-echo"});
+    EXPECT_EQ(Run({"set", "--ref", "10"}).code, 0);
+    EXPECT_EQ(Sent(), Strings{"L4"});
+}
+
+// A scripted analyzer whose reports never change: Peak's point on a known trace, and a setting
+// that is read six times and then refused.
+TEST_F(CliTest, PeakReadsTheHighestPointAndAnUnconfirmedSettingExitsFour)
+{
+    for (uint8_t span : {12, 0}) {
+        PtyPeer analyzer;
+        BlockHeader header;
+        header.span = span;
+        analyzer.SetResponder([traces = PtyPeer::Traces({TraceBlock([](int n) { return n == 300 ? 900 : 100 + n % 7; },
+                                                                    header)})](uint8_t b, const Bytes &so_far) {
+            return b == 'j' ? ToBytes("12345") : traces(b, so_far);
+        });
+        home.LinkPort(1, analyzer.DevicePath());
+        // Point 300 is 49 points (0.98 divisions of 10 MHz) right of 80 MHz, 123 steps below 0 dBm.
+        EXPECT_EQ(Run({"peak", "--json"}).out, span ? "{\"freq_mhz\":89.8,\"level_dbm\":-9.609375}\n"
+                                                    : "{\"freq_mhz\":80,\"level_dbm\":-9.609375}\n");
+        if (!span)
+            continue;
+        EXPECT_EQ(Run({"peak"}).out, "Peak: 89.8000 MHz, -9.609375 dBm\n");
+        analyzer.ClearReceived();
+        const Ran r = Run({"set", "--center", "100"});
+        EXPECT_EQ(r.code, 4);
+        EXPECT_NE(r.err.find("did not confirm the centre frequency 100.000 MHz: after 6 traces it still reports 80.000"),
+                  std::string::npos) << r.err;
+        const Bytes got = analyzer.Received();
+        const Bytes frame = ToBytes("UF0100000");
+        const auto at = std::search(got.begin(), got.end(), frame.begin(), frame.end());
+        ASSERT_NE(at, got.end());
+        EXPECT_EQ(Bytes(at + 9, got.end()), Bytes(6, 0xA5));
+    }
+}
+
+double LE(const std::string &bytes, size_t at, size_t size)
+{
+    uint64_t v = 0;
+    for (size_t i = 0; i < size; ++i)
+        v |= uint64_t(uint8_t(bytes[at + i])) << (8 * i);
+    if (size == 2)
+        return int16_t(v);
+    double d;
+    std::memcpy(&d, &v, 8);
+    return d;
+}
+
+// The same traces in the three forms: the record file's bytes, the CSV file (as "Export CSV" and
+// convert write it) and the JSON lines, with the levels worked out from the stored points.
+TEST_F(CliTest, SweepWritesTheSameTracesAsRecordsCsvRowsAndJsonLines)
+{
+    StartSim({});
+    const Ran r = Run({"sweep", "--count", "3", "--record", Path("r.spf"), "--csv", Path("a.csv"), "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string spf = Slurp(Path("r.spf"));
+    ASSERT_EQ(spf.size(), 3 * 1060u);
+    const Strings csv = Split(Slurp(Path("a.csv")), '\n'), json = Split(r.out, '\n');
+    ASSERT_EQ(csv.size(), 4u);
+    ASSERT_EQ(json.size(), 3u);
+    const Strings header = Split(csv[0], ',');
+    ASSERT_EQ(header.size(), 505u);
+    EXPECT_EQ(Strings(header.begin(), header.begin() + 6), (Strings{"time", "center_mhz", "span", "ref_level_dbm", "rbw", "29.8"}));
+    EXPECT_EQ(header[5 + 251], "80");
+    EXPECT_EQ(header[504], "129.6\r");
+    for (size_t n = 0; n < 3; ++n) {
+        const std::string rec = spf.substr(n * 1060, 1060);
+        EXPECT_EQ(LE(rec, 8, 8), 80.0);
+        EXPECT_EQ(rec.substr(16, 12) + "|" + rec.substr(30, 8), "10MHZ/DIV   |4MHZ    ");
+        EXPECT_EQ(LE(rec, 28, 2), 0);
+        EXPECT_EQ(rec.substr(1038), std::string(22, '\0'));
+        const Strings row = Split(csv[n + 1], ',');
+        ASSERT_EQ(row.size(), 505u);
+        EXPECT_EQ(Strings(row.begin() + 1, row.begin() + 5), (Strings{"80", "10MHZ/DIV", "0", "4MHZ"}));
+        const std::string head = "{\"time\":\"" + row[0] +
+                                 R"(","center_mhz":80,"span":"10MHZ/DIV","ref_level_dbm":0,"rbw":"4MHZ","levels_dbm":[)";
+        ASSERT_EQ(json[n].rfind(head, 0), 0u) << json[n].substr(0, 200);
+        const Strings levels = Split(json[n].substr(head.size(), json[n].size() - head.size() - 2), ',');
+        ASSERT_EQ(levels.size(), 500u);
+        for (size_t k = 0; k < 500; ++k) {
+            const double level = 0 - (1023 - LE(rec, 38 + 2 * k, 2)) * 0.078125;
+            ASSERT_EQ(std::stod(levels[k]), level) << k;
+            ASSERT_EQ(std::stod(row[5 + k]), level) << k;
+        }
+    }
+    // The export's own writer gives the same file; a second sweep appends.
+    EXPECT_EQ(Run({"convert", Path("r.spf"), "--csv", Path("b.csv")}).code, 0);
+    EXPECT_EQ(Slurp(Path("b.csv")), Slurp(Path("a.csv")));
+    EXPECT_EQ(Run({"sweep", "--count", "2", "--record", Path("r.spf")}).code, 0);
+    EXPECT_EQ(Slurp(Path("r.spf")).substr(0, spf.size()), spf);
+    EXPECT_EQ(Slurp(Path("r.spf")).size(), 5 * 1060u);
+}
+
+TEST_F(CliTest, CtrlCEndsASweepWithOnlyWholeRecordsRowsAndLines)
+{
+    StartSim({});
+    const pid_t pid = Spawn({"sweep", "--record", Path("r.spf"), "--csv", Path("a.csv"), "--json"});
+    ASSERT_TRUE(WaitFor([&] { return Slurp(Path("r.spf")).size() >= 20 * 1060; }));
+    kill(pid, SIGINT);
+    const Ran r = Finish(pid);
+    EXPECT_EQ(r.code, 0) << r.err;
+    const size_t bytes = Slurp(Path("r.spf")).size(), records = bytes / 1060;
+    EXPECT_EQ(bytes % 1060, 0u);
+    const std::string csv = Slurp(Path("a.csv"));
+    EXPECT_EQ(csv.substr(csv.size() - 2), "\r\n");
+    const Strings rows = Split(csv, '\n'), lines = Split(r.out, '\n');
+    EXPECT_EQ(rows.size(), records + 1);
+    EXPECT_EQ(lines.size(), records);
+    for (const std::string &row : rows)
+        EXPECT_EQ(std::count(row.begin(), row.end(), ','), 504);
+    for (const std::string &line : lines)  // five fields before the 500 levels
+        EXPECT_EQ(std::count(line.begin(), line.end(), ',') * 10 + (line.substr(line.size() - 2) == "]}"), 5041);
+}
+
+// A port that cannot be had is exit 3, with what holds it; a port where nothing answers is exit 4.
+TEST_F(CliTest, APortHeldMissingOrSilentSaysWhyAndExitsThreeOrFour)
+{
+    StartSim({});
+    struct Holder { Strings args; const char *program, *named; int endCode; };
+    const Holder holders[] = {
+        {{"--folder", home.Path()}, TAVRIN_GUI_PATH, "is in use by another program: TavrinRemote (pid ", 128 + SIGTERM},
+        {{"sweep", "--json"}, TAVRIN_CLI_PATH, "is in use by another program: tavrin-cli (pid ", 0}};
+    for (const Holder &h : holders) {
+        const pid_t holder = Spawn(h.args, h.program);
+        ASSERT_TRUE(WaitFor([] { return tavrin::PortInUse(1); })) << h.program;
+        const Ran r = Run({"info"});
+        EXPECT_EQ(r.code, 3);
+        EXPECT_NE(r.err.find(h.named), std::string::npos) << r.err;
+        kill(holder, SIGTERM);
+        EXPECT_EQ(Finish(holder).code, h.endCode);
+    }
+    home.LinkPort(2, Path("unplugged"));
+    const Ran missing = Run({"peak", "--port", "2"});
+    EXPECT_EQ(missing.code, 3);
+    EXPECT_NE(missing.err.find("COM2 leads to " + Path("unplugged") + ", which is not there"), std::string::npos);
+    sim.Stop();
+    StartSim({"--silent"});
+    const Ran silent = Run({"info"});
+    EXPECT_EQ(silent.code, 4);
+    EXPECT_NE(silent.err.find("opens, but the analyzer does not answer"), std::string::npos) << silent.err;
+}
+
+// A record file as the program saves it (1060-byte records, an empty entry ends the record), to
+// CSV and JSON lines without an analyzer.
+TEST_F(CliTest, ConvertTurnsAProgramsRecordFileIntoCsvAndJsonLines)
+{
+    std::string file;
+    for (double center : {150.5, 150.5, 0.0}) {
+        std::string rec(1060, '\0');
+        const double day = 45658.5;  // 1 Jan 2025, 12:00
+        std::memcpy(&rec[0], &day, 8);
+        std::memcpy(&rec[8], &center, 8);
+        rec.replace(16, 12, "1MHZ/DIV    ");
+        rec[28] = char(0xEC), rec[29] = char(0xFF);  // -20 dBm
+        rec.replace(30, 8, "220KHZ  ");
+        for (int k = 0; k < 500; ++k)
+            rec[38 + 2 * k] = 0, rec[39 + 2 * k] = 2;  // 512
+        rec[38] = char(0xFF), rec[39] = 3;              // point 0: 1023
+        file += rec;
+    }
+    std::ofstream(Path("gui.spf"), std::ios::binary) << file;
+    const Ran csv = Run({"convert", Path("gui.spf"), "--csv", "-"});
+    ASSERT_EQ(csv.code, 0) << csv.err;
+    const Strings rows = Split(csv.out, '\n');
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].substr(0, 55), "time,center_mhz,span,ref_level_dbm,rbw,145.48,145.5,145");
+    EXPECT_EQ(rows[1].substr(0, 75), "2025-01-01T12:00:00,150.5,1MHZ/DIV,-20,220KHZ,-20,-59.921875,-59.921875,-59");
+    const Ran json = Run({"convert", Path("gui.spf"), "--json"});
+    const Strings lines = Split(json.out, '\n');
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind(R"({"time":"2025-01-01T12:00:00","center_mhz":150.5,"span":"1MHZ/DIV",)"
+                             R"("ref_level_dbm":-20,"rbw":"220KHZ","levels_dbm":[-20,-59.921875,-59.921875,)", 0), 0u);
+    const Ran none = Run({"convert", Path("none.spf"), "--json"});
+    EXPECT_EQ(none.code, 5);
+    EXPECT_NE(none.err.find("none.spf"), std::string::npos);
+}
+
+}  // namespace
