@@ -1,5 +1,6 @@
-# cmake --install: the program, its link library, the simulator, the manual, the desktop entry
-# and the icon (the last two in app/shell, the manual in docs). cpack -G DEB: a Debian package.
+# cmake --install: the program, its link library, the simulator, tavrin-cli with its manual page
+# (in cli/), the manual, the desktop entry and the icon (the last two in app/shell, the manual in
+# docs). cpack -G DEB: a Debian package.
 install(TARGETS Tavrin LIBRARY DESTINATION ${TAVRIN_INSTALL_PRIVATE_LIBDIR})
 install(TARGETS tavrin-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -10,7 +11,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Remote control for the Tavrin swept spect
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "TavrinRemote remote-controls the Tavrin swept spectrum analyzer over an RS-232 line: live trace, "
        "averaging, markers, limit lines, recording and playback, capture, printed report and the tracking "
-       "generator. tavrin-sim, the analyzer simulator, is included. Users need to be in the dialout group "
+       "generator. tavrin-cli measures from scripts without a display (info, set, sweep to CSV, record files "
+       "and JSON lines, peak, tracking generator, convert). tavrin-sim, the analyzer simulator, is included. "
+       "Users need to be in the dialout group "
        "to open serial ports.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
