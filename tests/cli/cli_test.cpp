@@ -1,6 +1,7 @@
 // tavrin-cli run as scripts run it, against the simulator (or a scripted analyzer) in a private
 // ports folder: exit codes, what it prints, what goes on the line, and the files it writes.
 #include "instrument/port_check.h"
+#include "settings/operation_file.h"
 #include "support/pty_peer.h"
 #include "support/sim_process.h"
 #include "support/temp_dir.h"
@@ -312,6 +313,20 @@ TEST_F(CliTest, APortHeldMissingOrSilentSaysWhyAndExitsThreeOrFour)
     const Ran silent = Run({"info"});
     EXPECT_EQ(silent.code, 4);
     EXPECT_NE(silent.err.find("opens, but the analyzer does not answer"), std::string::npos) << silent.err;
+}
+
+TEST_F(CliTest, ThePortSavedByTheProgramIsTheDefault)
+{
+    tavrin::OperationFile saved = tavrin::DefaultOperation();
+    saved.ComPortSetting = 3;
+    ASSERT_TRUE(tavrin::SaveOperation(Path("Tavrin.Log"), saved));
+    std::string error;
+    ASSERT_TRUE(sim.Start(3, {"--no-pace"}, error)) << error;
+    EXPECT_EQ(Run({"info", "--folder", home.Path()}).code, 0);
+    home.LinkPort(1, Path("unplugged"));  // no Tavrin.Log there: COM1
+    const Ran port1 = Run({"info", "--folder", Path("elsewhere")});
+    EXPECT_EQ(port1.code, 3);
+    EXPECT_NE(port1.err.find("COM1 leads to"), std::string::npos) << port1.err;
 }
 
 // A record file as the program saves it (1060-byte records, an empty entry ends the record), to
