@@ -78,11 +78,29 @@ void FrmWaterfall::Add(const ShownTrace &trace)
     Fit();
     const size_t came = rows_.Add(trace);
     const auto &rows = rows_.Rows();
-    const size_t added = std::min(came, rows.size());
-    for (size_t i = rows.size() - added; i < rows.size(); ++i)
+    int moved = 0;  // device pixel rows
+    bool labelled = false;
+    for (size_t i = rows.size() - std::min(came, rows.size()); i < rows.size(); ++i) {
         picture_.Push(rows[i], rows_.HeightOf(rows[i]));
+        moved += rows_.HeightOf(rows[i]);
+        labelled = labelled || rows[i].timeLabel;
+    }
     setAccessibleDescription(QString::fromStdString(rows_.Description()));
-    update();
+    // The window's own pixels move along with the picture: only the new rows, a time written
+    // below them and the texts above and below the picture are painted again.
+    const qreal ratio = devicePixelRatioF();
+    const QRect picture(0, layout_.header, static_cast<int>(layout_.picture.width() / ratio),
+                        static_cast<int>(layout_.picture.height() / ratio));
+    const int down = static_cast<int>(moved / ratio);
+    if (!isVisible() || down * ratio != moved || down >= picture.height()) {
+        update();
+        return;
+    }
+    scroll(0, down, picture);
+    if (labelled)
+        update(QRect(0, picture.top(), static_cast<int>(layout_.firstColumn / ratio), rows_.GetHeights().band));
+    update(QRect(0, 0, width(), layout_.header));
+    update(QRect(0, height() - layout_.footer, width(), layout_.footer));
 }
 
 void FrmWaterfall::paintEvent(QPaintEvent *)

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace tavrin {
 
@@ -22,7 +23,12 @@ uint8_t Between(double from, double to, double share)
     return static_cast<uint8_t>(RoundHalfEvenToInt32(from + (to - from) * share));
 }
 
-std::string TwoDigits(long long n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+std::string TwoDigits(long long n)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%02lld", n);
+    return text;
+}
 
 }  // namespace
 
