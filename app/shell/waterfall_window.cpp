@@ -83,7 +83,10 @@ void WaterfallWindow::Open()
         sub_ = frame_.Area().addSubWindow(window);
         sub_->setAttribute(Qt::WA_DeleteOnClose);
         sub_->setWindowTitle("Waterfall");
-        sub_->setGeometry(normal_.isValid() ? normal_ : FirstPlace());
+        // A place kept from a larger screen may lie outside the frame: then the first place.
+        const QRect area = frame_.Area().rect();
+        const bool reachable = normal_.isValid() && (area.isEmpty() || area.intersects(normal_));
+        sub_->setGeometry(reachable ? normal_ : FirstPlace());
         normal_ = sub_->geometry();
         sub_->installEventFilter(this);
         connect(&panel_, &FrmMain::traceShown, window, &FrmWaterfall::Add);
