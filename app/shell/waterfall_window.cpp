@@ -112,9 +112,11 @@ void WaterfallWindow::Close()
 
 bool WaterfallWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Resize;
-    if (watched == sub_ && placed && !sub_->isMaximized() && !sub_->isMinimized())
-        normal_ = sub_->geometry();
+    // Only the sub-window is watched; it also reports events while it is being destroyed, when it
+    // is a sub-window no more.
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(watched); sub && !sub->isMaximized() && !sub->isMinimized())
+            normal_ = sub->geometry();
     return QObject::eventFilter(watched, event);
 }
 

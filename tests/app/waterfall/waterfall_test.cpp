@@ -1,7 +1,6 @@
 // The waterfall: colours and columns, the bands between traces, and the window fed by the panel
 // (live and played traces) and saved as a PNG file.
 #include "support/panel_fixture.h"
-#include "support/test_util.h"
 #include "waterfall/frm_waterfall.h"
 
 #include <QImageReader>
@@ -104,9 +103,9 @@ TEST_F(WaterfallPanelTest, RowsLandNewestOnTopWithTheirColoursBandsAndDescriptio
     EXPECT_EQ(At(0, 0), 0x00ffffu);
     EXPECT_EQ(At(0, 1), WaterfallPicture::kGap & 0xffffff);
     // Point 100 at 80 MHz and 10 MHz a division: 80 + (100 - 251) x 0.2 MHz.
-    EXPECT_NE(waterfall.accessibleDescription().toStdString().find("4 traces from ") , std::string::npos);
-    EXPECT_NE(waterfall.accessibleDescription().toStdString().find("Strongest signal 0.0 dBm at 49.800 MHz"),
-              std::string::npos) << waterfall.accessibleDescription().toStdString();
+    const std::string said = waterfall.accessibleDescription().toStdString();
+    EXPECT_NE(said.find("4 traces from "), std::string::npos) << said;
+    EXPECT_NE(said.find("Strongest signal 0.0 dBm at 49.800 MHz"), std::string::npos) << said;
 }
 
 // Recorded traces played back with the acquisition stopped come as rows with their own settings
