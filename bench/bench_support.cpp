@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <thread>
@@ -148,6 +149,20 @@ double Percentile(std::vector<double> v, double q)
 }  // namespace
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// The mean and the median of a few rounds of work, in ms.
+std::pair<double, double> Timed(int rounds, const std::function<void()> &work)
+{
+    std::vector<double> took;
+    for (int i = 0; i < rounds; ++i) {
+        const auto t0 = Clock::now();
+        work();
+        took.push_back(Ms(Clock::now() - t0));
+    }
+    const double mean = std::accumulate(took.begin(), took.end(), 0.0) / rounds;
+    std::nth_element(took.begin(), took.begin() + rounds / 2, took.end());
+    return {mean, took[static_cast<size_t>(rounds / 2)]};
+}
 
 void Say(const char *format, ...)
 {

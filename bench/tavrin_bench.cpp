@@ -54,6 +54,12 @@ std::vector<double> MeasureLatency(Clock::duration d);  // pumps for d
 void LatencyBegin();                                    // the probe runs while others pump
 std::vector<double> LatencyEnd();
 void ReportLatency(const char *what, const std::vector<double> &lateMs);
+// The mean and the median of a few rounds of work, in ms.
+std::pair<double, double> Timed(int rounds, const std::function<void()> &work);
+// In bench_waterfall.cpp.
+inline const QSize kFullHd(1920, 1080);
+bool OpenWaterfall(tavrin::Program &program);  // maximised, its window at full-HD size
+void ReportWaterfall(tavrin::Program &program);
 }  // namespace tavrin::bench
 
 namespace {
@@ -132,7 +138,7 @@ bool Launch(Session &s, const std::vector<std::string> &simArgs)
 
 void ReportRedraw(Session &s)
 {
-    const QSize want(1920, 1080);
+    const QSize want = kFullHd;
     QMdiSubWindow *sub = s.program->Frame().DisplayWindow();
     // The sub-window's frame and title bar come on top of the client area.
     for (int i = 0; i < 3 && s.Display().size() != want; ++i) {
@@ -146,20 +152,31 @@ void ReportRedraw(Session &s)
     s.Display().Redraw();  // the picture takes its new size here
     // The mean, and the median, which a machine shared with other work moves less.
     constexpr int kRounds = 50;
-    std::vector<double> took;
-    for (int i = 0; i < kRounds; ++i) {
-        const auto t0 = Clock::now();
-        s.Display().Redraw();
-        took.push_back(Ms(Clock::now() - t0));
-    }
-    const double mean = std::accumulate(took.begin(), took.end(), 0.0) / kRounds;
-    std::nth_element(took.begin(), took.begin() + kRounds / 2, took.end());
+    const auto [mean, median] = Timed(kRounds, [&] { s.Display().Redraw(); });
     const QSize got = s.Display().Picture().size();
     const tavrin::TraceHolds &holds = s.program->Panel().Traces().Holds();
     Say("redraw at %dx%d with max hold (%d traces), min hold (%d) and %d measurements on: %.2f ms (mean of %d), "
         "median %.2f ms\n",
         got.width(), got.height(), holds.Count(tavrin::HoldKind::Max), holds.Count(tavrin::HoldKind::Min),
-        s.program->Panel().Traces().Measurements().Count(), mean, kRounds, took[kRounds / 2]);
+        s.program->Panel().Traces().Measurements().Count(), mean, kRounds, median);
+}
+
+// Traces and CPU over one window with nothing of the bench's own in the loop.
+void AcquisitionWindow(Session &s, const char *with)
+{
+    Phase(std::string("paced: acquisition window") + with);
+    const int r0 = s.Display().RedrawCount();
+    const double cpu0 = CpuSeconds();
+    const auto w0 = Clock::now();
+    PumpFor(10s);
+    const double wall = std::chrono::duration<double>(Clock::now() - w0).count();
+    const double cpu = CpuSeconds() - cpu0;
+    const int traces = s.Display().RedrawCount() - r0;
+    Say("acquisition%s: %.2f traces/s (line limit %.2f/s; %d traces in %.2f s)\n", with, traces / wall, kLineLimit,
+        traces, wall);
+    Say("cpu while acquiring%s: %.1f %% of one core (%.2f s in %.2f s)\n", with, 100.0 * cpu / wall, cpu, wall);
+    if (!s.Acq().Running())
+        Say("note: the acquisition stopped by itself during the window\n");
 }
 
 // The answering line: throughput, CPU, latency, Stop, and one redraw at full-HD size.
@@ -170,21 +187,14 @@ bool PacedLine(const std::string &root)
         return false;
     Phase("paced: warm-up");
     PumpFor(1s);
-
-    // Traces and CPU over one window with nothing of the bench's own in the loop.
-    Phase("paced: acquisition window");
-    const int r0 = s.Display().RedrawCount();
-    const double cpu0 = CpuSeconds();
-    const auto w0 = Clock::now();
-    PumpFor(10s);
-    const double wall = std::chrono::duration<double>(Clock::now() - w0).count();
-    const double cpu = CpuSeconds() - cpu0;
-    const int traces = s.Display().RedrawCount() - r0;
-    Say("acquisition: %.2f traces/s (line limit %.2f/s; %d traces in %.2f s)\n", traces / wall, kLineLimit, traces,
-        wall);
-    Say("cpu while acquiring: %.1f %% of one core (%.2f s in %.2f s)\n", 100.0 * cpu / wall, cpu, wall);
-    if (!s.Acq().Running())
-        Say("note: the acquisition stopped by itself during the window\n");
+    AcquisitionWindow(s, "");
+    // The same again with the waterfall, on a machine in the same state as far as can be.
+    if (OpenWaterfall(*s.program)) {
+        PumpFor(1s);
+        AcquisitionWindow(s, " with the waterfall open and maximised at 1920x1080");
+    } else {
+        Say("note: the waterfall did not open at %dx%d\n", kFullHd.width(), kFullHd.height());
+    }
 
     Phase("paced: latency window");
     ReportLatency("ui latency while acquiring", MeasureLatency(10s));
@@ -210,6 +220,7 @@ bool PacedLine(const std::string &root)
         Say("stop while the line answers: still running %lld s after the click\n", Seconds(kCap));
 
     Phase("paced: redraw");
+    ReportWaterfall(*s.program);
     ReportRedraw(s);
 
     Phase("paced: quit");

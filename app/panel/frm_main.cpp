@@ -73,6 +73,7 @@ void FrmMain::Wire()
     connect(markers_, &MarkerGroup::drawOverNeeded, &display, &FrmCRT::DrawOver);
     connect(limits_, &LimitGroup::redrawNeeded, &display, &FrmCRT::Redraw);
     connect(record_, &RecordGroup::redrawNeeded, &display, &FrmCRT::Redraw);
+    WireTraceShown();
     display.SetDrawer([this](DrawingSurface &surface) { DrawScreen(surface); });
     display.SetDropHandler([markers = markers_](int index, double x) { markers->LabelDropped(index, x); });
 }
@@ -173,6 +174,7 @@ bool FrmMain::SaveSettings()
     basic_->SaveTexts(op);
     markers_->SaveTexts(op);
     programSettings_.traceModes = trace_->Saved();
+    emit settingsSaving();
     std::string path = s_.operationFilePath, error;
     bool saved = SaveOperation(path, op, &error);
     if (saved) {

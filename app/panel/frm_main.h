@@ -5,6 +5,7 @@
 #include "panel/screen_assembly.h"
 #include "settings/operation_file.h"
 #include "settings/program_settings.h"
+#include "waterfall/waterfall_rows.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -62,12 +63,23 @@ public:
     RecordGroup &Record() { return *record_; }
     TGGroup &TG() { return *tg_; }
     TraceGroup &Traces() { return *trace_; }
+    // The second settings file as read at load. Windows outside the panel keep their sections
+    // here when settingsSaving comes.
+    ProgramSettings &ProgramSettingsRecord() { return programSettings_; }
+
+signals:
+    // Each trace the screen shows as its main trace: taken (averaged while averaging is on), or an
+    // entry offline playback put there.
+    void traceShown(const ShownTrace &trace);
+    // The second settings file is about to be written.
+    void settingsSaving();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void Wire();
+    void WireTraceShown();
     void Arrange();
     ScreenAssembly::Sources ScreenSources();
     void DrawScreen(DrawingSurface &surface);

@@ -7,12 +7,15 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cctype>
+#include <cstdlib>
 
 namespace tavrin {
 
 namespace {
 
 constexpr char kTraceModes[] = "TraceModes";
+constexpr char kWaterfall[] = "Waterfall";
+constexpr int kLeastWindow = 100, kMostWindow = 20000;
 
 // Colours as "#rrggbb", as a user editing the file expects them.
 QString ColorText(uint32_t c)
@@ -67,6 +70,36 @@ TraceModeSettings ReadTraceModes(QSettings &ini)
     return t;
 }
 
+void WriteWaterfall(QSettings &ini, const WaterfallWindowSettings &w)
+{
+    ini.beginGroup(kWaterfall);
+    ini.setValue("Open", w.open);
+    ini.setValue("Maximized", w.maximized);
+    if (w.width > 0)
+        ini.setValue("Geometry", QString("%1,%2,%3,%4").arg(w.x).arg(w.y).arg(w.width).arg(w.height));
+    ini.endGroup();
+}
+
+WaterfallWindowSettings ReadWaterfall(QSettings &ini)
+{
+    WaterfallWindowSettings w;
+    ini.beginGroup(kWaterfall);
+    w.open = ReadSwitch(ini, "Open", w.open);
+    w.maximized = ReadSwitch(ini, "Maximized", w.maximized);
+    // Read as one text: QSettings would take an unquoted list apart at its commas.
+    const QStringList parts = ini.value("Geometry").toStringList().join(',').split(',');
+    int v[4] = {};
+    bool ok = parts.size() == 4;
+    for (qsizetype i = 0; ok && i < 4; ++i)
+        v[i] = parts[i].trimmed().toInt(&ok);
+    // A window of no size, or of a size no screen has, takes its first place.
+    if (ok && v[2] >= kLeastWindow && v[3] >= kLeastWindow && v[2] <= kMostWindow && v[3] <= kMostWindow &&
+        std::abs(v[0]) <= kMostWindow && std::abs(v[1]) <= kMostWindow)
+        w.x = v[0], w.y = v[1], w.width = v[2], w.height = v[3];
+    ini.endGroup();
+    return w;
+}
+
 }  // namespace
 
 ProgramSettings LoadProgramSettings(const std::string &path)
@@ -76,6 +109,7 @@ ProgramSettings LoadProgramSettings(const std::string &path)
         return settings;
     QSettings ini(QString::fromStdString(path), QSettings::IniFormat);
     settings.traceModes = ReadTraceModes(ini);
+    settings.waterfall = ReadWaterfall(ini);
     return settings;
 }
 
@@ -93,6 +127,7 @@ bool SaveProgramSettings(const std::string &path, const ProgramSettings &setting
     {
         QSettings ini(made, QSettings::IniFormat);
         WriteTraceModes(ini, settings.traceModes);
+        WriteWaterfall(ini, settings.waterfall);
         ini.sync();
         if (ini.status() != QSettings::NoError) {
             if (error)

@@ -21,8 +21,19 @@ struct TraceModeSettings {
     bool operator==(const TraceModeSettings &) const = default;
 };
 
+// The waterfall window: whether it was open at the end, and where it stood in the main frame
+// (its normal place when it was maximised); no width means the window's first place.
+struct WaterfallWindowSettings {
+    bool open = false;
+    bool maximized = false;
+    int x = 0, y = 0, width = 0, height = 0;
+
+    bool operator==(const WaterfallWindowSettings &) const = default;
+};
+
 struct ProgramSettings {
     TraceModeSettings traceModes;
+    WaterfallWindowSettings waterfall;
 
     bool operator==(const ProgramSettings &) const = default;
 };

@@ -64,6 +64,7 @@ HelpWindow *MdiMain::ShowHelp()
                           : active == settingWindow_     ? "settings"
                           : active == displayWindow_     ? "display"
                           : active == panelWindow_       ? "panel"
+                          : active->widget() && active->widget()->objectName() == "frmWaterfall" ? "waterfall"
                                                          : "";
     if (!help_) {
         help_ = new HelpWindow(manual, this);

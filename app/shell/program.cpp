@@ -1,10 +1,12 @@
 #include "shell/program.h"
 
 #include "acquisition/acquisition_group.h"
+#include "common/text_number.h"
 #include "panel/frm_main.h"
 #include "record/record_group.h"
 #include "setting_dialog/frm_setting.h"
 #include "shell/link_status_bar.h"
+#include "shell/waterfall_window.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -42,6 +44,8 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
     file->insertAction(quitEntry, exportCsv);
     QObject::connect(exportCsv, &QAction::triggered, panel_, [this] { panel_->Record().ExportCsv(); });
 
+    waterfall_ = new WaterfallWindow(frame_, *panel_, dialogs, [this] { return TrimSpaces(settings_.CaptureDir); });
+
     frame_.statusBar()->setAccessibleName("Status bar");
     frame_.statusBar()->addWidget(new LinkStatusBar([this] { return panel_->Acquisition().Status(); }), 1);
 }
@@ -55,6 +59,7 @@ void Program::Start()
     frame_.showMaximized();
     frame_.DisplayWindow()->show();
     frame_.PanelWindow()->show();
+    waterfall_->Restore();
     // The first activation lets window events run and refills lists: never inside the show.
     QTimer::singleShot(0, panel_, [this] { frame_.Area().setActiveSubWindow(frame_.PanelWindow()); });
 }

@@ -12,6 +12,7 @@ namespace tavrin {
 
 class FrmMain;
 class UserDialogs;
+class WaterfallWindow;
 
 class Program {
 public:
@@ -27,12 +28,14 @@ public:
     MdiMain &Frame() { return frame_; }
     FrmMain &Panel() { return *panel_; }
     TavrinDLL &Instrument() { return instrument_; }
+    WaterfallWindow &Waterfall() { return *waterfall_; }
 
 private:
     TavrinDLL instrument_;
     OperationFile settings_ = DefaultOperation();
     MdiMain frame_;
     FrmMain *panel_ = nullptr;  // owned by its sub-window
+    WaterfallWindow *waterfall_ = nullptr;  // owned by the frame
 };
 
 }  // namespace tavrin

@@ -32,6 +32,7 @@ TEST_F(SettingsProgramFile, LiesBesideTheOperationFileAndReadsBackWhatWasSaved)
     EXPECT_EQ(LoadProgramSettings(path), ProgramSettings{}) << "no file: the defaults";
     ProgramSettings saved;
     saved.traceModes = {Rgb(0x10, 0x20, 0x30), Rgb(0xAB, 0xCD, 0xEF), true, false, true};
+    saved.waterfall = {true, true, -4, 554, 541, 300};
     ASSERT_TRUE(SaveProgramSettings(path, saved));
     const std::string text = Read();
     EXPECT_EQ(text.rfind("[TraceModes]\n", 0), 0u) << text;
@@ -62,6 +63,16 @@ TEST_F(SettingsProgramFile, BrokenFilesAndEntriesGiveTheDefaults)
     }
     ASSERT_TRUE(SaveProgramSettings(path, ProgramSettings{}));
     EXPECT_EQ(Read().find('\x01'), std::string::npos);
+    // A place written by hand without quotes is read too; no place, or one no screen has, is none.
+    const std::pair<const char *, WaterfallWindowSettings> places[] = {
+        {"[Waterfall]\nOpen=true\nGeometry=10, 20, 300, 200\n", {true, false, 10, 20, 300, 200}},
+        {"[Waterfall]\nMaximized=1\nGeometry=\"10,20,0,200\"\n", {false, true}},
+        {"[Waterfall]\nGeometry=10,20,300,99999\n", {}},
+        {"[Waterfall]\nGeometry=10,20,300\n\n", {}}};
+    for (const auto &[text, expected] : places) {
+        std::ofstream(path, std::ios::binary) << text;
+        EXPECT_EQ(LoadProgramSettings(path).waterfall, expected) << text;
+    }
 }
 
 }  // namespace

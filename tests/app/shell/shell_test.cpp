@@ -4,6 +4,9 @@
 #include "instrument/port_diagnosis.h"
 #include "shell/help_window.h"
 #include "shell/program.h"
+#include "shell/waterfall_window.h"
+#include "waterfall/frm_waterfall.h"
+#include "settings/program_settings.h"
 #include "support/panel_fixture.h"
 
 #include <QAbstractButton>
@@ -12,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QTextBrowser>
 #include <QProcess>
 #include <QTest>
@@ -64,6 +68,37 @@ TEST_F(PanelTest, EveryControlIsNamedAndTheManualOpens)
     HelpWindow help(FindManual(ExecutableFolder()));
     help.OpenAt("settings");
     EXPECT_TRUE(help.Browser()->toPlainText().contains("Settings"));
+}
+
+// The waterfall opens from the View menu, and the next run opens it where it was left; the menu
+// closes it, and its file entry works only while it is open.
+TEST_F(PanelTest, TheWaterfallOpensFromTheMenuWhereItWasLeft)
+{
+    NoInstrument();
+    const QRect place(30, 40, 500, 260);
+    for (int run = 0; run < 2; ++run) {
+        Program program(dialogs, [](int) { return false; }, [] {});
+        program.Start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return program.Panel().Activated(); }, 2000));
+        auto *toggle = program.Frame().findChild<QAction *>("mnuWaterfall");
+        auto *save = program.Frame().findChild<QAction *>("mnuSaveWaterfall");
+        EXPECT_EQ(toggle->isChecked(), run == 1);
+        if (run == 0) {
+            EXPECT_FALSE(save->isEnabled());
+            toggle->trigger();
+            program.Waterfall().SubWindow()->setGeometry(place);
+        }
+        ASSERT_TRUE(program.Waterfall().SubWindow() && save->isEnabled());
+        EXPECT_EQ(program.Waterfall().SubWindow()->geometry(), place);
+        EXPECT_EQ(program.Waterfall().Window()->accessibleName(), "Waterfall");
+        if (run == 1) {
+            toggle->trigger();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !program.Waterfall().SubWindow(); }, 2000));
+            EXPECT_FALSE(save->isEnabled() || toggle->isChecked());
+        }
+        program.Panel().cmdQuit_Click();
+    }
+    EXPECT_FALSE(LoadProgramSettings(ProgramSettingsPath(LogPath())).waterfall.open);
 }
 
 TEST_F(PanelTest, OurOwnPortIsNotHeldElsewhereButAnotherProgramsIs)

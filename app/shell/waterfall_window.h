@@ -1,0 +1,55 @@
+// The waterfall window of the main frame: opened and closed from the View menu (it keeps rows
+// only while it is open), fed with every trace the control panel shows, saved as a PNG file from
+// the File menu, and kept open or closed, where it stood, between runs.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <functional>
+#include <string>
+
+class QAction;
+class QMdiSubWindow;
+
+namespace tavrin {
+
+class FrmMain;
+class FrmWaterfall;
+class MdiMain;
+class UserDialogs;
+
+class WaterfallWindow : public QObject {
+    Q_OBJECT
+public:
+    // folder: where "Save waterfall as..." proposes the file.
+    WaterfallWindow(MdiMain &frame, FrmMain &panel, UserDialogs &dialogs, std::function<std::string()> folder);
+
+    // Opens the window when it was open at the end of the last run, where it stood then; after the
+    // panel has read its settings.
+    void Restore();
+    // Opens it empty, or brings the open one to the front.
+    void Open();
+    void Close();
+    FrmWaterfall *Window() const;
+    QMdiSubWindow *SubWindow() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Into the panel's record of the second settings file.
+    void Keep();
+    QRect FirstPlace() const;
+
+    MdiMain &frame_;
+    FrmMain &panel_;
+    UserDialogs &dialogs_;
+    std::function<std::string()> folder_;
+    QPointer<QAction> toggle_;
+    QPointer<QAction> save_;
+    QPointer<QMdiSubWindow> sub_;
+    QRect normal_;  // the last place while neither maximised nor minimised
+};
+
+}  // namespace tavrin
