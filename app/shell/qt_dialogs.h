@@ -18,6 +18,7 @@ public:
                                             const std::string &start) override;
     std::optional<std::string> ChooseFolder(const std::string &title, const std::string &start) override;
     std::optional<uint32_t> ChooseColor(const std::string &title, uint32_t initial) override;
+    std::unique_ptr<ProgressView> ShowProgress(const std::string &title, const std::string &text) override;
     bool SetUpPrinter(QPrinter &printer) override;
 
 private:
