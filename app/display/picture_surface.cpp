@@ -85,13 +85,19 @@ bool ClipSegment(QPointF &a, QPointF &b, const QRectF &box)
 
 PainterSurface::PainterSurface(QPaintDevice &device, LogicalScale scale, Pens pens)
     : scale_(scale), pens_(pens), deviceWidth_(device.width() / device.devicePixelRatioF()),
-      deviceHeight_(device.height() / device.devicePixelRatioF()), font_(TextFont())
+      deviceHeight_(device.height() / device.devicePixelRatioF()), pixelRatio_(device.devicePixelRatioF()),
+      font_(TextFont())
 {
     // The painter already maps logical units onto the device's pixels at its pixel ratio: the
     // screen units are mapped onto the logical size only, or a scaled screen is scaled twice.
     if (deviceWidth_ > 0 && deviceHeight_ > 0 && scale_.width != 0 && scale_.height != 0)
         painter_.begin(&device);
     SetFontSize(9);
+}
+
+double PainterSurface::PixelsPerUnit() const
+{
+    return scale_.width != 0 ? deviceWidth_ * pixelRatio_ / std::fabs(scale_.width) : 1.0;
 }
 
 QPointF PainterSurface::Map(double x, double y) const
@@ -153,8 +159,17 @@ void PainterSurface::Line(double x1, double y1, double x2, double y2, uint32_t c
     QPointF a = Map(x1, y1), b = Map(x2, y2);
     if (!ClipSegment(a, b, Reach()))
         return;
-    painter_.setPen(MakePen(color));
+    UseLinePen(color);
     painter_.drawLine(a, b);
+}
+
+void PainterSurface::UseLinePen(uint32_t color)
+{
+    // A new pen costs more than a short line: the lines in a row share one.
+    if (linePen_ != std::pair(color, style_)) {
+        painter_.setPen(MakePen(color));
+        linePen_ = std::pair(color, style_);
+    }
 }
 
 void PainterSurface::LineTo(double x, double y, uint32_t color) { Line(currentX_, currentY_, x, y, color); }
@@ -164,6 +179,7 @@ void PainterSurface::Rectangle(double x1, double y1, double x2, double y2, uint3
     QRectF rect;
     if (!IsActive() || !MapRect(x1, y1, x2, y2, rect))
         return;
+    linePen_.reset();
     painter_.setPen(MakePen(color));
     painter_.setBrush(Qt::NoBrush);
     painter_.drawRect(rect);
@@ -200,6 +216,7 @@ void PainterSurface::Print(const std::string &text)
     if (!IsActive() || text.empty())
         return;
     painter_.setFont(font_);
+    linePen_.reset();
     painter_.setPen(QPen(ToQColor(foreColor_)));
     QPointF corner = Map(textX_, textY_);
     if (!Reach().contains(corner))

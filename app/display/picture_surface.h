@@ -8,6 +8,8 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
+#include <optional>
+#include <utility>
 
 #include "display/drawing_surface.h"
 
@@ -52,6 +54,7 @@ public:
     // Finishes the painting (for a printer: the job). False when it never started or failed.
     bool End();
 
+    double PixelsPerUnit() const override;
     void Line(double x1, double y1, double x2, double y2, uint32_t color) override;
     void LineTo(double x, double y, uint32_t color) override;
     void Rectangle(double x1, double y1, double x2, double y2, uint32_t color) override;
@@ -68,13 +71,16 @@ private:
     QRectF Reach() const;
     bool MapRect(double x1, double y1, double x2, double y2, QRectF &rect) const;
     QPen MakePen(uint32_t color) const;
+    void UseLinePen(uint32_t color);
 
     QPainter painter_;
     LogicalScale scale_;
     Pens pens_;
     double deviceWidth_ = 0;
     double deviceHeight_ = 0;
+    double pixelRatio_ = 1;
     DrawStyle style_ = DrawStyle::Solid;
+    std::optional<std::pair<uint32_t, DrawStyle>> linePen_;  // the pen Line set last, while it is set
     uint32_t foreColor_ = 0;
     QFont font_;
     double currentX_ = 0, currentY_ = 0;

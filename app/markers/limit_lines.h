@@ -2,10 +2,13 @@
 #pragma once
 
 #include "measure/measurement_state.h"
+#include "measure/screen_conversions.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavrin {
@@ -20,7 +23,16 @@ struct LimitLine {
     std::string selector = "NONE";   // cboLim text
     uint32_t color = 0;              // text colour of the check box, 0x00BBGGRR
     std::vector<LimitPoint> points{LimitPoint{}};
+    // Set by IndexLimitLine: the frequencies never fall (the order the drawing expects), and the
+    // lowest and highest level of each block of kLimitBlock points. The drawing then finds the
+    // first point on the screen by halving and passes over the points of a crowded column a
+    // block at a time.
+    bool ascending = false;
+    std::vector<std::pair<double, double>> blockLevels{};
 };
+
+inline constexpr size_t kLimitBlock = 64;
+void IndexLimitLine(LimitLine &line);
 
 using LimitLines = std::array<LimitLine, 2>;
 
@@ -31,5 +43,28 @@ LimitLines InitialLimitLines();
 double LimiterX(const MeasurementState &state, double mhz);
 // Vertical position of a level in dBm.
 double LimiterY(const MeasurementState &state, double dbm);
+
+// The same two conversions with the settings' texts read once, for the many points of a line.
+class LimitPlacement {
+public:
+    explicit LimitPlacement(const MeasurementState &state);
+    double X(double mhz) const;
+    double Y(double dbm) const { return (dbm - refLevel_ + 80.0) / kDbPerStepPlace; }
+    // X never falls as the frequency rises (a positive, finite division width or zero span), and
+    // the centre and reference level are finite numbers.
+    bool Rising() const
+    {
+        return std::isfinite(center_) && std::isfinite(refLevel_) &&
+               (zeroSpan_ || (mhzPerUnit_ > 0 && mhzPerUnit_ < HUGE_VAL));
+    }
+    // With Rising(): every frequency below the result is placed left of x, whatever the rounding.
+    double FrequencyLeftOf(double x) const;
+
+private:
+    bool zeroSpan_;
+    double center_;
+    double mhzPerUnit_;
+    double refLevel_;
+};
 
 }  // namespace tavrin
