@@ -84,7 +84,8 @@ private:
     QWidget *BuildShutter();
     QWidget *BuildColors();
     void FormLoad();
-    void ShowLogo(const std::string &path);
+    // Shows the logo; why a file was refused, or "".
+    std::string ShowLogo(const std::string &path);
     void ApplyAverage();
     void ApplyPort();
     void ApplyDisplay(uint32_t oldTraceColor);
