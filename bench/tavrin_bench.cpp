@@ -2,10 +2,13 @@
 // real program objects headless and prints its figures on standard output, one per line;
 // progress goes to standard error.
 #include "acquisition/acquisition_group.h"
+#include "acquisition/basic_group.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
+#include "common/text_number.h"
 #include "display/frm_crt.h"
 #include "instrument/port_check.h"
+#include "markers/limit_group.h"
 #include "panel/frm_main.h"
 #include "shell/mdi_main.h"
 #include "shell/program.h"
@@ -13,14 +16,19 @@
 #include "support/temp_dir.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTimer>
 
+#include <bit>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,6 +57,7 @@ std::vector<double> MeasureLatency(Clock::duration d);  // pumps for d
 void LatencyBegin();                                    // the probe runs while others pump
 std::vector<double> LatencyEnd();
 void ReportLatency(const char *what, const std::vector<double> &lateMs);
+void ReportFileJobs(const std::string &root);  // bench_files.cpp
 }  // namespace tavrin::bench
 
 namespace {
@@ -134,6 +143,72 @@ void ReportRedraw(Session &s)
     Say("redraw at %dx%d: %.2f ms (mean of %d)\n", got.width(), got.height(), mean, kRounds);
 }
 
+// A limit file of a million points over the screen and a little beyond, chosen in Limit 1.
+bool ChooseMillionPointLimit(Session &s, const char *name, const std::function<double(int)> &level)
+{
+    const tavrin::MeasurementState &state = s.program->Panel().Basic().State();
+    double start = tavrin::StartFreq(state), stop = tavrin::StopFreq(state);
+    if (!(stop > start))
+        start = 30, stop = 130;
+    const double from = start - (stop - start) / 10, step = (stop - start) * 1.2 / 1e6;
+    std::string bytes;
+    for (int i = 0; i < 1'000'000; ++i)
+        for (double v : {from + i * step, level(i)})
+            for (int b = 0; b < 8; ++b)
+                bytes += static_cast<char>(std::bit_cast<uint64_t>(v) >> (8 * b));
+    std::filesystem::create_directories(tavrin::WorkingFolder());
+    std::ofstream(tavrin::JoinPath(tavrin::WorkingFolder(), std::string(name) + ".lim"), std::ios::binary) << bytes;
+    s.program->Panel().Limits().RefreshLimitSelector();
+    auto *box = s.program->Panel().findChild<QComboBox *>("cboLim0");
+    const int entry = box->findText(name);
+    box->setCurrentIndex(entry);
+    emit box->activated(entry);
+    s.program->Panel().findChild<QCheckBox *>("chkLim0")->setChecked(true);
+    return s.program->Panel().Limits().View()[0].points.size() == 1'000'000;
+}
+
+double MeanRedrawMs(Session &s)
+{
+    constexpr int kRounds = 20;
+    const auto t0 = Clock::now();
+    for (int i = 0; i < kRounds; ++i)
+        s.Display().Redraw();
+    return Ms(Clock::now() - t0) / kRounds;
+}
+
+double TracesPerSecond(Session &s, Clock::duration window)
+{
+    const int r0 = s.Display().RedrawCount();
+    const auto w0 = Clock::now();
+    PumpFor(window);
+    return (s.Display().RedrawCount() - r0) / std::chrono::duration<double>(Clock::now() - w0).count();
+}
+
+// The trace rate with and without a dense mask of a million points (a measured curve with 0.5 dB
+// of noise), one after the other, the latency and a redraw with it, and a redraw with the worst a
+// million points can ask of the drawing: a zigzag of 20 dB, which fills its band in every column.
+void ReportBigLimit(Session &s)
+{
+    const double top = tavrin::NumericValue(s.program->Panel().Basic().State().refLevelDbm) - 30;
+    if (!ChooseMillionPointLimit(s, "mask", [&](int i) { return top - 10 * std::sin(i * 2e-5) - (i * 7919LL % 101) / 200.0; })) {
+        Say("million-point limit: not measured (the file was not loaded)\n");
+        return;
+    }
+    auto *shown = s.program->Panel().findChild<QCheckBox *>("chkLim0");
+    shown->setChecked(false);
+    const double rateWithout = TracesPerSecond(s, 15s), none = MeanRedrawMs(s);
+    shown->setChecked(true);
+    const double rateWith = TracesPerSecond(s, 15s);
+    Say("acquisition with a million-point limit line: %.2f traces/s (%.2f/s just before without it)\n", rateWith,
+        rateWithout);
+    ReportLatency("ui latency with a million-point limit line", MeasureLatency(5s));
+    const double dense = MeanRedrawMs(s);
+    if (ChooseMillionPointLimit(s, "zigzag", [&](int i) { return i % 2 ? top : top - 20; }))
+        Say("redraw at 1920x1080: %.2f ms without a limit line, %.2f ms with the million-point mask, %.2f ms with "
+            "a 20 dB zigzag of a million points (means of 20)\n",
+            none, dense, MeanRedrawMs(s));
+}
+
 // The answering line: throughput, CPU, latency, Stop, and one redraw at full-HD size.
 bool PacedLine(const std::string &root)
 {
@@ -183,6 +258,11 @@ bool PacedLine(const std::string &root)
 
     Phase("paced: redraw");
     ReportRedraw(s);
+
+    Phase("paced: million-point limit");
+    s.Acq().Start();
+    PumpFor(1s);
+    ReportBigLimit(s);
 
     Phase("paced: quit");
     s.program->Panel().cmdQuit_Click();
@@ -318,6 +398,9 @@ int main(int argc, char *argv[])
     tavrin::test::TempConfigHome home;
     SetTempRoot(home.Path());
     StartWatchdog(kWatchdog);
+    // First: once a session's Quit has ended every event loop, the program's waits end at once.
+    Phase("file jobs");
+    ReportFileJobs(home.Path());
     int failed = 0;
     failed += !PacedLine(home.Path());
     failed += !SilentLine(home.Path());
