@@ -105,8 +105,10 @@ public:
     {
         out += "time,center_mhz,span,ref_level_dbm,rbw";
         const bool any = !table_.empty() && table_.front().Filled();
-        for (int i = 0; any && i < kTracePoints; ++i)
-            out += "," + PlainDecimal(PointMHz(table_.front(), i));
+        for (int i = 0; any && i < kTracePoints; ++i) {
+            out += ',';
+            out += PlainDecimal(PointMHz(table_.front(), i));
+        }
         out += "\r\n";
     }
 
