@@ -154,11 +154,10 @@ void DrawLimitLine(DrawingSurface &surface, const LimitLine &line, const LimitPl
         if (p[i].freqMHz < edge) {
             double low = p[i].levelDbm, high = low;
             for (size_t next = i + 1; next < p.size(); next = i + 1) {
-                const size_t block = next / kLimitBlock, last = next + kLimitBlock - 1;
-                if (next % kLimitBlock == 0 && block < line.blockLevels.size() && p[last].freqMHz < edge) {
-                    low = std::min(low, line.blockLevels[block].first);
-                    high = std::max(high, line.blockLevels[block].second);
-                    i = last;
+                const size_t block = next / kLimitBlock;
+                if (next % kLimitBlock == 0 && block < line.blocks.size() && line.blocks[block].lastFreqMHz < edge) {
+                    low = std::min(low, line.blocks[block].lowDbm), high = std::max(high, line.blocks[block].highDbm);
+                    i = next + kLimitBlock - 1;
                 } else if (p[next].freqMHz < edge) {
                     low = std::min(low, p[next].levelDbm), high = std::max(high, p[next].levelDbm);
                     i = next;

@@ -22,14 +22,14 @@ void IndexLimitLine(LimitLine &line)
     line.ascending = std::is_sorted(p.begin(), p.end(), [](const LimitPoint &a, const LimitPoint &b) {
         return a.freqMHz < b.freqMHz;
     });
-    line.blockLevels.clear();
+    line.blocks.clear();
     for (size_t first = 0; first + kLimitBlock <= p.size(); first += kLimitBlock) {
         const auto [low, high] = std::minmax_element(p.begin() + static_cast<std::ptrdiff_t>(first),
                                                      p.begin() + static_cast<std::ptrdiff_t>(first + kLimitBlock),
                                                      [](const LimitPoint &a, const LimitPoint &b) {
                                                          return a.levelDbm < b.levelDbm;
                                                      });
-        line.blockLevels.emplace_back(low->levelDbm, high->levelDbm);
+        line.blocks.push_back({p[first + kLimitBlock - 1].freqMHz, low->levelDbm, high->levelDbm});
     }
 }
 

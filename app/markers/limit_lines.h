@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace tavrin {
@@ -18,17 +17,23 @@ struct LimitPoint {
     double levelDbm = 0;
 };
 
+struct LimitBlock {
+    double lastFreqMHz = 0;
+    double lowDbm = 0;
+    double highDbm = 0;
+};
+
 struct LimitLine {
     bool shown = false;              // chkLim
     std::string selector = "NONE";   // cboLim text
     uint32_t color = 0;              // text colour of the check box, 0x00BBGGRR
     std::vector<LimitPoint> points{LimitPoint{}};
-    // Set by IndexLimitLine: the frequencies never fall (the order the drawing expects), and the
-    // lowest and highest level of each block of kLimitBlock points. The drawing then finds the
-    // first point on the screen by halving and passes over the points of a crowded column a
-    // block at a time.
+    // Set by IndexLimitLine: the frequencies never fall (the order the drawing expects), and of
+    // each block of kLimitBlock points the last frequency and the lowest and highest level. The
+    // drawing then finds the first point on the screen by halving and passes over the points of
+    // a crowded column a block at a time, without reading them.
     bool ascending = false;
-    std::vector<std::pair<double, double>> blockLevels{};
+    std::vector<LimitBlock> blocks{};
 };
 
 inline constexpr size_t kLimitBlock = 64;
