@@ -2,10 +2,13 @@
 // real program objects headless and prints its figures on standard output, one per line;
 // progress goes to standard error.
 #include "acquisition/acquisition_group.h"
+#include "acquisition/basic_group.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
+#include "common/text_number.h"
 #include "display/frm_crt.h"
 #include "instrument/port_check.h"
+#include "markers/limit_group.h"
 #include "panel/frm_main.h"
 #include "shell/mdi_main.h"
 #include "shell/program.h"
@@ -15,6 +18,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -22,9 +26,12 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -60,6 +67,7 @@ std::pair<double, double> Timed(int rounds, const std::function<void()> &work);
 inline const QSize kFullHd(1920, 1080);
 bool OpenWaterfall(tavrin::Program &program);  // maximised, its window at full-HD size
 void ReportWaterfall(tavrin::Program &program);
+void ReportFileJobs(const std::string &root);  // bench_files.cpp
 }  // namespace tavrin::bench
 
 namespace {
@@ -179,6 +187,88 @@ void AcquisitionWindow(Session &s, const char *with)
         Say("note: the acquisition stopped by itself during the window\n");
 }
 
+// A limit file of a million points over the screen and a little beyond, chosen in Limit 1.
+bool ChooseMillionPointLimit(Session &s, const char *name, const std::function<double(int)> &level)
+{
+    const tavrin::MeasurementState &state = s.program->Panel().Basic().State();
+    double start = tavrin::StartFreq(state), stop = tavrin::StopFreq(state);
+    if (!(stop > start))
+        start = 30, stop = 130;
+    const double from = start - (stop - start) / 10, step = (stop - start) * 1.2 / 1e6;
+    std::string bytes;
+    for (int i = 0; i < 1'000'000; ++i)
+        for (double v : {from + i * step, level(i)})
+            for (int b = 0; b < 8; ++b)
+                bytes += static_cast<char>(std::bit_cast<uint64_t>(v) >> (8 * b));
+    std::filesystem::create_directories(tavrin::WorkingFolder());
+    std::ofstream(tavrin::JoinPath(tavrin::WorkingFolder(), std::string(name) + ".lim"), std::ios::binary) << bytes;
+    s.program->Panel().Limits().RefreshLimitSelector();
+    auto *box = s.program->Panel().findChild<QComboBox *>("cboLim0");
+    const int entry = box->findText(name);
+    box->setCurrentIndex(entry);
+    emit box->activated(entry);
+    s.program->Panel().findChild<QCheckBox *>("chkLim0")->setChecked(true);
+    return s.program->Panel().Limits().View()[0].points.size() == 1'000'000;
+}
+
+double MeanRedrawMs(Session &s)
+{
+    constexpr int kRounds = 20;
+    const auto t0 = Clock::now();
+    for (int i = 0; i < kRounds; ++i)
+        s.Display().Redraw();
+    return Ms(Clock::now() - t0) / kRounds;
+}
+
+// From one new trace to the traces-th after it, timed at the traces themselves (polled every
+// millisecond), so that the window's ends do not round the rate.
+double TracesPerSecond(Session &s, int traces)
+{
+    int seen = s.Display().RedrawCount();
+    if (!PumpUntil([&] { return s.Display().RedrawCount() != seen; }, kCap, 1ms))
+        return 0;
+    seen = s.Display().RedrawCount();
+    const auto t0 = Clock::now();
+    if (!PumpUntil([&] { return s.Display().RedrawCount() >= seen + traces; }, 60s, 1ms))
+        return 0;
+    return (s.Display().RedrawCount() - seen) / std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+// The trace rate without and then with a dense mask of a million points (a measured curve with
+// 0.5 dB of noise) at the window's size, and the latency with it.
+bool ReportLimitRate(Session &s, const char *size)
+{
+    const double top = tavrin::NumericValue(s.program->Panel().Basic().State().refLevelDbm) - 30;
+    if (!ChooseMillionPointLimit(s, "mask", [&](int i) { return top - 10 * std::sin(i * 2e-5) - (i * 7919LL % 101) / 200.0; })) {
+        Say("million-point limit: not measured (the file was not loaded)\n");
+        return false;
+    }
+    auto *shown = s.program->Panel().findChild<QCheckBox *>("chkLim0");
+    shown->setChecked(false);
+    const double without = TracesPerSecond(s, 80);
+    shown->setChecked(true);
+    Say("acquisition with a million-point limit line, %s: %.2f traces/s (%.2f/s just before without it)\n", size,
+        TracesPerSecond(s, 80), without);
+    ReportLatency("ui latency with a million-point limit line", MeasureLatency(5s));
+    shown->setChecked(false);
+    return true;
+}
+
+// A redraw without a limit line, with the mask, and with the worst a million points can ask of
+// the drawing: a zigzag of 20 dB, which fills its band in every column.
+void ReportLimitRedraw(Session &s)
+{
+    auto *shown = s.program->Panel().findChild<QCheckBox *>("chkLim0");
+    const double none = MeanRedrawMs(s);
+    shown->setChecked(true);
+    const double mask = MeanRedrawMs(s);
+    const double top = tavrin::NumericValue(s.program->Panel().Basic().State().refLevelDbm) - 30;
+    if (ChooseMillionPointLimit(s, "zigzag", [&](int i) { return i % 2 ? top : top - 20; }))
+        Say("redraw at 1920x1080: %.2f ms without a limit line, %.2f ms with the million-point mask, %.2f ms with "
+            "a 20 dB zigzag of a million points (means of 20)\n",
+            none, mask, MeanRedrawMs(s));
+}
+
 // The answering line: throughput, CPU, latency, Stop, and one redraw at full-HD size.
 bool PacedLine(const std::string &root)
 {
@@ -219,9 +309,19 @@ bool PacedLine(const std::string &root)
     else
         Say("stop while the line answers: still running %lld s after the click\n", Seconds(kCap));
 
+    Phase("paced: million-point limit");
+    s.Acq().Start();
+    PumpFor(1s);
+    const bool limit = ReportLimitRate(s, "window's first size");
+
     Phase("paced: redraw");
     ReportWaterfall(*s.program);
     ReportRedraw(s);
+    if (limit) {
+        Phase("paced: million-point limit at 1920x1080");
+        ReportLimitRate(s, "1920x1080");
+        ReportLimitRedraw(s);
+    }
 
     Phase("paced: quit");
     s.program->Panel().cmdQuit_Click();
@@ -357,6 +457,9 @@ int main(int argc, char *argv[])
     tavrin::test::TempConfigHome home;
     SetTempRoot(home.Path());
     StartWatchdog(kWatchdog);
+    // First: once a session's Quit has ended every event loop, the program's waits end at once.
+    Phase("file jobs");
+    ReportFileJobs(home.Path());
     int failed = 0;
     failed += !PacedLine(home.Path());
     failed += !SilentLine(home.Path());

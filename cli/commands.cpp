@@ -213,10 +213,15 @@ int ConvertCommand(const CommandLine &line)
         Complain("the record file was not read: " + loaded.error + ".");
         return kExitFile;
     }
+    if (const int64_t impossible = RemoveImpossibleRecords(table))
+        Complain(std::to_string(impossible) + " records of the file hold values the analyzer cannot give (a damaged "
+                 "file?); they are left out.");
     if (!csv.empty()) {
-        const std::string text = RecordCsv(table, false);
-        const std::string error = csv == "-" ? (WriteStdout(text) ? "" : ErrnoText("standard output", errno))
-                                             : WriteWholeFile(csv, text);
+        std::string error;
+        if (csv == "-")
+            error = WriteStdout(RecordCsv(table, false)) ? "" : ErrnoText("standard output", errno);
+        else if (const RecordFileResult written = WriteRecordCsv(csv, table, false); !written.ok)
+            error = written.error;
         if (!error.empty()) {
             Complain("the CSV file was not written: " + error + ".");
             return kExitFile;

@@ -1,9 +1,9 @@
 #include "cli/output.h"
 
-#include "common/date_format.h"
 #include "common/number_format.h"
 #include "common/text_number.h"
 #include "measure/measurement_state.h"
+#include "record/record_csv.h"
 
 #include <cmath>
 #include <cstdio>
@@ -63,24 +63,6 @@ BlockReport RecordReport(const TraceRecord &r)
             TrimSpaces(PrintableText(FieldText(r.rbwCaption)))};
 }
 
-std::string IsoTime(double recordTime)
-{
-    const std::tm t = LocalTime(FromRecordTime(recordTime));
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec);
-    return text;
-}
-
-std::string CsvHeader(const TraceRecord &first)
-{
-    std::string header = "time,center_mhz,span,ref_level_dbm,rbw";
-    const double division = MHzPerDivision(FieldText(first.spanCaption));
-    for (int i = 0; i < kTracePoints; ++i)
-        header += "," + PlainDecimal(first.centerFreqMHz + (i - kCenterPoint) * division / kPointsPerDivision);
-    return header + "\r\n";
-}
-
 double PointLevelDbm(int16_t refLevelDbm, int16_t point)
 {
     return refLevelDbm - (kTopLevelValue - static_cast<int32_t>(point)) * kDbPerStepRead;
@@ -88,7 +70,7 @@ double PointLevelDbm(int16_t refLevelDbm, int16_t point)
 
 std::string TraceJsonLine(const TraceRecord &record)
 {
-    std::string line = "{\"time\":" + JsonString(IsoTime(record.time)) + "," +
+    std::string line = "{\"time\":" + JsonString(CsvTime(record.time)) + "," +
                        SettingsJsonFields(RecordReport(record)) + ",\"levels_dbm\":[";
     for (size_t i = 0; i < record.points.size(); ++i)
         line += (i ? "," : "") + JsonNumber(PointLevelDbm(record.refLevelDbm, record.points[i]));

@@ -28,10 +28,6 @@ TraceRecord MakeRecord(std::time_t time, const BlockReport &report, const LiveTr
 // The report a record was taken with.
 BlockReport RecordReport(const TraceRecord &record);
 
-// The local time of a record as the CSV file writes it, ISO 8601 without offset.
-std::string IsoTime(double recordTime);
-// The CSV header whose level columns are headed by the record's frequencies, CRLF at the end.
-std::string CsvHeader(const TraceRecord &first);
 // One JSON line (with its LF): time, settings and the 500 levels in dBm.
 std::string TraceJsonLine(const TraceRecord &record);
 

@@ -138,8 +138,8 @@ SweepFiles::Written SweepFiles::Write(const TraceRecord &record)
                  recordPath_ + ".");
     }
     if (csvFd_ >= 0) {
-        const std::string header = std::exchange(csvHeaderWritten_, true) ? "" : CsvHeader(record);
-        const Written w = WriteText(csvFd_, header + CsvRow(IsoTime(record.time), record, false),
+        const std::string header = std::exchange(csvHeaderWritten_, true) ? "" : CsvHeader(&record);
+        const Written w = WriteText(csvFd_, header + CsvRow(CsvTime(record.time), record, false),
                                     csvOwned_ ? "the CSV file" : "standard output");
         if (w != Written::Ok)
             return w;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,15 @@
 class QPrinter;
 
 namespace tavrin {
+
+// A progress dialog with a Cancel button, open while a long file job runs; closed when the view
+// is destroyed. Used on the window thread only.
+class ProgressView {
+public:
+    virtual ~ProgressView() = default;
+    virtual void Show(int64_t done, int64_t total) = 0;
+    virtual bool CancelPressed() = 0;
+};
 
 class UserDialogs {
 public:
@@ -44,6 +54,11 @@ public:
                                              const std::vector<std::string> & /*items*/)
     {
         return std::nullopt;
+    }
+    // The progress of a long file job (nothing: none is shown and the job cannot be cancelled).
+    virtual std::unique_ptr<ProgressView> ShowProgress(const std::string & /*title*/, const std::string & /*text*/)
+    {
+        return nullptr;
     }
     // The system print dialog for this printer (printer and destination picked there).
     virtual bool SetUpPrinter(QPrinter &) { return false; }

@@ -18,23 +18,14 @@ std::string FolderOf(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// A new file beside path, created exclusively with the usual permissions (the umask applies).
-int CreateTemporary(const std::string &path, std::string &tempPath)
+std::string Refusal(const std::string &path, mode_t mode)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-void Fail(std::string *error, const std::string &text)
-{
-    if (error)
-        *error = text;
+    const char *what = S_ISDIR(mode)                      ? "a folder"
+                       : S_ISFIFO(mode)                   ? "a FIFO (named pipe)"
+                       : S_ISCHR(mode) || S_ISBLK(mode)   ? "a device"
+                       : S_ISSOCK(mode)                   ? "a socket"
+                                                          : "no regular file";
+    return path + " is " + what + ", not a file";
 }
 
 }  // namespace
@@ -69,39 +60,115 @@ void SyncFolderOf(const std::string &path)
     }
 }
 
-bool ReplaceFileDurably(const std::string &path, const uint8_t *data, size_t size, std::string *error)
+int OpenForReading(const std::string &path, std::string &error)
 {
-    std::string tempPath;
-    int fd = CreateTemporary(path, tempPath);
-    if (fd < 0) {
-        Fail(error, ErrnoText("create " + tempPath, errno));
-        return false;
-    }
-    auto abandon = [&](const std::string &what) {
-        int saved = errno;
-        if (fd >= 0)
-            close(fd);
-        unlink(tempPath.c_str());
-        Fail(error, ErrnoText(what, saved));
-        return false;
+    auto fail = [&](int code, const std::string &why) {
+        error = why;
+        errno = code;
+        return -1;
     };
+    // Looked at before it is opened: opening a device can do things of its own.
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return fail(errno, ErrnoText(path, errno));
+    if (!S_ISREG(info.st_mode))
+        return fail(0, Refusal(path, info.st_mode));
+    // Without waiting, and looked at again: the name may have been given to a FIFO meanwhile.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(errno, ErrnoText(path, errno));
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return fail(0, Refusal(path, info.st_mode));
+    }
+    return fd;
+}
+
+FileReplacement::FileReplacement(std::string path) : path_(std::move(path)) {}
+
+FileReplacement::~FileReplacement()
+{
+    if (fd_ >= 0)
+        close(fd_);
+    if (!tempPath_.empty())
+        unlink(tempPath_.c_str());
+}
+
+bool FileReplacement::Fail(const std::string &what)
+{
+    error_ = ErrnoText(what, errno);
+    if (fd_ >= 0)
+        close(fd_);
+    fd_ = -1;
+    if (!tempPath_.empty())
+        unlink(tempPath_.c_str());
+    tempPath_.clear();
+    return false;
+}
+
+bool FileReplacement::Open()
+{
+    // A short name of its own, not the name with something added: that could pass the 255 bytes a
+    // name may have. Hidden, so that file dialogs do not offer it.
+    const std::string folder = FolderOf(path_) + "/.TavrinRemote-" + std::to_string(getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = folder + std::to_string(attempt) + ".tmp";
+        // The usual permissions (the umask applies) unless the old file has its own, below.
+        fd_ = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            tempPath_ = candidate;
+            break;
+        }
+        if (errno != EEXIST)
+            return Fail("create " + candidate);
+    }
+    if (fd_ < 0) {
+        errno = EEXIST;
+        return Fail("create a temporary file in " + FolderOf(path_));
+    }
     // Keep the permissions a user gave the old file.
     struct stat old {};
-    if (stat(path.c_str(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0)
-        return abandon("chmod " + tempPath);
-    if (!WriteAll(fd, data, size))
-        return abandon("write " + tempPath);
-    if (fsync(fd) != 0)
-        return abandon("fsync " + tempPath);
-    int closed = close(fd);
-    fd = -1;
-    if (closed != 0)
-        return abandon("close " + tempPath);
-    if (rename(tempPath.c_str(), path.c_str()) != 0)
-        return abandon("rename " + tempPath + " to " + path);
-    // Make the rename itself durable; the new file is already in place, so a failure here is moot.
-    SyncFolderOf(path);
+    if (stat(path_.c_str(), &old) == 0 && fchmod(fd_, old.st_mode & 07777) != 0)
+        return Fail("chmod " + tempPath_);
     return true;
+}
+
+bool FileReplacement::Write(const void *data, size_t size)
+{
+    if (fd_ < 0) {
+        errno = EBADF;
+        return Fail("write " + path_);
+    }
+    return WriteAll(fd_, static_cast<const uint8_t *>(data), size) || Fail("write " + tempPath_);
+}
+
+bool FileReplacement::Commit()
+{
+    if (fd_ < 0) {
+        errno = EBADF;
+        return Fail("write " + path_);
+    }
+    if (fsync(fd_) != 0)
+        return Fail("fsync " + tempPath_);
+    const int closed = close(fd_);
+    fd_ = -1;
+    if (closed != 0)
+        return Fail("close " + tempPath_);
+    if (rename(tempPath_.c_str(), path_.c_str()) != 0)
+        return Fail("rename " + tempPath_ + " to " + path_);
+    tempPath_.clear();
+    // Make the rename itself durable; the new file is already in place, so a failure here is moot.
+    SyncFolderOf(path_);
+    return true;
+}
+
+bool ReplaceFileDurably(const std::string &path, const uint8_t *data, size_t size, std::string *error)
+{
+    FileReplacement file(path);
+    const bool ok = file.Open() && file.Write(data, size) && file.Commit();
+    if (!ok && error)
+        *error = file.Error();
+    return ok;
 }
 
 }  // namespace tavrin

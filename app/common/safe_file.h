@@ -1,4 +1,5 @@
-// Writing files so that a crash, a kill or a full disk never leaves a half-written one behind.
+// Files read and written safely: a file chosen for reading is never waited on, and a file
+// written never stays half-written after a crash, a kill or a full disk.
 #pragma once
 
 #include <cstddef>
@@ -13,10 +14,40 @@ std::string ErrnoText(const std::string &what, int error);
 bool WriteAll(int fd, const uint8_t *data, size_t size);
 // Makes a rename or a new file in path's folder durable.
 void SyncFolderOf(const std::string &path);
-// Replaces path with data through a new temporary file beside it (created exclusively, never
-// through a link someone planted), flushed, given the old file's permissions and renamed over
-// it; the old file stays whole on any failure. On failure returns false and, when error is
-// given, the reason.
+
+// Opens a file for reading without ever waiting on it: a FIFO, a device, a socket or a folder is
+// refused, and a device is not even opened. Returns the descriptor, or -1 with the reason in
+// error ("<path> is a FIFO (named pipe), not a file", or the system's reason) and errno set (0
+// for a refusal).
+int OpenForReading(const std::string &path, std::string &error);
+
+// Replaces path with what is written to it: a new temporary file with a short name in the same
+// folder (so any legal name can be replaced), created exclusively (never through a link someone
+// planted), flushed, given the old file's permissions and renamed over path by Commit(). Until
+// then the old file stays whole; a replacement that is not committed leaves no file behind.
+class FileReplacement {
+public:
+    explicit FileReplacement(std::string path);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement &) = delete;
+    FileReplacement &operator=(const FileReplacement &) = delete;
+
+    // Each returns false on a failure, with the reason in Error(); the temporary file is gone then.
+    bool Open();
+    bool Write(const void *data, size_t size);
+    bool Commit();
+    const std::string &Error() const { return error_; }
+
+private:
+    bool Fail(const std::string &what);
+
+    std::string path_;
+    std::string tempPath_;
+    int fd_ = -1;
+    std::string error_;
+};
+
+// The same for data at hand. On failure returns false and, when error is given, the reason.
 bool ReplaceFileDurably(const std::string &path, const uint8_t *data, size_t size, std::string *error = nullptr);
 
 }  // namespace tavrin

@@ -14,6 +14,9 @@ public:
     virtual ~DrawingSurface() = default;
 
     virtual bool IsPrinter() const = 0;
+    // Device pixels across one screen unit: what lies closer together than a pixel may be drawn
+    // as one.
+    virtual double PixelsPerUnit() const { return 1.0; }
     // Lines in the given colour (0x00BBGGRR) and the current line style; each leaves the current
     // point at its end.
     virtual void Line(double x1, double y1, double x2, double y2, uint32_t color) = 0;

@@ -1,18 +1,31 @@
 #include "display/logo_picture.h"
 
+#include "common/safe_file.h"
+
+#include <QFile>
 #include <QImageReader>
-#include <filesystem>
-#include <system_error>
+#include <unistd.h>
 
 namespace tavrin {
 
-QImage LoadLogoPicture(const std::string &path, QSize box)
+QImage LoadLogoPicture(const std::string &path, QSize box, std::string *why)
 {
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec) ||
-        std::filesystem::file_size(path, ec) > static_cast<uintmax_t>(kLogoMaxBytes) || ec)
+    std::string error;
+    const int fd = path.empty() ? -1 : OpenForReading(path, error);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        if (why)
+            *why = error;
         return {};
-    QImageReader reader(QString::fromLocal8Bit(path.c_str()));
+    }
+    if (file.size() > kLogoMaxBytes) {
+        if (why)
+            *why = path + " is larger than 64 MB";
+        return {};
+    }
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     const QSize size = reader.size();  // from the header only
     if (!size.isValid() || static_cast<long long>(size.width()) * size.height() > kLogoMaxPixels)

@@ -14,9 +14,9 @@ inline constexpr long long kLogoMaxPixels = 50'000'000;
 inline constexpr long long kLogoMaxBytes = 64LL * 1024 * 1024;
 
 // The picture in a regular file, scaled to fit the box (aspect kept); a null image for anything
-// else: a missing file, a folder or device (a FIFO would never end reading), a file over
+// else: a missing file, a folder, FIFO or device (refused without waiting on it), a file over
 // kLogoMaxBytes, no picture, a picture that declares more than kLogoMaxPixels, or one that fails
-// to decode.
-QImage LoadLogoPicture(const std::string &path, QSize box);
+// to decode. Why a file was refused goes to why when given.
+QImage LoadLogoPicture(const std::string &path, QSize box, std::string *why = nullptr);
 
 }  // namespace tavrin

@@ -121,7 +121,8 @@ std::optional<QRectF> AsPixelRun(QPointF a, QPointF b)
 
 PainterSurface::PainterSurface(QPaintDevice &device, LogicalScale scale, Pens pens)
     : scale_(scale), pens_(pens), deviceWidth_(device.width() / device.devicePixelRatioF()),
-      deviceHeight_(device.height() / device.devicePixelRatioF()), font_(TextFont())
+      deviceHeight_(device.height() / device.devicePixelRatioF()), pixelRatio_(device.devicePixelRatioF()),
+      font_(TextFont())
 {
     polyline_.reserve(kTracePolylinePoints);
     // The painter already maps logical units onto the device's pixels at its pixel ratio: the
@@ -129,6 +130,11 @@ PainterSurface::PainterSurface(QPaintDevice &device, LogicalScale scale, Pens pe
     if (deviceWidth_ > 0 && deviceHeight_ > 0 && scale_.width != 0 && scale_.height != 0)
         painter_.begin(&device);
     SetFontSize(9);
+}
+
+double PainterSurface::PixelsPerUnit() const
+{
+    return scale_.width != 0 ? deviceWidth_ * pixelRatio_ / std::fabs(scale_.width) : 1.0;
 }
 
 QPointF PainterSurface::Map(double x, double y) const

@@ -57,6 +57,7 @@ public:
     bool End();
 
     void Line(double x1, double y1, double x2, double y2, uint32_t color) override;
+    double PixelsPerUnit() const override;
     void LineTo(double x, double y, uint32_t color) override;
     void Rectangle(double x1, double y1, double x2, double y2, uint32_t color) override;
     void FilledRectangle(double x1, double y1, double x2, double y2, uint32_t color) override;
@@ -98,6 +99,7 @@ private:
     Pens pens_;
     double deviceWidth_ = 0;
     double deviceHeight_ = 0;
+    double pixelRatio_ = 1;
     DrawStyle style_ = DrawStyle::Solid;
     uint32_t foreColor_ = 0;
     QFont font_;

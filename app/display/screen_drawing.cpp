@@ -1,5 +1,6 @@
 #include "display/screen_view.h"
 
+#include "display/limit_drawing.h"
 #include "display/measurement_table.h"
 
 #include <cmath>
@@ -17,10 +18,6 @@ namespace {
 
 constexpr double kTextPoints = 9.0;
 constexpr uint32_t kWhite = Rgb(255, 255, 255);
-
-// Limit segments are clipped to these, a little wider than the graticule's 498.
-constexpr double kLimitLeft = 0.0;
-constexpr double kLimitRight = 500.0;
 
 void PrintAt(DrawingSurface &surface, double x, double y, const std::string &text)
 {
@@ -44,64 +41,6 @@ void DrawGraticule(DrawingSurface &surface, const DisplayColors &colors)
     double rowStep = RoundHalfEven(DivisionHeight);
     for (double y = 0; y <= kTopLevelValue; y += rowStep)
         surface.Line(0, y, kLastScreenPoint, y, colors.Grid);
-}
-
-enum class Side { Left, Visible, Right, Unknown };
-
-Side SideOf(double x)
-{
-    if (std::isnan(x))
-        return Side::Unknown;
-    if (x < kLimitLeft)
-        return Side::Left;
-    if (x > kLimitRight)
-        return Side::Right;
-    return Side::Visible;
-}
-
-// Returns false when the line ends here. A segment whose drawn ends would not be finite numbers (a
-// position that is NaN, an infinite level, a cut through an infinitely distant end) is left out;
-// like any other, it ends the line only when it leaves on the right.
-bool DrawLimitSegment(DrawingSurface &surface, uint32_t color, double x1, double y1, double x2, double y2)
-{
-    Side from = SideOf(x1);
-    Side to = SideOf(x2);
-    if (from == Side::Right)
-        return false;
-    bool endsLine = to == Side::Right;
-    if (from == Side::Unknown || to == Side::Unknown || to == Side::Left)
-        return !endsLine;
-
-    // The points of interpolation lie strictly between x1 and x2 whenever they are needed, so a
-    // vertical segment (x1 == x2) never divides by zero: it is drawn as it is, or not at all.
-    auto yAt = [&](double x) { return (x - x1) * (y2 - y1) / (x2 - x1) + y1; };
-    double ax = x1, ay = y1, bx = x2, by = y2;
-    if (from == Side::Left) {
-        ax = kLimitLeft;
-        ay = yAt(kLimitLeft);
-    }
-    if (to == Side::Right) {
-        bx = kLimitRight;
-        by = yAt(kLimitRight);
-    }
-    if (std::isfinite(ax) && std::isfinite(ay) && std::isfinite(bx) && std::isfinite(by))
-        surface.Line(ax, ay, bx, by, color);
-    return !endsLine;
-}
-
-void DrawLimitLines(DrawingSurface &surface, const LimitLines &limits, const MeasurementState &state)
-{
-    for (const LimitLine &line : limits) {
-        if (!line.shown || line.selector == "NONE")
-            continue;
-        for (size_t i = 0; i + 1 < line.points.size(); ++i) {
-            const LimitPoint &p = line.points[i];
-            const LimitPoint &q = line.points[i + 1];
-            if (!DrawLimitSegment(surface, line.color, LimiterX(state, p.freqMHz), LimiterY(state, p.levelDbm),
-                                  LimiterX(state, q.freqMHz), LimiterY(state, q.levelDbm)))
-                break;
-        }
-    }
 }
 
 void DrawBands(DrawingSurface &surface, const DisplayColors *colors, int measurementRows)

@@ -1,22 +1,21 @@
 #include "markers/limit_file.h"
 
+#include "common/safe_file.h"
 
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavrin {
 
 namespace {
 
 constexpr size_t kRecordSize = 16;
-// A limit file is a short list of points; anything larger is not one.
-constexpr std::uintmax_t kMaxFileSize = 16u * 1024 * 1024;
+constexpr uint64_t kMaxLimitFileBytes = kMaxLimitPoints * kRecordSize;
 
 double LittleEndianDouble(const unsigned char *bytes)
 {
@@ -26,8 +25,24 @@ double LittleEndianDouble(const unsigned char *bytes)
     return std::bit_cast<double>(bits);
 }
 
-}  // namespace
+// The whole records of the bytes in order, leaving out those that are not finite numbers.
+void Decode(const unsigned char *bytes, size_t size, LimitFileResult &r)
+{
+    const size_t records = size / kRecordSize;
+    r.tailBytes = static_cast<int>(size % kRecordSize);
+    r.points.reserve(records);
+    for (size_t i = 0; i < records; ++i) {
+        const double f = LittleEndianDouble(&bytes[i * kRecordSize]);
+        const double l = LittleEndianDouble(&bytes[i * kRecordSize + 8]);
+        if (!std::isfinite(f) || !std::isfinite(l)) {
+            ++r.skipped;
+            continue;
+        }
+        r.points.push_back({f, l});
+    }
+}
 
+}  // namespace
 
 std::vector<std::string> ListLimitNames(const std::string &folder)
 {
@@ -42,36 +57,53 @@ std::vector<std::string> ListLimitNames(const std::string &folder)
     return names;
 }
 
-LimitFileResult ReadLimitFile(const std::string &path)
+LimitFileResult ReadLimitFile(const std::string &path, JobControl *control)
 {
     LimitFileResult r;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) {
-        r.error = "The limit file " + path + " cannot be read: " + ec.message() + ".";
+    std::string why;
+    const int fd = OpenForReading(path, why);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        r.error = "The limit file cannot be read: " + (fd < 0 ? why : ErrnoText(path, errno)) + ".";
+        if (fd >= 0)
+            close(fd);
         return r;
     }
-    if (size > kMaxFileSize) {
-        r.error = "The limit file " + path + " is too large to be a limit file.";
+    const auto size = static_cast<uint64_t>(info.st_size);
+    if (size > kMaxLimitFileBytes) {
+        close(fd);
+        r.error = "The limit file " + path + " holds " + std::to_string(size / kRecordSize) +
+                  " points; limit files of more than " + std::to_string(kMaxLimitPoints) +
+                  " points (16 MB) are not loaded.";
         return r;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        r.error = "The limit file " + path + " cannot be read: " + std::strerror(errno) + ".";
-        return r;
-    }
-    const size_t records = bytes.size() / kRecordSize;
-    r.tailBytes = static_cast<int>(bytes.size() % kRecordSize);
-    for (size_t i = 0; i < records; ++i) {
-        const double f = LittleEndianDouble(&bytes[i * kRecordSize]);
-        const double l = LittleEndianDouble(&bytes[i * kRecordSize + 8]);
-        if (!std::isfinite(f) || !std::isfinite(l)) {
-            ++r.skipped;
+    if (control)
+        control->SetTotal(static_cast<int64_t>(size));
+    std::vector<unsigned char> bytes(static_cast<size_t>(size));
+    size_t got = 0;
+    while (got < bytes.size()) {
+        if (control && control->Cancelled())
+            break;
+        const ssize_t n = read(fd, bytes.data() + got, std::min<size_t>(bytes.size() - got, 1 << 20));
+        if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0) {
+            r.error = "The limit file cannot be read: " + ErrnoText(path, errno) + ".";
+            close(fd);
+            return r;
         }
-        r.points.push_back({f, l});
+        if (n == 0)
+            break;  // shortened meanwhile: what is there
+        got += static_cast<size_t>(n);
+        if (control)
+            control->SetDone(static_cast<int64_t>(got));
     }
+    close(fd);
+    if (control && control->Cancelled()) {
+        r.cancelled = true;
+        return r;
+    }
+    Decode(bytes.data(), got, r);
     if (r.points.empty()) {
         r.error = "The limit file " + path + " holds no limit points.";
         return r;

@@ -2,18 +2,27 @@
 // (frequency in MHz, level in dBm). The program only reads them.
 #pragma once
 
+#include "common/job_control.h"
 #include "markers/limit_lines.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tavrin {
 
-// Names of the limit files in a folder, without ".lim", sorted; none when the folder is missing.
+// A limit file is a list of points along a mask, some hundreds as a rule. A million (16 MB) are
+// still read in a moment and drawn at the screen's resolution; a longer file is refused, with its
+// length and this bound in the reason.
+inline constexpr uint64_t kMaxLimitPoints = 1u << 20;
+
+// Names of the limit files in a folder, without ".lim", sorted: the bytes the file system holds,
+// whatever their encoding. None when the folder is missing.
 std::vector<std::string> ListLimitNames(const std::string &folder);
 
 struct LimitFileResult {
     bool ok = false;
+    bool cancelled = false;
     std::vector<LimitPoint> points;
     std::string error;    // why nothing was loaded, for the user
     int skipped = 0;      // records holding NaN or an infinity
@@ -21,7 +30,8 @@ struct LimitFileResult {
 };
 
 // Reads every whole record in file order; records that are not finite numbers are skipped. Fails
-// (with a reason) when the file cannot be read or holds no usable record.
-LimitFileResult ReadLimitFile(const std::string &path);
+// (with a reason) when the file cannot be read, is no regular file (never waited on), is longer
+// than kMaxLimitPoints or holds no usable record. With a control, the progress is counted in bytes.
+LimitFileResult ReadLimitFile(const std::string &path, JobControl *control = nullptr);
 
 }  // namespace tavrin

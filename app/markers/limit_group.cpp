@@ -4,10 +4,12 @@
 #include "common/dialogs.h"
 #include "common/program_folder.h"
 #include "markers/limit_file.h"
+#include "widgets/file_job.h"
 #include "widgets/panel_widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGridLayout>
 
 namespace tavrin {
@@ -36,14 +38,21 @@ LimitGroup::LimitGroup(Deps deps, QWidget *parent) : QGroupBox("Limit", parent),
 
 void LimitGroup::RefreshLimitSelector()
 {
+    // Kept as the file system's bytes, which open the file whatever the locale makes of them.
     const std::vector<std::string> names = ListLimitNames(WorkingFolder());
     for (QComboBox *c : cboLim_) {
         c->clear();
-        c->addItem("NONE");
+        c->addItem("NONE", QByteArray("NONE"));
         for (const std::string &name : names)
-            c->addItem(QString::fromStdString(name));
+            c->addItem(QFile::decodeName(QByteArray::fromStdString(name)), QByteArray::fromStdString(name));
         c->setCurrentIndex(0);
     }
+}
+
+std::string LimitGroup::ChosenName(size_t line) const
+{
+    const QVariant name = cboLim_[line]->currentData();
+    return name.isValid() ? name.toByteArray().toStdString() : cboLim_[line]->currentText().toStdString();
 }
 
 void LimitGroup::LimitChosen(int line)
@@ -51,15 +60,21 @@ void LimitGroup::LimitChosen(int line)
     if (line < 0 || line > 1)
         return;
     const auto k = static_cast<size_t>(line);
-    const std::string name = cboLim_[k]->currentText().toStdString();
+    const std::string name = ChosenName(k);
     if (name != "NONE") {
-        const LimitFileResult file = ReadLimitFile(JoinPath(WorkingFolder(), name + ".lim"));
+        const std::string path = JoinPath(WorkingFolder(), name + ".lim");
+        LimitFileResult file;
+        RunFileJob(d_.dialogs, "TavrinRemote", "Loading " + path,
+                   [&](JobControl &control) { file = ReadLimitFile(path, &control); });
+        if (file.cancelled)
+            return;
         if (!file.ok) {
             // The line keeps its points and the picture stays as it is.
             d_.dialogs.ShowMessage("TavrinRemote", file.error);
             return;
         }
-        limits_[k].points = file.points;
+        limits_[k].points = std::move(file.points);
+        IndexLimitLine(limits_[k]);
     }
     emit redrawNeeded();
 }
@@ -68,7 +83,7 @@ const LimitLines &LimitGroup::View() const
 {
     for (size_t k = 0; k < 2; ++k) {
         limits_[k].shown = chkLim_[k]->isChecked();
-        limits_[k].selector = cboLim_[k]->currentText().toStdString();
+        limits_[k].selector = ChosenName(k);
     }
     return limits_;
 }

@@ -6,6 +6,7 @@
 
 #include <QGroupBox>
 #include <array>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -36,6 +37,8 @@ signals:
 
 private:
     void LimitChosen(int line);
+    // The file name (without ".lim") the line's selector shows, as bytes.
+    std::string ChosenName(size_t line) const;
 
     Deps d_;
     std::array<QCheckBox *, 2> chkLim_{};

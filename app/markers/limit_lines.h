@@ -2,8 +2,10 @@
 #pragma once
 
 #include "measure/measurement_state.h"
+#include "measure/screen_conversions.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,12 +17,27 @@ struct LimitPoint {
     double levelDbm = 0;
 };
 
+struct LimitBlock {
+    double lastFreqMHz = 0;
+    double lowDbm = 0;
+    double highDbm = 0;
+};
+
 struct LimitLine {
     bool shown = false;              // chkLim
     std::string selector = "NONE";   // cboLim text
     uint32_t color = 0;              // text colour of the check box, 0x00BBGGRR
     std::vector<LimitPoint> points{LimitPoint{}};
+    // Set by IndexLimitLine: the frequencies never fall (the order the drawing expects), and of
+    // each block of kLimitBlock points the last frequency and the lowest and highest level. The
+    // drawing then finds the first point on the screen by halving and passes over the points of
+    // a crowded column a block at a time, without reading them.
+    bool ascending = false;
+    std::vector<LimitBlock> blocks{};
 };
+
+inline constexpr size_t kLimitBlock = 64;
+void IndexLimitLine(LimitLine &line);
 
 using LimitLines = std::array<LimitLine, 2>;
 
@@ -31,5 +48,28 @@ LimitLines InitialLimitLines();
 double LimiterX(const MeasurementState &state, double mhz);
 // Vertical position of a level in dBm.
 double LimiterY(const MeasurementState &state, double dbm);
+
+// The same two conversions with the settings' texts read once, for the many points of a line.
+class LimitPlacement {
+public:
+    explicit LimitPlacement(const MeasurementState &state);
+    double X(double mhz) const;
+    double Y(double dbm) const { return (dbm - refLevel_ + 80.0) / kDbPerStepPlace; }
+    // X never falls as the frequency rises (a positive, finite division width or zero span), and
+    // the centre and reference level are finite numbers.
+    bool Rising() const
+    {
+        return std::isfinite(center_) && std::isfinite(refLevel_) &&
+               (zeroSpan_ || (mhzPerUnit_ > 0 && mhzPerUnit_ < HUGE_VAL));
+    }
+    // With Rising(): every frequency below the result is placed left of x, whatever the rounding.
+    double FrequencyLeftOf(double x) const;
+
+private:
+    bool zeroSpan_;
+    double center_;
+    double mhzPerUnit_;
+    double refLevel_;
+};
 
 }  // namespace tavrin

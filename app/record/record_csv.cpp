@@ -2,10 +2,14 @@
 
 #include "common/date_format.h"
 #include "common/number_format.h"
+#include "common/safe_file.h"
 #include "common/text_number.h"
 #include "measure/measurement_state.h"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 namespace tavrin {
 
@@ -26,7 +30,7 @@ std::string Field(const std::string &text)
     return quoted + "\"";
 }
 
-std::string IsoTime(double recordTime)
+std::string IsoTimeText(double recordTime)
 {
     const std::tm t = LocalTime(FromRecordTime(recordTime));
     char text[40];
@@ -43,37 +47,95 @@ double PointMHz(const TraceRecord &entry, int point)
                                      kPointsPerDivision;
 }
 
-double PointLevel(const TraceRecord &entry, int point, bool dbu)
+// A level, ref - (1023 - point) x 0.078125 (+ 107 in dBu), is a whole number of 64ths of a dB
+// with at most 11 digits: its shortest plain decimal is written straight from that number, the
+// whole part and then one of 64 fixed fractions, far faster than through a double.
+static_assert(kDbPerStepRead * 64 == 5);
+constexpr int kStepsIn64ths = 5;
+
+struct Fraction {
+    char text[8];
+    size_t size;
+};
+
+constexpr std::array<Fraction, 64> MakeFractions()
 {
-    const int32_t stepsBelowTop = kTopLevelValue - static_cast<int32_t>(entry.points[static_cast<size_t>(point)]);
-    return entry.refLevelDbm - stepsBelowTop * kDbPerStepRead + (dbu ? 107.0 : 0.0);
+    std::array<Fraction, 64> table{};
+    for (int k = 1; k < 64; ++k) {
+        int millionths = k * 15625;  // k / 64 = k x 0.015625
+        Fraction &f = table[static_cast<size_t>(k)];
+        f.text[0] = '.';
+        for (int digit = 6; digit >= 1; --digit, millionths /= 10)
+            f.text[digit] = static_cast<char>('0' + millionths % 10);
+        f.size = 7;
+        while (f.text[f.size - 1] == '0')
+            --f.size;
+    }
+    return table;
+}
+constexpr std::array<Fraction, 64> kFractions = MakeFractions();
+
+char *PutLevel(char *at, int64_t sixtyFourths)
+{
+    if (sixtyFourths < 0) {
+        *at++ = '-';
+        sixtyFourths = -sixtyFourths;
+    }
+    at = std::to_chars(at, at + 20, sixtyFourths / 64).ptr;
+    const Fraction &f = kFractions[static_cast<size_t>(sixtyFourths % 64)];
+    std::memcpy(at, f.text, f.size);
+    return at + f.size;
+}
+
+size_t FilledCount(const RecordTable &table)
+{
+    size_t n = 0;
+    while (n < table.size() && table[n].Filled())
+        ++n;
+    return n;
+}
+
+void AppendRow(std::string &out, std::string_view first, const TraceRecord &entry, bool dbu)
+{
+    out += first;
+    out += ',';
+    out += PlainDecimal(entry.centerFreqMHz);
+    out += ',';
+    out += Field(TrimSpaces(PrintableText(FieldText(entry.spanCaption))));
+    out += ',';
+    out += std::to_string(entry.refLevelDbm);
+    out += ',';
+    out += Field(TrimSpaces(PrintableText(FieldText(entry.rbwCaption))));
+    std::array<char, kTracePoints * 24> levels;  // ',', a sign, up to 15 digits, 6 decimals
+    const int64_t top = 64 * (entry.refLevelDbm + (dbu ? 107 : 0));
+    char *at = levels.data();
+    for (int16_t point : entry.points) {
+        *at++ = ',';
+        at = PutLevel(at, top - kStepsIn64ths * (kTopLevelValue - int64_t{point}));
+    }
+    out.append(levels.data(), static_cast<size_t>(at - levels.data()));
+    out += "\r\n";
 }
 
 }  // namespace
 
-std::string RecordCsv(const RecordTable &table, bool dbu)
+std::string CsvHeader(const TraceRecord *first)
 {
-    std::string csv = "time,center_mhz,span,ref_level_dbm,rbw";
-    const bool any = !table.empty() && table.front().Filled();
-    for (int i = 0; any && i < kTracePoints; ++i)
-        csv += "," + PlainDecimal(PointMHz(table.front(), i));
-    csv += "\r\n";
-    for (const TraceRecord &entry : table) {
-        if (!entry.Filled())
-            break;
-        csv += CsvRow(IsoTime(entry.time), entry, dbu);
+    std::string header = "time,center_mhz,span,ref_level_dbm,rbw";
+    for (int i = 0; first && i < kTracePoints; ++i) {
+        header += ',';
+        header += PlainDecimal(PointMHz(*first, i));
     }
-    return csv;
+    return header + "\r\n";
 }
+
+std::string CsvTime(double recordTime) { return IsoTimeText(recordTime); }
 
 std::string CsvRow(std::string_view first, const TraceRecord &entry, bool dbu)
 {
-    std::string row = std::string(first) + "," + PlainDecimal(entry.centerFreqMHz) + "," +
-                      Field(TrimSpaces(PrintableText(FieldText(entry.spanCaption)))) + "," +
-                      std::to_string(entry.refLevelDbm) + "," + Field(TrimSpaces(PrintableText(FieldText(entry.rbwCaption))));
-    for (int i = 0; i < kTracePoints; ++i)
-        row += "," + PlainDecimal(PointLevel(entry, i, dbu));
-    return row + "\r\n";
+    std::string row;
+    AppendRow(row, first, entry, dbu);
+    return row;
 }
 
 std::string CsvHoldRows(const std::vector<CsvHold> &holds, bool dbu)
@@ -88,9 +150,62 @@ std::string CsvHoldRows(const std::vector<CsvHold> &holds, bool dbu)
         entry.refLevelDbm = hold.settings.refLevelDbm;
         entry.rbwCaption = FixedText<8>(hold.settings.rbwCaption);
         entry.points = *hold.points;
-        rows += CsvRow(hold.name, entry, dbu);
+        AppendRow(rows, hold.name, entry, dbu);
     }
     return rows;
+}
+
+std::string RecordCsv(const RecordTable &table, bool dbu)
+{
+    const size_t count = FilledCount(table);
+    std::string csv = CsvHeader(count ? &table.front() : nullptr);
+    for (size_t i = 0; i < count; ++i)
+        AppendRow(csv, IsoTimeText(table[i].time), table[i], dbu);
+    return csv;
+}
+
+RecordFileResult WriteRecordCsv(const std::string &path, const RecordTable &table, bool dbu,
+                                const std::string &holdRows, JobControl *control)
+{
+    RecordFileResult result;
+    const size_t count = FilledCount(table);
+    if (control)
+        control->SetTotal(static_cast<int64_t>(count));
+    FileReplacement file(path);
+    if (!file.Open()) {
+        result.error = file.Error();
+        return result;
+    }
+    constexpr size_t kStretch = 1 << 20;  // bytes written at a time
+    std::string text;
+    text.reserve(kStretch + 64 * 1024);
+    text += CsvHeader(count ? &table.front() : nullptr);
+    for (size_t i = 0; i <= count; ++i) {
+        if (i < count)
+            AppendRow(text, IsoTimeText(table[i].time), table[i], dbu);
+        else
+            text += holdRows;
+        if (text.size() < kStretch && i < count)
+            continue;
+        if (control && control->Cancelled()) {
+            result.cancelled = true;
+            return result;
+        }
+        if (!file.Write(text.data(), text.size())) {
+            result.error = file.Error();
+            return result;
+        }
+        text.clear();
+        if (control)
+            control->SetDone(static_cast<int64_t>(std::min(i + 1, count)));
+    }
+    if (!file.Commit()) {
+        result.error = file.Error();
+        return result;
+    }
+    result.ok = true;
+    result.records = static_cast<int64_t>(count);
+    return result;
 }
 
 }  // namespace tavrin

@@ -3,7 +3,11 @@
 #include "common/date_format.h"
 #include "common/rounding.h"
 #include "common/safe_file.h"
+#include "common/text_number.h"
+#include "measure/measurement_state.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -183,14 +187,12 @@ std::optional<int32_t> TimedEntryCount(double minutes, double intervalSeconds)
     return static_cast<int32_t>(n) + 1;
 }
 
-RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table)
+RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table, JobControl *control)
 {
     RecordFileResult result;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        result.error = ErrnoText(path, errno);
+    const int fd = OpenForReading(path, result.error);
+    if (fd < 0)
         return result;
-    }
     auto fail = [&](const std::string &why) {
         result.error = why;
         close(fd);
@@ -199,19 +201,27 @@ RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table)
     struct stat info {};
     if (fstat(fd, &info) != 0)
         return fail(ErrnoText(path, errno));
-    if (!S_ISREG(info.st_mode))
-        return fail(path + " is not a file");
     const auto length = static_cast<uint64_t>(info.st_size);
     if (length > kMaxRecordFileBytes)
         return fail(path + " holds " + std::to_string(length / (1024 * 1024)) +
                     " MB; record files of more than 100 MB are not loaded");
     RecordTable loaded(static_cast<size_t>(RecordCountForLength(length)));
-    for (size_t i = 0; i < loaded.size(); ++i) {
-        RecordBytes bytes{};  // what a short last record lacks reads as zeros
+    if (control)
+        control->SetTotal(static_cast<int64_t>(loaded.size()));
+    // Read a stretch of records at a time; what a short last record lacks reads as zeros.
+    constexpr size_t kStretch = 64;
+    std::vector<uint8_t> bytes(kStretch * kRecordBytes);
+    for (size_t first = 0; first < loaded.size(); first += kStretch) {
+        if (control && control->Cancelled()) {
+            result.cancelled = true;
+            return fail("cancelled");
+        }
+        const size_t count = std::min(kStretch, loaded.size() - first);
+        std::fill(bytes.begin(), bytes.end(), 0);
         size_t got = 0;
-        while (got < kRecordDataBytes) {
-            const ssize_t n = pread(fd, bytes.data() + got, kRecordDataBytes - got,
-                                    static_cast<off_t>(i * kRecordBytes + got));
+        while (got < count * kRecordBytes) {
+            const ssize_t n = pread(fd, bytes.data() + got, count * kRecordBytes - got,
+                                    static_cast<off_t>(first * kRecordBytes + got));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
@@ -220,7 +230,10 @@ RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table)
                 break;
             got += static_cast<size_t>(n);
         }
-        loaded[i] = DecodeRecord(bytes.data());
+        for (size_t i = 0; i < count; ++i)
+            loaded[first + i] = DecodeRecord(&bytes[i * kRecordBytes]);
+        if (control)
+            control->SetDone(static_cast<int64_t>(first + count));
     }
     close(fd);
     result.ok = true;
@@ -230,29 +243,73 @@ RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table)
     return result;
 }
 
-std::string WriteWholeFile(const std::string &path, const std::string &bytes)
+bool PossibleRecord(const TraceRecord &record)
 {
-    std::string error;
-    if (ReplaceFileDurably(path, reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size(), &error))
-        return {};
-    return error;
+    auto inTable = [](const auto &captions, const std::string &field) {
+        const std::string text = TrimSpaces(field);
+        return text.empty() || std::any_of(captions.begin(), captions.end(), [&](std::string_view caption) {
+                   return std::equal(text.begin(), text.end(), caption.begin(), caption.end(),
+                                     [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
+               });
+    };
+    return std::isfinite(record.time) && record.centerFreqMHz > kWindowMinMHz &&
+           record.centerFreqMHz <= kWindowMaxMHz && inTable(kSpanCaptions, FieldText(record.spanCaption)) &&
+           inTable(kRbwCaptions, FieldText(record.rbwCaption)) &&
+           std::find(kRefLevelsDbm.begin(), kRefLevelsDbm.end(), record.refLevelDbm) != kRefLevelsDbm.end() &&
+           std::all_of(record.points.begin(), record.points.end(),
+                       [](int16_t point) { return point >= 0 && point <= kTopLevelValue; });
 }
 
-RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &table)
+int64_t RemoveImpossibleRecords(RecordTable &table)
 {
-    std::string bytes;
-    int64_t count = 0;
-    for (const TraceRecord &entry : table) {
-        if (!entry.Filled())
-            break;
-        const RecordBytes record = EncodeRecord(entry);
-        bytes.append(reinterpret_cast<const char *>(record.data()), record.size());
-        ++count;
-    }
+    // A centre of exactly 0 is what an empty entry holds: the end of the record. Any other value
+    // that is not above 0 (negative, NaN) is no end the program writes, but damage.
+    table.erase(std::find_if(table.begin(), table.end(), [](const TraceRecord &r) { return r.centerFreqMHz == 0; }),
+                table.end());
+    const size_t before = table.size();
+    table.erase(std::remove_if(table.begin(), table.end(), [](const TraceRecord &r) { return !PossibleRecord(r); }),
+                table.end());
+    return static_cast<int64_t>(before - table.size());
+}
+
+RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &table, JobControl *control)
+{
     RecordFileResult result;
-    result.error = WriteWholeFile(path, bytes);
-    result.ok = result.error.empty();
-    result.records = result.ok ? count : 0;
+    const auto end = std::find_if(table.begin(), table.end(), [](const TraceRecord &r) { return !r.Filled(); });
+    const auto count = static_cast<size_t>(end - table.begin());
+    if (control)
+        control->SetTotal(static_cast<int64_t>(count));
+    FileReplacement file(path);
+    if (!file.Open()) {
+        result.error = file.Error();
+        return result;
+    }
+    constexpr size_t kStretch = 256;  // records written at a time
+    std::vector<uint8_t> bytes;
+    bytes.reserve(kStretch * kRecordBytes);
+    for (size_t i = 0; i < count; ++i) {
+        const RecordBytes record = EncodeRecord(table[i]);
+        bytes.insert(bytes.end(), record.begin(), record.end());
+        if (bytes.size() < kStretch * kRecordBytes && i + 1 < count)
+            continue;
+        if (control && control->Cancelled()) {
+            result.cancelled = true;
+            return result;
+        }
+        if (!file.Write(bytes.data(), bytes.size())) {
+            result.error = file.Error();
+            return result;
+        }
+        bytes.clear();
+        if (control)
+            control->SetDone(static_cast<int64_t>(i + 1));
+    }
+    if (!file.Commit()) {
+        result.error = file.Error();
+        return result;
+    }
+    result.ok = true;
+    result.records = static_cast<int64_t>(count);
     return result;
 }
 

@@ -2,6 +2,7 @@
 // little-endian numbers and space-padded captions. Entry i of a table is record i + 1.
 #pragma once
 
+#include "common/job_control.h"
 #include "measure/screen_conversions.h"
 
 #include <array>
@@ -79,19 +80,29 @@ std::optional<int32_t> TimedEntryCount(double minutes, double intervalSeconds);
 
 struct RecordFileResult {
     bool ok = false;
-    int64_t records = 0;  // records read (or written)
-    std::string error;    // why not, for the user
+    bool cancelled = false;  // the user stopped it: nothing was changed
+    int64_t records = 0;     // records read (or written)
+    std::string error;       // why not, for the user
 };
 
 // Reads a whole record file. A file of 0 bytes (or less than half a record) gives no records and
 // leaves table alone; a readable one replaces table. Bytes a short last record lacks read as 0.
-RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table);
+// Anything but a regular file is refused without waiting on it. With a control, the progress is
+// counted in records and a cancel leaves table alone.
+RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table, JobControl *control = nullptr);
 
-// Writes the bytes through a temporary file in the same folder, flushed and renamed over path, so
-// a failure leaves no half-written file. Returns the reason of a failure, or "" on success.
-std::string WriteWholeFile(const std::string &path, const std::string &bytes);
-// Writes the entries up to the first empty one, as WriteWholeFile does.
-RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &table);
+// Whether every field of a record could have come from the analyzer: a centre within its range, a
+// span, reference level and RBW of its tables (or a blank caption, which a recording stores when
+// the analyzer's header has none), a finite time and points of 0..1023.
+bool PossibleRecord(const TraceRecord &record);
+// Leaves only the possible records in table, in their order, up to the first empty entry (a
+// centre of 0), which ends the record as for every reader; returns how many impossible ones went.
+int64_t RemoveImpossibleRecords(RecordTable &table);
+
+// Writes the entries up to the first empty one through a temporary file in the same folder,
+// flushed and renamed over path, so a failure or a cancel leaves the old file whole and no
+// half-written one behind.
+RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &table, JobControl *control = nullptr);
 
 // Creates (or empties) the file a continuous recording appends to and makes its name durable.
 std::string CreateRecordFile(const std::string &path);

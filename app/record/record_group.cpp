@@ -7,6 +7,7 @@
 #include "instrument/tavrin_dll.h"
 #include "record/record_csv.h"
 #include "settings/operation_file.h"
+#include "widgets/file_job.h"
 #include "widgets/panel_widgets.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 
 namespace tavrin {
@@ -24,6 +26,8 @@ namespace {
 
 constexpr char kRecordFilter[] = "Tavrin Files (*.spf)";
 constexpr char kCsvFilter[] = "CSV Files (*.csv)";
+constexpr char kImpossibleFields[] =
+    "a centre, span, reference level, RBW, time or trace point that the analyzer cannot give";
 
 std::string Title() { return QCoreApplication::applicationName().toStdString(); }
 
@@ -253,15 +257,43 @@ void RecordGroup::cmdLoadRecord_Click()
     if (inDialog_)
         return;
     const std::optional<std::string> name = d_.dialogs.OpenFileName("Open", kRecordFilter, "");
-    if (name && !name->empty()) {
-        BusyPointer busy;
-        const RecordFileResult loaded = LoadRecordFile(*name, table_);
-        position_ = 0;
-        shown_ = 0;
-        if (!loaded.ok)
-            d_.dialogs.ShowMessage(Title(), "The record file could not be loaded: " + loaded.error + ".");
+    if (name && !name->empty())
+        LoadFrom(*name);
+    // Play is offered only when there is something to play.
+    ui_.cmdPlayRecord->setEnabled(Entry(0) != nullptr);
+}
+
+void RecordGroup::LoadFrom(const std::string &name)
+{
+    const QScopedValueRollback guard(inDialog_, true);
+    BusyPointer busy;
+    RecordTable loaded;
+    RecordFileResult result;
+    int64_t impossible = 0;
+    RunFileJob(d_.dialogs, Title(), "Loading " + name, [&](JobControl &control) {
+        result = LoadRecordFile(name, loaded, &control);
+        if (result.ok)
+            impossible = RemoveImpossibleRecords(loaded);
+    });
+    if (result.cancelled)
+        return;
+    position_ = 0;
+    shown_ = 0;
+    const int64_t count = static_cast<int64_t>(loaded.size()) + impossible;  // up to an empty entry
+    const std::string records = std::to_string(count) + (count == 1 ? " record" : " records");
+    if (!result.ok) {
+        d_.dialogs.ShowMessage(Title(), "The record file could not be loaded: " + result.error + ".");
+    } else if (count == 0) {
+        d_.dialogs.ShowMessage(Title(), name + " holds no record.");
+    } else if (loaded.empty()) {
+        d_.dialogs.ShowMessage(Title(), "None of the " + records + " in " + name + " can be real (" +
+                                            kImpossibleFields + "). Nothing was loaded.");
+    } else if (impossible == 0 ||
+               d_.dialogs.AskYesNo(Title(), std::to_string(impossible) + " of the " + records + " in " + name +
+                                                " cannot be real (" + kImpossibleFields + ").\r\nLoad the other " +
+                                                std::to_string(loaded.size()) + " to play them?")) {
+        table_ = std::move(loaded);
     }
-    ui_.cmdPlayRecord->setEnabled(true);
 }
 
 void RecordGroup::cmdSaveRecord_Click()
@@ -271,13 +303,16 @@ void RecordGroup::cmdSaveRecord_Click()
     const std::optional<std::string> name = AskFileToWrite(kRecordFilter, "", ".spf");
     if (!name)
         return;
+    const QScopedValueRollback guard(inDialog_, true);
     BusyPointer busy;
-    const RecordFileResult saved = SaveRecordFile(*name, table_);
+    RecordFileResult saved;
+    RunFileJob(d_.dialogs, Title(), "Saving the record to " + *name,
+               [&](JobControl &control) { saved = SaveRecordFile(*name, table_, &control); });
     // Saving walks the table to its first empty entry and leaves the position there.
     position_ = 0;
     while (Entry(position_))
         ++position_;
-    if (!saved.ok)
+    if (!saved.ok && !saved.cancelled)
         d_.dialogs.ShowMessage(Title(), "The record was not saved: " + saved.error + ".");
 }
 
@@ -288,14 +323,24 @@ void RecordGroup::ExportCsv()
     const std::optional<std::string> name = AskFileToWrite(kCsvFilter, "", ".csv");
     if (!name)
         return;
+    const QScopedValueRollback guard(inDialog_, true);
     BusyPointer busy;
     const bool dbu = TrimSpaces(d_.settings.Unit) != "dBm";
-    std::string csv = Entry(0) ? RecordCsv(table_, dbu) : RecordCsv(RecordTable{LiveRecord()}, dbu);
-    if (d_.holds)
-        csv += CsvHoldRows(d_.holds(), dbu);
-    const std::string error = WriteWholeFile(*name, csv);
-    if (!error.empty())
-        d_.dialogs.ShowMessage(Title(), "The CSV file was not written: " + error + ".");
+    // A recording goes on filling the table meanwhile: the export takes the entries it holds now.
+    RecordTable taken;
+    if (!Entry(0))
+        taken = {LiveRecord()};
+    else if (recording_)
+        taken.assign(table_.begin(), std::find_if(table_.begin(), table_.end(),
+                                                  [](const TraceRecord &r) { return !r.Filled(); }));
+    const RecordTable &source = taken.empty() ? table_ : taken;
+    // The holds go on changing while the job runs: their rows are taken now.
+    const std::string holdRows = d_.holds ? CsvHoldRows(d_.holds(), dbu) : std::string();
+    RecordFileResult written;
+    RunFileJob(d_.dialogs, Title(), "Exporting the record to " + *name,
+               [&](JobControl &control) { written = WriteRecordCsv(*name, source, dbu, holdRows, &control); });
+    if (!written.ok && !written.cancelled)
+        d_.dialogs.ShowMessage(Title(), "The CSV file was not written: " + written.error + ".");
 }
 
 }  // namespace tavrin

@@ -91,6 +91,7 @@ private:
     void cmdPlayRecord_Click();
     void cmdLoadRecord_Click();
     void cmdSaveRecord_Click();
+    void LoadFrom(const std::string &name);
     // The save question: a name to write, after the replace question; nothing on a cancel.
     std::optional<std::string> AskFileToWrite(const std::string &filter, const std::string &proposed,
                                               const std::string &suffix);
@@ -115,7 +116,7 @@ private:
     bool recording_ = false;
     bool playing_ = false;
     bool continuous_ = false;
-    bool inDialog_ = false;  // a file question (with its pause) is open: the group's buttons wait
+    bool inDialog_ = false;  // a file question or a file job serves events: the group's buttons wait
     std::time_t recordStartTime_ = 0;
     std::string recordFileName_;
     int32_t recordFileCount_ = 0;

@@ -215,13 +215,15 @@ void FrmSetting::FormLoad()
     SelectColorBox(0);
 }
 
-void FrmSetting::ShowLogo(const std::string &path)
+std::string FrmSetting::ShowLogo(const std::string &path)
 {
-    const QImage picture = LoadLogoPicture(path, kLogoBox);
+    std::string why;
+    const QImage picture = LoadLogoPicture(path, kLogoBox, &why);
     if (picture.isNull())
         ui_.imgLOGO->clear();
     else
         ui_.imgLOGO->setPixmap(QPixmap::fromImage(picture));
+    return why;
 }
 
 bool FrmSetting::LogoShown() const { return !ui_.imgLOGO->pixmap().isNull(); }
@@ -257,7 +259,9 @@ void FrmSetting::cmdLoadLogo_Click()
         return;
     // Taken at once: the logo stays even when the dialog is then closed without OK.
     d_.settings.LogoFile = TrimSpaces(*chosen);
-    ShowLogo(d_.settings.LogoFile);
+    const std::string why = ShowLogo(d_.settings.LogoFile);
+    if (!why.empty())
+        d_.dialogs.ShowMessage("TavrinRemote", "The logo cannot be shown: " + why + ". Choose a picture file.");
     SetText(ui_.txtFName, *chosen);
 }
 

@@ -86,7 +86,8 @@ private:
     QWidget *BuildShutter();
     QWidget *BuildColors();
     void FormLoad();
-    void ShowLogo(const std::string &path);
+    // Shows the logo; why a file was refused, or "".
+    std::string ShowLogo(const std::string &path);
     void ApplyAverage();
     void ApplyPort();
     // The COM number the port box shows (rounded, halves to even), 0 when it shows none of 1..4.

@@ -190,10 +190,11 @@ OperationFile DecodeOperation(const OperationBytes &bytes)
 LoadResult LoadOperation(const std::string &path, OperationFile &record)
 {
     LoadResult result;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string why;
+    int fd = OpenForReading(path, why);  // a FIFO planted there would hold the start-up forever
     if (fd < 0) {
         result.status = errno == ENOENT ? LoadStatus::Missing : LoadStatus::Unreadable;
-        result.error = ErrnoText("open " + path, errno);
+        result.error = "open " + why;
         return result;
     }
     OperationBytes bytes{};  // what a short file lacks reads as zeros

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QIcon>
 #include <cstdio>
 #include <unistd.h>
@@ -28,7 +29,7 @@ int main(int argc, char *argv[])
     options.addOption(folder);
     options.process(app);
     if (options.isSet(folder))
-        tavrin::SetProgramFolderOverride(options.value(folder).toStdString());
+        tavrin::SetProgramFolderOverride(QFile::encodeName(options.value(folder)).toStdString());
 
     tavrin::QtDialogs dialogs;
     tavrin::Program program(dialogs, tavrin::PortHeldElsewhere, [] { QCoreApplication::exit(0); });

@@ -2,12 +2,17 @@
 
 #include "common/color_qt.h"
 
+#include <algorithm>
+
 #include <QColorDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPointer>
+#include <QProgressDialog>
 
 namespace tavrin {
 
@@ -15,12 +20,47 @@ namespace {
 
 QString Q(const std::string &s) { return QString::fromStdString(s); }
 
+// Names as the file system's bytes, as the locale encodes them.
 std::optional<std::string> Chosen(const QString &name)
 {
     if (name.isEmpty())
         return std::nullopt;
-    return name.toStdString();
+    return QFile::encodeName(name).toStdString();
 }
+
+QString Path(const std::string &s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
+
+// Shown only when the job lasts: a short one does not flash a dialog.
+constexpr int kProgressAfterMs = 400;
+constexpr int kProgressSteps = 1000;
+
+class QtProgress : public ProgressView {
+public:
+    QtProgress(QWidget *parent, const QString &title, const QString &text)
+        : dialog_(new QProgressDialog(text, "Cancel", 0, kProgressSteps, parent))
+    {
+        dialog_->setWindowTitle(title);
+        dialog_->setAccessibleName(title);
+        dialog_->setWindowModality(Qt::WindowModal);
+        dialog_->setAutoClose(false);
+        dialog_->setAutoReset(false);
+        dialog_->setMinimumDuration(kProgressAfterMs);
+        dialog_->setValue(0);
+    }
+    ~QtProgress() override { delete dialog_.data(); }  // unless its parent took it along
+    QtProgress(const QtProgress &) = delete;
+    QtProgress &operator=(const QtProgress &) = delete;
+
+    void Show(int64_t done, int64_t total) override
+    {
+        if (dialog_ && total > 0)
+            dialog_->setValue(static_cast<int>(std::clamp<int64_t>(done * kProgressSteps / total, 0, kProgressSteps)));
+    }
+    bool CancelPressed() override { return dialog_ && dialog_->wasCanceled(); }
+
+private:
+    QPointer<QProgressDialog> dialog_;
+};
 
 }  // namespace
 
@@ -37,20 +77,20 @@ bool QtDialogs::AskYesNo(const std::string &title, const std::string &text)
 std::optional<std::string> QtDialogs::OpenFileName(const std::string &title, const std::string &filter,
                                                    const std::string &start)
 {
-    return Chosen(QFileDialog::getOpenFileName(parent_, Q(title), Q(start), Q(filter)));
+    return Chosen(QFileDialog::getOpenFileName(parent_, Q(title), Path(start), Q(filter)));
 }
 
 std::optional<std::string> QtDialogs::SaveFileName(const std::string &title, const std::string &filter,
                                                    const std::string &start)
 {
     // The program asks its own replace question, as it always has.
-    return Chosen(QFileDialog::getSaveFileName(parent_, Q(title), Q(start), Q(filter), nullptr,
+    return Chosen(QFileDialog::getSaveFileName(parent_, Q(title), Path(start), Q(filter), nullptr,
                                                QFileDialog::DontConfirmOverwrite));
 }
 
 std::optional<std::string> QtDialogs::ChooseFolder(const std::string &title, const std::string &start)
 {
-    return Chosen(QFileDialog::getExistingDirectory(parent_, Q(title), Q(start)));
+    return Chosen(QFileDialog::getExistingDirectory(parent_, Q(title), Path(start)));
 }
 
 std::optional<uint32_t> QtDialogs::ChooseColor(const std::string &title, uint32_t initial)
@@ -78,6 +118,11 @@ std::optional<size_t> QtDialogs::ChooseItem(const std::string &title, const std:
         return std::nullopt;
     const qsizetype index = list.indexOf(dialog.textValue());
     return index < 0 ? std::nullopt : std::optional<size_t>(static_cast<size_t>(index));
+}
+
+std::unique_ptr<ProgressView> QtDialogs::ShowProgress(const std::string &title, const std::string &text)
+{
+    return std::make_unique<QtProgress>(parent_, Q(title), Q(text));
 }
 
 bool QtDialogs::SetUpPrinter(QPrinter &printer)

@@ -3,6 +3,7 @@
 
 #include "common/dialogs.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -37,6 +38,13 @@ public:
     // A list choice answered by the test's function of the items (cancel without one).
     std::optional<size_t> ChooseItem(const std::string &, const std::string &, const std::vector<std::string> &items) override
     { return chooseItem ? chooseItem(items) : std::nullopt; }
+    // A progress view that records what it showed and presses Cancel once the job is cancelAt of
+    // the way (never when cancelAt is unset).
+    std::unique_ptr<ProgressView> ShowProgress(const std::string &, const std::string &text) override
+    {
+        progressTexts.push_back(text);
+        return std::make_unique<Progress>(*this);
+    }
     // The print dialog answers with printer set-up done by the test (e.g. a PDF file).
     bool SetUpPrinter(QPrinter &printer) override { return printerSetUp && printerSetUp(printer); }
 
@@ -46,8 +54,22 @@ public:
     std::deque<std::optional<std::string>> files;
     std::function<bool(QPrinter &)> printerSetUp;
     std::function<std::optional<size_t>(const std::vector<std::string> &)> chooseItem;
+    std::vector<std::string> progressTexts;
+    std::optional<double> cancelAt;
+    double progressSeen = 0;  // the furthest fraction shown
 
 private:
+    struct Progress : ProgressView {
+        explicit Progress(FakeDialogs &d) : d(d) {}
+        void Show(int64_t done, int64_t total) override
+        {
+            if (total > 0)
+                d.progressSeen = std::max(d.progressSeen, static_cast<double>(done) / static_cast<double>(total));
+        }
+        bool CancelPressed() override { return d.cancelAt && d.progressSeen >= *d.cancelAt; }
+        FakeDialogs &d;
+    };
+
     template <typename T>
     static T Next(std::deque<T> &queue, T none)
     {

@@ -1,7 +1,11 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -9,6 +13,7 @@
 #include "common/date_format.h"
 #include "common/number_format.h"
 #include "common/program_folder.h"
+#include "common/safe_file.h"
 #include "common/text_number.h"
 #include "support/temp_dir.h"
 
@@ -70,6 +75,41 @@ TEST(CommonProgramFolder, TheOverrideAndTheUserDataFolder)
     SetProgramFolderOverride("/some/where//");
     EXPECT_EQ(ProgramFolder(), "/some/where");
     SetProgramFolderOverride("");
+}
+
+// Only regular files are opened, at once and with no waiting; a replacement of a name of any legal
+// length keeps the old file whole until it is committed, and leaves nothing when it is not.
+TEST(CommonFiles, OnlyRegularFilesAreReadAndAnyNameIsReplacedWhole)
+{
+    test::TempConfigHome base;
+    const std::string fifo = base.Path() + "/fifo", file = base.Path() + "/" + std::string(255, 'f');
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(ReplaceFileDurably(file, reinterpret_cast<const uint8_t *>("old"), 3));
+    const std::pair<std::string, const char *> cases[] = {{fifo, " is a FIFO (named pipe), not a file"},
+                                                          {"/dev/null", " is a device, not a file"},
+                                                          {base.Path(), " is a folder, not a file"},
+                                                          {fifo + "x", ": No such file or directory"},
+                                                          {file, ""}};
+    for (const auto &[path, says] : cases) {
+        std::string error;
+        const int fd = OpenForReading(path, error);
+        EXPECT_EQ(error, *says ? path + says : "");
+        EXPECT_EQ(fd >= 0, !*says) << path;
+        if (fd >= 0)
+            close(fd);
+    }
+    auto content = [&] { return (std::ostringstream() << std::ifstream(file).rdbuf()).str(); };
+    auto entries = [&] { return std::distance(std::filesystem::directory_iterator(base.Path()), {}); };
+    const auto before = entries();
+    {
+        FileReplacement abandoned(file);
+        ASSERT_TRUE(abandoned.Open() && abandoned.Write("new", 3));
+        EXPECT_EQ(content(), "old");
+    }
+    EXPECT_EQ(entries(), before) << "no temporary file left";
+    FileReplacement replaced(file);
+    ASSERT_TRUE(replaced.Open() && replaced.Write("new!", 4) && replaced.Commit());
+    EXPECT_EQ(content(), "new!");
 }
 
 }  // namespace

@@ -194,6 +194,33 @@ TEST_F(ScreenDrawing, LimitSegmentsAreClippedToColumnsZeroTo500)
     }
 }
 
+// A million points from 94 to 106 MHz (x -49 to 551), zigzagging between -60 and -20 dBm: one stroke
+// per column of pixels from the lowest to the highest level, the same whether the drawing walks to
+// the screen's edge or halves its way there.
+TEST_F(ScreenDrawing, AMillionLimitPointsCostWhatTheScreenIsWide)
+{
+    limits[0] = {true, "mask", kBlue, {}};
+    for (int i = 0; i < 1'000'000; ++i)
+        limits[0].points.push_back({94.0 + i * 12e-6, i % 2 ? -20.0 : -60.0});
+    const std::vector<DrawOp> walked = Dotted();
+    IndexLimitLine(limits[0]);
+    const std::vector<DrawOp> halved = Dotted();
+    ASSERT_EQ(walked.size(), halved.size());
+    EXPECT_TRUE(std::equal(walked.begin(), walked.end(), halved.begin(), [](const DrawOp &a, const DrawOp &b) {
+        return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2;
+    }));
+    EXPECT_LE(halved.size(), 501u);
+    int strokes = 0;
+    for (const DrawOp &op : halved) {
+        EXPECT_TRUE(op.x1 >= 0 && op.x2 <= 500 && op.y1 > 255.7 && op.y2 < 767.3) << op.x1 << " " << op.x2;
+        // -60 dBm lies 20 dB above row 0, -20 dBm 60 dB: 80 dB over 1023 rows.
+        strokes += op.x1 == op.x2 && std::fabs(op.y1 - 255.75) < 1e-9 && std::fabs(op.y2 - 767.25) < 1e-9;
+    }
+    EXPECT_GE(strokes, 499);
+    EXPECT_EQ(halved.front().x1, 0);
+    EXPECT_EQ(halved.back().x2, 500);
+}
+
 TEST_F(ScreenDrawing, EachLimitNeedsItsOwnBoxAndFileAndHasItsOwnColour)
 {
     using Drawn = std::vector<std::pair<uint32_t, long>>;  // colour and row: line 1 at -80 dBm, line 2 at -50

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 using namespace tavrin;
 using namespace tavrin::test;
@@ -163,6 +164,27 @@ TEST_F(PanelTest, MaxHoldKeepsTheShownTracesUntilTheAnalyzerReportsOtherSettings
     Load();
     EXPECT_TRUE(Find<QCheckBox>("chkOccupiedBW")->isChecked() && !Find<QCheckBox>("chkMaxHold")->isChecked());
     EXPECT_EQ(display.Bottom(), -480);
+}
+
+// A limit file named in Latin-1 on another system is listed (as well as the locale can show the
+// name) and loaded by its own bytes; a FIFO among the limit files is refused at once.
+TEST_F(PanelTest, LimitFilesAreOpenedByTheirOwnBytesAndOnlyWhenRegular)
+{
+    std::filesystem::create_directories(folder + "/Working");
+    std::ofstream(folder + "/Working/Pr\xfc" "fmaske.lim", std::ios::binary) << std::string(32, '\0');
+    ASSERT_EQ(mkfifo((folder + "/Working/pipe.lim").c_str(), 0600), 0);
+    NoInstrument();
+    Load();
+    auto *box = Find<QComboBox>("cboLim0");
+    ASSERT_EQ(box->count(), 3);
+    EXPECT_TRUE(box->itemText(1).startsWith("Pr") && box->itemText(1).endsWith("fmaske"));
+    for (int entry : {1, 2}) {
+        box->setCurrentIndex(entry);
+        emit box->activated(entry);
+    }
+    EXPECT_EQ(panel->Limits().View()[0].points.size(), 2u) << "loaded, and kept when the FIFO is refused";
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find("/Working/pipe.lim is a FIFO (named pipe), not a file"), std::string::npos);
 }
 
 }  // namespace

@@ -1,16 +1,19 @@
 // The record file: its byte layout, the record count of any file length, the timed recording's
 // entry count, appends that survive a kill, and the CSV export. The "Trace Record" group on the
 // panel against tavrin-sim: what it refuses, a file that fails under a continuous recording or a
-// save, and damaged records played back.
+// save, empty and damaged files, and long file work beside the window.
 #include "common/date_format.h"
+#include "common/number_format.h"
 #include "record/record_csv.h"
 #include "record/record_file.h"
 #include "support/panel_fixture.h"
 
+#include <QElapsedTimer>
 #include <bit>
 #include <cmath>
 #include <csignal>
 #include <fstream>
+#include <random>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,6 +152,18 @@ TEST(RecordCsvTest, OneRowPerTraceWithLevelsUnderTheirFrequencies)
     const std::string holds = CsvHoldRows({{"min_hold", nullptr, {}}, {"max_hold", &held, {100.5, "1MHZ/DIV", -10, "3KHZ"}}}, true);
     EXPECT_EQ(holds.rfind("max_hold,100.5,1MHZ/DIV,-10,3KHZ,97,77,17.078125,", 0), 0u) << holds.substr(0, 60);
     EXPECT_EQ(std::count(holds.begin(), holds.end(), '\n'), 1);
+    // Any point at any level is written as the shortest decimal of its level.
+    TraceRecord wild = table[0];
+    for (int16_t ref : {int16_t{-32768}, int16_t{0}, int16_t{32767}}) {
+        wild.refLevelDbm = ref;
+        for (size_t i = 0; i < 500; ++i)
+            wild.points[i] = static_cast<int16_t>(i * 131 - 32768 + ref % 7);
+        std::string expected;
+        for (int16_t point : wild.points)
+            expected += "," + PlainDecimal(ref - (1023 - point) * 0.078125 + 107);
+        const std::string csv = RecordCsv({wild}, true);
+        EXPECT_NE(csv.find("," + std::to_string(ref) + ",30KHZ" + expected + "\r\n"), std::string::npos) << ref;
+    }
 }
 
 class RecordPanelTest : public PanelTest {
@@ -253,32 +268,103 @@ TEST_F(RecordPanelTest, SaveAsksBeforeReplacingAndTellsWhenItFails)
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_NE(dialogs.messages[0].text.find("No such file or directory"), std::string::npos);
     EXPECT_NE(dialogs.messages[1].text.find("The CSV file was not written"), std::string::npos);
-    EXPECT_EQ(rec().Table().size(), 3u);
+    EXPECT_EQ(rec().Table().size(), 2u);
 }
 
-TEST_F(RecordPanelTest, DamagedRecordsPlayWithoutHarmAndNaNEndsTheRecord)
+// An empty file holds no record and leaves Play off; a damaged file's impossible records (up to
+// an empty entry, which ends the record) are counted once and the rest is loaded if the user wants.
+TEST_F(RecordPanelTest, EmptyRandomAndDamagedFilesAreReported)
 {
-    Find<QCheckBox>("chkMKR", 0)->setChecked(true);
-    Find<QLineEdit>("txtMKR", 0)->setText("150");
-    TraceRecord absurd = Made(1e300);
-    absurd.spanCaption = {'\0', '\x1b', '5', 'M', 'H', 'Z', '/', 'D', 'I', 'V', '\xff', '\0'};
-    absurd.refLevelDbm = -32768;
-    absurd.points.fill(-32768);
-    LoadFile({absurd, Made(std::nan("")), Made(152.5)});
-    for (bool running : {false, true}) {
-        if (running)
-            Click("cmdStart");
-        Click("cmdPlayRecord");
-        rec().Step();
-        EXPECT_EQ(rec().ShownIndex(), 0);
-        EXPECT_EQ(rec().PlayTrace()[0], 0) << "clamped to the screen";
-        EXPECT_TRUE(running || Find<QComboBox>("cboSpan")->currentText() == QString::fromLatin1(" ?5MHZ/DIV\xff "));
-        acq().Tick();
-        rec().Step();  // the NaN entry ends the record
-        EXPECT_EQ(rec().Position(), 0);
-        Click("cmdPlayRecord");
+    LoadFile({});
+    const std::string made = home.Path() + "/made.spf";
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, made + " holds no record.");
+    std::mt19937 random(7);
+    std::string noise(10 * kRecordBytes, '\0');
+    for (char &c : noise)
+        c = static_cast<char>(random());
+    std::ofstream(made, std::ios::binary) << noise;
+    dialogs.files = {made};
+    Click("cmdLoadRecord");
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text.find("None of the 10 records in " + made + " can be real"), 0u);
+    EXPECT_FALSE(Find("cmdPlayRecord")->isEnabled());
+
+    const std::function<void(TraceRecord &)> damage[] = {
+        [](TraceRecord &r) { r.centerFreqMHz = 1150.001; }, [](TraceRecord &r) { r.centerFreqMHz = -1; },
+        [](TraceRecord &r) { r.time = std::nan(""); },      [](TraceRecord &r) { r.spanCaption = FixedText<12>("3MHZ/DIV"); },
+        [](TraceRecord &r) { r.rbwCaption = FixedText<8>("3 KHZ"); }, [](TraceRecord &r) { r.refLevelDbm = 5; },
+        [](TraceRecord &r) { r.points[499] = 1024; },       [](TraceRecord &r) { r.points[0] = -1; }};
+    RecordTable entries = {Made(150.5)};
+    for (const auto &spoil : damage)
+        spoil(entries.emplace_back(Made(151)));
+    entries.push_back(Made(1150));
+    entries.back().spanCaption = FixedText<12>(""), entries.back().rbwCaption = FixedText<8>("4mhz");
+    entries.insert(entries.end(), {TraceRecord{}, Made(152)});  // beyond the end
+    for (bool yes : {false, true}) {
+        dialogs.yesNo = {yes};
+        LoadFile(entries);
+        ASSERT_EQ(dialogs.questions.size(), yes ? 2u : 1u);
+        EXPECT_EQ(dialogs.questions.back().text.find("8 of the 10 records in " + made + " cannot be real"), 0u);
+        EXPECT_NE(dialogs.questions.back().text.find("Load the other 2 to play them?"), std::string::npos);
+        EXPECT_EQ(Find("cmdPlayRecord")->isEnabled(), yes);
+        EXPECT_EQ(rec().Table().size(), yes ? 2u : 0u);
     }
-    EXPECT_EQ(rec().Playback().secondTrace->spanCaption, " ?5MHZ/DIV\xff ");
+    EXPECT_EQ(rec().Table()[1].centerFreqMHz, 1150);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+// A long export runs beside the window: its timers keep firing, a cancel part-way leaves the old
+// file as it was and nothing else, and an export in full holds every row. A name of 255 bytes is
+// saved and read back.
+TEST_F(RecordPanelTest, LongFileWorkKeepsTheWindowAnsweringAndLeavesNoPartialFile)
+{
+    LoadFile(RecordTable(10000, Made(150.5)));
+    const std::string csv = home.Path() + "/big.csv";
+    std::ofstream(csv) << "old";
+    const auto before = std::distance(fs::directory_iterator(home.Path()), fs::directory_iterator());
+    QElapsedTimer clock;
+    int beats = 0;
+    qint64 last = 0, worst = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        worst = std::max(worst, clock.elapsed() - last), last = clock.elapsed(), ++beats;
+    });
+    for (bool cancel : {true, false}) {
+        dialogs.files = {csv}, dialogs.yesNo = {true}, dialogs.progressSeen = 0;
+        dialogs.cancelAt = cancel ? std::optional(0.01) : std::nullopt;  // once some is written
+        beats = 0, last = 0, worst = 0;
+        clock.start(), beat.start(5);
+        rec().ExportCsv();
+        beat.stop();
+        EXPECT_GE(beats, cancel ? 1 : 5) << "the window answered all along";
+        EXPECT_LT(worst, 100) << "ms between two beats";
+        if (cancel) {
+            EXPECT_TRUE(dialogs.progressSeen > 0 && dialogs.progressSeen < 1) << dialogs.progressSeen;
+            EXPECT_EQ(fs::file_size(csv), 3u) << "the old file";
+        }
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(home.Path()), fs::directory_iterator()), before);
+    std::ifstream in(csv, std::ios::binary);
+    std::string row, lastRow;
+    int rows = 0;
+    while (std::getline(in, row))
+        ++rows, lastRow = row;
+    EXPECT_EQ(rows, 10001);
+    EXPECT_EQ(lastRow.substr(0, 54), "2025-01-01T12:00:00,150.5,2MHZ/DIV,0,30KHZ,-40.859375,");
+    EXPECT_EQ(lastRow.size(), 42 + 500 * 11 + 1u) << "and the CR";
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    const std::string longName = home.Path() + "/" + std::string(251, 'n') + ".spf";
+    Click("cmdPlayRecord"), Click("cmdPlayRecord");  // Save comes with a pause
+    dialogs.files = {longName};
+    Click("cmdSaveRecord");
+    EXPECT_EQ(fs::file_size(longName), 10000 * kRecordBytes);
+    LoadFile({Made(1)});
+    dialogs.files = {longName};
+    Click("cmdLoadRecord");
+    EXPECT_EQ(rec().Table().size(), 10000u);
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 // Offline the entries come in order, with one empty tick at the end before the first again, and

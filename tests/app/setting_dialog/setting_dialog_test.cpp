@@ -175,6 +175,11 @@ TEST_F(SettingTest, ALogoIsTakenAtOnceAndOnlyARealPictureFileIsShown)
     Ui("cmdLoadLogo")->click();
     EXPECT_EQ(settings.LogoFile, png) << "taken before OK";
     EXPECT_TRUE(dlg->LogoShown());
+    EXPECT_TRUE(dialogs.messages.empty());
+    dialogs.files = {fifo};
+    Ui("cmdLoadLogo")->click();  // refused at once, saying what it is
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find(fifo + " is a FIFO (named pipe), not a file"), std::string::npos);
 }
 
 }  // namespace

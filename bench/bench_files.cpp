@@ -1,0 +1,115 @@
+// The file work a user waits for: a long record saved, loaded and exported as CSV on the program's
+// worker, with the window's latency meanwhile and the memory the export takes.
+#include "common/program_folder.h"
+#include "record/record_csv.h"
+#include "record/record_file.h"
+#include "widgets/file_job.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tavrin::bench {
+
+using Clock = std::chrono::steady_clock;
+double Ms(Clock::duration d);
+void Say(const char *format, ...) __attribute__((format(printf, 1, 2)));
+UserDialogs &Dialogs();
+void LatencyBegin();
+std::vector<double> LatencyEnd();
+void ReportLatency(const char *what, const std::vector<double> &lateMs);
+
+namespace {
+
+constexpr size_t kRecords = 49'461;  // the longest record a user reported: 50 MB
+
+double MegaBytes(double bytes) { return bytes / (1024.0 * 1024.0); }
+
+// VmRSS or VmHWM of this process, in kB.
+long StatusKb(const char *field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(line.find(':') + 1));
+    return -1;
+}
+
+// The peak resident size starts again from the present one.
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+RecordTable Generated()
+{
+    std::mt19937 random(1);
+    RecordTable table(kRecords);
+    for (size_t i = 0; i < table.size(); ++i) {
+        TraceRecord &r = table[i];
+        r.time = 45658.5 + static_cast<double>(i) * 0.2 / 86400;
+        r.centerFreqMHz = 433.92;
+        r.spanCaption = FixedText<12>("10MHZ/DIV");
+        r.refLevelDbm = -20;
+        r.rbwCaption = FixedText<8>("30KHZ");
+        for (int16_t &p : r.points)
+            p = static_cast<int16_t>(random() % 1024);
+    }
+    return table;
+}
+
+template <class Job>
+double Timed(const char *text, Job job, std::vector<double> *latency = nullptr)
+{
+    LatencyBegin();
+    const auto t0 = Clock::now();
+    RunFileJob(Dialogs(), "bench", text, [&](JobControl &control) { job(control); });
+    const double ms = Ms(Clock::now() - t0);
+    std::vector<double> late = LatencyEnd();
+    if (latency)
+        *latency = std::move(late);
+    return ms;
+}
+
+}  // namespace
+
+void ReportFileJobs(const std::string &root)
+{
+    const std::string spf = root + "/long.spf", csv = root + "/long.csv";
+    RecordFileResult saved, loaded, exported;
+    double saveMs = 0;
+    {
+        const RecordTable made = Generated();
+        saveMs = Timed("save", [&](JobControl &c) { saved = SaveRecordFile(spf, made, &c); });
+    }
+    RecordTable table;
+    const double loadMs = Timed("load", [&](JobControl &c) { loaded = LoadRecordFile(spf, table, &c); });
+    if (!saved.ok || !loaded.ok) {
+        Say("record file: not measured (%s%s)\n", saved.error.c_str(), loaded.error.c_str());
+        return;
+    }
+    Say("record file of %zu records (%.1f MB): saved in %.0f ms, loaded in %.0f ms\n", table.size(),
+        MegaBytes(static_cast<double>(std::filesystem::file_size(spf))), saveMs, loadMs);
+
+    const long before = StatusKb("VmRSS:");
+    ResetPeak();
+    std::vector<double> latency;
+    const double exportMs =
+        Timed("export", [&](JobControl &c) { exported = WriteRecordCsv(csv, table, false, {}, &c); }, &latency);
+    const long peak = StatusKb("VmHWM:");
+    if (!exported.ok) {
+        Say("csv export: failed (%s)\n", exported.error.c_str());
+        return;
+    }
+    Say("csv export of %zu records: %.0f ms for %.1f MB (flushed to disk)\n", table.size(), exportMs,
+        MegaBytes(static_cast<double>(std::filesystem::file_size(csv))));
+    Say("memory during the export: peak %.1f MB resident, %.1f MB before it (the loaded record %.1f MB)\n",
+        peak / 1024.0, before / 1024.0, MegaBytes(static_cast<double>(table.size() * sizeof(TraceRecord))));
+    ReportLatency("ui latency while exporting", latency);
+    std::filesystem::remove(spf);
+    std::filesystem::remove(csv);
+}
+
+}  // namespace tavrin::bench
