@@ -45,4 +45,13 @@ std::string FormatFileTime(const std::tm &time)
 
 std::string FormatFileTime(std::time_t time) { return FormatFileTime(LocalTime(time)); }
 
+std::string FormatIsoTime(std::time_t time)
+{
+    const std::tm t = LocalTime(time);
+    char text[128];
+    std::snprintf(text, sizeof text, "%04ld-%02d-%02dT%02d:%02d:%02d", static_cast<long>(t.tm_year) + 1900,
+                  t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    return text;
+}
+
 }  // namespace tavrin

@@ -1,4 +1,4 @@
-// The two date patterns of the program, in local time.
+// The date patterns of the program, in local time.
 #pragma once
 
 #include <ctime>
@@ -14,6 +14,9 @@ std::string FormatScreenTime(std::time_t time);
 // "YYYYMMDD_HHMMSS" ("20261205_221300"), used to name files.
 std::string FormatFileTime(const std::tm &time);
 std::string FormatFileTime(std::time_t time);
+
+// ISO 8601 in local time without offset ("2026-12-05T22:13:00"), as CSV files carry it.
+std::string FormatIsoTime(std::time_t time);
 
 // The time_t in local time; a time the system cannot convert gives the all-zero tm.
 std::tm LocalTime(std::time_t time);

@@ -1,5 +1,6 @@
 #include "common/safe_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -82,6 +83,84 @@ int OpenForReading(const std::string &path, std::string &error)
         return fail(0, Refusal(path, info.st_mode));
     }
     return fd;
+}
+
+WholeFile ReadWholeFile(const std::string &path, uint64_t maxBytes, std::vector<unsigned char> &bytes,
+                        std::string &error, uint64_t &size, JobControl *control)
+{
+    bytes.clear();
+    const int fd = OpenForReading(path, error);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        if (fd >= 0) {
+            error = ErrnoText(path, errno);
+            close(fd);
+        }
+        return WholeFile::Failed;
+    }
+    size = static_cast<uint64_t>(info.st_size);
+    if (size > maxBytes) {
+        close(fd);
+        return WholeFile::TooLong;
+    }
+    if (control)
+        control->SetTotal(static_cast<int64_t>(size));
+    bytes.resize(static_cast<size_t>(size));
+    size_t got = 0;
+    while (got < bytes.size()) {
+        if (control && control->Cancelled()) {
+            close(fd);
+            bytes.clear();
+            return WholeFile::Cancelled;
+        }
+        const ssize_t n = read(fd, bytes.data() + got, std::min<size_t>(bytes.size() - got, 1 << 20));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = ErrnoText(path, errno);
+            close(fd);
+            bytes.clear();
+            return WholeFile::Failed;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+        if (control)
+            control->SetDone(static_cast<int64_t>(got));
+    }
+    close(fd);
+    bytes.resize(got);
+    return WholeFile::Read;
+}
+
+bool AppendDurably(const std::string &path, const std::string &heading, const std::string &text, std::string &error)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        error = Refusal(path, info.st_mode);
+        return false;
+    }
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = ErrnoText(path, errno);
+        return false;
+    }
+    bool ok = fstat(fd, &info) == 0;
+    if (ok && !S_ISREG(info.st_mode)) {
+        close(fd);
+        error = Refusal(path, info.st_mode);
+        return false;
+    }
+    // One write, so that a line is never split by another writer's.
+    const std::string all = ok && info.st_size == 0 ? heading + text : text;
+    ok = ok && WriteAll(fd, reinterpret_cast<const uint8_t *>(all.data()), all.size()) && fdatasync(fd) == 0;
+    if (!ok)
+        error = ErrnoText(path, errno);
+    if (close(fd) != 0 && ok) {
+        error = ErrnoText(path, errno);
+        ok = false;
+    }
+    return ok;
 }
 
 FileReplacement::FileReplacement(std::string path) : path_(std::move(path)) {}

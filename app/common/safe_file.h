@@ -2,9 +2,12 @@
 // written never stays half-written after a crash, a kill or a full disk.
 #pragma once
 
+#include "common/job_control.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tavrin {
 
@@ -20,6 +23,19 @@ void SyncFolderOf(const std::string &path);
 // error ("<path> is a FIFO (named pipe), not a file", or the system's reason) and errno set (0
 // for a refusal).
 int OpenForReading(const std::string &path, std::string &error);
+
+enum class WholeFile { Read, Failed, TooLong, Cancelled };
+
+// Reads a file whole, opened as OpenForReading opens it, with its progress counted in bytes. A
+// file longer than maxBytes is not read (TooLong, its length in size). A file that shrinks
+// meanwhile gives what is there. Failed: the reason in error.
+WholeFile ReadWholeFile(const std::string &path, uint64_t maxBytes, std::vector<unsigned char> &bytes,
+                        std::string &error, uint64_t &size, JobControl *control = nullptr);
+
+// Appends text to the file at path, which is made with heading first when it is missing or empty,
+// and flushes it to the disk before returning: a crash or a power cut loses nothing appended. Only
+// a regular file is written, never waited on. On failure returns false with the reason in error.
+bool AppendDurably(const std::string &path, const std::string &heading, const std::string &text, std::string &error);
 
 // Replaces path with what is written to it: a new temporary file with a short name in the same
 // folder (so any legal name can be replaced), created exclusively (never through a link someone

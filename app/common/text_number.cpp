@@ -1,6 +1,7 @@
 #include "common/text_number.h"
 
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 namespace tavrin {
@@ -53,6 +54,21 @@ double NumericValue(std::string_view text)
         value = 0.0;
     }
     return negative ? -value : value;
+}
+
+std::optional<double> WholeNumber(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 std::string TrimSpaces(std::string_view text)

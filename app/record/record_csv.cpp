@@ -30,14 +30,7 @@ std::string Field(const std::string &text)
     return quoted + "\"";
 }
 
-std::string IsoTimeText(double recordTime)
-{
-    const std::tm t = LocalTime(FromRecordTime(recordTime));
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec);
-    return text;
-}
+std::string IsoTimeText(double recordTime) { return FormatIsoTime(FromRecordTime(recordTime)); }
 
 // Point 251 is the centre, 50 points a division; unlike the screen's conversion, point 499 gets
 // its frequency too.

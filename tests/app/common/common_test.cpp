@@ -2,6 +2,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -31,6 +32,12 @@ TEST(CommonNumericValue, ReadsTheLeadingDecimalNumber)
         EXPECT_EQ(NumericValue(text), value) << '"' << text << '"';
     EXPECT_EQ(NumericValue("-" + std::string(400, '9')), -HUGE_VAL);
     EXPECT_EQ(NumericValue("0." + std::string(400, '0') + "1"), 0.0);
+    // A whole number, or none: what a form field must hold.
+    const std::pair<const char *, std::optional<double>> whole[] = {
+        {" 3 ", 3}, {"+2.5", 2.5}, {"-1e1", -10}, {"", std::nullopt}, {"3 dB", std::nullopt},
+        {"1,5", std::nullopt}, {"inf", std::nullopt}, {"1e999", std::nullopt}, {"--1", std::nullopt}};
+    for (auto [text, value] : whole)
+        EXPECT_EQ(WholeNumber(text), value) << '"' << text << '"';
 }
 
 // The visible decimal is rounded, halves away from zero, although 0.0005 and 0.15 lie a hair below.
@@ -59,6 +66,7 @@ TEST(CommonFormat, ScreenAndFileTimesInLocalTime)
     tzset();
     EXPECT_EQ(FormatScreenTime(std::time_t{0}), "Jan. 01 / 1970  02:00:00");
     EXPECT_EQ(FormatFileTime(std::time_t{1796501580}), "20261205_221300");
+    EXPECT_EQ(FormatIsoTime(std::time_t{1796501580}), "2026-12-05T22:13:00");
 }
 
 // An installed program's folder is not writable: then $XDG_DATA_HOME when absolute, else ~/.local/share.
@@ -97,7 +105,11 @@ TEST(CommonFiles, OnlyRegularFilesAreReadAndAnyNameIsReplacedWhole)
         EXPECT_EQ(fd >= 0, !*says) << path;
         if (fd >= 0)
             close(fd);
+        // Appending waits on nothing either; a missing file is made with its heading first.
+        EXPECT_EQ(path == file || AppendDurably(path, "h\n", "row\n", error), !*says || path == fifo + "x") << path;
     }
+    std::ifstream appended(fifo + "x");
+    EXPECT_EQ((std::ostringstream() << appended.rdbuf()).str(), "h\nrow\n");
     auto content = [&] { return (std::ostringstream() << std::ifstream(file).rdbuf()).str(); };
     auto entries = [&] { return std::distance(std::filesystem::directory_iterator(base.Path()), {}); };
     const auto before = entries();
