@@ -4,11 +4,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cmath>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tavrin {
 
@@ -44,6 +41,23 @@ void Decode(const unsigned char *bytes, size_t size, LimitFileResult &r)
 
 }  // namespace
 
+std::string LimitFileBytes(const std::vector<LimitPoint> &points)
+{
+    std::string bytes;
+    bytes.reserve(points.size() * kRecordSize);
+    for (const LimitPoint &p : points)
+        for (double v : {p.freqMHz, p.levelDbm})
+            for (int i = 0; i < 8; ++i)
+                bytes += static_cast<char>(std::bit_cast<uint64_t>(v) >> (8 * i));
+    return bytes;
+}
+
+bool WriteLimitFile(const std::string &path, const std::vector<LimitPoint> &points, std::string &error)
+{
+    const std::string bytes = LimitFileBytes(points);
+    return ReplaceFileDurably(path, reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size(), &error);
+}
+
 std::vector<std::string> ListLimitNames(const std::string &folder)
 {
     std::vector<std::string> names;
@@ -60,50 +74,25 @@ std::vector<std::string> ListLimitNames(const std::string &folder)
 LimitFileResult ReadLimitFile(const std::string &path, JobControl *control)
 {
     LimitFileResult r;
+    std::vector<unsigned char> bytes;
     std::string why;
-    const int fd = OpenForReading(path, why);
-    struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0) {
-        r.error = "The limit file cannot be read: " + (fd < 0 ? why : ErrnoText(path, errno)) + ".";
-        if (fd >= 0)
-            close(fd);
+    uint64_t size = 0;
+    switch (ReadWholeFile(path, kMaxLimitFileBytes, bytes, why, size, control)) {
+    case WholeFile::Failed:
+        r.error = "The limit file cannot be read: " + why + ".";
         return r;
-    }
-    const auto size = static_cast<uint64_t>(info.st_size);
-    if (size > kMaxLimitFileBytes) {
-        close(fd);
+    case WholeFile::TooLong:
         r.error = "The limit file " + path + " holds " + std::to_string(size / kRecordSize) +
                   " points; limit files of more than " + std::to_string(kMaxLimitPoints) +
                   " points (16 MB) are not loaded.";
         return r;
-    }
-    if (control)
-        control->SetTotal(static_cast<int64_t>(size));
-    std::vector<unsigned char> bytes(static_cast<size_t>(size));
-    size_t got = 0;
-    while (got < bytes.size()) {
-        if (control && control->Cancelled())
-            break;
-        const ssize_t n = read(fd, bytes.data() + got, std::min<size_t>(bytes.size() - got, 1 << 20));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            r.error = "The limit file cannot be read: " + ErrnoText(path, errno) + ".";
-            close(fd);
-            return r;
-        }
-        if (n == 0)
-            break;  // shortened meanwhile: what is there
-        got += static_cast<size_t>(n);
-        if (control)
-            control->SetDone(static_cast<int64_t>(got));
-    }
-    close(fd);
-    if (control && control->Cancelled()) {
+    case WholeFile::Cancelled:
         r.cancelled = true;
         return r;
+    case WholeFile::Read:
+        break;
     }
-    Decode(bytes.data(), got, r);
+    Decode(bytes.data(), bytes.size(), r);
     if (r.points.empty()) {
         r.error = "The limit file " + path + " holds no limit points.";
         return r;

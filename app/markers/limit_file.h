@@ -1,5 +1,5 @@
 // Limit files: "<name>.lim" in the Working folder, 16-byte records of two little-endian doubles
-// (frequency in MHz, level in dBm). The program only reads them.
+// (frequency in MHz, level in dBm), no header.
 #pragma once
 
 #include "common/job_control.h"
@@ -33,5 +33,11 @@ struct LimitFileResult {
 // (with a reason) when the file cannot be read, is no regular file (never waited on), is longer
 // than kMaxLimitPoints or holds no usable record. With a control, the progress is counted in bytes.
 LimitFileResult ReadLimitFile(const std::string &path, JobControl *control = nullptr);
+
+// The file's bytes for the points, in order.
+std::string LimitFileBytes(const std::vector<LimitPoint> &points);
+// Writes the points as the limit file at path, replacing it whole or not at all. On failure
+// returns false with the reason in error.
+bool WriteLimitFile(const std::string &path, const std::vector<LimitPoint> &points, std::string &error);
 
 }  // namespace tavrin

@@ -19,9 +19,11 @@ LimitLines InitialLimitLines()
 void IndexLimitLine(LimitLine &line)
 {
     const std::vector<LimitPoint> &p = line.points;
-    line.ascending = std::is_sorted(p.begin(), p.end(), [](const LimitPoint &a, const LimitPoint &b) {
+    const auto falling = std::is_sorted_until(p.begin(), p.end(), [](const LimitPoint &a, const LimitPoint &b) {
         return a.freqMHz < b.freqMHz;
     });
+    line.ascending = falling == p.end();
+    line.firstFalling = line.ascending ? 0 : static_cast<size_t>(falling - p.begin());
     line.blocks.clear();
     for (size_t first = 0; first + kLimitBlock <= p.size(); first += kLimitBlock) {
         const auto [low, high] = std::minmax_element(p.begin() + static_cast<std::ptrdiff_t>(first),

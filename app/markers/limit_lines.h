@@ -23,18 +23,30 @@ struct LimitBlock {
     double highDbm = 0;
 };
 
+// An upper limit passes a trace at or below it, a lower limit a trace at or above it.
+enum class LimitKind { Upper, Lower };
+
 struct LimitLine {
     bool shown = false;              // chkLim
     std::string selector = "NONE";   // cboLim text
     uint32_t color = 0;              // text colour of the check box, 0x00BBGGRR
     std::vector<LimitPoint> points{LimitPoint{}};
-    // Set by IndexLimitLine: the frequencies never fall (the order the drawing expects), and of
-    // each block of kLimitBlock points the last frequency and the lowest and highest level. The
-    // drawing then finds the first point on the screen by halving and passes over the points of
-    // a crowded column a block at a time, without reading them.
+    LimitKind kind = LimitKind::Upper;
+    // Set by IndexLimitLine: the frequencies never fall (the order the drawing expects), else the
+    // first point whose frequency is below the one before it; and of each block of kLimitBlock
+    // points the last frequency and the lowest and highest level. The drawing then finds the first
+    // point on the screen by halving and passes over the points of a crowded column a block at a
+    // time, without reading them.
     bool ascending = false;
+    size_t firstFalling = 0;
     std::vector<LimitBlock> blocks{};
 };
+
+// A line is drawn and judged when its box is checked and its own selector names a file.
+inline bool LimitLineOn(const LimitLine &line)
+{
+    return line.shown && line.selector != "NONE" && !line.points.empty();
+}
 
 inline constexpr size_t kLimitBlock = 64;
 void IndexLimitLine(LimitLine &line);

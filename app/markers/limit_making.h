@@ -1,0 +1,49 @@
+// Limit lines made in the program: from the trace on the screen, from a CSV file, and a limit
+// file's CSV form; the names they may be given.
+#pragma once
+
+#include "markers/limit_lines.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrin {
+
+inline constexpr int kScreenPoints = kLastScreenPoint + 1;  // 499
+
+struct LimitRecipe {
+    LimitKind kind = LimitKind::Upper;
+    double marginDb = 3;             // raised for an upper line, lowered for a lower one
+    int widen = 0;                   // points either side
+    int maxPoints = kScreenPoints;   // at least 2
+};
+
+// Points 0..498 of the trace as a limit line: each point at the highest level (the lowest for a
+// lower line) within `widen` points either side, raised (lowered) by the margin. With fewer points
+// allowed than the screen has, the points are split into runs of nearly equal length, each drawn
+// flat from its first to its last frequency at its highest (lowest) level: the trace it was made
+// from still keeps to it by the margin. Empty at a span without frequencies.
+std::vector<LimitPoint> LimitFromTrace(const MeasurementState &state, const LiveTrace &trace, const LimitRecipe &recipe);
+
+// "frequency_mhz,level_dbm", then one line per point, each number written so that it reads back
+// as the same double; CRLF line ends.
+std::string LimitCsvText(const std::vector<LimitPoint> &points);
+
+struct LimitCsvResult {
+    std::vector<LimitPoint> points;
+    std::string error;  // names the line at fault; empty when read
+};
+
+// A frequency in MHz and a level in dBm per line, separated by a comma (or a semicolon or a tab),
+// '.' as the decimal point, CRLF or LF. A first line whose first field is no number is a heading;
+// blank lines are passed over. Anything else that is not two finite numbers is refused, naming
+// the line; so is a file without points. name: the file, as the messages call it.
+LimitCsvResult ParseLimitCsv(std::string_view text, const std::string &name);
+
+// The name as typed, without the spaces around it and a ".lim" at its end.
+std::string CleanLimitName(std::string_view typed);
+// Why a (cleaned) name cannot name a limit file in the Working folder; empty when it can.
+std::string LimitNameProblem(const std::string &name);
+
+}  // namespace tavrin
