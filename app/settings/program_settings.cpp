@@ -15,6 +15,8 @@ namespace {
 
 constexpr char kTraceModes[] = "TraceModes";
 constexpr char kWaterfall[] = "Waterfall";
+constexpr char kLimits[] = "Limits";
+constexpr const char *kKindKeys[] = {"Kind1", "Kind2"};
 constexpr int kLeastWindow = 100, kMostWindow = 20000;
 
 // Colours as "#rrggbb", as a user editing the file expects them.
@@ -100,6 +102,30 @@ WaterfallWindowSettings ReadWaterfall(QSettings &ini)
     return w;
 }
 
+void WriteLimits(QSettings &ini, const LimitSettings &l)
+{
+    ini.beginGroup(kLimits);
+    for (size_t k = 0; k < 2; ++k)
+        ini.setValue(kKindKeys[k], l.lower[k] ? "lower" : "upper");
+    ini.setValue("Beep", l.beep);
+    ini.setValue("Capture", l.capture);
+    ini.setValue("Log", l.log);
+    ini.endGroup();
+}
+
+LimitSettings ReadLimits(QSettings &ini)
+{
+    LimitSettings l;
+    ini.beginGroup(kLimits);
+    for (size_t k = 0; k < 2; ++k)
+        l.lower[k] = ini.value(kKindKeys[k]).toString().trimmed().toLower() == "lower";
+    l.beep = ReadSwitch(ini, "Beep", l.beep);
+    l.capture = ReadSwitch(ini, "Capture", l.capture);
+    l.log = ReadSwitch(ini, "Log", l.log);
+    ini.endGroup();
+    return l;
+}
+
 }  // namespace
 
 ProgramSettings LoadProgramSettings(const std::string &path)
@@ -110,6 +136,7 @@ ProgramSettings LoadProgramSettings(const std::string &path)
     QSettings ini(QString::fromStdString(path), QSettings::IniFormat);
     settings.traceModes = ReadTraceModes(ini);
     settings.waterfall = ReadWaterfall(ini);
+    settings.limits = ReadLimits(ini);
     return settings;
 }
 
@@ -128,6 +155,7 @@ bool SaveProgramSettings(const std::string &path, const ProgramSettings &setting
         QSettings ini(made, QSettings::IniFormat);
         WriteTraceModes(ini, settings.traceModes);
         WriteWaterfall(ini, settings.waterfall);
+        WriteLimits(ini, settings.limits);
         ini.sync();
         if (ini.status() != QSettings::NoError) {
             if (error)

@@ -5,6 +5,7 @@
 
 #include "common/color.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -31,9 +32,20 @@ struct WaterfallWindowSettings {
     bool operator==(const WaterfallWindowSettings &) const = default;
 };
 
+// The limit lines: each an upper or a lower limit, and what a failure sets off.
+struct LimitSettings {
+    std::array<bool, 2> lower{};
+    bool beep = false;
+    bool capture = false;
+    bool log = true;
+
+    bool operator==(const LimitSettings &) const = default;
+};
+
 struct ProgramSettings {
     TraceModeSettings traceModes;
     WaterfallWindowSettings waterfall;
+    LimitSettings limits;
 
     bool operator==(const ProgramSettings &) const = default;
 };

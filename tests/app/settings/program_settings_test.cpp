@@ -33,9 +33,10 @@ TEST_F(SettingsProgramFile, LiesBesideTheOperationFileAndReadsBackWhatWasSaved)
     ProgramSettings saved;
     saved.traceModes = {Rgb(0x10, 0x20, 0x30), Rgb(0xAB, 0xCD, 0xEF), true, false, true};
     saved.waterfall = {true, true, -4, 554, 541, 300};
+    saved.limits = {{false, true}, true, true, false};
     ASSERT_TRUE(SaveProgramSettings(path, saved));
     const std::string text = Read();
-    EXPECT_EQ(text.rfind("[TraceModes]\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\n[TraceModes]\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nMaxHoldColor=#102030\nMinHoldColor=#abcdef\n"), std::string::npos) << "keys in order";
     EXPECT_EQ(LoadProgramSettings(path), saved);
     std::string error;
@@ -63,6 +64,9 @@ TEST_F(SettingsProgramFile, BrokenFilesAndEntriesGiveTheDefaults)
     }
     ASSERT_TRUE(SaveProgramSettings(path, ProgramSettings{}));
     EXPECT_EQ(Read().find('\x01'), std::string::npos);
+    EXPECT_NE(Read().find("[Limits]\nBeep=false\nCapture=false\nKind1=upper\nKind2=upper\nLog=true\n"), std::string::npos);
+    std::ofstream(path, std::ios::binary) << "[Limits]\nKind1= Lower\nKind2=sideways\nBeep=yes\nLog=0\n";
+    EXPECT_EQ(LoadProgramSettings(path).limits, (LimitSettings{{true, false}, false, false, false}));
     // A place written by hand without quotes is read too; no place, or one no screen has, is none.
     const std::pair<const char *, WaterfallWindowSettings> places[] = {
         {"[Waterfall]\nOpen=true\nGeometry=10, 20, 300, 200\n", {true, false, 10, 20, 300, 200}},
