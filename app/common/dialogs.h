@@ -22,6 +22,13 @@ public:
     virtual bool CancelPressed() = 0;
 };
 
+// One field of a form: a text to type, or one of the choices when there are any.
+struct FormField {
+    std::string label;
+    std::string text;  // shown first; for a choice, the choice shown first
+    std::vector<std::string> choices;
+};
+
 class UserDialogs {
 public:
     virtual ~UserDialogs() = default;
@@ -52,6 +59,12 @@ public:
     // One item of a list, by its index.
     virtual std::optional<size_t> ChooseItem(const std::string & /*title*/, const std::string & /*label*/,
                                              const std::vector<std::string> & /*items*/)
+    {
+        return std::nullopt;
+    }
+    // A form of labelled fields with OK and Cancel: the texts given, in the fields' order.
+    virtual std::optional<std::vector<std::string>> AskForm(const std::string & /*title*/,
+                                                           const std::vector<FormField> & /*fields*/)
     {
         return std::nullopt;
     }

@@ -182,7 +182,7 @@ void DrawLimitLines(DrawingSurface &surface, const LimitLines &limits, const Mea
 {
     const LimitPlacement at(state);
     for (const LimitLine &line : limits)
-        if (line.shown && line.selector != "NONE" && !line.points.empty())
+        if (LimitLineOn(line))
             DrawLimitLine(surface, line, at);
 }
 

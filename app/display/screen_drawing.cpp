@@ -18,6 +18,8 @@ namespace {
 
 constexpr double kTextPoints = 9.0;
 constexpr uint32_t kWhite = Rgb(255, 255, 255);
+constexpr double kLimitVerdictTop = 1012;  // upper edge of limit 1's verdict
+constexpr double kLimitVerdictRow = 45;
 
 void PrintAt(DrawingSurface &surface, double x, double y, const std::string &text)
 {
@@ -199,6 +201,30 @@ void DrawDeltaReadouts(DrawingSurface &surface, const MarkerControls &markers, c
     }
 }
 
+// At the graticule's top, one row per line judged, in the line's colour, over the trace.
+void DrawLimitVerdicts(DrawingSurface &surface, const ScreenView &view)
+{
+    bool drawn = false;
+    for (size_t k = 0; k < view.verdicts.size(); ++k) {
+        if (!view.verdicts[k] || !view.limits)
+            continue;
+        drawn = true;
+        const LimitVerdict &v = view.verdicts[k]->verdict;
+        const LimitCount &count = view.verdicts[k]->count;
+        std::string text = "Limit " + std::to_string(k + 1) + ": " + OutcomeText(v.outcome);
+        if (v.outcome == LimitOutcome::None)
+            text += ", " + v.reason;
+        else
+            text += ", margin " + FormatFixed(v.worstMarginDb, 2, 2) + " dB at " +
+                    FormatPicture(v.worstFreqMHz, "#0.000##") + " MHz, " + std::to_string(count.failed) + " of " +
+                    std::to_string(count.judged) + " traces failed";
+        surface.SetForeColor((*view.limits)[k].color);
+        PrintAt(surface, 5, kLimitVerdictTop - kLimitVerdictRow * static_cast<double>(k), text);
+    }
+    if (drawn && view.colors)
+        surface.SetForeColor(view.colors->Text);
+}
+
 }  // namespace
 
 // Each step checks what it reads and is left out when that is missing; the rest is still drawn.
@@ -238,6 +264,7 @@ void DrawTrace(DrawingSurface &surface, const ScreenView &view)
     DrawDeltaReadouts(surface, *view.markers, *view.readings);
     if (view.measurements && view.state)
         DrawMeasurementValues(surface, *view.measurements, *view.readings, *view.state);
+    DrawLimitVerdicts(surface, view);
 }
 
 std::time_t HeaderTime(const ScreenView &view, std::time_t shownBefore, std::time_t now)

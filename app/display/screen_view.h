@@ -4,6 +4,7 @@
 
 #include "display/drawing_surface.h"
 #include "markers/limit_lines.h"
+#include "markers/limit_watch.h"
 #include "markers/marker_measurements.h"
 #include "markers/markers.h"
 #include "measure/measurement_state.h"
@@ -38,6 +39,12 @@ struct HoldView {
     uint32_t color = 0;
 };
 
+// A limit line's verdict on the trace the markers read, and its counter.
+struct LimitVerdictView {
+    LimitVerdict verdict;
+    LimitCount count;
+};
+
 // The screen's lower edge: the marker table's, or lower by a row for each measurement shown.
 inline constexpr double kScreenBottom = -430;
 inline constexpr double kMeasurementRowStep = 50;
@@ -61,6 +68,7 @@ struct ScreenView {
     std::optional<MarkerReadings> readings;   // none while no trace is shown
     MeasurementSwitches measurementRows;       // the rows of the measurement table
     std::optional<MeasurementReadings> measurements;  // on the trace the markers read
+    std::array<std::optional<LimitVerdictView>, 2> verdicts;  // of the lines judged
     std::optional<std::time_t> screenTime;    // the header's time; none prints none
 };
 
@@ -71,7 +79,8 @@ std::time_t HeaderTime(const ScreenView &view, std::time_t shownBefore, std::tim
 // The frame: graticule, limit lines, header, level scale, settings, start/stop, marker table,
 // measurement table.
 void DrawGrid(DrawingSurface &surface, const ScreenView &view);
-// The trace(s) and holds, the marker readouts, the delta readouts, the measurements.
+// The trace(s) and holds, the marker readouts, the delta readouts, the measurements, the limit
+// verdicts.
 void DrawTrace(DrawingSurface &surface, const ScreenView &view);
 
 }  // namespace tavrin

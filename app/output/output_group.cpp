@@ -71,37 +71,37 @@ QImage OutputGroup::PictureWithLabels()
     return picture;
 }
 
-void OutputGroup::cmdShutter_Click()
+QString OutputGroup::Capture()
 {
     if (busy_)
-        return;
-    QString file, failure;
-    {
-        // The dialogs run window events: a second click may come while this one is at work.
-        const QScopedValueRollback engaged(busy_, true);
-        BusyPointer pointer;
-        const std::string folder = TrimSpaces(d_.settings.CaptureDir);
-        file = QString::fromStdString(CaptureFileName(folder, d_.screenTime()));
-        const QFileInfo folderInfo(QString::fromStdString(folder));
-        if (!folderInfo.exists()) {
-            d_.dialogs.ShowMessage("Warning", "Directory Error!");
-            return;
-        }
-        const QImage picture = PictureWithLabels();
-        if (!folderInfo.isDir()) {
-            failure = folderInfo.filePath() + " is not a folder";
-        } else if (const QString free = FreeFileName(file); free.isEmpty()) {
-            failure = "all names for this screen time are taken";
-        } else {
-            file = free;
-            failure = SaveCapture(picture, file);
-        }
-        d_.display.Redraw();
+        return {};
+    // The dialogs run window events: a second click may come while this one is at work.
+    const QScopedValueRollback engaged(busy_, true);
+    BusyPointer pointer;
+    const std::string folder = TrimSpaces(d_.settings.CaptureDir);
+    QString file = QString::fromStdString(CaptureFileName(folder, d_.screenTime()));
+    const QFileInfo folderInfo(QString::fromStdString(folder));
+    if (!folderInfo.exists())
+        return "Directory Error!";
+    const QImage picture = PictureWithLabels();
+    QString failure;
+    if (!folderInfo.isDir()) {
+        failure = folderInfo.filePath() + " is not a folder";
+    } else if (const QString free = FreeFileName(file); free.isEmpty()) {
+        failure = "all names for this screen time are taken";
+    } else {
+        file = free;
+        failure = SaveCapture(picture, file);
     }
+    d_.display.Redraw();
     // A capture that was not written must not look like a saved one.
-    if (!failure.isEmpty())
-        d_.dialogs.ShowMessage("Warning",
-                               ("The screen could not be saved as " + file + ": " + failure + ".").toStdString());
+    return failure.isEmpty() ? QString() : "The screen could not be saved as " + file + ": " + failure + ".";
+}
+
+void OutputGroup::cmdShutter_Click()
+{
+    if (const QString failure = Capture(); !failure.isEmpty())
+        d_.dialogs.ShowMessage("Warning", failure.toStdString());
 }
 
 void OutputGroup::cmdPrint_Click()

@@ -1,6 +1,7 @@
 // The output buttons: the screen saved as a JPEG file (Shutter) and the printed report (Print).
 #pragma once
 
+#include <QString>
 #include <QWidget>
 #include <ctime>
 #include <functional>
@@ -28,9 +29,13 @@ public:
 
     OutputGroup(Deps deps, QWidget *parent = nullptr);
 
-private:
     // The display window's picture with the marker labels as a JPEG file in the capture folder,
-    // named after the screen time.
+    // named after the screen time. Returns what went wrong, for the user ("Directory Error!" for a
+    // missing folder); empty when it was saved, or when a capture or a print is under way already.
+    QString Capture();
+
+private:
+    // Capture(), and a message when it failed.
     void cmdShutter_Click();
     // The print dialog, then the report page.
     void cmdPrint_Click();

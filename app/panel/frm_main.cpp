@@ -31,9 +31,16 @@ FrmMain::FrmMain(Services services, QWidget *parent)
     // connections of Wire().
     acquisition_ = new AcquisitionGroup({s_.instrument, s_.dialogs, s_.settings}, this);
     basic_ = new BasicGroup({s_.instrument, s_.settings, *acquisition_}, this);
-    limits_ = new LimitGroup({s_.dialogs}, this);
-    auto screenTime = [&screen = screen_] { return screen.ScreenTime(); };
     trace_ = new TraceGroup(this);
+    limits_ = new LimitGroup({s_.dialogs, [&basic = *basic_]() -> const MeasurementState & { return basic.State(); },
+                              [this]() -> const LiveTrace * {
+                                  const ScreenAssembly::Sources sources = ScreenSources();
+                                  return ScreenAssembly::ShowsTrace(sources) ? ScreenAssembly::TraceToRead(sources).trace
+                                                                             : nullptr;
+                              },
+                              s_.beep, s_.seconds},
+                             this);
+    auto screenTime = [&screen = screen_] { return screen.ScreenTime(); };
     auto holdRows = [&holds = trace_->Holds()] {
         std::vector<CsvHold> rows;
         for (auto [kind, name] : {std::pair{HoldKind::Max, "max_hold"}, std::pair{HoldKind::Min, "min_hold"}})
@@ -66,14 +73,20 @@ void FrmMain::Wire()
         TavrinDLL &block = s_.instrument;
         trace_->Add(shown, {block.BlockCenterFreq(), block.BlockSpan(), block.BlockRefLevel(), block.BlockRBW()});
     });
-    connect(acquisition_, &AcquisitionGroup::traceChanged, &display, &FrmCRT::Redraw);
     connect(trace_, &TraceGroup::redrawNeeded, &display, &FrmCRT::Redraw);
     connect(trace_, &TraceGroup::measurementsChanged, this, &FrmMain::FitMeasurementTable);
     connect(markers_, &MarkerGroup::redrawNeeded, &display, &FrmCRT::Redraw);
     connect(markers_, &MarkerGroup::drawOverNeeded, &display, &FrmCRT::DrawOver);
     connect(limits_, &LimitGroup::redrawNeeded, &display, &FrmCRT::Redraw);
-    connect(record_, &RecordGroup::redrawNeeded, &display, &FrmCRT::Redraw);
+    // A new trace is handed on, then judged once the panel follows the settings it reported, and
+    // only then drawn.
     WireTraceShown();
+    connect(this, &FrmMain::traceShown, this, [this](const ShownTrace &shown) {
+        newTrace_ = true;
+        newTraceTime_ = shown.time;
+    });
+    connect(acquisition_, &AcquisitionGroup::traceChanged, this, &FrmMain::ShowTrace);
+    connect(record_, &RecordGroup::redrawNeeded, this, &FrmMain::ShowTrace);
     display.SetDrawer([this](DrawingSurface &surface) { DrawScreen(surface); });
     display.SetDropHandler([markers = markers_](int index, double x) { markers->LabelDropped(index, x); });
 }
@@ -92,6 +105,19 @@ ScreenAssembly::Sources FrmMain::ScreenSources()
 }
 
 void FrmMain::DrawScreen(DrawingSurface &surface) { screen_.Draw(surface, ScreenSources()); }
+
+void FrmMain::ShowTrace()
+{
+    const bool capture =
+        std::exchange(newTrace_, false) && limits_->Judged(ScreenAssembly::Verdicts(ScreenSources()), newTraceTime_);
+    if (!display_)
+        return;
+    display_->Redraw();
+    if (!capture)
+        return;
+    if (const QString failure = output_->Capture(); !failure.isEmpty())
+        limits_->CaptureFailed(failure.toStdString());
+}
 
 void FrmMain::FitMeasurementTable()
 {
@@ -135,6 +161,7 @@ void FrmMain::FormLoad()
     acquisition_->SetTraceDrawColor(op.Colors.Trace);
     programSettings_ = LoadProgramSettings(ProgramSettingsPath(s_.operationFilePath));
     trace_->Restore(programSettings_.traceModes);
+    limits_->Restore(programSettings_.limits);
     FitMeasurementTable();
 
     // The type selector matches the namespaced class by its name without the namespace.
@@ -174,6 +201,7 @@ bool FrmMain::SaveSettings()
     basic_->SaveTexts(op);
     markers_->SaveTexts(op);
     programSettings_.traceModes = trace_->Saved();
+    programSettings_.limits = limits_->Saved();
     emit settingsSaving();
     std::string path = s_.operationFilePath, error;
     bool saved = SaveOperation(path, op, &error);

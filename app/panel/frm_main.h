@@ -7,8 +7,10 @@
 #include "settings/program_settings.h"
 #include "waterfall/waterfall_rows.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -42,6 +44,10 @@ public:
         std::function<bool(int port)> portInUse;
         std::function<void()> quit;  // ends the program
         ScreenAssembly::Clock clock = [] { return std::time(nullptr); };  // of the header's time
+        std::function<void()> beep = [] { QApplication::beep(); };         // on a limit failure
+        std::function<double()> seconds = [] {                             // a steady clock
+            return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+        };
     };
 
     FrmMain(Services services, QWidget *parent = nullptr);
@@ -83,6 +89,9 @@ private:
     void Arrange();
     ScreenAssembly::Sources ScreenSources();
     void DrawScreen(DrawingSurface &surface);
+    // The display shows the trace as it now stands: a new trace is first judged against the limit
+    // lines, and captured once drawn when a failure asks for it.
+    void ShowTrace();
     // The display's lower edge follows the rows of the measurement table.
     void FitMeasurementTable();
     bool SaveSettings();
@@ -103,6 +112,8 @@ private:
     bool loaded_ = false;
     bool activated_ = false;
     bool quitting_ = false;
+    bool newTrace_ = false;      // a trace was shown that is not judged yet
+    std::time_t newTraceTime_ = 0;
 };
 
 }  // namespace tavrin

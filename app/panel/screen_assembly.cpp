@@ -2,6 +2,7 @@
 
 #include "acquisition/acquisition_group.h"
 #include "markers/limit_group.h"
+#include "markers/limit_verdict.h"
 #include "markers/marker_group.h"
 #include "record/record_group.h"
 #include "trace_modes/trace_group.h"
@@ -16,6 +17,24 @@ ReadTrace ScreenAssembly::TraceToRead(const Sources &s)
     if (&shown != &s.acquisition.Live())
         return {&shown, std::nullopt};
     return tavrin::TraceToRead(s.traces.Holds(), shown);
+}
+
+bool ScreenAssembly::ShowsTrace(const Sources &s)
+{
+    return s.acquisition.HasTrace() || s.record.Playing() || &s.record.ShownTrace() != &s.acquisition.Live();
+}
+
+std::array<std::optional<LimitVerdict>, 2> ScreenAssembly::Verdicts(const Sources &s)
+{
+    std::array<std::optional<LimitVerdict>, 2> verdicts;
+    if (!ShowsTrace(s))
+        return verdicts;
+    const LiveTrace &trace = *TraceToRead(s).trace;
+    const LimitLines &lines = s.limits.View();
+    for (size_t k = 0; k < lines.size(); ++k)
+        if (LimitLineOn(lines[k]))
+            verdicts[k] = JudgeTrace(lines[k], s.state, trace);
+    return verdicts;
 }
 
 ScreenView ScreenAssembly::Assemble(const Sources &s)
@@ -41,13 +60,17 @@ ScreenView ScreenAssembly::Assemble(const Sources &s)
     if (v.liveTrace == &s.acquisition.Live())
         for (HoldKind kind : {HoldKind::Max, HoldKind::Min})
             v.holds[static_cast<size_t>(kind)] = {s.traces.Holds().Held(kind), s.traces.HoldColor(kind)};
-    if (s.acquisition.HasTrace() || s.record.Playing() || v.liveTrace != &s.acquisition.Live()) {
+    if (ShowsTrace(s)) {
         const ReadTrace read = TraceToRead(s);
         v.readHold = read.hold;
         v.readings = ReadMarkers(s.state, *read.trace, *v.markers);
         ShowMarkerLabels(labels_, *v.readings);
         if (v.measurementRows.Count() > 0)
             v.measurements = MeasureWithMarkers(s.state, *read.trace, *v.readings, v.measurementRows);
+        const std::array<std::optional<LimitVerdict>, 2> verdicts = Verdicts(s);
+        for (size_t k = 0; k < verdicts.size(); ++k)
+            if (verdicts[k])
+                v.verdicts[k] = LimitVerdictView{*verdicts[k], s.limits.Count(k)};
     }
     return v;
 }

@@ -1,6 +1,7 @@
-// The one place where the screen's view is assembled from the panel groups: the header's time and
-// the marker readings are worked out here, before anything is drawn, and the display window's
-// marker labels follow them. The recording and the capture read the screen time from here.
+// The one place where the screen's view is assembled from the panel groups: the header's time, the
+// marker readings and the limit verdicts are worked out here, before anything is drawn, and the
+// display window's marker labels follow them. The recording and the capture read the screen time
+// from here.
 #pragma once
 
 #include "display/screen_view.h"
@@ -45,6 +46,11 @@ public:
     // screen shows the acquisition's trace, otherwise the trace shown. A played record is no
     // trace of the holds.
     static ReadTrace TraceToRead(const Sources &sources);
+    // Whether the screen shows a trace: one has come, or a record is played or shown.
+    static bool ShowsTrace(const Sources &sources);
+    // Each limit line's verdict on the trace the markers read: none for a line not drawn, and
+    // none while the screen shows no trace.
+    static std::array<std::optional<LimitVerdict>, 2> Verdicts(const Sources &sources);
 
 private:
     // The view as the screen stands now: the header's time becomes the screen time, the labels

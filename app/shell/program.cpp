@@ -2,6 +2,7 @@
 
 #include "acquisition/acquisition_group.h"
 #include "common/text_number.h"
+#include "markers/limit_group.h"
 #include "panel/frm_main.h"
 #include "record/record_group.h"
 #include "setting_dialog/frm_setting.h"
@@ -33,16 +34,26 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
         return new FrmSetting({settings_, dialogs, panel_->Acquisition(), instrument_, frame_.Display(), portCheck});
     });
 
-    // The record (or the live trace) as a CSV file, before Quit.
+    // The record (or the live trace) as a CSV file, and the limit lines' files, before Quit.
     QMenu *file = frame_.FileMenu();
     QAction *quitEntry = nullptr;
     for (QAction *action : file->actions())
         if (action->objectName() == "mnuQuit")
             quitEntry = action;
-    auto *exportCsv = new QAction("Export &CSV...", file);
-    exportCsv->setObjectName("mnuExportCsv");
-    file->insertAction(quitEntry, exportCsv);
-    QObject::connect(exportCsv, &QAction::triggered, panel_, [this] { panel_->Record().ExportCsv(); });
+    const std::pair<const char *, const char *> entries[] = {{"mnuExportCsv", "Export &CSV..."},
+                                                             {"mnuNewLimit", "&New limit line from trace..."},
+                                                             {"mnuImportLimit", "&Import limit line from CSV..."},
+                                                             {"mnuExportLimit", "Export &limit line as CSV..."}};
+    const std::function<void()> work[] = {[this] { panel_->Record().ExportCsv(); },
+                                          [this] { panel_->Limits().NewFromTrace(); },
+                                          [this] { panel_->Limits().ImportCsv(); },
+                                          [this] { panel_->Limits().ExportCsv(); }};
+    for (size_t i = 0; i < std::size(entries); ++i) {
+        auto *entry = new QAction(entries[i].second, file);
+        entry->setObjectName(entries[i].first);
+        file->insertAction(quitEntry, entry);
+        QObject::connect(entry, &QAction::triggered, panel_, work[i]);
+    }
 
     waterfall_ = new WaterfallWindow(frame_, *panel_, dialogs, [this] { return TrimSpaces(settings_.CaptureDir); });
 

@@ -3,8 +3,13 @@
 #include "common/color_qt.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QColorDialog>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -118,6 +123,43 @@ std::optional<size_t> QtDialogs::ChooseItem(const std::string &title, const std:
         return std::nullopt;
     const qsizetype index = list.indexOf(dialog.textValue());
     return index < 0 ? std::nullopt : std::optional<size_t>(static_cast<size_t>(index));
+}
+
+std::optional<std::vector<std::string>> QtDialogs::AskForm(const std::string &title,
+                                                          const std::vector<FormField> &fields)
+{
+    QDialog dialog(parent_);
+    dialog.setWindowTitle(Q(title));
+    dialog.setAccessibleName(Q(title));
+    auto *form = new QFormLayout(&dialog);
+    std::vector<std::function<std::string()>> answers;
+    for (const FormField &field : fields) {
+        QWidget *input = nullptr;
+        if (field.choices.empty()) {
+            auto *line = new QLineEdit(Q(field.text), &dialog);
+            answers.push_back([line] { return line->text().toStdString(); });
+            input = line;
+        } else {
+            auto *box = new QComboBox(&dialog);
+            for (const std::string &choice : field.choices)
+                box->addItem(Q(choice));
+            box->setCurrentText(Q(field.text));
+            answers.push_back([box] { return box->currentText().toStdString(); });
+            input = box;
+        }
+        input->setAccessibleName(Q(field.label));
+        form->addRow(Q(field.label), input);
+    }
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    std::vector<std::string> texts;
+    for (const auto &answer : answers)
+        texts.push_back(answer());
+    return texts;
 }
 
 std::unique_ptr<ProgressView> QtDialogs::ShowProgress(const std::string &title, const std::string &text)

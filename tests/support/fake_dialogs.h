@@ -38,6 +38,12 @@ public:
     // A list choice answered by the test's function of the items (cancel without one).
     std::optional<size_t> ChooseItem(const std::string &, const std::string &, const std::vector<std::string> &items) override
     { return chooseItem ? chooseItem(items) : std::nullopt; }
+    // A form answered with the next texts of `forms` (cancel without), the fields kept.
+    std::optional<std::vector<std::string>> AskForm(const std::string &, const std::vector<FormField> &fields) override
+    {
+        formFields.push_back(fields);
+        return Next(forms, std::optional<std::vector<std::string>>());
+    }
     // A progress view that records what it showed and presses Cancel once the job is cancelAt of
     // the way (never when cancelAt is unset).
     std::unique_ptr<ProgressView> ShowProgress(const std::string &, const std::string &text) override
@@ -55,6 +61,8 @@ public:
     std::function<bool(QPrinter &)> printerSetUp;
     std::function<std::optional<size_t>(const std::vector<std::string> &)> chooseItem;
     std::vector<std::string> progressTexts;
+    std::deque<std::optional<std::vector<std::string>>> forms;
+    std::vector<std::vector<FormField>> formFields;
     std::optional<double> cancelAt;
     double progressSeen = 0;  // the furthest fraction shown
 

@@ -73,7 +73,8 @@ protected:
         panel.reset();  // the old panel lets go of the display first
         panel = std::make_unique<FrmMain>(FrmMain::Services{dll, dialogs, settings, display, LogPath(),
                                                             [this](int) { return portBusy; }, [this] { ++quits; },
-                                                            [this] { return now ? now : std::time(nullptr); }});
+                                                            [this] { return now ? now : std::time(nullptr); },
+                                                            [this] { ++beeps; }, [this] { return seconds; }});
         panel->FormLoad();
         panel->FormActivate();
     }
@@ -114,6 +115,8 @@ protected:
     bool portBusy = false;
     int quits = 0;
     std::time_t now = 0;  // the panel's clock when set
+    int beeps = 0;
+    double seconds = 0;  // the panel's steady clock
     std::unique_ptr<FrmMain> panel;
 };
 

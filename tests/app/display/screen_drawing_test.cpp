@@ -241,6 +241,22 @@ TEST_F(ScreenDrawing, EachLimitNeedsItsOwnBoxAndFileAndHasItsOwnColour)
     }
 }
 
+// Over the trace at the graticule's top, each in its line's colour; the text colour comes back.
+TEST_F(ScreenDrawing, LimitVerdictsWithTheirMarginAndCounterInTheLinesColours)
+{
+    view.verdicts[0] = {{LimitOutcome::Fail, "", -1.015625, 433.9204, 101}, {3, 7}};
+    view.verdicts[1] = {{LimitOutcome::None, "its points are out of order", 0, 0, 0}, {}};
+    const RecordingSurface surface = Trace();
+    std::vector<std::tuple<uint32_t, double, double, std::string>> printed;
+    for (const DrawOp &op : surface.OfKind({Kind::Print}))
+        if (op.text.rfind("Limit", 0) == 0)
+            printed.emplace_back(op.color, op.x1, op.y1, op.text);
+    EXPECT_EQ(printed, (decltype(printed){
+                           {kBlue, 5, 1012, "Limit 1: FAIL, margin -1.02 dB at 433.9204 MHz, 3 of 7 traces failed"},
+                           {kRed, 5, 967, "Limit 2: no verdict, its points are out of order"}}));
+    EXPECT_EQ(surface.OfKind({Kind::ForeColor}).back().color, kText);
+}
+
 // A ramp, so that a point drawn at its neighbour's column shows.
 TEST_F(ScreenDrawing, TraceIsOnePolylineThroughPointsZeroTo498)
 {

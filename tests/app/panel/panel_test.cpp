@@ -2,6 +2,8 @@
 // acquisition, the running average, the saved texts and Quit.
 #include "support/panel_fixture.h"
 
+#include "common/date_format.h"
+#include "markers/limit_file.h"
 #include "settings/program_settings.h"
 #include "trace_modes/trace_group.h"
 
@@ -13,6 +15,16 @@ using namespace tavrin;
 using namespace tavrin::test;
 
 namespace {
+
+using Points = std::vector<std::pair<double, double>>;
+
+Points Pairs(const std::vector<LimitPoint> &points)
+{
+    Points pairs;
+    for (const LimitPoint &p : points)
+        pairs.emplace_back(p.freqMHz, p.levelDbm);
+    return pairs;
+}
 
 // Started before the instrument: the message says what is missing, and the next Start opens the
 // port afresh.
@@ -185,6 +197,109 @@ TEST_F(PanelTest, LimitFilesAreOpenedByTheirOwnBytesAndOnlyWhenRegular)
     EXPECT_EQ(panel->Limits().View()[0].points.size(), 2u) << "loaded, and kept when the FIFO is refused";
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find("/Working/pipe.lim is a FIFO (named pipe), not a file"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// An upper line at -40 dBm across the screen and beyond; step 511 is -40 dBm (touching), 600 is
+// -33.046875, 6.953125 dB over it. Start reads two traces and judges none; then each tick judges
+// one, at the steady clock's seconds: pass, fail (news), fail, pass, fail 2.5 s after the first
+// capture (news, but no capture), fail a minute after the last log line (logged).
+TEST_F(PanelTest, ALimitLineJudgesEachTraceCountsBeepsCapturesAndLogsItsFailures)
+{
+    std::filesystem::create_directories(folder + "/Working");
+    std::ofstream(folder + "/Working/mask.lim", std::ios::binary)
+        << std::string("\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x44\xC0\0\0\0\0\0\0\x69\x40\0\0\0\0\0\0\x44\xC0", 32);  // 0, 200 MHz
+    const Bytes pass = TraceBlock([](int) { return 511; }), fail = TraceBlock([](int) { return 600; });
+    StartScripted({pass, pass, pass, fail, fail, pass, fail, fail});
+    now = 1700000000;
+    Load();
+    for (const char *name : {"chkLimBeep", "chkLimCapture", "chkLim0"})
+        Find<QCheckBox>(name)->click();
+    auto *box = Find<QComboBox>("cboLim0");
+    box->setCurrentIndex(1);
+    emit box->activated(1);
+    Click("cmdStart");
+    timer1().stop();
+    for (double at : {0.0, 1.0, 2.0, 3.0, 3.5, 64.0})
+        seconds = at, acq().Tick();
+    EXPECT_EQ(beeps, 2);
+    EXPECT_EQ(panel->Limits().Count(0), (LimitCount{4, 6}));
+    std::stringstream log;
+    log << std::ifstream(folder + "/Working/limit_failures.csv").rdbuf();
+    const std::string row = FormatIsoTime(now) + ",1,mask,upper,-6.95,29.800000,80.000,10MHZ/DIV,0,4MHZ\r\n";
+    EXPECT_EQ(log.str(), std::string(kFailureLogHeading) + row + row + row);
+    int captures = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        captures += entry.path().extension() == ".jpg";
+    EXPECT_EQ(captures, 1);
+
+    // The kinds and the alarms are kept; a capture that cannot be saved is said once and stops.
+    Find<QComboBox>("cboLimKind1")->setCurrentIndex(1);
+    panel->cmdQuit_Click();
+    EXPECT_EQ(LoadProgramSettings(folder + "/TavrinRemote.ini").limits, (LimitSettings{{false, true}, true, true, true}));
+    Load();
+    EXPECT_EQ(Find<QComboBox>("cboLimKind1")->currentText(), "Lower");
+    settings.CaptureDir = folder + "/gone";
+    panel->Limits().CaptureFailed("Directory Error!");
+    EXPECT_FALSE(Find<QCheckBox>("chkLimCapture")->isChecked());
+}
+
+// Limit files made from the trace the markers read, from CSV files, and written as CSV files.
+TEST_F(PanelTest, LimitLinesAreMadeInTheWorkingFolderAndListedAtOnce)
+{
+    StartScripted({TraceBlock([](int n) { return n == 100 ? 767 : 511; })});
+    Load();
+    const std::vector<std::string> made = {"made", "Upper", "3", "0", "2"};
+    dialogs.forms = {made};
+    panel->Limits().NewFromTrace();
+    EXPECT_EQ(dialogs.messages.back().text.rfind("There is no trace on the screen", 0), 0u);
+    EXPECT_TRUE(dialogs.forms.size() == 1 && !std::filesystem::exists(folder + "/Working"));
+    Click("cmdStart");  // shows no trace yet
+    timer1().stop();
+    acq().Tick();
+    panel->Limits().NewFromTrace();
+    // Two points a flat 3 dB above the peak of -20 dBm, at 29.8 and 129.4 MHz.
+    const Points got = Pairs(ReadLimitFile(folder + "/Working/made.lim").points);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_TRUE(std::abs(got[0].first - 29.8) < 1e-9 && std::abs(got[1].first - 129.4) < 1e-9);
+    EXPECT_TRUE(got[0].second == -17 && got[1].second == -17);
+    for (const char *name : {"cboLim0", "cboLim1"})
+        EXPECT_EQ(Find<QComboBox>(name)->itemText(1), "made");
+
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"../made", "Upper", "3", "0", "499"}, "The name \"../made\" would leave the Working folder"},
+        {{"x", "Lower", "three", "0", "499"}, "The margin \"three\" is not a number of dB"},
+        {{"x", "Lower", "3", "1.5", "499"}, "The widening \"1.5\" is not a whole number"},
+        {{"x", "Lower", "3", "0", "1"}, "The number of points \"1\" is not a whole number from 2 to 499."}};
+    for (const auto &[form, message] : refused) {
+        dialogs.forms = {form};
+        panel->Limits().NewFromTrace();
+        EXPECT_EQ(dialogs.messages.back().text.rfind(message, 0), 0u) << dialogs.messages.back().text;
+    }
+    EXPECT_EQ(ListLimitNames(folder + "/Working"), std::vector<std::string>{"made"});
+
+    const std::string csv = home.Path() + "/mask.csv", out = home.Path() + "/out.csv";
+    std::ofstream(csv) << "MHz,dBm\n30,-50\n40,x\n";
+    dialogs.files = {csv};
+    panel->Limits().ImportCsv();
+    EXPECT_EQ(dialogs.messages.back().text, "Line 3 of " + csv + " is not a frequency in MHz and a level in dBm "
+                                                                  "separated by a comma: \"40,x\".");
+    std::ofstream(csv) << "MHz,dBm\n30,-50\n40,-60.25\n";
+    dialogs.files = {csv, out};
+    dialogs.forms = {{{"mask"}}};
+    dialogs.chooseItem = [](const std::vector<std::string> &names) { return names == std::vector<std::string>{"made", "mask"} ? 1 : 0; };
+    panel->Limits().ImportCsv();
+    panel->Limits().ExportCsv();
+    std::stringstream text;
+    text << std::ifstream(out).rdbuf();
+    EXPECT_EQ(text.str(), "frequency_mhz,level_dbm\r\n30,-50\r\n40,-60.25\r\n");
+    EXPECT_EQ(Find<QComboBox>("cboLim1")->count(), 3);
+    dialogs.forms = {made};
+    panel->Limits().NewFromTrace();
+    EXPECT_EQ(dialogs.questions.back().text, "made.lim is in the Working folder already. Replace it?");
 }
 
 }  // namespace
