@@ -59,15 +59,16 @@ std::vector<LimitPoint> LimitFromTrace(const MeasurementState &state, const Live
         return {};
     const bool upper = r.kind == LimitKind::Upper;
     auto outer = [upper](double a, double b) { return upper ? std::max(a, b) : std::min(a, b); };
+    const PointScale scale(state);
     std::vector<double> level(kScreenPoints);
     for (int i = 0; i < kScreenPoints; ++i) {
-        double l = ConvertNthPointHeightTodBm(state, trace, i);
+        double l = scale.Dbm(trace, i);
         for (int j = std::max(0, i - r.widen); j <= std::min(kLastScreenPoint, i + r.widen); ++j)
-            l = outer(l, ConvertNthPointHeightTodBm(state, trace, j));
+            l = outer(l, scale.Dbm(trace, j));
         level[static_cast<size_t>(i)] = upper ? l + r.marginDb : l - r.marginDb;
     }
     std::vector<LimitPoint> points;
-    const auto mhz = [&](int i) { return ConvertNthPointToMHz(state, static_cast<int16_t>(i)); };
+    const auto mhz = [&](int i) { return scale.MHz(i); };
     if (r.maxPoints >= kScreenPoints) {
         for (int i = 0; i < kScreenPoints; ++i)
             points.push_back({mhz(i), level[static_cast<size_t>(i)]});

@@ -25,19 +25,37 @@ std::string PointText(const std::vector<LimitPoint> &p, size_t i)
     return "point " + std::to_string(i + 1) + " (" + PlainDecimal(p[i].freqMHz) + " MHz)";
 }
 
-// The line's level at a frequency within its first and last point, the points in rising order.
-// Where several points share the frequency the line is drawn straight up or down through all of
-// them, and a trace touching any part of that step passes: the most lenient of their levels.
-double LevelAt(const std::vector<LimitPoint> &p, double mhz, LimitKind kind)
+// The first point at or above a frequency no lower than the one asked before (from: where that
+// one was). The blocks' last frequencies, a small array, lead to the block that holds it: of a
+// million points only a few cache lines are read per frequency.
+size_t FirstAtOrAbove(const LimitLine &line, double mhz, size_t from)
 {
-    auto at = std::lower_bound(p.begin(), p.end(), mhz, [](const LimitPoint &a, double f) { return a.freqMHz < f; });
-    if (at->freqMHz == mhz) {
-        double level = at->levelDbm;
-        for (++at; at != p.end() && at->freqMHz == mhz; ++at)
-            level = kind == LimitKind::Upper ? std::max(level, at->levelDbm) : std::min(level, at->levelDbm);
+    const std::vector<LimitPoint> &p = line.points;
+    const std::vector<LimitBlock> &blocks = line.blocks;
+    const size_t passed = std::min(from / kLimitBlock, blocks.size());
+    const auto block = std::partition_point(blocks.begin() + static_cast<std::ptrdiff_t>(passed), blocks.end(),
+                                            [&](const LimitBlock &b) { return b.lastFreqMHz < mhz; });
+    const size_t first = std::max(from, static_cast<size_t>(block - blocks.begin()) * kLimitBlock);
+    const size_t end = block == blocks.end() ? p.size() : first + kLimitBlock - first % kLimitBlock;
+    return static_cast<size_t>(std::partition_point(p.begin() + static_cast<std::ptrdiff_t>(first),
+                                                    p.begin() + static_cast<std::ptrdiff_t>(end),
+                                                    [&](const LimitPoint &a) { return a.freqMHz < mhz; }) -
+                               p.begin());
+}
+
+// The line's level at a frequency within its first and last point, the points in rising order,
+// `at` the first point at or above it. Where several points share the frequency the line is drawn
+// straight up or down through all of them, and a trace touching any part of that step passes: the
+// most lenient of their levels.
+double LevelAt(const std::vector<LimitPoint> &p, size_t at, double mhz, LimitKind kind)
+{
+    if (p[at].freqMHz == mhz) {
+        double level = p[at].levelDbm;
+        for (++at; at < p.size() && p[at].freqMHz == mhz; ++at)
+            level = kind == LimitKind::Upper ? std::max(level, p[at].levelDbm) : std::min(level, p[at].levelDbm);
         return level;
     }
-    const LimitPoint &a = *(at - 1), &b = *at;
+    const LimitPoint &a = p[at - 1], &b = p[at];
     if (a.levelDbm == b.levelDbm)
         return a.levelDbm;
     const double t = (mhz - a.freqMHz) / (b.freqMHz - a.freqMHz);
@@ -58,13 +76,16 @@ LimitVerdict JudgeTrace(const LimitLine &line, const MeasurementState &state, co
     const double perDivision = MHzPerDivision(state.spanCaption);
     if (IsZeroSpan(state.spanCaption) || !(perDivision > 0 && std::isfinite(perDivision)))
         return NoVerdict("the screen shows no frequencies at this span");
+    const PointScale scale(state);
     LimitVerdict v;
-    for (int16_t i = 0; i <= kLastScreenPoint; ++i) {
-        const double mhz = ConvertNthPointToMHz(state, i);
+    size_t at = 0;
+    for (int i = 0; i <= kLastScreenPoint; ++i) {
+        const double mhz = scale.MHz(i);
         if (!(mhz >= p.front().freqMHz && mhz <= p.back().freqMHz))
             continue;
-        const double limit = LevelAt(p, mhz, line.kind);
-        const double level = ConvertNthPointHeightTodBm(state, trace, i);
+        at = FirstAtOrAbove(line, mhz, at);
+        const double limit = LevelAt(p, at, mhz, line.kind);
+        const double level = scale.Dbm(trace, i);
         double margin = line.kind == LimitKind::Upper ? limit - level : level - limit;
         if (std::abs(margin) < kTouching)
             margin = 0;

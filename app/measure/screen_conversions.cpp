@@ -23,23 +23,38 @@ double dBmToPointHeight(const MeasurementState &state, double dBm)
     return kNoLevel;
 }
 
+PointScale::PointScale(const MeasurementState &state)
+    : zeroSpan_(IsZeroSpan(state.spanCaption)), mhzPerPoint_(MHzPerPoint(state)),
+      centerMHz_(NumericValue(state.centerFreqMHz)), refLevelDbm_(RefLevel(state))
+{
+}
+
+double PointScale::MHz(int point) const
+{
+    if (point < 0 || point > kLastScreenPoint || zeroSpan_)
+        return 0.0;
+    return (point - kCenterPoint) * mhzPerPoint_ + centerMHz_;
+}
+
+double PointScale::Dbm(const LiveTrace &trace, int point) const
+{
+    if (point < 0 || point > kLastScreenPoint)
+        return kNoLevel;
+    // Worked in 32 bits: a value loaded from a damaged record below -31744 would overflow 16.
+    const int32_t stepsBelowTop = kTopLevelValue - static_cast<int32_t>(trace[static_cast<size_t>(point)]);
+    return refLevelDbm_ - (stepsBelowTop * 0.78125) / 10.0;
+}
+
 double ConvertNthPointHeightTodBm(const MeasurementState &state, const LiveTrace &trace, double nthPoint)
 {
     if (!(nthPoint >= 0.0 && nthPoint <= kLastScreenPoint))
         return kNoLevel;
-    int16_t v = trace[static_cast<size_t>(RoundHalfEvenToInt32(nthPoint))];
-    // Worked in 32 bits: a value loaded from a damaged record below -31744 would overflow 16.
-    int32_t stepsBelowTop = kTopLevelValue - static_cast<int32_t>(v);
-    return RefLevel(state) - (stepsBelowTop * 0.78125) / 10.0;
+    return PointScale(state).Dbm(trace, RoundHalfEvenToInt32(nthPoint));
 }
 
 double ConvertNthPointToMHz(const MeasurementState &state, int16_t nthPoint)
 {
-    if (nthPoint < 0 || nthPoint > kLastScreenPoint)
-        return 0.0;
-    if (IsZeroSpan(state.spanCaption))
-        return 0.0;
-    return (nthPoint - kCenterPoint) * MHzPerPoint(state) + NumericValue(state.centerFreqMHz);
+    return PointScale(state).MHz(nthPoint);
 }
 
 int16_t ConvertMHzToNthPoint(const MeasurementState &state, double MHz)

@@ -28,6 +28,22 @@ inline constexpr double kNoLevel = 99999.0;
 
 using LiveTrace = std::array<int16_t, kTracePoints>;
 
+// The trace's points read with the settings' texts read once: for the many points of a trace.
+class PointScale {
+public:
+    explicit PointScale(const MeasurementState &state);
+    // Frequency of a point 0..498; 0 for another point or at zero span.
+    double MHz(int point) const;
+    // Level in dBm of the trace at a point 0..498; kNoLevel for another point.
+    double Dbm(const LiveTrace &trace, int point) const;
+
+private:
+    bool zeroSpan_;
+    double mhzPerPoint_;
+    double centerMHz_;
+    double refLevelDbm_;
+};
+
 // Height of a level in dBm between RL - 80 and RL (inclusive), not rounded; kNoLevel outside.
 double dBmToPointHeight(const MeasurementState &state, double dBm);
 

@@ -70,6 +70,14 @@ TEST_F(LimitVerdicts, TouchingPassesCrossingFailsAndTheWorstPointIsNamed)
         EXPECT_EQ(v.worstFreqMHz, 105) << step;
         EXPECT_EQ(v.pointsJudged, 101) << "90 to 110 MHz, both ends";
     }
+    // 6401 points 1/64 MHz apart from 40 to 140 MHz, falling 0.5 dB a MHz with every third point
+    // 10 dB lower, found through their blocks of 64: the trace touches the line at 105 MHz (-32.5
+    // dBm) and stays at least 19.9 dB under it elsewhere.
+    Points many;
+    for (int k = 0; k <= 6400; ++k)
+        many.emplace_back(40 + k / 64.0, -k / 128.0 - (k % 3 == 1 ? 10 : 0));
+    const LimitVerdict touched = JudgeTrace(Line(many, Upper), state, Trace(0, 276, 607));
+    EXPECT_EQ(std::tie(touched.outcome, touched.worstMarginDb, touched.worstFreqMHz), std::tuple(Pass, 0.0, 105.0));
     // A step of the line straight down at 100 MHz: the trace there touches it at -20 dBm, wherever
     // the two points of the step come in the file; the next point, -40 dBm under -30, is as close.
     for (const Points &step : {Points{{90, -10}, {100, -10}, {100, -30}, {110, -30}},
