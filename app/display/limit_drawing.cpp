@@ -1,6 +1,7 @@
 #include "display/limit_drawing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -176,14 +177,66 @@ void DrawLimitLine(DrawingSurface &surface, const LimitLine &line, const LimitPl
     }
 }
 
+// The lines a limit line drew, kept with what they were drawn from: the next trace's redraw
+// draws them again without going through the points.
+struct DrawnLimit {
+    uint64_t revision = 0;
+    LimitPlacement placement{MeasurementState{}};
+    double pixelsPerUnit = 0;
+    bool printer = false;
+    uint32_t color = 0;
+    std::vector<std::array<double, 4>> lines;
+};
+
+// Hands the lines on to the surface and keeps them.
+class KeepingSurface : public DrawingSurface {
+public:
+    KeepingSurface(DrawingSurface &surface, std::vector<std::array<double, 4>> &kept) : surface_(surface), kept_(kept) {}
+    bool IsPrinter() const override { return surface_.IsPrinter(); }
+    double PixelsPerUnit() const override { return surface_.PixelsPerUnit(); }
+    void Line(double x1, double y1, double x2, double y2, uint32_t color) override
+    {
+        kept_.push_back({x1, y1, x2, y2});
+        surface_.Line(x1, y1, x2, y2, color);
+    }
+    void LineTo(double, double, uint32_t) override {}
+    void Rectangle(double, double, double, double, uint32_t) override {}
+    void FilledRectangle(double, double, double, double, uint32_t) override {}
+    void SetDrawStyle(DrawStyle) override {}
+    void SetForeColor(uint32_t) override {}
+    void SetFontSize(double) override {}
+    void SetTextPosition(double, double) override {}
+    void Print(const std::string &) override {}
+
+private:
+    DrawingSurface &surface_;
+    std::vector<std::array<double, 4>> &kept_;
+};
+
 }  // namespace
 
 void DrawLimitLines(DrawingSurface &surface, const LimitLines &limits, const MeasurementState &state)
 {
+    // Drawing happens on the window's thread only.
+    static std::array<DrawnLimit, 2> drawn;
     const LimitPlacement at(state);
-    for (const LimitLine &line : limits)
-        if (LimitLineOn(line))
-            DrawLimitLine(surface, line, at);
+    for (size_t k = 0; k < limits.size(); ++k) {
+        const LimitLine &line = limits[k];
+        if (!LimitLineOn(line))
+            continue;
+        DrawnLimit &kept = drawn[k];
+        const double pixels = surface.PixelsPerUnit();
+        const bool printer = surface.IsPrinter();
+        if (line.revision != 0 && kept.revision == line.revision && kept.placement == at &&
+            kept.pixelsPerUnit == pixels && kept.printer == printer && kept.color == line.color) {
+            for (const auto &[x1, y1, x2, y2] : kept.lines)
+                surface.Line(x1, y1, x2, y2, line.color);
+            continue;
+        }
+        kept = {line.revision, at, pixels, printer, line.color, {}};
+        KeepingSurface keeping(surface, kept.lines);
+        DrawLimitLine(keeping, line, at);
+    }
 }
 
 }  // namespace tavrin

@@ -18,6 +18,8 @@ LimitLines InitialLimitLines()
 
 void IndexLimitLine(LimitLine &line)
 {
+    static uint64_t revisions = 0;
+    line.revision = ++revisions;
     const std::vector<LimitPoint> &p = line.points;
     const auto falling = std::is_sorted_until(p.begin(), p.end(), [](const LimitPoint &a, const LimitPoint &b) {
         return a.freqMHz < b.freqMHz;

@@ -39,6 +39,8 @@ struct LimitLine {
     // time, without reading them.
     bool ascending = false;
     size_t firstFalling = 0;
+    // New at every IndexLimitLine: what was worked out from the points may be kept under it.
+    uint64_t revision = 0;
     std::vector<LimitBlock> blocks{};
 };
 
@@ -76,6 +78,8 @@ public:
     }
     // With Rising(): every frequency below the result is placed left of x, whatever the rounding.
     double FrequencyLeftOf(double x) const;
+    // The same settings place every point where this one does.
+    bool operator==(const LimitPlacement &) const = default;
 
 private:
     bool zeroSpan_;

@@ -1,4 +1,5 @@
 #include <limits>
+#include <vector>
 
 #include <QImage>
 
@@ -67,6 +68,30 @@ TEST(PictureSurface, DottedLinesAreDottedAndFarAwayOrUnplaceableCoordinatesCutOr
     // Nothing from the unplaceable point; the line after it starts from its end as usual.
     EXPECT_EQ(OnRow(image, 1100, 50, 250, red), 0);
     EXPECT_EQ(OnRow(image, 1100, 250, 350, red), 100);
+}
+
+// A dotted line straight down a column sets every third pixel from its top at any pixel ratio, as
+// the painter does; one shorter than a pixel still shows.
+TEST(PictureSurface, DottedColumnsSetEveryThirdPixelFromTheTop)
+{
+    const std::pair<double, std::vector<int>> cases[] = {{1.0, {100, 103, 106, 109, 599}},
+                                                         {2.0, {200, 203, 206, 209, 212, 215, 218, 1199}}};
+    for (const auto &[ratio, rows] : cases) {
+        QImage image(QSize(570, 1530) * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::black);
+        {
+            PictureSurface surface(image);
+            surface.SetDrawStyle(DrawStyle::Dotted);
+            surface.Line(100, 990, 100, 1000, Rgb(255, 0, 0));  // rows 100 to 110 at ratio 1
+            surface.Line(100, 500.2, 100, 500.1, Rgb(255, 0, 0));
+        }
+        std::vector<int> set;
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(static_cast<int>(150 * ratio), y) == qRgb(255, 0, 0))
+                set.push_back(y);
+        EXPECT_EQ(set, rows) << ratio;
+    }
 }
 
 // After a clear, fills in the cleared colour are left out only where nothing was drawn since: a

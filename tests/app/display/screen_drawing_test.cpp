@@ -221,6 +221,25 @@ TEST_F(ScreenDrawing, AMillionLimitPointsCostWhatTheScreenIsWide)
     EXPECT_EQ(halved.back().x2, 500);
 }
 
+// An indexed line is drawn again from the lines it drew, until its points or the settings change.
+TEST_F(ScreenDrawing, ALimitLineIsDrawnAgainFromWhatItDrewUntilSomethingChanges)
+{
+    auto ends = [&] {
+        std::vector<double> e;
+        for (const DrawOp &op : Dotted())
+            e.insert(e.end(), {op.x1, op.y1, op.x2, op.y2});
+        return e;
+    };
+    SetLimit(0, {{10, -80}, {20, -80}});
+    IndexLimitLine(limits[0]);
+    EXPECT_EQ(ends(), (std::vector<double>{10, 0, 20, 0}));
+    state.centerFreqMHz = "100.100";  // 5 points further right
+    EXPECT_EQ(ends(), (std::vector<double>{5, 0, 15, 0}));
+    limits[0].points[1].freqMHz += 0.2;
+    IndexLimitLine(limits[0]);
+    EXPECT_EQ(ends(), (std::vector<double>{5, 0, 25, 0}));
+}
+
 TEST_F(ScreenDrawing, EachLimitNeedsItsOwnBoxAndFileAndHasItsOwnColour)
 {
     using Drawn = std::vector<std::pair<uint32_t, long>>;  // colour and row: line 1 at -80 dBm, line 2 at -50
