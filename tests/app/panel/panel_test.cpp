@@ -243,8 +243,17 @@ TEST_F(PanelTest, ALimitLineJudgesEachTraceCountsBeepsCapturesAndLogsItsFailures
     Load();
     EXPECT_EQ(Find<QComboBox>("cboLimKind1")->currentText(), "Lower");
     settings.CaptureDir = folder + "/gone";
-    panel->Limits().CaptureFailed("Directory Error!");
+    Find<QCheckBox>("chkLim0")->click();
+    box = Find<QComboBox>("cboLim0");
+    box->setCurrentIndex(1);
+    emit box->activated(1);
+    Click("cmdStart");
+    timer1().stop();
+    for (double at : {100.0, 200.0, 300.0})
+        seconds = at, acq().Tick();
     EXPECT_FALSE(Find<QCheckBox>("chkLimCapture")->isChecked());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text.rfind("The screen of a limit failure could not be saved: Directory Error!", 0), 0u);
 }
 
 // Limit files made from the trace the markers read, from CSV files, and written as CSV files.
