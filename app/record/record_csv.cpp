@@ -2,7 +2,6 @@
 
 #include "common/date_format.h"
 #include "common/number_format.h"
-#include "common/safe_file.h"
 #include "common/text_number.h"
 #include "measure/measurement_state.h"
 
@@ -160,45 +159,17 @@ std::string RecordCsv(const RecordTable &table, bool dbu)
 RecordFileResult WriteRecordCsv(const std::string &path, const RecordTable &table, bool dbu,
                                 const std::string &holdRows, JobControl *control)
 {
-    RecordFileResult result;
     const size_t count = FilledCount(table);
-    if (control)
-        control->SetTotal(static_cast<int64_t>(count));
-    FileReplacement file(path);
-    if (!file.Open()) {
-        result.error = file.Error();
-        return result;
-    }
-    constexpr size_t kStretch = 1 << 20;  // bytes written at a time
-    std::string text;
-    text.reserve(kStretch + 64 * 1024);
-    text += CsvHeader(count ? &table.front() : nullptr);
-    for (size_t i = 0; i <= count; ++i) {
-        if (i < count)
-            AppendRow(text, IsoTimeText(table[i].time), table[i], dbu);
-        else
-            text += holdRows;
-        if (text.size() < kStretch && i < count)
-            continue;
-        if (control && control->Cancelled()) {
-            result.cancelled = true;
-            return result;
-        }
-        if (!file.Write(text.data(), text.size())) {
-            result.error = file.Error();
-            return result;
-        }
-        text.clear();
-        if (control)
-            control->SetDone(static_cast<int64_t>(std::min(i + 1, count)));
-    }
-    if (!file.Commit()) {
-        result.error = file.Error();
-        return result;
-    }
-    result.ok = true;
-    result.records = static_cast<int64_t>(count);
-    return result;
+    return WriteInStretches(path, count, size_t{1} << 20,
+                            [&](size_t i, std::string &out) {
+                                if (i == 0)
+                                    out += CsvHeader(count ? &table.front() : nullptr);
+                                if (i < count)
+                                    AppendRow(out, IsoTimeText(table[i].time), table[i], dbu);
+                                else
+                                    out += holdRows;
+                            },
+                            control);
 }
 
 }  // namespace tavrin

@@ -7,6 +7,7 @@
 #include "measure/measurement_state.h"
 
 #include <algorithm>
+#include <functional>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -272,11 +273,10 @@ int64_t RemoveImpossibleRecords(RecordTable &table)
     return static_cast<int64_t>(before - table.size());
 }
 
-RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &table, JobControl *control)
+RecordFileResult WriteInStretches(const std::string &path, size_t count, size_t stretchBytes,
+                                  const std::function<void(size_t, std::string &)> &append, JobControl *control)
 {
     RecordFileResult result;
-    const auto end = std::find_if(table.begin(), table.end(), [](const TraceRecord &r) { return !r.Filled(); });
-    const auto count = static_cast<size_t>(end - table.begin());
     if (control)
         control->SetTotal(static_cast<int64_t>(count));
     FileReplacement file(path);
@@ -284,25 +284,24 @@ RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &tabl
         result.error = file.Error();
         return result;
     }
-    constexpr size_t kStretch = 256;  // records written at a time
-    std::vector<uint8_t> bytes;
-    bytes.reserve(kStretch * kRecordBytes);
-    for (size_t i = 0; i < count; ++i) {
-        const RecordBytes record = EncodeRecord(table[i]);
-        bytes.insert(bytes.end(), record.begin(), record.end());
-        if (bytes.size() < kStretch * kRecordBytes && i + 1 < count)
+    std::string text;
+    text.reserve(stretchBytes + 64 * 1024);
+    // Item count is the tail; it comes with the last stretch.
+    for (size_t i = 0; i <= count; ++i) {
+        append(i, text);
+        if (text.size() < stretchBytes && i < count)
             continue;
         if (control && control->Cancelled()) {
             result.cancelled = true;
             return result;
         }
-        if (!file.Write(bytes.data(), bytes.size())) {
+        if (!file.Write(text.data(), text.size())) {
             result.error = file.Error();
             return result;
         }
-        bytes.clear();
+        text.clear();
         if (control)
-            control->SetDone(static_cast<int64_t>(i + 1));
+            control->SetDone(static_cast<int64_t>(std::min(i + 1, count)));
     }
     if (!file.Commit()) {
         result.error = file.Error();
@@ -311,6 +310,19 @@ RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &tabl
     result.ok = true;
     result.records = static_cast<int64_t>(count);
     return result;
+}
+
+RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &table, JobControl *control)
+{
+    const auto end = std::find_if(table.begin(), table.end(), [](const TraceRecord &r) { return !r.Filled(); });
+    return WriteInStretches(path, static_cast<size_t>(end - table.begin()), 256 * kRecordBytes,
+                            [&](size_t i, std::string &out) {
+                                if (i == static_cast<size_t>(end - table.begin()))
+                                    return;
+                                const RecordBytes record = EncodeRecord(table[i]);
+                                out.append(reinterpret_cast<const char *>(record.data()), record.size());
+                            },
+                            control);
 }
 
 std::string CreateRecordFile(const std::string &path)

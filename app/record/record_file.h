@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -98,6 +99,13 @@ bool PossibleRecord(const TraceRecord &record);
 // Leaves only the possible records in table, in their order, up to the first empty entry (a
 // centre of 0), which ends the record as for every reader; returns how many impossible ones went.
 int64_t RemoveImpossibleRecords(RecordTable &table);
+
+// Writes what append(i, text) adds for i = 0..count-1, then for i = count (a tail, if any), to
+// path through a FileReplacement, stretchBytes at a time: memory stays flat, and a failure or a
+// cancel leaves the old file whole and no partial one behind. Progress is counted in items.
+RecordFileResult WriteInStretches(const std::string &path, size_t count, size_t stretchBytes,
+                                  const std::function<void(size_t, std::string &)> &append,
+                                  JobControl *control = nullptr);
 
 // Writes the entries up to the first empty one through a temporary file in the same folder,
 // flushed and renamed over path, so a failure or a cancel leaves the old file whole and no
