@@ -22,15 +22,6 @@ namespace {
 
 constexpr char kFailureLog[] = "limit_failures.csv";
 
-QCheckBox *Switch(QWidget *parent, const char *name, const char *caption, const char *description)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    box->setAccessibleName(description);
-    box->setToolTip(description);
-    return box;
-}
-
 // "NONE" and the names, kept as the file system's bytes, which open the file whatever the locale
 // makes of them.
 void List(QComboBox *box, const std::vector<std::string> &names)

@@ -8,19 +8,6 @@
 
 namespace tavrin {
 
-namespace {
-
-QCheckBox *Switch(QWidget *parent, const char *name, const char *caption, const char *description)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    box->setAccessibleName(description);
-    box->setToolTip(description);
-    return box;
-}
-
-}  // namespace
-
 TraceGroup::TraceGroup(QWidget *parent) : QGroupBox("Trace", parent)
 {
     setObjectName("fraTrace");

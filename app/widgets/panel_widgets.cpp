@@ -3,6 +3,7 @@
 #include "widgets/spinner.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -59,6 +60,15 @@ QPushButton *Button(QWidget *parent, const char *name, const char *caption)
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(name);
     return b;  // a button's caption is its accessible name
+}
+
+QCheckBox *Switch(QWidget *parent, const char *name, const char *caption, const char *description)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    box->setAccessibleName(description);
+    box->setToolTip(description);
+    return box;
 }
 
 QLineEdit *TextBox(QWidget *parent, const char *name, const QString &accessibleName, int width)

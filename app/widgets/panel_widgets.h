@@ -5,6 +5,7 @@
 #include <QString>
 #include <string>
 
+class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLineEdit;
@@ -39,6 +40,8 @@ QComboBox *CaptionBox(QWidget *parent, const char *name, const QString &accessib
 Spinner *MakeSpinner(QWidget *parent, const char *name, const QString &accessibleName, int step, int lowest,
                      int highest);
 QPushButton *Button(QWidget *parent, const char *name, const char *caption);
+// A check box whose description is read out and shown as its tip.
+QCheckBox *Switch(QWidget *parent, const char *name, const char *caption, const char *description);
 QLineEdit *TextBox(QWidget *parent, const char *name, const QString &accessibleName, int width);
 // One row of a group: label, field, spinner and an optional unit.
 void AddRow(QGridLayout *grid, int row, const char *label, QWidget *field, QWidget *spinner,
