@@ -1,5 +1,7 @@
 // The file work a user waits for: a long record saved, loaded and exported as CSV on the program's
 // worker, with the window's latency meanwhile and the memory the export takes.
+#include "bench_support.h"
+
 #include "common/program_folder.h"
 #include "record/record_csv.h"
 #include "record/record_file.h"
@@ -14,14 +16,6 @@
 #include <vector>
 
 namespace tavrin::bench {
-
-using Clock = std::chrono::steady_clock;
-double Ms(Clock::duration d);
-void Say(const char *format, ...) __attribute__((format(printf, 1, 2)));
-UserDialogs &Dialogs();
-void LatencyBegin();
-std::vector<double> LatencyEnd();
-void ReportLatency(const char *what, const std::vector<double> &lateMs);
 
 namespace {
 

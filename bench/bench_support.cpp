@@ -1,5 +1,7 @@
 // The bench's helpers: figures on standard output, the recorded messages, the watchdog, event
 // pumping with caps, CPU time and the user-interface latency probe.
+#include "bench_support.h"
+
 #include "common/dialogs.h"
 #include "support/temp_dir.h"
 
@@ -26,7 +28,6 @@
 
 namespace tavrin::bench {
 
-using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 namespace {

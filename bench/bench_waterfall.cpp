@@ -1,4 +1,6 @@
 // The waterfall in the benchmark: opened and maximised at full-HD size, and what one row costs.
+#include "bench_support.h"
+
 #include "shell/program.h"
 #include "shell/waterfall_window.h"
 #include "waterfall/frm_waterfall.h"
@@ -12,11 +14,6 @@
 #include <utility>
 
 namespace tavrin::bench {
-using Clock = std::chrono::steady_clock;
-inline const QSize kFullHd(1920, 1080);
-void Say(const char *format, ...) __attribute__((format(printf, 1, 2)));
-void PumpFor(Clock::duration d);
-std::pair<double, double> Timed(int rounds, const std::function<void()> &work);
 
 using namespace std::chrono_literals;
 

@@ -1,6 +1,8 @@
 // tavrin-bench: how fast and how responsive the program is against the simulator. It drives the
 // real program objects headless and prints its figures on standard output, one per line;
 // progress goes to standard error.
+#include "bench_support.h"
+
 #include "acquisition/acquisition_group.h"
 #include "acquisition/basic_group.h"
 #include "common/dialogs.h"
@@ -40,43 +42,11 @@
 #include <utility>
 #include <vector>
 
-// Defined in bench_support.cpp.
-namespace tavrin::bench {
-using Clock = std::chrono::steady_clock;
-double Ms(Clock::duration d);
-void Say(const char *format, ...) __attribute__((format(printf, 1, 2)));
-void PrintMessages();
-UserDialogs &Dialogs();  // records every message with its scenario and time
-void SetTempRoot(const std::string &path);
-void SetScenario(const std::string &name, int simPid);
-void StartWatchdog(std::chrono::seconds limit);
-void StopWatchdog();
-void Phase(const std::string &name);  // reported on stderr; the watchdog's time starts again
-// Serves events; timers of ours fire inside any loop the program nests, so these run over only
-// while the program holds the thread without serving events.
-void PumpFor(Clock::duration d);
-bool PumpUntil(const std::function<bool()> &done, Clock::duration cap, std::chrono::milliseconds every);
-double CpuSeconds();
-std::vector<double> MeasureLatency(Clock::duration d);  // pumps for d
-void LatencyBegin();                                    // the probe runs while others pump
-std::vector<double> LatencyEnd();
-void ReportLatency(const char *what, const std::vector<double> &lateMs);
-// The mean and the median of a few rounds of work, in ms.
-std::pair<double, double> Timed(int rounds, const std::function<void()> &work);
-// In bench_waterfall.cpp.
-inline const QSize kFullHd(1920, 1080);
-bool OpenWaterfall(tavrin::Program &program);  // maximised, its window at full-HD size
-void ReportWaterfall(tavrin::Program &program);
-void ReportFileJobs(const std::string &root);  // bench_files.cpp
-}  // namespace tavrin::bench
-
 namespace {
 
 using namespace tavrin::bench;
 using namespace std::chrono_literals;
 
-// No single wait of the bench is longer; the silent line's read time-out alone is ~10.3 s.
-constexpr auto kCap = 25s;
 // A call that does not come back to the bench at all: the run ends with what it measured.
 constexpr auto kWatchdog = 90s;
 constexpr double kLineLimit = 5.66;  // traces/s: a 1017-byte block at 5760 bytes/s, plus the request
@@ -187,98 +157,6 @@ void AcquisitionWindow(Session &s, const char *with)
         Say("note: the acquisition stopped by itself during the window\n");
 }
 
-// A limit file of a million points over the screen and a little beyond, chosen in Limit 1 or 2.
-bool ChooseMillionPointLimit(Session &s, const char *name, const std::function<double(int)> &level, int line = 0)
-{
-    const tavrin::MeasurementState &state = s.program->Panel().Basic().State();
-    double start = tavrin::StartFreq(state), stop = tavrin::StopFreq(state);
-    if (!(stop > start))
-        start = 30, stop = 130;
-    const double from = start - (stop - start) / 10, step = (stop - start) * 1.2 / 1e6;
-    std::string bytes;
-    for (int i = 0; i < 1'000'000; ++i)
-        for (double v : {from + i * step, level(i)})
-            for (int b = 0; b < 8; ++b)
-                bytes += static_cast<char>(std::bit_cast<uint64_t>(v) >> (8 * b));
-    std::filesystem::create_directories(tavrin::WorkingFolder());
-    std::ofstream(tavrin::JoinPath(tavrin::WorkingFolder(), std::string(name) + ".lim"), std::ios::binary) << bytes;
-    s.program->Panel().Limits().RefreshLimitSelector();
-    auto *box = s.program->Panel().findChild<QComboBox *>(QString("cboLim%1").arg(line));
-    const int entry = box->findText(name);
-    box->setCurrentIndex(entry);
-    emit box->activated(entry);
-    s.program->Panel().findChild<QCheckBox *>(QString("chkLim%1").arg(line))->setChecked(true);
-    return s.program->Panel().Limits().View()[static_cast<size_t>(line)].points.size() == 1'000'000;
-}
-
-// Both limit lines shown (and so judged on every trace), or neither.
-void ShowLimits(Session &s, bool shown)
-{
-    for (const char *name : {"chkLim0", "chkLim1"})
-        s.program->Panel().findChild<QCheckBox *>(name)->setChecked(shown);
-}
-
-double MeanRedrawMs(Session &s)
-{
-    constexpr int kRounds = 20;
-    const auto t0 = Clock::now();
-    for (int i = 0; i < kRounds; ++i)
-        s.Display().Redraw();
-    return Ms(Clock::now() - t0) / kRounds;
-}
-
-// From one new trace to the traces-th after it, timed at the traces themselves (polled every
-// millisecond), so that the window's ends do not round the rate.
-double TracesPerSecond(Session &s, int traces)
-{
-    int seen = s.Display().RedrawCount();
-    if (!PumpUntil([&] { return s.Display().RedrawCount() != seen; }, kCap, 1ms))
-        return 0;
-    seen = s.Display().RedrawCount();
-    const auto t0 = Clock::now();
-    if (!PumpUntil([&] { return s.Display().RedrawCount() >= seen + traces; }, 60s, 1ms))
-        return 0;
-    return (s.Display().RedrawCount() - seen) / std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-// The trace rate without and then with two dense masks of a million points (a measured curve with
-// 0.5 dB of noise: limit 1 an upper line, limit 2 a lower one 40 dB under it) at the window's size,
-// both drawn and judged on every trace, and the latency with them.
-bool ReportLimitRate(Session &s, const char *size)
-{
-    const double top = tavrin::NumericValue(s.program->Panel().Basic().State().refLevelDbm) - 30;
-    auto mask = [&](int i) { return top - 10 * std::sin(i * 2e-5) - (i * 7919LL % 101) / 200.0; };
-    if (!ChooseMillionPointLimit(s, "mask", mask) ||
-        !ChooseMillionPointLimit(s, "floor", [&](int i) { return mask(i) - 40; }, 1)) {
-        Say("million-point limit: not measured (the file was not loaded)\n");
-        return false;
-    }
-    s.program->Panel().findChild<QComboBox *>("cboLimKind1")->setCurrentIndex(1);
-    ShowLimits(s, false);
-    const double without = TracesPerSecond(s, 80);
-    ShowLimits(s, true);
-    Say("acquisition with two million-point limit lines shown and judged, %s: %.2f traces/s (%.2f/s just before "
-        "without them)\n",
-        size, TracesPerSecond(s, 80), without);
-    ReportLatency("ui latency with two million-point limit lines judged", MeasureLatency(5s));
-    ShowLimits(s, false);
-    return true;
-}
-
-// A redraw without the limit lines, with both masks judged, and with the worst a million points
-// can ask of the drawing in limit 1: a zigzag of 20 dB, which fills its band in every column.
-void ReportLimitRedraw(Session &s)
-{
-    const double none = MeanRedrawMs(s);
-    ShowLimits(s, true);
-    const double masks = MeanRedrawMs(s);
-    const double top = tavrin::NumericValue(s.program->Panel().Basic().State().refLevelDbm) - 30;
-    if (ChooseMillionPointLimit(s, "zigzag", [&](int i) { return i % 2 ? top : top - 20; }))
-        Say("redraw at 1920x1080: %.2f ms without limit lines, %.2f ms with both million-point masks judged, %.2f ms "
-            "with a 20 dB zigzag of a million points beside the lower mask (means of 20)\n",
-            none, masks, MeanRedrawMs(s));
-}
-
 // The answering line: throughput, CPU, latency, Stop, and one redraw at full-HD size.
 bool PacedLine(const std::string &root)
 {
@@ -322,15 +200,15 @@ bool PacedLine(const std::string &root)
     Phase("paced: million-point limit");
     s.Acq().Start();
     PumpFor(1s);
-    const bool limit = ReportLimitRate(s, "window's first size");
+    const bool limit = ReportLimitRate(*s.program, "window's first size");
 
     Phase("paced: redraw");
     ReportWaterfall(*s.program);
     ReportRedraw(s);
     if (limit) {
         Phase("paced: million-point limit at 1920x1080");
-        ReportLimitRate(s, "1920x1080");
-        ReportLimitRedraw(s);
+        ReportLimitRate(*s.program, "1920x1080");
+        ReportLimitRedraw(*s.program);
     }
 
     Phase("paced: quit");
