@@ -1,25 +1,11 @@
 #include "markers/limit_watch.h"
 
+#include "common/csv_field.h"
 #include "common/date_format.h"
 #include "common/number_format.h"
 #include "common/text_number.h"
 
 namespace tavrin {
-
-namespace {
-
-// A name with a comma, a quote or a line end is quoted, its quotes doubled.
-std::string CsvField(const std::string &text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
-}  // namespace
 
 LimitActions LimitWatch::Judged(const std::array<std::optional<LimitVerdict>, 2> &verdicts, double seconds,
                                 const LimitAlarms &alarms)

@@ -1,5 +1,6 @@
 #include "record/record_csv.h"
 
+#include "common/csv_field.h"
 #include "common/date_format.h"
 #include "common/number_format.h"
 #include "common/text_number.h"
@@ -14,20 +15,6 @@ namespace tavrin {
 
 namespace {
 
-// A field is quoted when it holds a separator, a quote or a line end (captions from a damaged
-// file can).
-std::string Field(const std::string &text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
-}
 
 std::string IsoTimeText(double recordTime) { return FormatIsoTime(FromRecordTime(recordTime)); }
 
@@ -93,11 +80,11 @@ void AppendRow(std::string &out, std::string_view first, const TraceRecord &entr
     out += ',';
     out += PlainDecimal(entry.centerFreqMHz);
     out += ',';
-    out += Field(TrimSpaces(PrintableText(FieldText(entry.spanCaption))));
+    out += CsvField(TrimSpaces(PrintableText(FieldText(entry.spanCaption))));
     out += ',';
     out += std::to_string(entry.refLevelDbm);
     out += ',';
-    out += Field(TrimSpaces(PrintableText(FieldText(entry.rbwCaption))));
+    out += CsvField(TrimSpaces(PrintableText(FieldText(entry.rbwCaption))));
     std::array<char, kTracePoints * 24> levels;  // ',', a sign, up to 15 digits, 6 decimals
     const int64_t top = 64 * (entry.refLevelDbm + (dbu ? 107 : 0));
     char *at = levels.data();
