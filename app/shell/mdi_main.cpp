@@ -16,6 +16,9 @@ MdiMain::MdiMain(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent), d
     setWindowTitle("Norvale  Spectrum Analyzer Tavrin Remote Controller");
     area_ = new QMdiArea(this);
     area_->setBackground(QColor(128, 128, 128));
+    // The panel is taller than a small or scaled screen: it must still be reachable.
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);
     display_ = new FrmCRT;
     displayWindow_ = area_->addSubWindow(display_);
