@@ -167,8 +167,10 @@ std::string HelpText(std::string_view name)
     if (const Command *c = FindCommand(name)) {
         std::string text = "Usage: tavrin-cli " + std::string(c->synopsis) + "\n" + std::string(c->about) + "\n\n";
         for (const Option &o : c->options)
-            text += "  " + Padded("--" + std::string(o.name) + (o.argument.empty() ? "" : " " + std::string(o.argument)), 20) +
-                    std::string(o.help) + "\n";
+            text.append("  ")
+                .append(Padded(std::string("--").append(o.name).append(o.argument.empty() ? "" : " ").append(o.argument), 20))
+                .append(o.help)
+                .append("\n");
         return text + "  --help              this text\n";
     }
     std::string text = "Usage: tavrin-cli COMMAND [OPTIONS]\n"

@@ -73,7 +73,7 @@ std::string TraceJsonLine(const TraceRecord &record)
     std::string line = "{\"time\":" + JsonString(CsvTime(record.time)) + "," +
                        SettingsJsonFields(RecordReport(record)) + ",\"levels_dbm\":[";
     for (size_t i = 0; i < record.points.size(); ++i)
-        line += (i ? "," : "") + JsonNumber(PointLevelDbm(record.refLevelDbm, record.points[i]));
+        line.append(i ? "," : "").append(JsonNumber(PointLevelDbm(record.refLevelDbm, record.points[i])));
     return line + "]}\n";
 }
 

@@ -37,7 +37,7 @@ std::string Details(const QSerialPortInfo &info)
     std::string text;
     for (const QString &part : {info.manufacturer(), info.description()})
         if (!part.isEmpty() && text.find(part.toStdString()) == std::string::npos)
-            text += (text.empty() ? "" : " ") + part.toStdString();
+            text.append(text.empty() ? "" : " ").append(part.toStdString());
     if (!info.serialNumber().isEmpty())
         text += (text.empty() ? "serial " : ", serial ") + info.serialNumber().toStdString();
     return text;
