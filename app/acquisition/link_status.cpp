@@ -14,6 +14,7 @@ std::string StateText(LinkState state)
     case LinkState::NoAnswer: return "no answer";
     case LinkState::LineLost: return "line lost";
     case LinkState::Reconnecting: return "reconnecting";
+    case LinkState::Paused: return "paused";
     }
     return {};
 }

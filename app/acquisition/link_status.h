@@ -9,7 +9,9 @@
 
 namespace tavrin {
 
-enum class LinkState { NotConnected, Connected, Acquiring, NoAnswer, LineLost, Reconnecting };
+// Paused: running, but the program holds the next request back (a window opened during a fetch
+// keeps the fetch from ending), so the line is not to blame for the missing traces.
+enum class LinkState { NotConnected, Connected, Acquiring, NoAnswer, LineLost, Reconnecting, Paused };
 
 // What the status bar shows; counts are since the last Start.
 struct LinkStatus {

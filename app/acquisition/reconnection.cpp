@@ -58,6 +58,11 @@ LinkStatus AcquisitionGroup::Status() const
     s.port = d_.instrument.ComPort() ? d_.instrument.ComPort() : d_.settings.ComPortSetting;
     s.device = PortTargetText(s.port);
     s.state = watch_.State(now);
+    // Late traces with nothing asked of the line: a modal window opened inside the tick's wait
+    // holds the tick until it closes.
+    if ((s.state == LinkState::NoAnswer || s.state == LinkState::LineLost) && inTick_ &&
+        !d_.instrument.CallInFlight())
+        s.state = LinkState::Paused;
     s.detail = retryDetail_;
     s.tracesPerSecond = watch_.TracesPerSecond(now);
     const LineCounts &counts = d_.instrument.Counts();

@@ -4,12 +4,14 @@
 #include "shell/link_status_bar.h"
 #include "support/panel_fixture.h"
 
+#include <QEventLoop>
 #include <QTest>
 #include <QTimer>
 
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 using namespace tavrin;
 using namespace tavrin::test;
@@ -161,6 +163,39 @@ TEST_F(LineTest, ASilentLineShowsAtOnceAndTheNextStartWorksTheFirstTime)
     Click("cmdStart");
     EXPECT_TRUE(acq().Running() && dialogs.messages.empty());
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar.text().contains("acquiring"); }, 1000));
+}
+
+// A modal window opened while a fetch waits holds the tick until it closes: the status says the
+// acquisition is paused, not that the line is silent or lost, and traces come again afterwards.
+TEST_F(LineTest, AWindowOpenedDuringAFetchPausesWithoutBlamingTheLine)
+{
+    StartSim({});  // paced: the request stays in flight for about 180 ms
+    Load();
+    Click("cmdStart");
+    std::vector<LinkState> seen;
+    bool opened = false;
+    QTimer probe;  // served inside the wait of the fetch
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!dll.CallInFlight() || std::exchange(opened, true))
+            return;
+        QEventLoop modal;  // as QDialog::exec runs one
+        for (int ms : {500, 1500, 3500})
+            QTimer::singleShot(ms, Qt::PreciseTimer, &modal, [&] {
+                seen.push_back(acq().Status().state);
+                if (seen.size() == 3)
+                    modal.quit();
+            });
+        modal.exec();
+    });
+    probe.start(5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() == 3; }, 6000));
+    probe.stop();
+    EXPECT_EQ(seen, (std::vector{LinkState::Acquiring, LinkState::Paused, LinkState::Paused}));
+    const unsigned before = acq().TracesTaken();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return acq().TracesTaken() >= before + 3; }, 2000));
+    EXPECT_EQ(State(), LinkState::Acquiring);
+    EXPECT_TRUE(dialogs.messages.empty());
+    Click("cmdStart");
 }
 
 // Every second block with an invalid point, or every block with a wrong checksum (the library
