@@ -56,9 +56,9 @@ public:
     {
         return std::nullopt;
     }
-    // One item of a list, by its index.
+    // One item of a list, by its index; the item at `selected` is the one offered first.
     virtual std::optional<size_t> ChooseItem(const std::string & /*title*/, const std::string & /*label*/,
-                                             const std::vector<std::string> & /*items*/)
+                                             const std::vector<std::string> & /*items*/, size_t /*selected*/)
     {
         return std::nullopt;
     }

@@ -73,4 +73,13 @@ std::vector<SerialDeviceChoice> ListSerialDevices()
     return found;
 }
 
+size_t DeviceOfPort(int port, const std::vector<SerialDeviceChoice> &devices)
+{
+    const std::string target = RealPath(ResolvePortPath(port));
+    for (size_t i = 0; i < devices.size(); ++i)
+        if (!target.empty() && RealPath(devices[i].path) == target)
+            return i;
+    return devices.size();
+}
+
 }  // namespace tavrin

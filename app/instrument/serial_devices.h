@@ -16,4 +16,8 @@ struct SerialDeviceChoice {
 // and the pseudo-terminals the ports folder holds (the simulator's lines).
 std::vector<SerialDeviceChoice> ListSerialDevices();
 
+// Which of the devices COM<port> leads to now (through links, by-id names alike); devices.size()
+// when it leads to none of them.
+size_t DeviceOfPort(int port, const std::vector<SerialDeviceChoice> &devices);
+
 }  // namespace tavrin

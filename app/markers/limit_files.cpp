@@ -139,7 +139,7 @@ void LimitGroup::ExportCsv()
     std::vector<std::string> shown;
     for (const std::string &name : names)
         shown.push_back(QFile::decodeName(QByteArray::fromStdString(name)).toStdString());
-    const std::optional<size_t> chosen = d_.dialogs.ChooseItem(title, "Limit line:", shown);
+    const std::optional<size_t> chosen = d_.dialogs.ChooseItem(title, "Limit line:", shown, 0);
     if (!chosen || *chosen >= names.size())
         return;
     const std::string &name = names[*chosen];

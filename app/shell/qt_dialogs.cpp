@@ -107,7 +107,7 @@ std::optional<uint32_t> QtDialogs::ChooseColor(const std::string &title, uint32_
 }
 
 std::optional<size_t> QtDialogs::ChooseItem(const std::string &title, const std::string &label,
-                                            const std::vector<std::string> &items)
+                                            const std::vector<std::string> &items, size_t selected)
 {
     QInputDialog dialog(parent_);
     dialog.setWindowTitle(Q(title));
@@ -117,6 +117,8 @@ std::optional<size_t> QtDialogs::ChooseItem(const std::string &title, const std:
         list << Q(item);
     dialog.setComboBoxItems(list);
     dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    if (selected < items.size())
+        dialog.setTextValue(list[static_cast<qsizetype>(selected)]);
     dialog.setAccessibleName(Q(title));
     dialog.resize(720, 320);
     if (dialog.exec() != QDialog::Accepted)

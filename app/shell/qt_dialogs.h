@@ -19,7 +19,7 @@ public:
     std::optional<std::string> ChooseFolder(const std::string &title, const std::string &start) override;
     std::optional<uint32_t> ChooseColor(const std::string &title, uint32_t initial) override;
     std::optional<size_t> ChooseItem(const std::string &title, const std::string &label,
-                                     const std::vector<std::string> &items) override;
+                                     const std::vector<std::string> &items, size_t selected) override;
     std::optional<std::vector<std::string>> AskForm(const std::string &title,
                                                    const std::vector<FormField> &fields) override;
     std::unique_ptr<ProgressView> ShowProgress(const std::string &title, const std::string &text) override;

@@ -36,8 +36,12 @@ public:
         return OpenFileName(t, f, s);
     }
     // A list choice answered by the test's function of the items (cancel without one).
-    std::optional<size_t> ChooseItem(const std::string &, const std::string &, const std::vector<std::string> &items) override
-    { return chooseItem ? chooseItem(items) : std::nullopt; }
+    std::optional<size_t> ChooseItem(const std::string &, const std::string &, const std::vector<std::string> &items,
+                                     size_t selected) override
+    {
+        offered.push_back(selected);
+        return chooseItem ? chooseItem(items) : std::nullopt;
+    }
     // A form answered with the next texts of `forms` (cancel without), the fields kept.
     std::optional<std::vector<std::string>> AskForm(const std::string &, const std::vector<FormField> &fields) override
     {
@@ -60,6 +64,7 @@ public:
     std::deque<std::optional<std::string>> files;
     std::function<bool(QPrinter &)> printerSetUp;
     std::function<std::optional<size_t>(const std::vector<std::string> &)> chooseItem;
+    std::vector<size_t> offered;  // the item each list choice offered first
     std::vector<std::string> progressTexts;
     std::deque<std::optional<std::vector<std::string>>> forms;
     std::vector<std::vector<FormField>> formFields;

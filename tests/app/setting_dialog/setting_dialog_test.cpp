@@ -128,7 +128,8 @@ TEST_F(SettingTest, DefaultAndThePortWhileStopped)
 }
 
 // "Device..." lists the simulator's line among the serial devices present; choosing it points the
-// COM port of the box at it, and the port is selected at once.
+// COM port of the box at it, and the port is selected at once. The list offers first the device
+// the port leads to.
 TEST_F(SettingTest, TheDeviceChooserLinksTheComPortAndSelectsIt)
 {
     StartSim({"--no-pace"}, 3);
@@ -137,16 +138,22 @@ TEST_F(SettingTest, TheDeviceChooserLinksTheComPortAndSelectsIt)
     auto shown = [&] { return Ui<QLabel>("lblComDevice")->text().toStdString(); };
     Ui<QComboBox>("cboComPort")->setEditText("2");
     EXPECT_EQ(shown(), "leads to " + home.Path() + "/absent2 (not present)");
+    size_t listed = 0, simulator = 0;
     dialogs.chooseItem = [&](const std::vector<std::string> &items) -> std::optional<size_t> {
+        listed = items.size();
         for (size_t i = 0; i < items.size(); ++i)
             if (items[i] == pty + "  \u2014  pseudo-terminal registered as COM3 (simulator)")
-                return i;
+                return simulator = i;
         return std::nullopt;
     };
     Ui("cmdDevice")->click();
     EXPECT_EQ(std::filesystem::read_symlink(home.PortsFolder() + "/COM2"), pty);
     EXPECT_EQ(shown(), "leads to " + pty);
     EXPECT_EQ(std::tuple(settings.ComPortSetting, dll.ComPort()), std::tuple(2, 2));
+    dialogs.chooseItem = nullptr;  // cancelled: the link stays
+    Ui("cmdDevice")->click();
+    EXPECT_EQ(dialogs.offered, (std::vector<size_t>{listed, simulator})) << "none at first, then the simulator's";
+    EXPECT_EQ(std::filesystem::read_symlink(home.PortsFolder() + "/COM2"), pty);
     Click("cmdStart");
     EXPECT_TRUE(acq().Running() && dialogs.messages.empty()) << "the analyzer answers on the chosen device";
 }
