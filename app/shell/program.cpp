@@ -13,6 +13,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -67,6 +68,9 @@ void Program::Start()
 {
     panel_->FormLoad();
     frame_.AddPanel(panel_);
+    // Without a window manager nothing maximises: the frame then takes the screen's free area.
+    if (const QScreen *screen = frame_.screen())
+        frame_.resize(screen->availableGeometry().size());
     frame_.showMaximized();
     frame_.DisplayWindow()->show();
     frame_.PanelWindow()->show();
