@@ -70,15 +70,17 @@ void LineWatch::SetReconnecting(bool on, Clock::time_point now)
 
 bool LineWatch::Lost(Clock::time_point now) const { return running_ && now - lastTrace_ >= kLost; }
 
-LinkState LineWatch::State(Clock::time_point now) const
+LinkState LineWatch::State(Clock::time_point now, bool lineAsked) const
 {
     if (!running_)
         return connected_ ? LinkState::Connected : LinkState::NotConnected;
     if (reconnecting_)
         return LinkState::Reconnecting;
-    if (Lost(now))
-        return LinkState::LineLost;
-    return now - lastTrace_ >= kNoAnswer ? LinkState::NoAnswer : LinkState::Acquiring;
+    if (now - lastTrace_ < kNoAnswer)
+        return LinkState::Acquiring;
+    if (!lineAsked)
+        return LinkState::Paused;
+    return Lost(now) ? LinkState::LineLost : LinkState::NoAnswer;
 }
 
 double LineWatch::TracesPerSecond(Clock::time_point now) const

@@ -9,8 +9,8 @@
 
 namespace tavrin {
 
-// Paused: running, but the program holds the next request back (a window opened during a fetch
-// keeps the fetch from ending), so the line is not to blame for the missing traces.
+// Paused: traces are late, but the program holds the next request back (a window opened during a
+// fetch keeps the fetch from ending), so the line is not to blame.
 enum class LinkState { NotConnected, Connected, Acquiring, NoAnswer, LineLost, Reconnecting, Paused };
 
 // What the status bar shows; counts are since the last Start.
@@ -50,7 +50,9 @@ public:
     bool Reconnecting() const { return reconnecting_; }
     // Running, and no trace for kLost.
     bool Lost(Clock::time_point now) const;
-    LinkState State(Clock::time_point now) const;
+    // lineAsked: a request is on the line. Late traces without one are the program's doing
+    // (Paused), not the line's.
+    LinkState State(Clock::time_point now, bool lineAsked = true) const;
     // Traces in the last kRateWindow (or since the start, when that is shorter, but at least a
     // second) per second; 0 while stopped.
     double TracesPerSecond(Clock::time_point now) const;

@@ -57,12 +57,9 @@ LinkStatus AcquisitionGroup::Status() const
     LinkStatus s;
     s.port = d_.instrument.ComPort() ? d_.instrument.ComPort() : d_.settings.ComPortSetting;
     s.device = PortTargetText(s.port);
-    s.state = watch_.State(now);
-    // Late traces with nothing asked of the line: a modal window opened inside the tick's wait
-    // holds the tick until it closes.
-    if ((s.state == LinkState::NoAnswer || s.state == LinkState::LineLost) && inTick_ &&
-        !d_.instrument.CallInFlight())
-        s.state = LinkState::Paused;
+    // Inside a tick with no call in flight, a modal window opened during the fetch's wait holds
+    // the tick; between ticks the next request is due at once.
+    s.state = watch_.State(now, !inTick_ || d_.instrument.CallInFlight());
     s.detail = retryDetail_;
     s.tracesPerSecond = watch_.TracesPerSecond(now);
     const LineCounts &counts = d_.instrument.Counts();

@@ -30,6 +30,10 @@ TEST(LineWatch, TheStateFollowsTheClockAndTheRateTheLastThreeSeconds)
     w.SetReconnecting(false, at(9000));  // answered: the next trace is due from then
     check(9500, LinkState::Acquiring, 0);
     check(10000, LinkState::NoAnswer, 0);
+    // Nothing asked of the line: late is the program's doing, however late.
+    EXPECT_EQ(w.State(at(9900), false), LinkState::Acquiring);
+    EXPECT_EQ(w.State(at(10000), false), LinkState::Paused);
+    EXPECT_EQ(w.State(at(12000), false), LinkState::Paused);
     w.Stopped(at(10000));
     check(10000, LinkState::NotConnected, 0);
     w.Started(at(20000));
