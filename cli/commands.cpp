@@ -7,7 +7,6 @@
 #include "common/number_format.h"
 #include "common/safe_file.h"
 #include "common/text_number.h"
-#include "instrument/confirmed_settings.h"
 #include "markers/peak.h"
 #include "measure/frequency_step.h"
 #include "measure/range_rules.h"
@@ -33,10 +32,9 @@ int Usage(const std::string &error)
     return kExitUsage;
 }
 
-// The settings of the last trace, as text or as the fields of a JSON object.
-int ShowReport(TavrinDLL &dll, bool json, const std::string &extraJson = {}, const std::string &extraText = {})
+// Settings as text or as the fields of a JSON object.
+int ShowReport(const AnalyzerSettings &r, bool json, const std::string &extraJson = {}, const std::string &extraText = {})
 {
-    const BlockReport r = dll.Report();
     const bool ok = json ? WriteStdout("{" + extraJson + SettingsJsonFields(r) + "}\n") : WriteStdout(extraText + SettingsText(r));
     return ok ? kExitOk : kExitFile;
 }
@@ -56,17 +54,20 @@ std::string VersionText(int32_t v, int decimals)
 
 int InfoCommand(const CommandLine &line)
 {
-    StderrDialogs dialogs;
-    TavrinDLL dll(dialogs);
-    if (const int opened = OpenAnalyzer(dll, ChosenPort(line)); opened != kExitOk)
+    CliLink link;
+    if (const int opened = OpenAnalyzer(link, ChosenPort(line)); opened != kExitOk)
         return opened;
-    const std::string serial = dll.SerialNumText();
-    if (!TakeTrace(dll))
+    const std::string serial = link.S().Line().Serial();
+    const TracePtr trace = TakeTrace(link);
+    if (!trace)
         return kExitNoAnswer;
-    const std::string sw = VersionText(dll.SoftwareVersion(), 2), fpga = VersionText(dll.FpgaVersion(), 1);
+    std::optional<Versions> versions;
+    link.Instrument().AskVersions([&](const Versions &v) { versions = v; });
+    link.Wait([&] { return versions.has_value(); });
+    const std::string sw = VersionText(versions->software, 2), fpga = VersionText(versions->fpga, 1);
     auto json = [](const std::string &v) { return v.empty() ? std::string("null") : JsonString(v); };
     auto text = [](const std::string &v) { return v.empty() ? std::string("(no answer)") : v; };
-    return ShowReport(dll, line.Has("json"),
+    return ShowReport(trace->settings, line.Has("json"),
                       "\"serial\":" + JsonString(serial) + ",\"software_version\":" + json(sw) +
                           ",\"fpga_version\":" + json(fpga) + ",",
                       "Serial number:   " + serial + "\nSoftware:        " + text(sw) + "\nFPGA:            " +
@@ -110,40 +111,43 @@ std::string ReadSetPlan(const CommandLine &line, SetPlan &plan)
     return {};
 }
 
-bool Confirmed(const Confirmation &c, const std::string &what, const std::string &reported)
-{
-    if (c.confirmed)
-        return true;
-    Complain("the analyzer did not confirm the " + what + ": after " + std::to_string(c.reads) +
-             " traces it still reports " + reported +
-             ". Check that it echoes commands and is not in tracking generator mode (tavrin-cli tg --mode off).");
-    return false;
-}
+std::string Mhz(double mhz) { return FormatFixed(mhz, 3, 3) + " MHz"; }
 
-bool SetCenter(TavrinDLL &dll, double center)
+// Each setting goes through the panel's own apply procedure: the same fitting of centre and span,
+// the same confirmation from the analyzer's reports.
+bool ApplyPlan(CliLink &link, const SetPlan &plan)
 {
-    const std::string span = TrimSpaces(dll.BlockSpan());
-    if (!WindowFits(center, span)) {
-        const std::string fitted = SpanCaption(SpanRowThatFits(center, SpanToIndex(span)));
-        Complain("note: " + span + " around " + FormatFixed(center, 3, 3) + " MHz leaves 0..1150 MHz: the span goes to " +
-                 fitted + ".");
-        dll.SendSpan(fitted);
-        dll.Pause(kConfirmPauseMs);
+    PanelSettings &panel = link.S().Settings();
+    if (plan.center) {
+        const std::string span = TrimSpaces(panel.State().spanCaption);
+        panel.EnterCenter(FormatFixed(*plan.center, 3, 3));
+        if (TrimSpaces(panel.State().spanCaption) != span)
+            Complain("note: " + span + " around " + Mhz(*plan.center) + " leaves 0..1150 MHz: the span goes to " +
+                     TrimSpaces(panel.State().spanCaption) + ".");
+        if (!Confirmed(link, "centre frequency " + Mhz(*plan.center), [](const AnalyzerSettings &r) { return Mhz(r.centerMHz); }))
+            return false;
     }
-    return Confirmed(SendCenterFreqConfirmed(dll, center), "centre frequency " + FormatFixed(center, 3, 3) + " MHz",
-                     FormatFixed(dll.BlockCenterFreq(), 3, 3) + " MHz");
-}
-
-bool SetSpan(TavrinDLL &dll, const std::string &span)
-{
-    if (const std::optional<double> moved = CenterThatFits(dll.BlockCenterFreq(), span)) {
-        const double center = NumericValue(FormatFixed(*moved, 3, 3));
-        Complain("note: " + span + " around " + FormatFixed(dll.BlockCenterFreq(), 3, 3) +
-                 " MHz leaves 0..1150 MHz: the centre goes to " + FormatFixed(center, 3, 3) + " MHz.");
-        dll.SendCenterFreq(center);
-        dll.Pause(kConfirmPauseMs);
+    if (plan.span) {
+        const double center = NumericValue(panel.State().centerFreqMHz);
+        panel.ChooseSpan(SpanToIndex(*plan.span));
+        if (NumericValue(panel.State().centerFreqMHz) != center)
+            Complain("note: " + *plan.span + " around " + Mhz(center) + " leaves 0..1150 MHz: the centre goes to " +
+                     Mhz(NumericValue(panel.State().centerFreqMHz)) + ".");
+        if (!Confirmed(link, "span " + *plan.span, [](const AnalyzerSettings &r) { return r.span; }))
+            return false;
     }
-    return Confirmed(SendSpanConfirmed(dll, span), "span " + span, dll.BlockSpan());
+    if (plan.ref) {
+        panel.ChooseRefLevel(RefLevelToIndex(*plan.ref));
+        if (!Confirmed(link, "reference level " + std::to_string(*plan.ref) + " dBm",
+                       [](const AnalyzerSettings &r) { return std::to_string(r.refLevelDbm) + " dBm"; }))
+            return false;
+    }
+    if (plan.rbw) {
+        panel.ChooseRbw(RBWToIndex(*plan.rbw));
+        if (!Confirmed(link, "RBW " + *plan.rbw, [](const AnalyzerSettings &r) { return r.rbw; }))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -153,45 +157,37 @@ int SetCommand(const CommandLine &line)
     SetPlan plan;
     if (std::string error = ReadSetPlan(line, plan); !error.empty())
         return Usage(error);
-    StderrDialogs dialogs;
-    TavrinDLL dll(dialogs);
-    if (const int opened = OpenAnalyzer(dll, ChosenPort(line)); opened != kExitOk)
+    CliLink link;
+    if (const int opened = OpenAnalyzer(link, ChosenPort(line)); opened != kExitOk)
         return opened;
-    if (!TakeTrace(dll))
-        return kExitNoAnswer;
     // The RBW is the analyzer's own choice at every span but zero span: refused before anything is sent.
-    std::string spanAfter = plan.span.value_or(TrimSpaces(dll.BlockSpan()));
+    const MeasurementState &state = link.S().Settings().State();
+    std::string spanAfter = plan.span.value_or(TrimSpaces(state.spanCaption));
     if (plan.center && !plan.span && !WindowFits(*plan.center, spanAfter))
         spanAfter = SpanCaption(SpanRowThatFits(*plan.center, SpanToIndex(spanAfter)));
     if (plan.rbw && !IsZeroSpan(spanAfter))
         return Usage("the RBW is chosen at zero span only, and the span is " + spanAfter + ": add --span 0HZ/DIV");
-    const bool ok =
-        (!plan.center || SetCenter(dll, *plan.center)) && (!plan.span || SetSpan(dll, *plan.span)) &&
-        (!plan.ref || Confirmed(SendRefLevelConfirmed(dll, *plan.ref), "reference level " + std::to_string(*plan.ref) + " dBm",
-                                std::to_string(dll.BlockRefLevel()) + " dBm")) &&
-        (!plan.rbw || Confirmed(SendRBWConfirmed(dll, *plan.rbw), "RBW " + *plan.rbw, TrimSpaces(dll.BlockRBW())));
-    return ok ? ShowReport(dll, line.Has("json")) : kExitNoAnswer;
+    if (!ApplyPlan(link, plan))
+        return kExitNoAnswer;
+    return ShowReport(link.S().Settings().LastApply().reported, line.Has("json"));
 }
 
 int PeakCommand(const CommandLine &line)
 {
-    StderrDialogs dialogs;
-    TavrinDLL dll(dialogs);
-    if (const int opened = OpenAnalyzer(dll, ChosenPort(line)); opened != kExitOk)
+    CliLink link;
+    if (const int opened = OpenAnalyzer(link, ChosenPort(line)); opened != kExitOk)
         return opened;
-    if (!TakeTrace(dll))
-        return kExitNoAnswer;
-    const BlockReport r = dll.Report();
+    const TracePtr trace = link.S().Live();
+    const AnalyzerSettings &r = trace->settings;
     MeasurementState state;
     state.centerFreqMHz = FormatFixed(r.centerMHz, 3, 3);
     state.spanCaption = r.span;
     state.refLevelDbm = std::to_string(r.refLevelDbm);
-    const LiveTrace &trace = dll.Trace().points;
-    const int point = std::min(PeakPoint(trace), static_cast<int>(kLastScreenPoint));
+    const int point = std::min(PeakPoint(trace->points), static_cast<int>(kLastScreenPoint));
     // At zero span every point is taken at the centre.
     const double freq = IsZeroSpan(r.span) ? r.centerMHz : ConvertNthPointToMHz(state, static_cast<int16_t>(point));
     const std::string freqText = FormatFixed(freq, 4, 4);
-    const double level = ConvertNthPointHeightTodBm(state, trace, point);
+    const double level = ConvertNthPointHeightTodBm(state, trace->points, point);
     const bool ok = line.Has("json") ? WriteStdout("{\"freq_mhz\":" + JsonNumber(NumericValue(freqText)) +
                                                    ",\"level_dbm\":" + JsonNumber(level) + "}\n")
                                      : WriteStdout("Peak: " + freqText + " MHz, " + PlainDecimal(level) + " dBm\n");

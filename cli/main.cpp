@@ -4,6 +4,8 @@
 #include "cli/sweep.h"
 #include "common/program_folder.h"
 
+#include <QCoreApplication>
+
 #include <csignal>
 #include <cstdio>
 
@@ -50,6 +52,8 @@ int main(int argc, char *argv[])
         Complain(error);
         return kExitUsage;
     }
+    // The analyzer is asked as the program asks it: requests answered through an event loop.
+    QCoreApplication app(argc, argv);
     const std::pair<const char *, int (*)(const CommandLine &)> commands[] = {
         {"info", InfoCommand}, {"set", SetCommand},   {"sweep", SweepCommand},
         {"peak", PeakCommand}, {"tg", TgCommand},     {"convert", ConvertCommand}};

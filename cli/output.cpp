@@ -31,36 +31,18 @@ std::string JsonString(std::string_view text)
 
 std::string JsonNumber(double value) { return std::isfinite(value) ? PlainDecimal(value) : "null"; }
 
-std::string SettingsJsonFields(const BlockReport &r)
+std::string SettingsJsonFields(const AnalyzerSettings &r)
 {
     return "\"center_mhz\":" + JsonNumber(r.centerMHz) + ",\"span\":" + JsonString(TrimSpaces(r.span)) +
            ",\"ref_level_dbm\":" + std::to_string(r.refLevelDbm) + ",\"rbw\":" + JsonString(TrimSpaces(r.rbw));
 }
 
-std::string SettingsText(const BlockReport &r)
+std::string SettingsText(const AnalyzerSettings &r)
 {
     return "Centre:          " + FormatFixed(r.centerMHz, 3, 3) + " MHz\n" +
            "Span:            " + TrimSpaces(r.span) + "\n" +
            "Reference level: " + std::to_string(r.refLevelDbm) + " dBm\n" +
            "RBW:             " + TrimSpaces(r.rbw) + "\n";
-}
-
-TraceRecord MakeRecord(std::time_t time, const BlockReport &report, const LiveTrace &points)
-{
-    TraceRecord r;
-    r.time = ToRecordTime(time);
-    r.centerFreqMHz = report.centerMHz;
-    r.spanCaption = FixedText<12>(report.span);
-    r.refLevelDbm = report.refLevelDbm;
-    r.rbwCaption = FixedText<8>(report.rbw);
-    r.points = points;
-    return r;
-}
-
-BlockReport RecordReport(const TraceRecord &r)
-{
-    return {r.centerFreqMHz, TrimSpaces(PrintableText(FieldText(r.spanCaption))), r.refLevelDbm,
-            TrimSpaces(PrintableText(FieldText(r.rbwCaption)))};
 }
 
 double PointLevelDbm(int16_t refLevelDbm, int16_t point)
@@ -71,7 +53,7 @@ double PointLevelDbm(int16_t refLevelDbm, int16_t point)
 std::string TraceJsonLine(const TraceRecord &record)
 {
     std::string line = "{\"time\":" + JsonString(CsvTime(record.time)) + "," +
-                       SettingsJsonFields(RecordReport(record)) + ",\"levels_dbm\":[";
+                       SettingsJsonFields(RecordSettings(record)) + ",\"levels_dbm\":[";
     for (size_t i = 0; i < record.points.size(); ++i)
         line.append(i ? "," : "").append(JsonNumber(PointLevelDbm(record.refLevelDbm, record.points[i])));
     return line + "]}\n";

@@ -3,7 +3,7 @@
 // time, settings and levels.
 #pragma once
 
-#include "instrument/tavrin_dll.h"
+#include "measure/analyzer_settings.h"
 #include "record/record_file.h"
 
 #include <ctime>
@@ -19,14 +19,9 @@ std::string JsonString(std::string_view text);
 std::string JsonNumber(double value);
 
 // "center_mhz":..,"span":..,"ref_level_dbm":..,"rbw":.. of a report (no braces).
-std::string SettingsJsonFields(const BlockReport &report);
+std::string SettingsJsonFields(const AnalyzerSettings &report);
 // Four lines: centre, span, reference level, RBW.
-std::string SettingsText(const BlockReport &report);
-
-// A trace with the settings it came with and the time it came at, as a record file keeps it.
-TraceRecord MakeRecord(std::time_t time, const BlockReport &report, const LiveTrace &points);
-// The report a record was taken with.
-BlockReport RecordReport(const TraceRecord &record);
+std::string SettingsText(const AnalyzerSettings &report);
 
 // One JSON line (with its LF): time, settings and the 500 levels in dBm.
 std::string TraceJsonLine(const TraceRecord &record);

@@ -1,24 +1,23 @@
-// The analyzer reached the way the program reaches it (the same library, COM names and exclusive
-// opening), with what went wrong said on standard error in the words of the command line.
+// The analyzer reached the way the program reaches it: the program's session on the same library,
+// COM names and exclusive opening, run on this thread's event loop for as long as a command's step
+// needs; what went wrong said on standard error in the words of the command line.
 #pragma once
 
 #include "cli/options.h"
-#include "common/dialogs.h"
+#include "instrument/library_instrument.h"
 #include "instrument/port_diagnosis.h"
-#include "instrument/tavrin_dll.h"
+#include "session/qt_timers.h"
+#include "session/session.h"
 
+#include <functional>
 #include <string>
 
 namespace tavrin::cli {
 
+class StopSignals;
+
 // "tavrin-cli: " + text on standard error.
 void Complain(const std::string &text);
-
-// The library's own messages (it could not be loaded) go to standard error.
-class StderrDialogs : public UserDialogs {
-public:
-    void ShowMessage(const std::string &title, const std::string &text) override;
-};
 
 // --port, else the port saved in Tavrin.Log (in --folder when given), else 1.
 int ChosenPort(const CommandLine &line);
@@ -28,13 +27,41 @@ std::string PortProblem(const PortDiagnosis &d, int port);
 // What to do when COMn opens but nothing answers.
 std::string NoAnswerText(const PortDiagnosis &d, int port);
 
-// Opens COMn and checks that the analyzer answers. kExitOk, or the exit code after the reason
-// was told: kExitPort when the port cannot be had, kExitNoAnswer when nothing answers.
-int OpenAnalyzer(TavrinDLL &dll, int port);
+// The session of one command. A lost line ends the acquisition (a script decides what then),
+// and every setting is confirmed from the analyzer's reports, acquiring or not.
+class CliLink {
+public:
+    // stop: the signals that end a wait (the second one at once); may be null.
+    explicit CliLink(const StopSignals *stop = nullptr);
+    ~CliLink();
+    CliLink(const CliLink &) = delete;
+    CliLink &operator=(const CliLink &) = delete;
 
-// Why the last fetch brought no trace, told.
-void TellFetchFailed(const TavrinDLL &dll);
-// A fresh trace with its report; false (told, kExitNoAnswer) when none comes.
-bool TakeTrace(TavrinDLL &dll);
+    Session &S() { return session_; }
+    LibraryInstrument &Instrument() { return instrument_; }
+    // Runs the event loop until done() holds; false when a second stop request ended the wait.
+    bool Wait(const std::function<bool()> &done);
+    // A problem the session told since the last call (a lost line), or "".
+    std::string TakeProblem();
+    bool HasProblem() const { return !problem_.empty(); }
+
+private:
+    const StopSignals *stop_;
+    LibraryInstrument instrument_;
+    QtTimers timers_;
+    Session session_;
+    std::string problem_;
+};
+
+// Opens COMn, checks that the analyzer answers and takes its first trace. kExitOk, or the exit
+// code after the reason was told: kExitPort when the port cannot be had, kExitNoAnswer when nothing
+// answers.
+int OpenAnalyzer(CliLink &link, int port);
+// A fresh trace with its report; null when none comes, told unless quiet; silent says whether
+// the line said nothing at all.
+TracePtr TakeTrace(CliLink &link, bool quiet = false, bool *silent = nullptr);
+// A setting applied as the panel applies it, then waited for; false when it was not confirmed
+// (told, naming what and what the analyzer still reports).
+bool Confirmed(CliLink &link, const std::string &what, const std::function<std::string(const AnalyzerSettings &)> &shown);
 
 }  // namespace tavrin::cli

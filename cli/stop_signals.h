@@ -22,6 +22,8 @@ public:
     StopSignals &operator=(const StopSignals &) = delete;
 
     bool Requested() const { return count_ > 0; }
+    // The second request: every wait ends at once.
+    bool Insisted() const { return count_ > 1; }
     // Waits until the time or a stop request, whichever comes first; true on a stop request.
     bool WaitUntil(std::chrono::steady_clock::time_point until);
     void SetOnSecond(std::function<void()> onSecond);

@@ -177,47 +177,95 @@ private:
     Clock::time_point shown_{};
 };
 
-// How many fetches in a row may bring no valid trace before the sweep gives up.
+// How many fetches in a row may bring no valid trace before an interval sweep gives up.
 constexpr int kFailedFetchesInARow = 3;
 
-int Run(TavrinDLL &dll, StopSignals &stop, const SweepPlan &plan, SweepFiles &files)
-{
-    const Clock::time_point start = Clock::now();
-    const auto end = plan.duration ? start + std::chrono::duration_cast<Clock::duration>(*plan.duration)
-                                   : Clock::time_point::max();
-    Clock::time_point next = start;
-    Progress progress(isatty(STDERR_FILENO) && !(plan.json && isatty(STDOUT_FILENO)));
-    long taken = 0;
-    int failed = 0;
-    while (!stop.Requested() && (!plan.count || taken < *plan.count) && Clock::now() < end) {
-        if (plan.interval) {
-            if (next >= end || stop.WaitUntil(next))
-                break;
-            next = std::max(next + std::chrono::duration_cast<Clock::duration>(*plan.interval), Clock::now());
-        }
-        if (!dll.FetchTrace()) {
-            if (stop.Requested())
-                break;  // given up at the second Ctrl+C
-            if (!dll.LastFetchSilent() && ++failed < kFailedFetchesInARow)
-                continue;
-            TellFetchFailed(dll);
-            return kExitNoAnswer;
-        }
-        failed = 0;
-        switch (files.Write(MakeRecord(std::time(nullptr), dll.Report(), dll.Trace().points))) {
+class SweepRun {
+public:
+    SweepRun(CliLink &link, StopSignals &stop, const SweepPlan &plan, SweepFiles &files)
+        : link_(link), stop_(stop), plan_(plan), files_(files),
+          progress_(isatty(STDERR_FILENO) && !(plan.json && isatty(STDOUT_FILENO)))
+    {
+    }
+
+    int Run()
+    {
+        Write(link_.S().Live());  // the trace that showed the analyzer answers is the first
+        plan_.interval ? EveryInterval() : Continuous();
+        progress_.Show(taken_, start_, true);
+        return code_.value_or(kExitOk);
+    }
+
+private:
+    bool Finished() const
+    {
+        return code_ || stop_.Requested() || (plan_.count && taken_ >= *plan_.count) || Clock::now() >= end_;
+    }
+    void Write(const TracePtr &t)
+    {
+        if (Finished())
+            return;
+        switch (files_.Write(MakeRecord(t->time, t->settings, t->points))) {
         case SweepFiles::Written::Ok:
             break;
         case SweepFiles::Written::ReaderGone:
-            return kExitOk;
+            code_ = kExitOk;
+            return;
         case SweepFiles::Written::Failed:
-            Complain("the sweep stopped: " + files.Error() + ".");
-            return kExitFile;
+            Complain("the sweep stopped: " + files_.Error() + ".");
+            code_ = kExitFile;
+            return;
         }
-        progress.Show(++taken, start);
+        progress_.Show(++taken_, start_);
     }
-    progress.Show(taken, start, true);
-    return kExitOk;
-}
+    // At the line's rate: every trace the session accepts.
+    void Continuous()
+    {
+        const TraceBus::Connection sink = link_.S().Bus().Connect([this](const TracePtr &t) { Write(t); });
+        link_.S().Line().Start(false);
+        link_.Wait([this] {
+            if (!code_ && link_.HasProblem()) {
+                Complain(link_.TakeProblem());
+                code_ = kExitNoAnswer;
+            }
+            return Finished();
+        });
+        link_.S().Stop();
+    }
+    // One trace each interval.
+    void EveryInterval()
+    {
+        const auto interval = std::chrono::duration_cast<Clock::duration>(*plan_.interval);
+        Clock::time_point next = start_ + interval;
+        int failed = 0;
+        while (!Finished()) {
+            if (!link_.Wait([&] { return Finished() || Clock::now() >= next; }) || Finished())
+                return;
+            next = std::max(next + interval, Clock::now());
+            bool silent = false;
+            if (const TracePtr t = TakeTrace(link_, true, &silent)) {
+                failed = 0;
+                Write(t);
+            } else if (++failed >= kFailedFetchesInARow || silent) {
+                // A silent line will not answer the next request either.
+                Complain(silent ? kSilentLineText : kGarbledLineText);
+                code_ = kExitNoAnswer;
+            }
+        }
+    }
+
+    CliLink &link_;
+    StopSignals &stop_;
+    const SweepPlan &plan_;
+    SweepFiles &files_;
+    Progress progress_;
+    const Clock::time_point start_ = Clock::now();
+    const Clock::time_point end_ = plan_.duration
+                                       ? start_ + std::chrono::duration_cast<Clock::duration>(*plan_.duration)
+                                       : Clock::time_point::max();
+    long taken_ = 0;
+    std::optional<int> code_;
+};
 
 }  // namespace
 
@@ -229,23 +277,22 @@ int SweepCommand(const CommandLine &line)
         return kExitUsage;
     }
     StopSignals stop;  // before the link thread, which must not take the signals
-    StderrDialogs dialogs;
-    TavrinDLL dll(dialogs);
-    stop.SetOnSecond([&dll] { dll.Abandon(); });
-    if (const int opened = OpenAnalyzer(dll, ChosenPort(line)); opened != kExitOk)
+    CliLink link(&stop);
+    stop.SetOnSecond([&link] { link.Instrument().Abandon(); });
+    if (const int opened = OpenAnalyzer(link, ChosenPort(line)); opened != kExitOk)
         return opened;
     SweepFiles files;
     if (std::string why = files.Open(plan); !why.empty()) {
         Complain(why + ".");
         return kExitFile;
     }
-    int code = Run(dll, stop, plan, files);
+    int code = SweepRun(link, stop, plan, files).Run();
     if (std::string why = files.Close(); !why.empty() && code == kExitOk) {
         Complain(why + ".");
         code = kExitFile;
     }
     stop.SetOnSecond({});
-    if (dll.CallInFlight()) {
+    if (link.Instrument().Busy()) {
         // Given up on a silent line: the call still inside the library cannot be interrupted,
         // and the library's clean-up must not run under it. The kernel releases the port.
         std::fflush(nullptr);

@@ -62,28 +62,33 @@ int TgCommand(const CommandLine &line)
         Complain(error + " (tavrin-cli tg --help tells the options)");
         return kExitUsage;
     }
-    StderrDialogs dialogs;
-    TavrinDLL dll(dialogs);
-    if (const int opened = OpenAnalyzer(dll, ChosenPort(line)); opened != kExitOk)
+    CliLink link;
+    if (const int opened = OpenAnalyzer(link, ChosenPort(line)); opened != kExitOk)
         return opened;
+    using What = GeneratorCommand::What;
+    std::vector<GeneratorCommand> commands;
     if (plan.mode == false) {
-        LeaveTGMode(dll);
-        return kExitOk;
-    }
-    if (plan.output == true) {
+        commands = LeaveTGCommands();
+    } else if (plan.output == true) {
         // As the panel switches it on: mode, output, then its level and offset entries.
-        SendTGCommands(dll, true, plan.level.value_or(kTGDefaultLevel), plan.offset.value_or(0));
+        commands = TGCommands(true, plan.level.value_or(kTGDefaultLevel), plan.offset.value_or(0));
     } else {
-        dll.SendStartTG();
+        commands = {{What::Start, 0}};
         if (plan.output == false)
-            dll.SendTGOnOff(false);
+            commands.push_back({What::Output, 0});
         if (plan.level)
-            dll.SendTGLevel(*plan.level);
+            commands.push_back({What::Level, *plan.level});
         if (plan.offset)
-            dll.SendTGOffset(*plan.offset);
+            commands.push_back({What::Offset, *plan.offset});
     }
     if (plan.normalize)
-        dll.SendNormalizeTG();
+        commands.push_back({What::Normalize, 0});
+    std::vector<JobStep> steps;
+    for (const GeneratorCommand &c : commands)
+        steps.push_back({JobStep::What::Generator, {}, c, {}, {}});
+    bool done = false;
+    link.S().Line().RunJob(std::move(steps), [&](const JobResult &) { done = true; });
+    link.Wait([&] { return done; });
     return kExitOk;
 }
 

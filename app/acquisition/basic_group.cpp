@@ -1,18 +1,10 @@
 #include "acquisition/basic_group.h"
 
-#include "acquisition/acquisition_group.h"
-#include "common/number_format.h"
-#include "common/rounding.h"
-#include "common/text_number.h"
-#include "instrument/confirmed_settings.h"
-#include "instrument/tavrin_dll.h"
-#include "measure/frequency_step.h"
-#include "measure/range_rules.h"
-#include "settings/operation_file.h"
 #include "widgets/panel_widgets.h"
 #include "widgets/spinner.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLineEdit>
 
@@ -29,7 +21,7 @@ void FillList(QComboBox *box, const auto &texts)
 
 }  // namespace
 
-BasicGroup::BasicGroup(Deps deps, QWidget *parent) : QGroupBox("Basic Funtion", parent), d_(std::move(deps))
+BasicGroup::BasicGroup(QWidget *parent) : QGroupBox("Basic Funtion", parent)
 {
     setObjectName("fraBasic");
     Build();
@@ -42,6 +34,7 @@ void BasicGroup::Build()
     ui_.txtCenterFreq = TextBox(this, "txtCenterFreq", "Center Frequency", 90);
     ui_.txtCenterFreq->setToolTip("Center Frequency");
     ui_.txtCenterFreq->setText("80.000");
+    ui_.txtCenterFreq->installEventFilter(this);
     ui_.updCenterFreq = MakeSpinner(this, "updCenterFreq", "Center Frequency", 1000, -1100000, 1100000);
     ui_.cboSpan = CaptionBox(this, "cboSpan", "Span");
     ui_.updSpan = MakeSpinner(this, "updSpan", "Span", 1, 0, 15);
@@ -57,6 +50,7 @@ void BasicGroup::Build()
 
 void BasicGroup::Connect()
 {
+    // A click moves the spinner and its caption at once; the session then sends the setting.
     connect(ui_.updSpan, &Spinner::positionChanged, this, [this](int pos) {
         SetText(ui_.cboSpan, SpanCaption(pos));
         ApplyZeroSpanRule();
@@ -65,56 +59,59 @@ void BasicGroup::Connect()
             [this](int pos) { SetText(ui_.cboRefLevel, RefLevelText(pos)); });
     connect(ui_.updRBW, &Spinner::positionChanged, this, [this](int pos) { SetText(ui_.cboRBW, RbwCaption(pos)); });
     for (Spinner *s : {ui_.updCenterFreq, ui_.updSpan, ui_.updRefLevel, ui_.updRBW}) {
-        connect(s, &Spinner::mousePressed, this, [this] { userAdjusting_ = true; });
-        // Released beside the arrow: no apply follows to end the adjustment.
-        connect(s, &Spinner::releasedOffArrow, this, [this] { userAdjusting_ = false; });
+        connect(s, &Spinner::mousePressed, this, [this] { emit adjusting(true); });
+        connect(s, &Spinner::releasedOffArrow, this, [this] { emit adjusting(false); });
     }
-    connect(ui_.txtCenterFreq, &QLineEdit::returnPressed, this, &BasicGroup::CenterFreqEntered);
-    connect(ui_.updCenterFreq, &Spinner::positionChanged, this, [this](int pos) {
-        if (auto moved = StepFrequencyText(Text(ui_.txtCenterFreq), pos, d_.settings.FreqStepMHz))
-            SetText(ui_.txtCenterFreq, *moved);
+    connect(ui_.txtCenterFreq, &QLineEdit::returnPressed, this, [this] {
+        const std::string typed = Text(ui_.txtCenterFreq);
+        ui_.txtCenterFreq->setModified(false);
+        emit centerEntered(typed);
     });
-    const std::pair<Spinner *, void (BasicGroup::*)()> applies[] = {{ui_.updCenterFreq, &BasicGroup::ApplyCenterFreq},
-                                                                    {ui_.updSpan, &BasicGroup::ApplySpan},
-                                                                    {ui_.updRefLevel, &BasicGroup::ApplyRefLevel},
-                                                                    {ui_.updRBW, &BasicGroup::ApplyRBW}};
-    for (auto [spinner, apply] : applies) {
-        connect(spinner, &Spinner::upClicked, this, apply);
-        connect(spinner, &Spinner::downClicked, this, apply);
+    auto step = [this](int direction) {
+        ui_.updCenterFreq->SetPosition(0);  // back to rest: every click is one step
+        emit centerStepped(direction);
+    };
+    connect(ui_.updCenterFreq, &Spinner::upClicked, this, [step] { step(1); });
+    connect(ui_.updCenterFreq, &Spinner::downClicked, this, [step] { step(-1); });
+    const std::pair<Spinner *, void (BasicGroup::*)(int)> rows[] = {{ui_.updSpan, &BasicGroup::spanChosen},
+                                                                   {ui_.updRefLevel, &BasicGroup::refLevelChosen},
+                                                                   {ui_.updRBW, &BasicGroup::rbwChosen}};
+    for (auto [spinner, chosen] : rows) {
+        connect(spinner, &Spinner::upClicked, this, [this, s = spinner, chosen] { emit(this->*chosen)(s->Position()); });
+        connect(spinner, &Spinner::downClicked, this, [this, s = spinner, chosen] { emit(this->*chosen)(s->Position()); });
     }
+}
+
+bool BasicGroup::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui_.txtCenterFreq && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        const bool in = event->type() == QEvent::FocusIn;
+        if (!in && ui_.txtCenterFreq->isModified()) {
+            // Left without Enter: the field shows the centre the session holds again.
+            ui_.txtCenterFreq->setModified(false);
+            SetText(ui_.txtCenterFreq, shownCenter_);
+        }
+        emit centerEditing(in);
+    }
+    return QGroupBox::eventFilter(watched, event);
 }
 
 void BasicGroup::ApplyZeroSpanRule() { ui_.updRBW->setEnabled(IsZeroSpan(Text(ui_.cboSpan))); }
 
-void BasicGroup::RestoreSaved(OperationFile &op)
+void BasicGroup::Show(const MeasurementState &state)
 {
-    auto restore = [](std::string &saved) {
-        saved = TrimSpaces(saved);
-        return !saved.empty();
-    };
-    if (restore(op.SavedCenterFreq))
-        SetText(ui_.txtCenterFreq, op.SavedCenterFreq);
-    // The spinners stand on the rows the captions name, so the first click moves from there.
-    const int refRow = restore(op.SavedRefLevel) ? RefLevelToIndex(RoundHalfEvenToInt32(NumericValue(op.SavedRefLevel)))
-                                                 : 3;
-    ui_.updRefLevel->SetPosition(refRow);
-    SetText(ui_.cboRefLevel, RefLevelText(refRow));
-    const int spanRow = restore(op.SavedSpan) ? SpanToIndex(op.SavedSpan) : 12;
-    ui_.updSpan->SetPosition(spanRow);
-    SetText(ui_.cboSpan, SpanCaption(spanRow));
-    const int rbwRow = restore(op.SavedRbw) ? RBWToIndex(op.SavedRbw) : 0;
-    ui_.updRBW->SetPosition(rbwRow);
-    SetText(ui_.cboRBW, RbwCaption(rbwRow));
-    ApplyZeroSpanRule();
-    userAdjusting_ = false;
-}
-
-void BasicGroup::SaveTexts(OperationFile &op) const
-{
-    op.SavedCenterFreq = Text(ui_.txtCenterFreq);
-    op.SavedRefLevel = Text(ui_.cboRefLevel);
-    op.SavedSpan = Text(ui_.cboSpan);
-    op.SavedRbw = Text(ui_.cboRBW);
+    shownCenter_ = state.centerFreqMHz;
+    // What the user is typing stays until Enter (or until the field is left).
+    if (!ui_.txtCenterFreq->isModified())
+        SetText(ui_.txtCenterFreq, state.centerFreqMHz);
+    const std::tuple<Spinner *, QComboBox *, int, const std::string &> rows[] = {
+        {ui_.updSpan, ui_.cboSpan, state.spanIndex, state.spanCaption},
+        {ui_.updRefLevel, ui_.cboRefLevel, state.refLevelIndex, state.refLevelDbm},
+        {ui_.updRBW, ui_.cboRBW, state.rbwIndex, state.rbwCaption}};
+    for (const auto &[spinner, box, index, caption] : rows) {
+        spinner->SetPosition(index);
+        SetText(box, caption);  // a played record may carry a caption of no row
+    }
 }
 
 void BasicGroup::FillLists()
@@ -140,118 +137,8 @@ void BasicGroup::BasicFrameEnable(bool enabled)
     for (QWidget *w : std::initializer_list<QWidget *>{ui_.txtCenterFreq, ui_.updCenterFreq, ui_.cboSpan, ui_.updSpan,
                                                        ui_.cboRefLevel, ui_.updRefLevel, ui_.cboRBW, ui_.updRBW})
         w->setEnabled(enabled);
-}
-
-void BasicGroup::FollowReport()
-{
-    if (userAdjusting_)
-        return;
-    const ReportedSettings reported{d_.instrument.BlockCenterFreq(), d_.instrument.BlockSpan(),
-                                    d_.instrument.BlockRefLevel(), d_.instrument.BlockRBW()};
-    ShowMeasureSetting(reported, State(), *this);
-}
-
-const MeasurementState &BasicGroup::State() const
-{
-    state_.centerFreqMHz = Text(ui_.txtCenterFreq);
-    state_.spanIndex = ui_.updSpan->Position();
-    state_.spanCaption = Text(ui_.cboSpan);
-    state_.refLevelIndex = ui_.updRefLevel->Position();
-    state_.refLevelDbm = Text(ui_.cboRefLevel);
-    state_.rbwIndex = ui_.updRBW->Position();
-    state_.rbwCaption = Text(ui_.cboRBW);
-    state_.unit = d_.settings.Unit;
-    return state_;
-}
-
-void BasicGroup::Confirmed(const std::function<Confirmation()> &sendAndConfirm)
-{
-    d_.acquisition.HoldTimer();
-    lastApplyReads_ = sendAndConfirm().reads;
-    d_.acquisition.ResumeTimer();
-}
-
-void BasicGroup::CenterFreqEntered()
-{
-    SetText(ui_.txtCenterFreq, NormalizeFrequencyText(Text(ui_.txtCenterFreq)));
-    ApplyCenterFreq();
-    emit centerFreqEntered();
-}
-
-void BasicGroup::ApplyCenterFreq()
-{
-    BusyPointer busy;
-    lastApplyReads_ = 0;
-    // A centre outside the analyzer's range cannot be fitted by any span: it is brought to the
-    // nearest end (only zero span then fits), rather than sent as typed.
-    const double typed = NumericValue(Text(ui_.txtCenterFreq));
-    if (CenterInRange(typed) != typed)
-        SetText(ui_.txtCenterFreq, FormatFixed(CenterInRange(typed), 3, 3));
-    const double c = NumericValue(Text(ui_.txtCenterFreq));
-    if (!WindowFits(c, Text(ui_.cboSpan))) {
-        d_.acquisition.HoldTimer();
-        ui_.updSpan->SetPosition(SpanRowThatFits(c, ui_.updSpan->Position()));
-        d_.instrument.SendSpan(TrimSpaces(Text(ui_.cboSpan)));
-        d_.instrument.Pause(kConfirmPauseMs);
-        d_.acquisition.ResumeTimer();
-    }
-    if (d_.acquisition.Running())
-        Confirmed([&] { return SendCenterFreqConfirmed(d_.instrument, c); });
-    userAdjusting_ = false;
-    ui_.updCenterFreq->SetPosition(0);
-}
-
-void BasicGroup::ApplySpan()
-{
-    BusyPointer busy;
-    lastApplyReads_ = 0;
-    const std::string caption = Text(ui_.cboSpan);
-    if (const std::optional<double> moved = CenterThatFits(NumericValue(Text(ui_.txtCenterFreq)), caption)) {
-        SetText(ui_.txtCenterFreq, FormatFixed(*moved, 3, 3));
-        d_.acquisition.HoldTimer();
-        d_.instrument.SendCenterFreq(NumericValue(Text(ui_.txtCenterFreq)));
-        d_.instrument.Pause(kConfirmPauseMs);
-        d_.acquisition.ResumeTimer();
-    }
-    if (d_.acquisition.Running())
-        Confirmed([&] { return SendSpanConfirmed(d_.instrument, caption); });
-    userAdjusting_ = false;
-}
-
-void BasicGroup::ApplyRefLevel()
-{
-    BusyPointer busy;
-    lastApplyReads_ = 0;
-    if (d_.acquisition.Running())
-        Confirmed([&] { return SendRefLevelConfirmed(d_.instrument, NumericValue(Text(ui_.cboRefLevel))); });
-    userAdjusting_ = false;
-}
-
-void BasicGroup::ApplyRBW()
-{
-    BusyPointer busy;
-    lastApplyReads_ = 0;
-    if (IsZeroSpan(Text(ui_.cboSpan)) && d_.acquisition.Running())
-        Confirmed([&] { return SendRBWConfirmed(d_.instrument, Text(ui_.cboRBW)); });
-    userAdjusting_ = false;
-}
-
-bool BasicGroup::CenterFreqHasFocus() const { return ui_.txtCenterFreq->hasFocus(); }
-void BasicGroup::SetCenterFreqText(const std::string &text) { SetText(ui_.txtCenterFreq, text); }
-void BasicGroup::SetRefLevelPosition(int index) { ui_.updRefLevel->SetPosition(index); }
-void BasicGroup::SetSpanPosition(int index) { ui_.updSpan->SetPosition(index); }
-void BasicGroup::SetRbwPosition(int index) { ui_.updRBW->SetPosition(index); }
-
-void BasicGroup::ShowRecorded(double centerMHz, const std::string &spanCaption, int refLevelDbm,
-                              const std::string &rbwCaption)
-{
-    SetRefLevelPosition(RefLevelToIndex(refLevelDbm));
-    SetSpanPosition(SpanToIndex(spanCaption));
-    SetRbwPosition(RBWToIndex(rbwCaption));
-    SetCenterFreqText(PlainDecimal(centerMHz));
-    SetText(ui_.cboSpan, spanCaption);
-    SetText(ui_.cboRefLevel, std::to_string(refLevelDbm));
-    SetText(ui_.cboRBW, rbwCaption);
+    if (enabled)
+        ui_.updRBW->setEnabled(true);
 }
 
 }  // namespace tavrin

@@ -1,13 +1,10 @@
-// The "Basic Funtion" group: centre frequency, span, reference level and RBW with their spinners,
-// and the four apply procedures that send a changed setting and wait until the analyzer reports it.
+// The "Basic Funtion" group: centre frequency, span, reference level and RBW with their spinners.
+// It shows the settings the session holds and says what the user chose; the session applies it.
 #pragma once
 
-#include "instrument/confirmed_settings.h"
-#include "measure/measure_setting.h"
 #include "measure/measurement_state.h"
 
 #include <QGroupBox>
-#include <functional>
 #include <string>
 
 class QComboBox;
@@ -15,55 +12,37 @@ class QLineEdit;
 
 namespace tavrin {
 
-class AcquisitionTimer;
 class Spinner;
-class TavrinDLL;
-struct OperationFile;
 
-class BasicGroup : public QGroupBox, public MeasurePanel {
+class BasicGroup : public QGroupBox {
     Q_OBJECT
 public:
-    struct Deps {
-        TavrinDLL &instrument;
-        OperationFile &settings;
-        AcquisitionTimer &acquisition;  // held while a setting is sent
-    };
+    explicit BasicGroup(QWidget *parent = nullptr);
 
-    BasicGroup(Deps deps, QWidget *parent = nullptr);
-
-    // Restores the saved texts (trimmed back into the record) and puts the spinners on the rows
-    // the captions name.
-    void RestoreSaved(OperationFile &op);
-    // The four texts as shown, for the operation file.
-    void SaveTexts(OperationFile &op) const;
+    // The settings as the session holds them; the centre field keeps what the user is typing.
+    void Show(const MeasurementState &state);
     // The three tables into their boxes; what the boxes show stays.
     void FillLists();
     void SetLightGrey();
-
     // Enables or disables the whole group; enabling makes the RBW spinner usable whatever the
     // span, until the next change of the span position applies the zero-span rule again.
     void BasicFrameEnable(bool enabled);
 
-    // The panel follows the analyzer's report unless the user is adjusting a setting.
-    void FollowReport();
-    // The settings as the panel shows them, read from its texts at each call.
-    const MeasurementState &State() const;
-    // Traces the last apply read to see its setting reported (0: it sent nothing).
-    int LastApplyReads() const { return lastApplyReads_; }
-    // A played record's settings, nothing sent: the spinners on the rows the captions name, so that
-    // the next report of the analyzer moves them back when it differs, and the captions as recorded.
-    void ShowRecorded(double centerMHz, const std::string &spanCaption, int refLevelDbm, const std::string &rbwCaption);
-
-    // MeasurePanel
-    bool CenterFreqHasFocus() const override;
-    void SetCenterFreqText(const std::string &text) override;
-    void SetRefLevelPosition(int index) override;
-    void SetSpanPosition(int index) override;
-    void SetRbwPosition(int index) override;
-
 signals:
-    // Enter in the centre field: the frequency went out.
-    void centerFreqEntered();
+    // Enter in the centre field, with the text as typed.
+    void centerEntered(const std::string &typed);
+    // A click on the centre spinner: one frequency step up (1) or down (-1).
+    void centerStepped(int direction);
+    void spanChosen(int row);
+    void refLevelChosen(int row);
+    void rbwChosen(int row);
+    // A mouse button went down on a spinner (true), or up beside its arrow (false).
+    void adjusting(bool on);
+    // The centre field took (true) or lost the keyboard focus.
+    void centerEditing(bool on);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Controls {
@@ -79,20 +58,10 @@ private:
 
     void Build();
     void Connect();
-    void CenterFreqEntered();
-    void ApplyCenterFreq();
-    void ApplySpan();
-    void ApplyRefLevel();
-    void ApplyRBW();
     void ApplyZeroSpanRule();
-    // Sends a setting and confirms it from the analyzer's reports with the acquisition timer held.
-    void Confirmed(const std::function<Confirmation()> &sendAndConfirm);
 
-    Deps d_;
     Controls ui_;
-    mutable MeasurementState state_;
-    bool userAdjusting_ = false;
-    int lastApplyReads_ = 0;
+    std::string shownCenter_ = "80.000";
 };
 
 }  // namespace tavrin

@@ -128,31 +128,33 @@ void FrmCRT::paintEvent(QPaintEvent *)
         p.drawImage(0, 0, picture_);
 }
 
-void FrmCRT::MakeLabels(uint32_t background, uint32_t marker)
+QPixmap FrmCRT::LabelPixmap(int index, uint32_t background, uint32_t marker, qreal ratio)
 {
     // Drawn in the label's own units (twips, y down), 200 x 300.
-    const qreal ratio = devicePixelRatioF();
-    for (int i = 0; i < kMarkerCount; ++i) {
-        QPixmap pm(QSize(kLabelWidthPx, kLabelHeightPx) * ratio);
-        pm.setDevicePixelRatio(ratio);
-        pm.fill(ToQColor(background));
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.scale(kLabelWidthPx / 200.0, kLabelHeightPx / 300.0);
-        QPen pen(ToQColor(marker));
-        pen.setWidthF(0);
-        p.setPen(pen);
-        QFont font = p.font();
-        font.setPixelSize(150);
-        p.setFont(font);
-        p.drawText(QRectF(20, 0, 200, 150), Qt::AlignLeft | Qt::AlignTop,
-                   QString::fromStdString(NumberPrintForm(i + 1)));
-        p.drawLine(QPointF(0, 150), QPointF(180, 150));
-        p.drawLine(QPointF(89, 290), QPointF(0, 150));
-        p.drawLine(QPointF(89, 290), QPointF(180, 150));
-        p.end();
-        labels_[static_cast<size_t>(i)]->setPixmap(pm);
-    }
+    QPixmap pm(QSize(kLabelWidthPx, kLabelHeightPx) * ratio);
+    pm.setDevicePixelRatio(ratio);
+    pm.fill(ToQColor(background));
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.scale(kLabelWidthPx / 200.0, kLabelHeightPx / 300.0);
+    QPen pen(ToQColor(marker));
+    pen.setWidthF(0);
+    p.setPen(pen);
+    QFont font = p.font();
+    font.setPixelSize(150);
+    p.setFont(font);
+    p.drawText(QRectF(20, 0, 200, 150), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(NumberPrintForm(index + 1)));
+    p.drawLine(QPointF(0, 150), QPointF(180, 150));
+    p.drawLine(QPointF(89, 290), QPointF(0, 150));
+    p.drawLine(QPointF(89, 290), QPointF(180, 150));
+    p.end();
+    return pm;
+}
+
+void FrmCRT::MakeLabels(uint32_t background, uint32_t marker)
+{
+    for (int i = 0; i < kMarkerCount; ++i)
+        labels_[static_cast<size_t>(i)]->setPixmap(LabelPixmap(i, background, marker, devicePixelRatioF()));
 }
 
 void FrmCRT::Show(int index, bool visible)

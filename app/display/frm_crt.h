@@ -44,6 +44,8 @@ public:
 
     // The label pictures: number and triangle in the marker colour on the given background.
     void MakeLabels(uint32_t background, uint32_t marker);
+    // Label index's picture in those colours at a device pixel ratio, for this window or a page.
+    static QPixmap LabelPixmap(int index, uint32_t background, uint32_t marker, qreal ratio);
     QLabel *Label(int index) const { return labels_[static_cast<size_t>(index)]; }
 
     // Screen units <-> client pixels.

@@ -124,14 +124,14 @@ void DrawOneTrace(DrawingSurface &surface, const LiveTrace &trace, uint32_t colo
         surface.LineTo(i, trace[static_cast<size_t>(i)], color);
 }
 
-void DrawSecondTraceTexts(DrawingSurface &surface, const SecondTraceInfo &info, const DisplayColors &colors)
+void DrawSecondTraceTexts(DrawingSurface &surface, const AnalyzerSettings &info, const DisplayColors &colors)
 {
     surface.SetFontSize(kTextPoints);
     surface.SetForeColor(colors.Play);
     PrintAt(surface, 0, -37, "2nd Trace ->");
     PrintAt(surface, 105, -37, "RefLvl:" + std::to_string(info.refLevelDbm) + "dBm");
-    PrintAt(surface, 0, -72, "CF :" + PlainDecimal(info.centerFreqMHz) + "MHz");
-    PrintAt(surface, 105, -72, "Span   :" + TrimSpaces(info.spanCaption));
+    PrintAt(surface, 0, -72, "CF :" + PlainDecimal(info.centerMHz) + "MHz");
+    PrintAt(surface, 105, -72, "Span   :" + TrimSpaces(info.span));
     surface.SetForeColor(colors.Text);
 }
 
@@ -265,13 +265,6 @@ void DrawTrace(DrawingSurface &surface, const ScreenView &view)
     if (view.measurements && view.state)
         DrawMeasurementValues(surface, *view.measurements, *view.readings, *view.state);
     DrawLimitVerdicts(surface, view);
-}
-
-std::time_t HeaderTime(const ScreenView &view, std::time_t shownBefore, std::time_t now)
-{
-    if (ToUpperAscii(view.playCaption) == "PLAY" || view.running)
-        return now;
-    return view.playbackTime.value_or(shownBefore);
 }
 
 }  // namespace tavrin

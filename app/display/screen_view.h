@@ -7,6 +7,7 @@
 #include "markers/limit_watch.h"
 #include "markers/marker_measurements.h"
 #include "markers/markers.h"
+#include "measure/analyzer_settings.h"
 #include "measure/measurement_state.h"
 #include "measure/screen_conversions.h"
 #include "measure/trace_hold.h"
@@ -18,13 +19,6 @@
 #include <string>
 
 namespace tavrin {
-
-// The record entry shown as the second trace while playback runs beside the acquisition.
-struct SecondTraceInfo {
-    int refLevelDbm = 0;
-    double centerFreqMHz = 0;
-    std::string spanCaption;
-};
 
 struct AveragingView {
     bool on = false;
@@ -59,7 +53,7 @@ struct ScreenView {
     bool running = false;
     std::string playCaption = "Play";         // cmdPlayRecord: "Play", or "Pause" during playback
     std::optional<std::time_t> playbackTime;  // time of the shown record during offline playback
-    std::optional<SecondTraceInfo> secondTrace;
+    std::optional<AnalyzerSettings> secondTrace;  // the played entry's, while playback runs beside the acquisition
     AveragingView averaging;
     const LimitLines *limits = nullptr;
     const MarkerControls *markers = nullptr;
@@ -71,10 +65,6 @@ struct ScreenView {
     std::array<std::optional<LimitVerdictView>, 2> verdicts;  // of the lines judged
     std::optional<std::time_t> screenTime;    // the header's time; none prints none
 };
-
-// The time the header shows: the clock while the screen is live (no playback, or the acquisition
-// running), the shown entry's time during offline playback, otherwise the time shown before.
-std::time_t HeaderTime(const ScreenView &view, std::time_t shownBefore, std::time_t now);
 
 // The frame: graticule, limit lines, header, level scale, settings, start/stop, marker table,
 // measurement table.

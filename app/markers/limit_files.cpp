@@ -12,6 +12,7 @@
 #include <QFile>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 
 namespace tavrin {
 
@@ -95,37 +96,39 @@ void LimitGroup::ImportCsv()
     const std::optional<std::string> path = d_.dialogs.OpenFileName(title, kCsvFilter, WorkingFolder());
     if (!path)
         return;
-    LimitCsvResult read;
-    bool cancelled = false;
-    RunFileJob(d_.dialogs, title, "Reading " + *path, [&](JobControl &control) {
-        std::vector<unsigned char> bytes;
-        uint64_t size = 0;
-        switch (ReadWholeFile(*path, kMaxCsvBytes, bytes, read.error, size, &control)) {
-        case WholeFile::Read:
-            read = ParseLimitCsv({reinterpret_cast<const char *>(bytes.data()), bytes.size()}, *path);
-            break;
-        case WholeFile::TooLong:
-            read.error = *path + " is " + std::to_string(size >> 20) + " MB long; a limit line's CSV file may have " +
-                         std::to_string(kMaxCsvBytes >> 20) + " MB.";
-            break;
-        case WholeFile::Cancelled:
-            cancelled = true;
-            break;
-        case WholeFile::Failed:
-            read.error = "The CSV file cannot be read: " + read.error + ".";
-            break;
-        }
-    });
-    if (cancelled)
-        return;
-    if (!read.error.empty()) {
-        d_.dialogs.ShowMessage(title, read.error);
-        return;
-    }
-    const std::optional<std::vector<std::string>> name =
-        d_.dialogs.AskForm(title, {{"Name", BaseName(*path, ".csv"), {}}});
-    if (name && name->size() == 1)
-        SaveMade(name->front(), read.points);
+    auto read = std::make_shared<LimitCsvResult>();
+    StartFileJob(
+        this, d_.dialogs, title, "Reading " + *path,
+        [read, path = *path](JobControl &control) {
+            std::vector<unsigned char> bytes;
+            uint64_t size = 0;
+            switch (ReadWholeFile(path, kMaxCsvBytes, bytes, read->error, size, &control)) {
+            case WholeFile::Read:
+                *read = ParseLimitCsv({reinterpret_cast<const char *>(bytes.data()), bytes.size()}, path);
+                break;
+            case WholeFile::TooLong:
+                read->error = path + " is " + std::to_string(size >> 20) + " MB long; a limit line's CSV file may have " +
+                              std::to_string(kMaxCsvBytes >> 20) + " MB.";
+                break;
+            case WholeFile::Cancelled:
+                break;
+            case WholeFile::Failed:
+                read->error = "The CSV file cannot be read: " + read->error + ".";
+                break;
+            }
+        },
+        [this, read, title, path = *path](bool completed) {
+            if (!completed)
+                return;
+            if (!read->error.empty()) {
+                d_.dialogs.ShowMessage(title, read->error);
+                return;
+            }
+            const std::optional<std::vector<std::string>> name =
+                d_.dialogs.AskForm(title, {{"Name", BaseName(path, ".csv"), {}}});
+            if (name && name->size() == 1)
+                SaveMade(name->front(), read->points);
+        });
 }
 
 void LimitGroup::ExportCsv()
@@ -147,22 +150,32 @@ void LimitGroup::ExportCsv()
         d_.dialogs.SaveFileName(title, kCsvFilter, JoinPath(WorkingFolder(), name + ".csv"));
     if (!csv || (Exists(*csv) && !d_.dialogs.AskYesNo(title, *csv + " exists. Replace it?")))
         return;
-    LimitFileResult file;
-    std::string error;
-    const bool done = RunFileJob(d_.dialogs, title, "Writing " + *csv, [&](JobControl &control) {
-        file = ReadLimitFile(JoinPath(WorkingFolder(), name + ".lim"), &control);
-        const std::string text = file.ok && !control.Cancelled() ? LimitCsvText(file.points) : std::string();
-        if (file.ok && !control.Cancelled())
-            file.ok = ReplaceFileDurably(*csv, reinterpret_cast<const uint8_t *>(text.data()), text.size(), &error);
-    });
-    if (!done || file.cancelled)
-        return;
-    if (!file.error.empty() || !error.empty())
-        d_.dialogs.ShowMessage(title, file.error.empty() ? "The CSV file could not be written: " + error + "." : file.error);
-    else if (file.skipped > 0 || file.tailBytes > 0)
-        d_.dialogs.ShowMessage(title, "Written without what " + name + ".lim holds that is no point: " +
-                                          std::to_string(file.skipped) + " records that are not numbers and " +
-                                          std::to_string(file.tailBytes) + " bytes after the last whole record.");
+    struct Written {
+        LimitFileResult file;
+        std::string error;
+    };
+    auto out = std::make_shared<Written>();
+    StartFileJob(
+        this, d_.dialogs, title, "Writing " + *csv,
+        [out, name, csv = *csv](JobControl &control) {
+            out->file = ReadLimitFile(JoinPath(WorkingFolder(), name + ".lim"), &control);
+            if (!out->file.ok || control.Cancelled())
+                return;
+            const std::string text = LimitCsvText(out->file.points);
+            out->file.ok = ReplaceFileDurably(csv, reinterpret_cast<const uint8_t *>(text.data()), text.size(), &out->error);
+        },
+        [this, out, name, title](bool completed) {
+            const LimitFileResult &file = out->file;
+            if (!completed || file.cancelled)
+                return;
+            if (!file.error.empty() || !out->error.empty())
+                d_.dialogs.ShowMessage(title, file.error.empty() ? "The CSV file could not be written: " + out->error + "."
+                                                                 : file.error);
+            else if (file.skipped > 0 || file.tailBytes > 0)
+                d_.dialogs.ShowMessage(title, "Written without what " + name + ".lim holds that is no point: " +
+                                                  std::to_string(file.skipped) + " records that are not numbers and " +
+                                                  std::to_string(file.tailBytes) + " bytes after the last whole record.");
+        });
 }
 
 void LimitGroup::SaveMade(const std::string &typed, const std::vector<LimitPoint> &points)
@@ -183,7 +196,8 @@ void LimitGroup::SaveMade(const std::string &typed, const std::vector<LimitPoint
         d_.dialogs.ShowMessage(title, "The limit file could not be written: " + error + ".");
         return;
     }
-    Relist(name, points);
+    Relist();
+    emit fileMade(name, points);
 }
 
 }  // namespace tavrin

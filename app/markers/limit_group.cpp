@@ -3,7 +3,6 @@
 #include "common/color_qt.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
-#include "common/safe_file.h"
 #include "markers/limit_file.h"
 #include "widgets/file_job.h"
 #include "widgets/panel_widgets.h"
@@ -14,13 +13,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <filesystem>
+#include <memory>
 
 namespace tavrin {
 
 namespace {
-
-constexpr char kFailureLog[] = "limit_failures.csv";
 
 // "NONE" and the names, kept as the file system's bytes, which open the file whatever the locale
 // makes of them.
@@ -38,13 +35,14 @@ LimitGroup::LimitGroup(Deps deps, QWidget *parent) : QGroupBox("Limit", parent),
 {
     setObjectName("fraLimit");
     auto *grid = new QGridLayout(this);
+    const LimitLines colours = InitialLimitLines();
     for (int k = 0; k < 2; ++k) {
         const auto n = static_cast<size_t>(k);
         const QString name = QString("Limit %1").arg(k + 1);
         chkLim_[n] = new QCheckBox(name, this);
         chkLim_[n]->setObjectName(QString("chkLim%1").arg(k));
         // The check box's text colour is the line's colour: a legend.
-        chkLim_[n]->setStyleSheet(QString("QCheckBox { color: %1; }").arg(ToQColor(limits_[n].color).name()));
+        chkLim_[n]->setStyleSheet(QString("QCheckBox { color: %1; }").arg(ToQColor(colours[n].color).name()));
         cboLim_[n] = new QComboBox(this);
         cboLim_[n]->setObjectName(QString("cboLim%1").arg(k));
         cboLim_[n]->setAccessibleName(name + " file");
@@ -57,15 +55,10 @@ LimitGroup::LimitGroup(Deps deps, QWidget *parent) : QGroupBox("Limit", parent),
         grid->addWidget(chkLim_[n], k, 0);
         grid->addWidget(cboLim_[n], k, 1);
         grid->addWidget(cboKind_[n], k, 2);
-        connect(chkLim_[n], &QCheckBox::clicked, this, [this, n](bool on) {
-            if (on)
-                Restart(n);
-            emit redrawNeeded();
-        });
+        connect(chkLim_[n], &QCheckBox::clicked, this, [this, n](bool on) { emit switched(n, on); });
         connect(cboLim_[n], &QComboBox::activated, this, [this, k] { LimitChosen(k); });
-        connect(cboKind_[n], &QComboBox::activated, this, [this, n] {
-            Restart(n);
-            emit redrawNeeded();
+        connect(cboKind_[n], &QComboBox::activated, this, [this, n](int row) {
+            emit kindChosen(n, row == 1 ? LimitKind::Lower : LimitKind::Upper);
         });
     }
     auto *row = new QHBoxLayout;
@@ -79,10 +72,15 @@ LimitGroup::LimitGroup(Deps deps, QWidget *parent) : QGroupBox("Limit", parent),
     for (QWidget *w : std::initializer_list<QWidget *>{chkBeep_, chkCapture_, chkLog_, clear})
         row->addWidget(w);
     grid->addLayout(row, 2, 0, 1, 3);
-    connect(clear, &QPushButton::clicked, this, [this] {
-        Restart(0), Restart(1);
-        emit redrawNeeded();
-    });
+    const std::pair<QCheckBox *, bool LimitAlarms::*> alarms[] = {
+        {chkBeep_, &LimitAlarms::beep}, {chkCapture_, &LimitAlarms::capture}, {chkLog_, &LimitAlarms::log}};
+    for (auto [box, which] : alarms)
+        connect(box, &QCheckBox::clicked, this, [this, which](bool on) {
+            LimitAlarms next = shownAlarms_;
+            next.*which = on;
+            emit alarmsChosen(next);
+        });
+    connect(clear, &QPushButton::clicked, this, &LimitGroup::clearClicked);
 }
 
 void LimitGroup::RefreshLimitSelector()
@@ -94,43 +92,33 @@ void LimitGroup::RefreshLimitSelector()
     }
 }
 
-void LimitGroup::Relist(const std::string &made, const std::vector<LimitPoint> &points)
+void LimitGroup::Select(size_t line, const std::string &name)
+{
+    cboLim_[line]->setCurrentIndex(std::max(0, cboLim_[line]->findData(QByteArray::fromStdString(name))));
+}
+
+void LimitGroup::Relist()
 {
     const std::vector<std::string> names = ListLimitNames(WorkingFolder());
     for (size_t k = 0; k < 2; ++k) {
-        const std::string kept = ChosenName(k);
         List(cboLim_[k], names);
-        cboLim_[k]->setCurrentIndex(std::max(0, cboLim_[k]->findData(QByteArray::fromStdString(kept))));
-        if (kept == made) {
-            limits_[k].points = points;
-            IndexLimitLine(limits_[k]);
-            Restart(k);
-        }
+        Select(k, shownFile_[k]);
     }
-    emit redrawNeeded();
 }
 
-void LimitGroup::Restore(const LimitSettings &saved)
+void LimitGroup::Show(const LimitLines &lines, const LimitAlarms &alarms)
 {
-    for (size_t k = 0; k < 2; ++k)
-        cboKind_[k]->setCurrentIndex(saved.lower[k] ? 1 : 0);
-    chkBeep_->setChecked(saved.beep);
-    chkCapture_->setChecked(saved.capture);
-    chkLog_->setChecked(saved.log);
+    for (size_t k = 0; k < 2; ++k) {
+        chkLim_[k]->setChecked(lines[k].shown);
+        shownFile_[k] = lines[k].selector;
+        Select(k, lines[k].selector);
+        cboKind_[k]->setCurrentIndex(lines[k].kind == LimitKind::Lower ? 1 : 0);
+    }
+    shownAlarms_ = alarms;
+    chkBeep_->setChecked(alarms.beep);
+    chkCapture_->setChecked(alarms.capture);
+    chkLog_->setChecked(alarms.log);
 }
-
-LimitSettings LimitGroup::Saved() const
-{
-    const LimitAlarms a = Alarms();
-    return {{cboKind_[0]->currentIndex() == 1, cboKind_[1]->currentIndex() == 1}, a.beep, a.capture, a.log};
-}
-
-LimitAlarms LimitGroup::Alarms() const
-{
-    return {chkBeep_->isChecked(), chkCapture_->isChecked(), chkLog_->isChecked()};
-}
-
-void LimitGroup::Restart(size_t line) { watch_.Restart(line); }
 
 std::string LimitGroup::ChosenName(size_t line) const
 {
@@ -144,66 +132,29 @@ void LimitGroup::LimitChosen(int line)
         return;
     const auto k = static_cast<size_t>(line);
     const std::string name = ChosenName(k);
-    if (name != "NONE") {
-        const std::string path = JoinPath(WorkingFolder(), name + ".lim");
-        LimitFileResult file;
-        RunFileJob(d_.dialogs, "TavrinRemote", "Loading " + path,
-                   [&](JobControl &control) { file = ReadLimitFile(path, &control); });
-        if (file.cancelled)
-            return;
-        if (!file.ok) {
-            // The line keeps its points and the picture stays as it is.
-            d_.dialogs.ShowMessage("TavrinRemote", file.error);
-            return;
-        }
-        limits_[k].points = std::move(file.points);
-        IndexLimitLine(limits_[k]);
-        Restart(k);
+    if (name == "NONE") {
+        emit fileChosen(k, name, {});
+        return;
     }
-    emit redrawNeeded();
-}
-
-const LimitLines &LimitGroup::View() const
-{
-    for (size_t k = 0; k < 2; ++k) {
-        limits_[k].shown = chkLim_[k]->isChecked();
-        limits_[k].selector = ChosenName(k);
-        limits_[k].kind = cboKind_[k]->currentIndex() == 1 ? LimitKind::Lower : LimitKind::Upper;
-    }
-    return limits_;
-}
-
-bool LimitGroup::Judged(const std::array<std::optional<LimitVerdict>, 2> &verdicts, std::time_t time)
-{
-    const LimitActions act = watch_.Judged(verdicts, d_.seconds(), Alarms());
-    if (act.beep && d_.beep)
-        d_.beep();
-    const LimitLines &lines = View();
-    for (size_t k = 0; k < 2; ++k) {
-        if (!act.log[k] || !chkLog_->isChecked())
-            continue;
-        const std::string path = JoinPath(WorkingFolder(), kFailureLog);
-        std::error_code ignored;
-        std::filesystem::create_directories(WorkingFolder(), ignored);
-        std::string error;
-        const std::string row = FailureLogRow(time, k, lines[k].selector, lines[k].kind, *verdicts[k], d_.state());
-        if (!AppendDurably(path, kFailureLogHeading, row, error)) {
-            // Said once: the next failure would say it again every minute.
-            chkLog_->setChecked(false);
-            d_.dialogs.ShowMessage("TavrinRemote", "The limit failure could not be logged: " + error +
-                                                       ". The failure log is switched off; switch Log on again "
-                                                       "in the Limit group once the Working folder can be written.");
-        }
-    }
-    return act.capture;
-}
-
-void LimitGroup::CaptureFailed(const std::string &why)
-{
-    chkCapture_->setChecked(false);
-    d_.dialogs.ShowMessage("TavrinRemote", "The screen of a limit failure could not be saved: " + why +
-                                               " Capture on failure is switched off; switch it on again in the "
-                                               "Limit group once the capture folder can be written.");
+    const std::string path = JoinPath(WorkingFolder(), name + ".lim");
+    auto file = std::make_shared<LimitFileResult>();
+    for (QComboBox *c : cboLim_)
+        c->setEnabled(false);  // one file at a time
+    StartFileJob(
+        this, d_.dialogs, "TavrinRemote", "Loading " + path,
+        [file, path](JobControl &control) { *file = ReadLimitFile(path, &control); },
+        [this, file, k, name](bool) {
+            for (QComboBox *c : cboLim_)
+                c->setEnabled(true);
+            if (file->ok) {
+                emit fileChosen(k, name, std::move(file->points));
+                return;
+            }
+            // The line keeps its file and points, and its selector shows that file again.
+            Select(k, shownFile_[k]);
+            if (!file->cancelled)
+                d_.dialogs.ShowMessage("TavrinRemote", file->error);
+        });
 }
 
 }  // namespace tavrin

@@ -1,11 +1,5 @@
 #include "markers/marker_group.h"
 
-#include "common/number_format.h"
-#include "common/rounding.h"
-#include "common/text_number.h"
-#include "markers/peak.h"
-#include "measure/frequency_step.h"
-#include "settings/operation_file.h"
 #include "widgets/panel_widgets.h"
 #include "widgets/spinner.h"
 
@@ -18,7 +12,7 @@
 
 namespace tavrin {
 
-MarkerGroup::MarkerGroup(Deps deps, QWidget *parent) : QGroupBox("Marker", parent), d_(std::move(deps))
+MarkerGroup::MarkerGroup(QWidget *parent) : QGroupBox("Marker", parent)
 {
     setObjectName("fraMarker");
     auto *grid = new QGridLayout(this);
@@ -42,30 +36,37 @@ MarkerGroup::MarkerGroup(Deps deps, QWidget *parent) : QGroupBox("Marker", paren
         grid->addWidget(ui_.updMKR[n], i + 1, 2);
         grid->addWidget(ui_.cboMKR[n], i + 1, 3);
 
-        // Every change redraws over the picture; a spinner click moves one step and the
-        // spinner goes back to rest.
-        connect(ui_.chkMKR[n], &QCheckBox::clicked, this, [this] { emit drawOverNeeded(); });
-        connect(ui_.cboMKR[n], &QComboBox::activated, this, [this] { emit drawOverNeeded(); });
-        connect(ui_.txtMKR[n], &QLineEdit::editingFinished, this, [this] { emit drawOverNeeded(); });
-        connect(ui_.updMKR[n], &Spinner::positionChanged, this, [this, i](int pos) { MarkerStep(i, pos); });
-        connect(ui_.updMKR[n], &Spinner::upClicked, this, [this, n] { ui_.updMKR[n]->SetPosition(0); });
-        connect(ui_.updMKR[n], &Spinner::downClicked, this, [this, n] { ui_.updMKR[n]->SetPosition(0); });
+        connect(ui_.chkMKR[n], &QCheckBox::clicked, this, [this, i](bool on) { emit switched(i, on); });
+        connect(ui_.cboMKR[n], &QComboBox::activated, this,
+                [this, i, n] { emit deltaChosen(i, Text(ui_.cboMKR[n])); });
+        connect(ui_.txtMKR[n], &QLineEdit::editingFinished, this, [this, i, n] {
+            if (ui_.txtMKR[n]->isModified()) {
+                ui_.txtMKR[n]->setModified(false);
+                emit frequencyEntered(i, Text(ui_.txtMKR[n]));
+            }
+        });
+        // A click moves one step, and the spinner goes back to rest.
+        auto step = [this, i, n](int direction) {
+            ui_.updMKR[n]->SetPosition(0);
+            emit stepped(i, direction);
+        };
+        connect(ui_.updMKR[n], &Spinner::upClicked, this, [step] { step(1); });
+        connect(ui_.updMKR[n], &Spinner::downClicked, this, [step] { step(-1); });
     }
     QPushButton *cmdPeak = Button(this, "cmdPeak", "Peak");
     grid->addWidget(cmdPeak, kMarkerCount + 1, 3);
-    connect(cmdPeak, &QPushButton::clicked, this, &MarkerGroup::cmdPeak_Click);
+    connect(cmdPeak, &QPushButton::clicked, this, &MarkerGroup::peakClicked);
 }
 
-void MarkerGroup::RestoreSaved(const OperationFile &op)
+void MarkerGroup::Show(const MarkerControls &markers)
 {
-    for (size_t i = 0; i < kMarkerCount; ++i)
-        SetText(ui_.txtMKR[i], TrimSpaces(op.SavedMarkers[i]));
-}
-
-void MarkerGroup::SaveTexts(OperationFile &op) const
-{
-    for (size_t i = 0; i < kMarkerCount; ++i)
-        op.SavedMarkers[i] = Text(ui_.txtMKR[i]);
+    for (size_t i = 0; i < kMarkerCount; ++i) {
+        ui_.chkMKR[i]->setChecked(markers[i].enabled);
+        if (!ui_.txtMKR[i]->isModified())
+            SetText(ui_.txtMKR[i], markers[i].freqText);
+        const int row = ui_.cboMKR[i]->findText(QString::fromStdString(markers[i].deltaRef));
+        ui_.cboMKR[i]->setCurrentIndex(row);
+    }
 }
 
 void MarkerGroup::FillSelectors()
@@ -75,43 +76,6 @@ void MarkerGroup::FillSelectors()
         c->addItems({"NONE", "1", "2", "3", "4", "5"});
         c->setCurrentIndex(0);
     }
-}
-
-const MarkerControls &MarkerGroup::View() const
-{
-    for (size_t i = 0; i < kMarkerCount; ++i) {
-        view_[i].enabled = ui_.chkMKR[i]->isChecked();
-        view_[i].freqText = Text(ui_.txtMKR[i]);
-        view_[i].deltaRef = Text(ui_.cboMKR[i]);
-    }
-    return view_;
-}
-
-void MarkerGroup::MarkerStep(int index, int position)
-{
-    QLineEdit *text = ui_.txtMKR[static_cast<size_t>(index)];
-    if (auto moved = StepFrequencyText(Text(text), position, d_.settings.FreqStepMHz))
-        SetText(text, *moved);
-    emit drawOverNeeded();
-}
-
-void MarkerGroup::cmdPeak_Click()
-{
-    const int n = PeakPoint(d_.shownTrace());
-    const double f = ConvertNthPointToMHz(d_.state(), static_cast<int16_t>(n));
-    SetText(ui_.txtMKR[0], FormatFixed(f, 4, 4));
-    ui_.chkMKR[0]->setChecked(true);
-    emit redrawNeeded();
-}
-
-void MarkerGroup::LabelDropped(int index, double x)
-{
-    if (index < 0 || index >= kMarkerCount)
-        return;
-    const auto n = static_cast<int16_t>(RoundHalfEvenToInt32(x));
-    const double f = ConvertNthPointToMHz(d_.state(), n);
-    SetText(ui_.txtMKR[static_cast<size_t>(index)], FormatPicture(f, "#0.000##"));
-    emit redrawNeeded();
 }
 
 }  // namespace tavrin

@@ -1,51 +1,38 @@
 // The "Marker" group: five marker rows (on/off, frequency, step spinner, delta reference) and
-// Peak; the marker set the screen reads, and the drop of a marker label.
+// Peak. It shows the markers the session holds and says what the user changed.
 #pragma once
 
 #include "markers/markers.h"
-#include "measure/measurement_state.h"
-#include "measure/screen_conversions.h"
 
 #include <QGroupBox>
 #include <array>
-#include <functional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 
 namespace tavrin {
 
 class Spinner;
-struct OperationFile;
 
 class MarkerGroup : public QGroupBox {
     Q_OBJECT
 public:
-    struct Deps {
-        const OperationFile &settings;
-        std::function<const MeasurementState &()> state;
-        std::function<const LiveTrace &()> shownTrace;  // what Peak searches
-    };
+    explicit MarkerGroup(QWidget *parent = nullptr);
 
-    MarkerGroup(Deps deps, QWidget *parent = nullptr);
-
-    // The five marker frequencies from and into the operation file.
-    void RestoreSaved(const OperationFile &op);
-    void SaveTexts(OperationFile &op) const;
-    // Each delta selector offers NONE and the five markers, with NONE chosen.
+    void Show(const MarkerControls &markers);
+    // Each delta selector offers NONE and the five markers.
     void FillSelectors();
 
-    // A label dropped at screen x (already clamped to the graticule) sets its marker there.
-    void LabelDropped(int index, double x);
-
-    // The markers as the screen reads them, taken from the controls.
-    const MarkerControls &View() const;
-
 signals:
-    void redrawNeeded();    // Peak or a dropped label moved marker 1 or the dropped one
-    void drawOverNeeded();  // any other change: frame and trace over the picture as it is
+    void switched(int index, bool on);
+    // Enter in a frequency field, or the field left: the text as typed.
+    void frequencyEntered(int index, const std::string &text);
+    // A spinner click: one frequency step up (1) or down (-1).
+    void stepped(int index, int direction);
+    void deltaChosen(int index, const std::string &reference);
+    void peakClicked();
 
 private:
     struct Controls {
@@ -55,12 +42,7 @@ private:
         std::array<QComboBox *, kMarkerCount> cboMKR{};
     };
 
-    void cmdPeak_Click();
-    void MarkerStep(int index, int position);
-
-    Deps d_;
     Controls ui_;
-    mutable MarkerControls view_{};
 };
 
 }  // namespace tavrin

@@ -5,7 +5,7 @@
 
 namespace tavrin {
 
-void ShowMeasureSetting(const ReportedSettings &reported, const MeasurementState &state, MeasurePanel &panel)
+void ShowMeasureSetting(const AnalyzerSettings &reported, const MeasurementState &state, MeasurePanel &panel)
 {
     if (!panel.CenterFreqHasFocus()) {
         double r = reported.centerMHz;
@@ -13,8 +13,8 @@ void ShowMeasureSetting(const ReportedSettings &reported, const MeasurementState
             panel.SetCenterFreqText(FormatFixed(r, 3, 3));
     }
     panel.SetRefLevelPosition(RefLevelToIndex(reported.refLevelDbm));
-    panel.SetSpanPosition(SpanToIndex(reported.spanCaption));
-    panel.SetRbwPosition(RBWToIndex(reported.rbwCaption));
+    panel.SetSpanPosition(SpanToIndex(reported.span));
+    panel.SetRbwPosition(RBWToIndex(reported.rbw));
 }
 
 }  // namespace tavrin

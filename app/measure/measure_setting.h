@@ -4,17 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "measure/analyzer_settings.h"
 #include "measure/measurement_state.h"
 
 namespace tavrin {
-
-// The settings read from a trace header by the instrument module.
-struct ReportedSettings {
-    double centerMHz = 0.0;  // 0 until a valid block has been read
-    std::string spanCaption;  // empty for a span code outside the table
-    int16_t refLevelDbm = 0;
-    std::string rbwCaption;
-};
 
 // What ShowMeasureSetting needs of the panel. Setting a spinner position applies the panel's own
 // position-change rule (caption, RBW spinner enabled at zero span) and sends nothing to the
@@ -31,6 +24,6 @@ public:
 
 // Centre frequency (unless the user is in that field, or nothing was reported), then reference
 // level, span and RBW, in that order.
-void ShowMeasureSetting(const ReportedSettings &reported, const MeasurementState &state, MeasurePanel &panel);
+void ShowMeasureSetting(const AnalyzerSettings &reported, const MeasurementState &state, MeasurePanel &panel);
 
 }  // namespace tavrin

@@ -4,17 +4,6 @@
 
 namespace tavrin {
 
-namespace {
-
-// Centre, span, reference level and RBW: the unit changes only how a level is written.
-bool SameSettings(const ReportedSettings &a, const ReportedSettings &b)
-{
-    return a.centerMHz == b.centerMHz && a.spanCaption == b.spanCaption && a.refLevelDbm == b.refLevelDbm &&
-           a.rbwCaption == b.rbwCaption;
-}
-
-}  // namespace
-
 void TraceHolds::SetOn(HoldKind kind, bool on)
 {
     Hold &hold = Of(kind);
@@ -29,9 +18,10 @@ void TraceHolds::Clear()
         hold.count = 0;
 }
 
-void TraceHolds::Add(const LiveTrace &trace, const ReportedSettings &reported)
+void TraceHolds::Add(const LiveTrace &trace, const AnalyzerSettings &reported)
 {
-    if (!SameSettings(reported, settings_))
+    // Centre, span, reference level and RBW: the unit changes only how a level is written.
+    if (reported != settings_)
         Clear();
     settings_ = reported;
     for (size_t kind = 0; kind < holds_.size(); ++kind) {

@@ -21,13 +21,13 @@ public:
     // Both holds start again with the next trace.
     void Clear();
     // A trace as the screen shows it (live or averaged), with the settings its block reported.
-    void Add(const LiveTrace &trace, const ReportedSettings &reported);
+    void Add(const LiveTrace &trace, const AnalyzerSettings &reported);
     // The hold's trace while it is on and holds at least one trace; null otherwise.
     const LiveTrace *Held(HoldKind kind) const;
     // How many traces the hold holds.
     int Count(HoldKind kind) const { return Of(kind).count; }
     // The settings the held traces were taken at.
-    const ReportedSettings &Settings() const { return settings_; }
+    const AnalyzerSettings &Settings() const { return settings_; }
 
 private:
     struct Hold {
@@ -39,7 +39,7 @@ private:
     const Hold &Of(HoldKind kind) const { return holds_[static_cast<size_t>(kind)]; }
 
     std::array<Hold, 2> holds_{};
-    ReportedSettings settings_;
+    AnalyzerSettings settings_;
 };
 
 // What the markers, Peak and the measurements read: the max hold when it holds a trace, else the

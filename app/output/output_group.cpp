@@ -115,7 +115,6 @@ void OutputGroup::cmdPrint_Click()
         const QScopedValueRollback engaged(busy_, true);
         if (!d_.dialogs.SetUpPrinter(printer))
             return;
-        LetEventsRun();
         BusyPointer pointer;
         printed = PrintOut(printer);
     }
@@ -132,12 +131,12 @@ bool OutputGroup::PrintOut(QPrinter &printer)
     page.SetFontSize(9);
     d_.draw(page);
 
-    d_.display.MakeLabels(Rgb(255, 255, 255), op.Colors.Marker);
+    // On white paper, without touching the labels on the screen.
     const double labelWidth = 2 * d_.display.HalfWidth(), labelHeight = d_.display.Height();
     for (int i : LabelsShown(d_.display)) {
-        const QLabel *label = d_.display.Label(i);
-        const QPointF at = d_.display.ToScreen(label->pos());
-        page.DrawImage(label->pixmap().toImage(), at.x(), at.y(), labelWidth, labelHeight);
+        const QPointF at = d_.display.ToScreen(d_.display.Label(i)->pos());
+        const QPixmap label = FrmCRT::LabelPixmap(i, Rgb(255, 255, 255), op.Colors.Marker, 1.0);
+        page.DrawImage(label.toImage(), at.x(), at.y(), labelWidth, labelHeight);
     }
 
     const QRectF logoArea(page.Map(kLogoLeft, kLogoTop), page.Map(kLogoLeft + kLogoWidth, kLogoTop - kLogoHeight));
@@ -148,7 +147,6 @@ bool OutputGroup::PrintOut(QPrinter &printer)
     page.SetTextPosition(100, 1260);
     page.Print(TrimSpaces(op.ReportHeader));
 
-    d_.display.MakeLabels(op.Colors.Background, op.Colors.Marker);
     return page.End();
 }
 

@@ -1,18 +1,18 @@
-// The control panel "Control Panel": places the panel groups and runs the form events (load,
-// first activation, Quit, close).
+// The control panel "Control Panel": places the panel groups, wires them to the session (each
+// group shows a part of its state and sends it intents), draws the session's view on the display
+// window, and runs the form events (load, first activation, Quit, close).
 #pragma once
 
-#include "panel/screen_assembly.h"
+#include "markers/markers.h"
 #include "settings/operation_file.h"
 #include "settings/program_settings.h"
-#include "waterfall/waterfall_rows.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <QWidget>
-#include <chrono>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QPushButton;
@@ -27,56 +27,51 @@ class LimitGroup;
 class MarkerGroup;
 class OutputGroup;
 class RecordGroup;
+class Session;
 class TGGroup;
-class TavrinDLL;
 class TraceGroup;
 class UserDialogs;
+enum class SessionPart;
 
 class FrmMain : public QWidget {
     Q_OBJECT
 public:
     struct Services {
-        TavrinDLL &instrument;
+        Session &session;
         UserDialogs &dialogs;
         OperationFile &settings;
         FrmCRT &display;
         std::string operationFilePath;  // the second settings file lies beside it
         std::function<bool(int port)> portInUse;
         std::function<void()> quit;  // ends the program
-        ScreenAssembly::Clock clock = [] { return std::time(nullptr); };  // of the header's time
-        std::function<void()> beep = [] { QApplication::beep(); };         // on a limit failure
-        std::function<double()> seconds = [] {                             // a steady clock
-            return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-        };
+        std::function<std::time_t()> clock = [] { return std::time(nullptr); };  // the empty screen's time
+        std::function<void()> beep = [] { QApplication::beep(); };
     };
 
     FrmMain(Services services, QWidget *parent = nullptr);
     ~FrmMain() override;
 
-    // Start-up: the groups' start states, the operation file read and shown, the first drawing.
+    // Start-up: the operation file and the second settings file read into the session, shown, and
+    // the first drawing.
     void FormLoad();
     // The first activation fills the lists and selects the saved port; later ones do nothing.
     void FormActivate();
     // Quit: the acquisition ends, the settings are saved and the program ends.
-    void cmdQuit_Click();
+    void Quit();
     void FormUnload();
 
     bool Activated() const { return activated_; }
-    // The groups others use: the settings dialog, the File menu, tests.
-    AcquisitionGroup &Acquisition() { return *acquisition_; }
-    BasicGroup &Basic() { return *basic_; }
+    Session &TheSession() { return s_.session; }
+    // The groups whose menu entries live in the File menu.
     LimitGroup &Limits() { return *limits_; }
     RecordGroup &Record() { return *record_; }
-    TGGroup &TG() { return *tg_; }
-    TraceGroup &Traces() { return *trace_; }
     // The second settings file as read at load. Windows outside the panel keep their sections
     // here when settingsSaving comes.
     ProgramSettings &ProgramSettingsRecord() { return programSettings_; }
+    // The screen as it stands, on any surface (a capture, a page); changes nothing.
+    void DrawScreen(DrawingSurface &surface) const;
 
 signals:
-    // Each trace the screen shows as its main trace: taken (averaged while averaging is on), or an
-    // entry offline playback put there.
-    void traceShown(const ShownTrace &trace);
     // The second settings file is about to be written.
     void settingsSaving();
 
@@ -84,22 +79,25 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void Wire();
-    void WireTraceShown();
+    void WireAcquisition();
+    void WireMarkersAndModes();
+    void WireLimits();
+    void WireRecord();
+    void WireGenerator();
     void Arrange();
-    ScreenAssembly::Sources ScreenSources();
-    void DrawScreen(DrawingSurface &surface);
-    // The display shows the trace as it now stands: a new trace is first judged against the limit
-    // lines, and captured once drawn when a failure asks for it.
-    void ShowTrace();
-    // The display's lower edge follows the rows of the measurement table.
+    // A part of the session changed: its group shows it, and the screen is drawn again once the
+    // events of this turn are done.
+    void Show(SessionPart part);
+    void ScheduleRedraw();
+    // The display draws the view and its marker labels follow it; a capture asked for by a limit
+    // failure is made once the screen is drawn.
+    void Redraw();
     void FitMeasurementTable();
     bool SaveSettings();
 
     Services s_;
     ProgramSettings programSettings_;
     QPointer<FrmCRT> display_;  // may go before the panel at exit
-    ScreenAssembly screen_;
     AcquisitionGroup *acquisition_ = nullptr;
     BasicGroup *basic_ = nullptr;
     MarkerGroup *markers_ = nullptr;
@@ -112,8 +110,9 @@ private:
     bool loaded_ = false;
     bool activated_ = false;
     bool quitting_ = false;
-    bool newTrace_ = false;      // a trace was shown that is not judged yet
-    std::time_t newTraceTime_ = 0;
+    bool redrawDue_ = false;
+    bool captureDue_ = false;
+    std::optional<MarkerReadings> shownReadings_;  // of the display's last drawing
 };
 
 }  // namespace tavrin

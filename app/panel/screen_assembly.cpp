@@ -1,83 +1,63 @@
 #include "panel/screen_assembly.h"
 
-#include "acquisition/acquisition_group.h"
-#include "markers/limit_group.h"
-#include "markers/limit_verdict.h"
-#include "markers/marker_group.h"
-#include "record/record_group.h"
-#include "trace_modes/trace_group.h"
+#include "markers/marker_measurements.h"
+#include "session/session.h"
 
 namespace tavrin {
 
-ScreenAssembly::ScreenAssembly(MarkerLabels &labels, Clock clock) : labels_(labels), clock_(std::move(clock)) {}
+namespace {
 
-ReadTrace ScreenAssembly::TraceToRead(const Sources &s)
+const LiveTrace kNoTrace{};
+
+void AddReadings(ScreenView &v, const Session &s)
 {
-    const LiveTrace &shown = s.record.ShownTrace();
-    if (&shown != &s.acquisition.Live())
-        return {&shown, std::nullopt};
-    return tavrin::TraceToRead(s.traces.Holds(), shown);
+    const ReadTrace read = s.TraceToRead();
+    v.readHold = read.hold;
+    v.readings = ReadMarkers(*v.state, *read.trace, *v.markers);
+    if (v.measurementRows.Count() > 0)
+        v.measurements = MeasureWithMarkers(*v.state, *read.trace, *v.readings, v.measurementRows);
+    const LimitVerdicts &verdicts = s.Limits().Verdicts();
+    for (size_t k = 0; k < verdicts.size(); ++k)
+        if (verdicts[k])
+            v.verdicts[k] = LimitVerdictView{*verdicts[k], s.Limits().Count(k)};
 }
 
-bool ScreenAssembly::ShowsTrace(const Sources &s)
-{
-    return s.acquisition.HasTrace() || s.record.Playing() || &s.record.ShownTrace() != &s.acquisition.Live();
-}
+}  // namespace
 
-std::array<std::optional<LimitVerdict>, 2> ScreenAssembly::Verdicts(const Sources &s)
+ScreenView AssembleView(const Session &s, const DisplayColors &colors, const TraceModeSettings &holdColors,
+                        std::time_t now)
 {
-    std::array<std::optional<LimitVerdict>, 2> verdicts;
-    if (!ShowsTrace(s))
-        return verdicts;
-    const LiveTrace &trace = *TraceToRead(s).trace;
-    const LimitLines &lines = s.limits.View();
-    for (size_t k = 0; k < lines.size(); ++k)
-        if (LimitLineOn(lines[k]))
-            verdicts[k] = JudgeTrace(lines[k], s.state, trace);
-    return verdicts;
-}
-
-ScreenView ScreenAssembly::Assemble(const Sources &s)
-{
-    const PlaybackView playback = s.record.Playback();
-    const RunningAverage &average = s.acquisition.Average();
+    const TracePtr shown = s.Shown();
+    const Recorder &record = s.Record();
+    const RunningAverage &average = s.Average();
     ScreenView v;
-    v.state = &s.state;
-    v.colors = &s.colors;
-    v.liveTrace = &s.record.ShownTrace();
-    v.playTrace = playback.playTrace;
-    v.traceDrawColor = s.acquisition.TraceDrawColor();
-    v.running = s.acquisition.Running();
-    v.playCaption = playback.playCaption;
-    v.playbackTime = playback.playbackTime;
-    v.secondTrace = playback.secondTrace;
-    v.averaging = {s.acquisition.AveragingOn(), average.Count(), average.Fill(), average.Slot()};
-    v.limits = &s.limits.View();
-    v.markers = &s.markers.View();
-    shown_ = HeaderTime(v, shown_, clock_());
-    v.screenTime = shown_;
-    v.measurementRows = s.traces.Measurements();
-    if (v.liveTrace == &s.acquisition.Live())
+    v.state = &s.Settings().State();
+    v.colors = &colors;
+    v.liveTrace = shown ? &shown->points : &kNoTrace;
+    v.playTrace = &record.PlayTrace();
+    v.traceDrawColor = s.PlayColour() ? colors.Play : colors.Trace;
+    v.running = s.Line().Running();
+    v.playCaption = record.Playing() ? "Pause" : "Play";
+    const int32_t entry = record.ShownIndex();
+    if (entry >= 0 && static_cast<size_t>(entry) < record.Table().size())
+        v.secondTrace = RecordSettings(record.Table()[static_cast<size_t>(entry)]);
+    v.averaging = {s.AveragingOn(), average.Count(), average.Fill(), average.Slot()};
+    v.limits = &s.Limits().Lines();
+    v.markers = &s.Markers().Controls();
+    v.screenTime = shown ? shown->time : now;
+    v.measurementRows = s.Measurements();
+    if (shown && shown == s.Live()) {
+        const uint32_t holdColor[] = {holdColors.maxHoldColor, holdColors.minHoldColor};
         for (HoldKind kind : {HoldKind::Max, HoldKind::Min})
-            v.holds[static_cast<size_t>(kind)] = {s.traces.Holds().Held(kind), s.traces.HoldColor(kind)};
-    if (ShowsTrace(s)) {
-        const ReadTrace read = TraceToRead(s);
-        v.readHold = read.hold;
-        v.readings = ReadMarkers(s.state, *read.trace, *v.markers);
-        ShowMarkerLabels(labels_, *v.readings);
-        if (v.measurementRows.Count() > 0)
-            v.measurements = MeasureWithMarkers(s.state, *read.trace, *v.readings, v.measurementRows);
-        const std::array<std::optional<LimitVerdict>, 2> verdicts = Verdicts(s);
-        for (size_t k = 0; k < verdicts.size(); ++k)
-            if (verdicts[k])
-                v.verdicts[k] = LimitVerdictView{*verdicts[k], s.limits.Count(k)};
+            v.holds[static_cast<size_t>(kind)] = {s.Holds().Held(kind), holdColor[static_cast<size_t>(kind)]};
     }
+    if (s.ShowsTrace())
+        AddReadings(v, s);
     return v;
 }
 
-void ScreenAssembly::Draw(DrawingSurface &surface, const Sources &sources)
+void DrawView(DrawingSurface &surface, const ScreenView &view)
 {
-    const ScreenView view = Assemble(sources);
     DrawGrid(surface, view);
     if (view.readings)
         DrawTrace(surface, view);

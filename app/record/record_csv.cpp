@@ -125,9 +125,9 @@ std::string CsvHoldRows(const std::vector<CsvHold> &holds, bool dbu)
             continue;
         TraceRecord entry;
         entry.centerFreqMHz = hold.settings.centerMHz;
-        entry.spanCaption = FixedText<12>(hold.settings.spanCaption);
+        entry.spanCaption = FixedText<12>(hold.settings.span);
         entry.refLevelDbm = hold.settings.refLevelDbm;
-        entry.rbwCaption = FixedText<8>(hold.settings.rbwCaption);
+        entry.rbwCaption = FixedText<8>(hold.settings.rbw);
         entry.points = *hold.points;
         AppendRow(rows, hold.name, entry, dbu);
     }

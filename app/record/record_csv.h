@@ -24,7 +24,7 @@ std::string CsvRow(std::string_view first, const TraceRecord &entry, bool dbu);
 struct CsvHold {
     std::string name;  // "max_hold", "min_hold"
     const LiveTrace *points = nullptr;
-    ReportedSettings settings;
+    AnalyzerSettings settings;
 };
 // The rows of the holds, to follow the trace rows: the name in the time column, then the hold's
 // settings and points as any row has them.

@@ -129,6 +129,24 @@ std::string PrintableText(const std::string &text)
     return shown;
 }
 
+TraceRecord MakeRecord(std::time_t time, const AnalyzerSettings &settings, const LiveTrace &points)
+{
+    TraceRecord r;
+    r.time = ToRecordTime(time);
+    r.centerFreqMHz = settings.centerMHz;
+    r.spanCaption = FixedText<12>(settings.span);
+    r.refLevelDbm = settings.refLevelDbm;
+    r.rbwCaption = FixedText<8>(settings.rbw);
+    r.points = points;
+    return r;
+}
+
+AnalyzerSettings RecordSettings(const TraceRecord &r)
+{
+    return {r.centerFreqMHz, TrimSpaces(PrintableText(FieldText(r.spanCaption))), r.refLevelDbm,
+            TrimSpaces(PrintableText(FieldText(r.rbwCaption)))};
+}
+
 double ToRecordTime(std::time_t time)
 {
     const std::tm t = LocalTime(time);

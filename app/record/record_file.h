@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/job_control.h"
+#include "measure/analyzer_settings.h"
 #include "measure/screen_conversions.h"
 
 #include <array>
@@ -61,6 +62,11 @@ std::string FieldText(const std::array<char, N> &field)
 }
 // For showing a caption from an untrusted file: NUL as a blank, other control bytes as '?'.
 std::string PrintableText(const std::string &text);
+
+// A trace with the settings it was taken at and the time it came at, as a record keeps it.
+TraceRecord MakeRecord(std::time_t time, const AnalyzerSettings &settings, const LiveTrace &points);
+// The settings a record was taken at, its captions trimmed and made printable.
+AnalyzerSettings RecordSettings(const TraceRecord &record);
 
 // The record's date-time, and back. A stored value that is not a date the program can show (NaN,
 // beyond the years 100 to 9999) is brought to the nearest end of that range, NaN to day 0.

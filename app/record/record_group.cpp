@@ -1,11 +1,8 @@
 #include "record/record_group.h"
 
-#include "acquisition/acquisition_group.h"
 #include "common/dialogs.h"
 #include "common/number_format.h"
 #include "common/text_number.h"
-#include "instrument/tavrin_dll.h"
-#include "record/record_csv.h"
 #include "settings/operation_file.h"
 #include "widgets/file_job.h"
 #include "widgets/panel_widgets.h"
@@ -15,19 +12,16 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 
 namespace tavrin {
 
 namespace {
 
 constexpr char kRecordFilter[] = "Tavrin Files (*.spf)";
-constexpr char kCsvFilter[] = "CSV Files (*.csv)";
-constexpr char kImpossibleFields[] =
-    "a centre, span, reference level, RBW, time or trace point that the analyzer cannot give";
 
 std::string Title() { return QCoreApplication::applicationName().toStdString(); }
 
@@ -45,12 +39,10 @@ RecordGroup::RecordGroup(Deps deps, QWidget *parent) : QGroupBox("Trace Record",
 {
     setObjectName("fraRecord");
     Build();
-    timerPlay_ = new QTimer(this);
-    timerPlay_->setObjectName("TimerPlay");
-    connect(timerPlay_, &QTimer::timeout, this, &RecordGroup::Step);
     progressClock_ = new QTimer(this);
     progressClock_->setInterval(1000);
     connect(progressClock_, &QTimer::timeout, this, &RecordGroup::ShowProgress);
+    Show({});
 }
 
 void RecordGroup::Build()
@@ -80,38 +72,46 @@ void RecordGroup::Build()
     grid->addWidget(ui_.cmdSaveRecord, 1, 1);
     grid->addWidget(ui_.lblRecordProgress, 2, 0, 1, 2);
     grid->addWidget(ui_.barRecordProgress, 3, 0, 1, 2);
-    connect(ui_.cmdRecord, &QPushButton::clicked, this, &RecordGroup::cmdRecord_Click);
-    connect(ui_.cmdPlayRecord, &QPushButton::clicked, this, &RecordGroup::cmdPlayRecord_Click);
-    connect(ui_.cmdLoadRecord, &QPushButton::clicked, this, &RecordGroup::cmdLoadRecord_Click);
-    connect(ui_.cmdSaveRecord, &QPushButton::clicked, this, &RecordGroup::cmdSaveRecord_Click);
+    connect(ui_.cmdRecord, &QPushButton::clicked, this, &RecordGroup::RecordClicked);
+    connect(ui_.cmdPlayRecord, &QPushButton::clicked, this, &RecordGroup::PlayClicked);
+    connect(ui_.cmdLoadRecord, &QPushButton::clicked, this, &RecordGroup::LoadClicked);
+    connect(ui_.cmdSaveRecord, &QPushButton::clicked, this, &RecordGroup::SaveClicked);
 }
 
-void RecordGroup::Load()
+void RecordGroup::Show(const RecordView &view)
 {
-    timerPlay_->stop();
-    progressClock_->stop();
-    table_.clear();
-    position_ = 0;
-    shown_ = 0;
-    play_.fill(0);
-    recording_ = false;
-    playing_ = false;
-    offlineShown_ = false;
-    ui_.cmdRecord->setText("Record");
-    ui_.cmdPlayRecord->setText("Play");
-    ui_.cmdRecord->setEnabled(true);
-    ui_.cmdLoadRecord->setEnabled(true);
-    ui_.cmdSaveRecord->setEnabled(false);
-    ui_.cmdPlayRecord->setEnabled(false);
-    ui_.lblRecordProgress->hide();
-    ui_.barRecordProgress->hide();
+    shown_ = view;
+    ui_.cmdRecord->setText(view.recording ? "Stop" : "Record");
+    ui_.cmdPlayRecord->setText(view.playing ? "Pause" : "Play");
+    ui_.cmdRecord->setEnabled(view.buttons.record);
+    ui_.cmdPlayRecord->setEnabled(view.buttons.play);
+    ui_.cmdLoadRecord->setEnabled(view.buttons.load);
+    ui_.cmdSaveRecord->setEnabled(view.buttons.save);
+    if (view.recording && !progressClock_->isActive())
+        progressClock_->start();
+    else if (!view.recording)
+        progressClock_->stop();
+    ShowProgress();
+}
+
+void RecordGroup::ShowProgress()
+{
+    QLabel *label = ui_.lblRecordProgress;
+    QProgressBar *bar = ui_.barRecordProgress;
+    label->setVisible(shown_.started);
+    bar->setVisible(shown_.recording && !shown_.continuous);
+    if (!shown_.started)
+        return;
+    const std::time_t now = d_.wallClock();
+    label->setText(QString::fromStdString(ProgressText(shown_, now)));
+    const long long total = static_cast<long long>(shown_.seconds);
+    bar->setRange(0, static_cast<int>(std::max(1LL, total)));
+    bar->setValue(static_cast<int>(std::clamp(static_cast<long long>(now - shown_.startTime), 0LL, total)));
 }
 
 std::optional<std::string> RecordGroup::AskFileToWrite(const std::string &filter, const std::string &proposed,
                                                        const std::string &suffix)
 {
-    // The dialogs serve window events: the group's buttons must wait.
-    const QScopedValueRollback guard(inDialog_, true);
     auto ask = [&]() -> std::optional<std::string> {
         std::optional<std::string> name = d_.dialogs.SaveFileName("Save As", filter, proposed);
         if (!name || name->empty())
@@ -137,27 +137,20 @@ std::optional<std::string> RecordGroup::AskFileToWrite(const std::string &filter
     return std::nullopt;
 }
 
-void RecordGroup::cmdRecord_Click()
+void RecordGroup::RecordClicked()
 {
-    if (inDialog_)
-        return;
-    if (recording_) {
-        StopRecording();
-        return;
-    }
-    position_ = 0;
-    if (!d_.acquisition.Running())
-        return;  // recording takes the live trace: nothing to record
-    StartRecording();
+    if (shown_.recording)
+        emit stopWanted();
+    else if (d_.acquiring())  // recording takes the live trace: nothing to record otherwise
+        StartRecording();
 }
 
-bool RecordGroup::RefuseStart(const std::string &why)
+void RecordGroup::RefuseStart(const std::string &why)
 {
     d_.dialogs.ShowMessage(Title(), "The recording cannot start: " + why);
-    return false;
 }
 
-bool RecordGroup::StartRecording()
+void RecordGroup::StartRecording()
 {
     const double minutes = NumericValue(d_.settings.RecordTime);
     const double interval = NumericValue(d_.settings.RecordInterval);
@@ -173,174 +166,36 @@ bool RecordGroup::StartRecording()
         return RefuseStart("a recording of " + PlainDecimal(minutes) + " minutes every " + PlainDecimal(interval) +
                            " seconds needs more than the 32767 entries a recording can hold. Set a shorter time "
                            "or a longer interval in the settings.");
-
-    ui_.cmdPlayRecord->setEnabled(false);
-    ui_.cmdSaveRecord->setEnabled(false);
-    ui_.cmdLoadRecord->setEnabled(false);
-    if (continuous) {
-        const std::optional<std::string> name = AskFileToWrite(kRecordFilter, lastFileName_, ".spf");
-        const std::string error = name ? CreateRecordFile(*name) : std::string();
-        if (!name || !error.empty()) {
-            // Play and Save stay disabled until a load brings a record again.
-            ui_.cmdLoadRecord->setEnabled(true);
-            if (!error.empty())
-                RefuseStart("the record file could not be created (" + error + ").");
-            return false;
-        }
-        recordFileName_ = *name;
-        recordFileCount_ = 0;
-        // The table is reset only now: a cancelled start keeps the record made or loaded before.
-        table_.assign(100, TraceRecord{});
-    } else {
-        table_.assign(static_cast<size_t>(*entries), TraceRecord{});
-    }
-    continuous_ = continuous;
-    recording_ = true;
-    recordedTrace_ = d_.acquisition.TracesTaken();
-    ui_.cmdRecord->setText("Stop");
-    timerPlay_->start(*period);
-    recordStartTime_ = std::time(nullptr);
-    progressClock_->start();
-    ShowProgress();
-    return true;
-}
-
-void RecordGroup::StopRecording()
-{
-    recording_ = false;
-    timerPlay_->stop();
-    progressClock_->stop();
-    ui_.cmdPlayRecord->setEnabled(true);
-    ui_.cmdLoadRecord->setEnabled(true);
-    ui_.cmdRecord->setText("Record");
-    ShowProgress();
-}
-
-void RecordGroup::cmdPlayRecord_Click()
-{
-    if (inDialog_)
+    if (!continuous) {
+        emit timedStartWanted(*entries, *period, minutes * 60.0);
         return;
-    if (!recording_) {
-        if (!playing_) {
-            const std::optional<int32_t> period = TimerPeriodMs(NumericValue(d_.settings.RecordInterval));
-            if (!period) {
-                d_.dialogs.ShowMessage(Title(), "The playback cannot start: the recording interval \"" +
-                                                    TrimSpaces(d_.settings.RecordInterval) +
-                                                    "\" is not usable. Set an interval of 0.2 to 60 seconds "
-                                                    "in the settings.");
-                return;
-            }
-            ui_.cmdRecord->setEnabled(false);
-            ui_.cmdLoadRecord->setEnabled(false);
-            ui_.cmdSaveRecord->setEnabled(false);
-            playing_ = true;
-            ui_.cmdPlayRecord->setText("Pause");
-            if (position_ >= static_cast<int64_t>(table_.size()))
-                position_ = 0;
-            timerPlay_->start(*period);
-        } else {
-            ui_.cmdRecord->setEnabled(true);
-            ui_.cmdLoadRecord->setEnabled(true);
-            ui_.cmdSaveRecord->setEnabled(true);
-            playing_ = false;
-            ui_.cmdPlayRecord->setText("Play");
-            timerPlay_->stop();
+    }
+    const std::optional<std::string> name = AskFileToWrite(kRecordFilter, lastFileName_, ".spf");
+    const std::string error = name ? CreateRecordFile(*name) : std::string();
+    if (!name || !error.empty()) {
+        emit startGivenUp();
+        if (!error.empty())
+            RefuseStart("the record file could not be created (" + error + ").");
+        return;
+    }
+    emit continuousStartWanted(*name, *period);
+}
+
+void RecordGroup::PlayClicked()
+{
+    if (!shown_.recording) {
+        const std::optional<int32_t> period = TimerPeriodMs(NumericValue(d_.settings.RecordInterval));
+        if (!shown_.playing && !period) {
+            d_.dialogs.ShowMessage(Title(), "The playback cannot start: the recording interval \"" +
+                                                TrimSpaces(d_.settings.RecordInterval) +
+                                                "\" is not usable. Set an interval of 0.2 to 60 seconds in the settings.");
+            return;
         }
+        emit playWanted(period.value_or(0));
     }
     // Stopped, the main trace is drawn in the play colour until the acquisition starts again.
-    if (!d_.acquisition.Running())
-        d_.acquisition.SetTraceDrawColor(d_.settings.Colors.Play);
-}
-
-void RecordGroup::cmdLoadRecord_Click()
-{
-    if (inDialog_)
-        return;
-    const std::optional<std::string> name = d_.dialogs.OpenFileName("Open", kRecordFilter, "");
-    if (name && !name->empty())
-        LoadFrom(*name);
-    // Play is offered only when there is something to play.
-    ui_.cmdPlayRecord->setEnabled(Entry(0) != nullptr);
-}
-
-void RecordGroup::LoadFrom(const std::string &name)
-{
-    const QScopedValueRollback guard(inDialog_, true);
-    BusyPointer busy;
-    RecordTable loaded;
-    RecordFileResult result;
-    int64_t impossible = 0;
-    RunFileJob(d_.dialogs, Title(), "Loading " + name, [&](JobControl &control) {
-        result = LoadRecordFile(name, loaded, &control);
-        if (result.ok)
-            impossible = RemoveImpossibleRecords(loaded);
-    });
-    if (result.cancelled)
-        return;
-    position_ = 0;
-    shown_ = 0;
-    const int64_t count = static_cast<int64_t>(loaded.size()) + impossible;  // up to an empty entry
-    const std::string records = std::to_string(count) + (count == 1 ? " record" : " records");
-    if (!result.ok) {
-        d_.dialogs.ShowMessage(Title(), "The record file could not be loaded: " + result.error + ".");
-    } else if (count == 0) {
-        d_.dialogs.ShowMessage(Title(), name + " holds no record.");
-    } else if (loaded.empty()) {
-        d_.dialogs.ShowMessage(Title(), "None of the " + records + " in " + name + " can be real (" +
-                                            kImpossibleFields + "). Nothing was loaded.");
-    } else if (impossible == 0 ||
-               d_.dialogs.AskYesNo(Title(), std::to_string(impossible) + " of the " + records + " in " + name +
-                                                " cannot be real (" + kImpossibleFields + ").\r\nLoad the other " +
-                                                std::to_string(loaded.size()) + " to play them?")) {
-        table_ = std::move(loaded);
-    }
-}
-
-void RecordGroup::cmdSaveRecord_Click()
-{
-    if (inDialog_)
-        return;
-    const std::optional<std::string> name = AskFileToWrite(kRecordFilter, "", ".spf");
-    if (!name)
-        return;
-    const QScopedValueRollback guard(inDialog_, true);
-    BusyPointer busy;
-    RecordFileResult saved;
-    RunFileJob(d_.dialogs, Title(), "Saving the record to " + *name,
-               [&](JobControl &control) { saved = SaveRecordFile(*name, table_, &control); });
-    // Saving walks the table to its first empty entry and leaves the position there.
-    position_ = 0;
-    while (Entry(position_))
-        ++position_;
-    if (!saved.ok && !saved.cancelled)
-        d_.dialogs.ShowMessage(Title(), "The record was not saved: " + saved.error + ".");
-}
-
-void RecordGroup::ExportCsv()
-{
-    if (inDialog_)
-        return;
-    const std::optional<std::string> name = AskFileToWrite(kCsvFilter, "", ".csv");
-    if (!name)
-        return;
-    const QScopedValueRollback guard(inDialog_, true);
-    BusyPointer busy;
-    const bool dbu = TrimSpaces(d_.settings.Unit) != "dBm";
-    // A recording goes on filling the table meanwhile: the export takes the entries it holds now.
-    RecordTable taken;
-    if (!Entry(0))
-        taken = {LiveRecord()};
-    else if (recording_)
-        taken.assign(table_.begin(), std::find_if(table_.begin(), table_.end(),
-                                                  [](const TraceRecord &r) { return !r.Filled(); }));
-    const RecordTable &source = taken.empty() ? table_ : taken;
-    // The holds go on changing while the job runs: their rows are taken now.
-    const std::string holdRows = d_.holds ? CsvHoldRows(d_.holds(), dbu) : std::string();
-    RecordFileResult written;
-    RunFileJob(d_.dialogs, Title(), "Exporting the record to " + *name,
-               [&](JobControl &control) { written = WriteRecordCsv(*name, source, dbu, holdRows, &control); });
-    if (!written.ok && !written.cancelled)
-        d_.dialogs.ShowMessage(Title(), "The CSV file was not written: " + written.error + ".");
+    if (!d_.acquiring())
+        emit playColourWanted();
 }
 
 }  // namespace tavrin

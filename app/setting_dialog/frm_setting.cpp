@@ -1,13 +1,12 @@
 #include "setting_dialog/frm_setting.h"
 
-#include "acquisition/acquisition_group.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
 #include "display/frm_crt.h"
 #include "display/logo_picture.h"
-#include "instrument/tavrin_dll.h"
+#include "session/session.h"
 #include "setting_dialog/color_widgets.h"
 #include "setting_dialog/device_row.h"
 #include "setting_dialog/setting_rules.h"
@@ -298,7 +297,7 @@ void FrmSetting::ApplyAverage()
     d_.settings.AverageCount = static_cast<int16_t>(
         RoundHalfEvenToInt32(std::clamp(NumericValue(Text(ui_.txtAVG)), -32768.0, 32767.0)));
     // With averaging on, the running average starts again over the new count.
-    d_.acquisition.RestartAverage();
+    d_.session.SetAverageCount(d_.settings.AverageCount);
 }
 
 int FrmSetting::ShownPort() const
@@ -311,17 +310,15 @@ void FrmSetting::ApplyPort()
 {
     // While the acquisition runs the new port is only stored; it is taken at the next OK while
     // stopped or at the next start of the program.
-    if (d_.acquisition.Running())
+    if (d_.session.Line().Running())
         return;
-    d_.instrument.SelectPortUnlessHeld(d_.settings.ComPortSetting, d_.portInUse);
+    d_.session.Line().SelectPort(d_.settings.ComPortSetting, d_.portInUse);
 }
 
-void FrmSetting::ApplyDisplay(uint32_t oldTraceColor)
+void FrmSetting::ApplyDisplay()
 {
     const DisplayColors &colors = d_.settings.Colors;
-    // A live trace takes its new colour at once; a trace shown in the play colour keeps it.
-    if (d_.acquisition.TraceDrawColor() == oldTraceColor)
-        d_.acquisition.SetTraceDrawColor(colors.Trace);
+    d_.session.Settings().SetUnit(d_.settings.Unit);
     d_.display.MakeLabels(colors.Background, colors.Marker);
     d_.display.SetBaseColor(colors.Base);
     d_.display.Redraw();
@@ -329,10 +326,6 @@ void FrmSetting::ApplyDisplay(uint32_t oldTraceColor)
 
 void FrmSetting::OKButton_Click()
 {
-    // Selecting the port waits on the line; a second click meanwhile must not apply twice.
-    if (applying_)
-        return;
-    applying_ = true;
     OperationFile &op = d_.settings;
     ApplyAverage();
     op.LogoFile = TrimSpaces(Text(ui_.txtFName));
@@ -347,26 +340,15 @@ void FrmSetting::OKButton_Click()
         op.LevelStep = ToSingle(step);
     op.RecordInterval = Text(ui_.cboInterval);
     op.RecordTime = Text(ui_.cboTime);
-    const uint32_t oldTraceColor = op.Colors.Trace;
     for (int i = 0; i < kDisplayColorCount; ++i)
         *ColorAt(op.Colors, i) = ui_.txtColor[static_cast<size_t>(i)]->Color();
     op.CaptureDir = TrimSpaces(Text(ui_.txtShutterDir));
     ApplyPort();
-    ApplyDisplay(oldTraceColor);
-    applying_ = false;
+    ApplyDisplay();
     if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
         sub->close();
     else
         close();
-}
-
-void FrmSetting::closeEvent(QCloseEvent *event)
-{
-    // Not while OK waits on the line: its remaining steps still use this window.
-    if (applying_)
-        event->ignore();
-    else
-        event->accept();
 }
 
 }  // namespace tavrin

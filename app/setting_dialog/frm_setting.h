@@ -14,13 +14,12 @@ class QPushButton;
 
 namespace tavrin {
 
-class AcquisitionGroup;
 class ColorBox;
 class DeviceRow;
 class FrmCRT;
 class PaletteBox;
 class Spinner;
-class TavrinDLL;
+class Session;
 class UserDialogs;
 struct OperationFile;
 
@@ -30,8 +29,7 @@ public:
     struct Deps {
         OperationFile &settings;
         UserDialogs &dialogs;
-        AcquisitionGroup &acquisition;
-        TavrinDLL &instrument;
+        Session &session;
         FrmCRT &display;
         std::function<bool(int port)> portInUse;  // held by another program
     };
@@ -48,7 +46,6 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     struct Controls {
@@ -92,12 +89,11 @@ private:
     void ApplyPort();
     // The COM number the port box shows (rounded, halves to even), 0 when it shows none of 1..4.
     int ShownPort() const;
-    void ApplyDisplay(uint32_t oldTraceColor);
+    void ApplyDisplay();
 
     Deps d_;
     Controls ui_;
     int selectedBox_ = 0;
-    bool applying_ = false;
 };
 
 }  // namespace tavrin

@@ -2,7 +2,7 @@
 // and what went wrong since Start, refreshed a few times a second.
 #pragma once
 
-#include "acquisition/link_status.h"
+#include "session/link_watch.h"
 
 #include <QLabel>
 #include <functional>

@@ -37,10 +37,10 @@ int main(int argc, char *argv[])
     program.Start();
     const int code = app.exec();
     dialogs.SetParent(nullptr);
-    // A library call still stuck on a silent line cannot be interrupted, and the library's own
+    // A library call still on a silent line cannot be interrupted, and the library's own
     // clean-up at exit would run under it: the settings are saved, so leave at once. The kernel
     // releases the port and its lock.
-    if (program.Instrument().CallInFlight()) {
+    if (program.Instrument().Busy()) {
         std::fflush(nullptr);
         _exit(code);
     }

@@ -1,10 +1,10 @@
 #include "shell/program.h"
 
-#include "acquisition/acquisition_group.h"
 #include "common/text_number.h"
 #include "markers/limit_group.h"
 #include "panel/frm_main.h"
 #include "record/record_group.h"
+#include "session/session.h"
 #include "setting_dialog/frm_setting.h"
 #include "shell/link_status_bar.h"
 #include "shell/waterfall_window.h"
@@ -20,19 +20,19 @@
 namespace tavrin {
 
 Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::function<void()> quit)
-    : instrument_(dialogs), frame_(dialogs)
+    : frame_(dialogs)
 {
-    // A call may be waiting on a silent line for seconds: leaving lets every wait return at once.
+    // A request may be on a silent line for seconds: leaving, nothing more is asked of it.
     auto leave = [this, quit = std::move(quit)] {
         instrument_.Abandon();
         if (quit)
             quit();
     };
     auto portCheck = portInUse;
-    panel_ = new FrmMain({instrument_, dialogs, settings_, frame_.Display(), OperationFilePath(), std::move(portInUse),
+    panel_ = new FrmMain({session_, dialogs, settings_, frame_.Display(), OperationFilePath(), std::move(portInUse),
                           std::move(leave)});
     frame_.SetSettingFactory([this, &dialogs, portCheck] {
-        return new FrmSetting({settings_, dialogs, panel_->Acquisition(), instrument_, frame_.Display(), portCheck});
+        return new FrmSetting({settings_, dialogs, session_, frame_.Display(), portCheck});
     });
 
     // The record (or the live trace) as a CSV file, and the limit lines' files, before Quit.
@@ -59,7 +59,7 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
     waterfall_ = new WaterfallWindow(frame_, *panel_, dialogs, [this] { return TrimSpaces(settings_.CaptureDir); });
 
     frame_.statusBar()->setAccessibleName("Status bar");
-    frame_.statusBar()->addWidget(new LinkStatusBar([this] { return panel_->Acquisition().Status(); }), 1);
+    frame_.statusBar()->addWidget(new LinkStatusBar([this] { return session_.Status(); }), 1);
 }
 
 Program::~Program() = default;

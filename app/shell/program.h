@@ -2,7 +2,9 @@
 // display window, the instrument module and the settings, in the order they must come up and go.
 #pragma once
 
-#include "instrument/tavrin_dll.h"
+#include "instrument/library_instrument.h"
+#include "session/qt_timers.h"
+#include "session/session.h"
 #include "settings/operation_file.h"
 #include "shell/mdi_main.h"
 
@@ -27,11 +29,15 @@ public:
 
     MdiMain &Frame() { return frame_; }
     FrmMain &Panel() { return *panel_; }
-    TavrinDLL &Instrument() { return instrument_; }
+    LibraryInstrument &Instrument() { return instrument_; }
+    Session &TheSession() { return session_; }
     WaterfallWindow &Waterfall() { return *waterfall_; }
 
 private:
-    TavrinDLL instrument_;
+    LibraryInstrument instrument_;
+    QtTimers timers_;
+    Session session_{{instrument_, timers_, [] { return std::time(nullptr); }, [](int port) { return GatherPortFacts(port); },
+                      PortTargetText, {}}};
     OperationFile settings_ = DefaultOperation();
     MdiMain frame_;
     FrmMain *panel_ = nullptr;  // owned by its sub-window

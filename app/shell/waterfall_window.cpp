@@ -1,6 +1,7 @@
 #include "shell/waterfall_window.h"
 
 #include "panel/frm_main.h"
+#include "session/session.h"
 #include "shell/mdi_main.h"
 #include "waterfall/frm_waterfall.h"
 
@@ -89,8 +90,9 @@ void WaterfallWindow::Open()
         sub_->setGeometry(reachable ? normal_ : FirstPlace());
         normal_ = sub_->geometry();
         sub_->installEventFilter(this);
-        connect(&panel_, &FrmMain::traceShown, window, &FrmWaterfall::Add);
+        feed_ = panel_.TheSession().Bus().Connect([window](const TracePtr &trace) { window->Add(*trace); });
         connect(sub_, &QObject::destroyed, this, [this] {
+            feed_.Disconnect();
             if (toggle_)
                 toggle_->setChecked(false);
             if (save_)

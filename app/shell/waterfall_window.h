@@ -3,6 +3,8 @@
 // the File menu, and kept open or closed, where it stood, between runs.
 #pragma once
 
+#include "session/trace_bus.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -50,6 +52,7 @@ private:
     QPointer<QAction> save_;
     QPointer<QMdiSubWindow> sub_;
     QRect normal_;  // the last place while neither maximised nor minimised
+    TraceBus::Connection feed_;  // the traces, while the window is open
 };
 
 }  // namespace tavrin

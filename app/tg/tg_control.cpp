@@ -2,11 +2,12 @@
 
 #include "common/rounding.h"
 #include "common/text_number.h"
-#include "instrument/tavrin_dll.h"
 
 #include <algorithm>
 
 namespace tavrin {
+
+using What = GeneratorCommand::What;
 
 std::string NormalizeTGText(const std::string &text, int lowest, int highest)
 {
@@ -14,19 +15,16 @@ std::string NormalizeTGText(const std::string &text, int lowest, int highest)
     return std::to_string(RoundHalfEvenToInt32(v));
 }
 
-void SendTGCommands(TavrinDLL &dll, bool outputOn, int16_t level, int16_t offset)
+std::vector<GeneratorCommand> TGCommands(bool outputOn, int16_t level, int16_t offset)
 {
-    dll.SendStartTG();
+    std::vector<GeneratorCommand> commands{{What::Start, 0}};
     if (outputOn)
-        dll.SendTGOnOff(true);
-    dll.SendTGLevel(level);
-    dll.SendTGOffset(offset);
+        commands.push_back({What::Output, 1});
+    commands.push_back({What::Level, level});
+    commands.push_back({What::Offset, offset});
+    return commands;
 }
 
-void LeaveTGMode(TavrinDLL &dll)
-{
-    dll.SendTGOnOff(false);
-    dll.SendExitTG();
-}
+std::vector<GeneratorCommand> LeaveTGCommands() { return {{What::Output, 0}, {What::Exit, 0}}; }
 
 }  // namespace tavrin

@@ -2,12 +2,13 @@
 // the commands that put the generator in a state, in the order the instrument takes them.
 #pragma once
 
+#include "instrument/instrument.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tavrin {
-
-class TavrinDLL;
 
 inline constexpr int kTGLevelLowest = -59, kTGLevelHighest = 0;      // dBm
 inline constexpr int kTGOffsetLowest = -99, kTGOffsetHighest = 99;   // kHz
@@ -18,8 +19,8 @@ inline constexpr int kTGDefaultLevel = -50;  // the level entry at start-up
 std::string NormalizeTGText(const std::string &text, int lowest, int highest);
 
 // Generator mode, the output switched on when it is to be on, then level and offset.
-void SendTGCommands(TavrinDLL &dll, bool outputOn, int16_t level, int16_t offset);
+std::vector<GeneratorCommand> TGCommands(bool outputOn, int16_t level, int16_t offset);
 // Back to analyzer mode; the output never stays on behind the analyzer's back.
-void LeaveTGMode(TavrinDLL &dll);
+std::vector<GeneratorCommand> LeaveTGCommands();
 
 }  // namespace tavrin

@@ -1,23 +1,19 @@
 // The tracking generator: the mode button and the "TG Function" group (level, offset, output on
-// and off, normalisation).
+// and off, normalisation). It shows the generator as the session holds it and says what the user
+// did; the session sends the commands.
 #pragma once
 
 #include "tg/tg_control.h"
 
 #include <QWidget>
-#include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
 
 class QLineEdit;
 class QPushButton;
 
 namespace tavrin {
 
-class AcquisitionTimer;
 class Spinner;
-class TavrinDLL;
 
 class TGGroup : public QWidget {
     Q_OBJECT
@@ -25,21 +21,20 @@ public:
     static constexpr int kLevelLowest = kTGLevelLowest, kLevelHighest = kTGLevelHighest;
     static constexpr int kOffsetLowest = kTGOffsetLowest, kOffsetHighest = kTGOffsetHighest;
 
-    struct Deps {
-        TavrinDLL &instrument;
-        // Held while the generator's commands go out, so that no trace read comes between them.
-        AcquisitionTimer &acquisition;
-    };
+    explicit TGGroup(QWidget *parent = nullptr);
 
-    TGGroup(Deps deps, QWidget *parent = nullptr);
-
-    // Start-up: not in generator mode, output off, its settings disabled until the mode is entered.
-    void Load();
-    bool TGOn() const { return tgOn_; }  // the generator's output
+    // Generator mode (its settings usable only then), its output, level and offset.
+    void Show(bool mode, bool output, int level, int offset);
 
 signals:
-    // Generator mode entered (true) or left: the analyzer's settings cannot be changed meanwhile.
-    void tgModeChanged(bool on);
+    void modeClicked();
+    void outputClicked();
+    void normalizeClicked();
+    // The entries as typed (also when typed without Enter), before anything is sent.
+    void levelEntered(const std::string &text);
+    void offsetEntered(const std::string &text);
+    // Enter in a field, or a spinner released: the generator's settings are to be sent.
+    void settingsWanted();
 
 private:
     struct Controls {
@@ -53,30 +48,10 @@ private:
     };
 
     void TGFrameEnable(bool enabled);
-    void cmdTGMode_Click();
-    void cmdTGON_Click();
-    void cmdNormal_Click();
-    // Enter in a field: the entry is normalised, then the settings are sent.
-    void txtTGLevel_Enter();
-    void txtTGOffset_Enter();
-    // After a level or offset entry and when a spinner is released.
-    void SendTGSettings();
-    // Runs an action, or queues it behind the one still waiting on the line, so that a second
-    // click never interleaves its commands with the first one's.
-    void Act(std::function<void()> action);
-    // Generator on (when switched on), level and offset, in the order the instrument takes them.
-    void SendAll();
-    void ShowAnalyzerMode();
-    int16_t Level();
-    int16_t Offset();
-    void NormalizeEntry(QLineEdit *field, Spinner *spinner, int lowest, int highest);
+    // The typed entries handed on, so that what is sent is what the fields show.
+    void Entries();
 
-    Deps d_;
     Controls ui_;
-    bool tgMode_ = false;
-    bool tgOn_ = false;
-    bool acting_ = false;
-    std::vector<std::function<void()>> pending_;
 };
 
 }  // namespace tavrin

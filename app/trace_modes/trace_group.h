@@ -1,15 +1,13 @@
 // The "Trace" group: Max Hold and Min Hold with Clear, and which measurements the screen shows
-// under the marker table. It keeps the holds, fed with every trace the screen shows as live.
+// under the marker table. It shows what the session holds and says what the user switched.
 #pragma once
 
 #include "markers/marker_measurements.h"
 #include "measure/trace_hold.h"
-#include "settings/program_settings.h"
 
 #include <QGroupBox>
 
 class QCheckBox;
-class QPushButton;
 
 namespace tavrin {
 
@@ -18,33 +16,23 @@ class TraceGroup : public QGroupBox {
 public:
     explicit TraceGroup(QWidget *parent = nullptr);
 
-    // The saved measurement switches and hold colours; the holds start off.
-    void Restore(const TraceModeSettings &saved);
-    TraceModeSettings Saved() const;
-
-    // A trace the screen shows as live (or averaged), with the settings its block reported.
-    void Add(const LiveTrace &shown, const ReportedSettings &reported) { holds_.Add(shown, reported); }
-    const TraceHolds &Holds() const { return holds_; }
-    uint32_t HoldColor(HoldKind kind) const;
-    MeasurementSwitches Measurements() const;
+    void Show(bool maxHold, bool minHold, MeasurementSwitches measurements);
 
 signals:
-    void redrawNeeded();          // a hold switched on or off, or cleared
-    void measurementsChanged();   // the measurement table gained or lost a row
+    void holdSwitched(tavrin::HoldKind kind, bool on);
+    void holdsCleared();
+    void measurementsChosen(tavrin::MeasurementSwitches on);
 
 private:
     struct Controls {
         QCheckBox *chkMaxHold = nullptr;
         QCheckBox *chkMinHold = nullptr;
-        QPushButton *cmdClearHold = nullptr;
         QCheckBox *chkBandPower = nullptr;
         QCheckBox *chkOccupiedBW = nullptr;
         QCheckBox *chkNoiseMarker = nullptr;
     };
-
-    TraceHolds holds_;
-    TraceModeSettings saved_;  // the colours, kept as read
     Controls ui_;
+    MeasurementSwitches shown_;  // as shown last: a click changes one of them
 };
 
 }  // namespace tavrin

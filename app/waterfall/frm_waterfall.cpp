@@ -20,7 +20,7 @@ namespace {
 constexpr char kTitle[] = "Save waterfall as";
 constexpr QRgb kText = 0xffe0e0e0, kTick = 0xff909090;
 
-std::string LevelText(const ShownTrace &t, double below)
+std::string LevelText(const Trace &t, double below)
 {
     return PlainDecimal(t.settings.refLevelDbm + (t.dBu ? 107 : 0) - below) + (t.dBu ? " dBu" : " dBm");
 }
@@ -73,7 +73,7 @@ void FrmWaterfall::Fit()
 
 void FrmWaterfall::resizeEvent(QResizeEvent *) { Fit(); }
 
-void FrmWaterfall::Add(const ShownTrace &trace)
+void FrmWaterfall::Add(const Trace &trace)
 {
     Fit();
     const size_t came = rows_.Add(trace);
@@ -134,12 +134,12 @@ void FrmWaterfall::Paint(QPainter &p) const
         p.drawLine(QPointF(x, layout_.header - 4), QPointF(x, layout_.header - 1));
     }
     p.setPen(QColor::fromRgb(kText));
-    const ShownTrace *newest = rows_.Newest();
+    const Trace *newest = rows_.Newest();
     if (!newest) {
         p.drawText(head, Qt::AlignLeft | Qt::AlignVCenter, "Waterfall: no traces yet");
         return;
     }
-    const bool played = newest->source == TraceSource::Playback;
+    const bool played = newest->kind == TraceKind::Playback;
     p.drawText(head, Qt::AlignLeft | Qt::AlignVCenter,
                QString::fromStdString(SettingsText(newest->settings, newest->dBu) + (played ? "  (playback)" : "")));
     p.drawText(foot, Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(FormatScreenTime(newest->time)));
@@ -164,7 +164,7 @@ void FrmWaterfall::PaintScale(QPainter &p) const
 
 void FrmWaterfall::SaveAs(UserDialogs &dialogs, const std::string &folder)
 {
-    const ShownTrace *newest = rows_.Newest();
+    const Trace *newest = rows_.Newest();
     const std::string proposed =
         JoinPath(folder, "waterfall_" + FormatFileTime(newest ? newest->time : std::time(nullptr)) + ".png");
     std::optional<std::string> path;

@@ -19,7 +19,7 @@ public:
     explicit FrmWaterfall(QWidget *parent = nullptr);
 
     // A trace the screen showed: its bands and its row on top.
-    void Add(const ShownTrace &trace);
+    void Add(const Trace &trace);
     // The window's picture as it is shown: header, rows, scale and footer.
     QImage Render() const;
     // Asks for a file name, and before replacing a file, and writes the window's picture there as

@@ -14,6 +14,12 @@ namespace tavrin {
 
 namespace {
 
+bool Played(const Trace &t) { return t.kind == TraceKind::Playback; }
+
+}  // namespace
+
+namespace {
+
 constexpr double kDbPerStop = 20;
 // From the reference level down, a stop every 20 dB.
 constexpr std::array<std::array<double, 3>, 5> kStops = {{{255, 0, 0}, {255, 255, 0}, {0, 255, 255}, {0, 0, 255}, {0, 0, 0}}};
@@ -51,11 +57,11 @@ PointRange ColumnPoints(int column, int columns)
     return {first, std::clamp(last, first, kLastScreenPoint)};
 }
 
-std::string SettingsText(const ReportedSettings &s, bool dBu)
+std::string SettingsText(const AnalyzerSettings &s, bool dBu)
 {
-    return FormatPicture(s.centerMHz, "#0.000") + " MHz  " + TrimSpaces(s.spanCaption) + "  Ref " +
+    return FormatPicture(s.centerMHz, "#0.000") + " MHz  " + TrimSpaces(s.span) + "  Ref " +
            PlainDecimal(s.refLevelDbm + (dBu ? 107 : 0)) + (dBu ? " dBu" : " dBm") + "  RBW " +
-           TrimSpaces(s.rbwCaption);
+           TrimSpaces(s.rbw);
 }
 
 std::string GapText(long long seconds)
@@ -82,7 +88,7 @@ double LevelOf(int level, int16_t refLevelDbm, bool dBu)
     return refLevelDbm - (kTopLevelValue - level) * kDbPerStepRead + (dBu ? 107.0 : 0.0);
 }
 
-std::vector<WaterfallRow> BandsBefore(const ShownTrace *last, const ShownTrace &next)
+std::vector<WaterfallRow> BandsBefore(const Trace *last, const Trace &next)
 {
     std::vector<WaterfallRow> bands;
     auto add = [&](RowKind kind, std::string text) {
@@ -91,7 +97,7 @@ std::vector<WaterfallRow> BandsBefore(const ShownTrace *last, const ShownTrace &
         band.text = std::move(text);
         band.trace.time = next.time;
         band.trace.settings = next.settings;
-        band.trace.source = next.source;
+        band.trace.kind = next.kind;
         bands.push_back(std::move(band));
     };
     const std::string settings = SettingsText(next.settings, next.dBu);
@@ -99,14 +105,14 @@ std::vector<WaterfallRow> BandsBefore(const ShownTrace *last, const ShownTrace &
         add(RowKind::Separator, settings);
         return bands;
     }
-    const bool live = last->source == TraceSource::Live && next.source == TraceSource::Live;
+    const bool live = !Played(*last) && !Played(next);
     if (live && next.time - last->time >= kGapSeconds)
         add(RowKind::Gap, GapText(next.time - last->time));
-    const ReportedSettings &a = last->settings, &b = next.settings;
-    if (last->source != next.source)
-        add(RowKind::Separator, (next.source == TraceSource::Playback ? "Playback: " : "Live: ") + settings);
-    else if (a.centerMHz != b.centerMHz || a.spanCaption != b.spanCaption || a.refLevelDbm != b.refLevelDbm ||
-             a.rbwCaption != b.rbwCaption)
+    const AnalyzerSettings &a = last->settings, &b = next.settings;
+    if (Played(*last) != Played(next))
+        add(RowKind::Separator, (Played(next) ? "Playback: " : "Live: ") + settings);
+    else if (a.centerMHz != b.centerMHz || a.span != b.span || a.refLevelDbm != b.refLevelDbm ||
+             a.rbw != b.rbw)
         add(RowKind::Separator, settings);
     return bands;
 }
@@ -148,7 +154,7 @@ void WaterfallRows::Trim()
     }
 }
 
-size_t WaterfallRows::Add(const ShownTrace &trace)
+size_t WaterfallRows::Add(const Trace &trace)
 {
     std::vector<WaterfallRow> rows = BandsBefore(hasLast_ ? &last_ : nullptr, trace);
     WaterfallRow row;
@@ -166,7 +172,7 @@ size_t WaterfallRows::Add(const ShownTrace &trace)
     return rows.size();
 }
 
-const ShownTrace *WaterfallRows::Newest() const
+const Trace *WaterfallRows::Newest() const
 {
     for (auto row = rows_.rbegin(); row != rows_.rend(); ++row)
         if (row->kind == RowKind::Trace)
@@ -184,18 +190,18 @@ std::string WaterfallRows::Description() const
             continue;
         ++traces;
         oldest = &*row;
-        const ShownTrace &t = row->trace;
+        const Trace &t = row->trace;
         const double dBm = LevelOf(t.points[static_cast<size_t>(row->peak)], t.settings.refLevelDbm, false);
         if (!strongest || dBm > best)
             strongest = &*row, best = dBm;
     }
     if (!strongest)
         return "Waterfall, newest trace on top: no traces yet.";
-    const ShownTrace &newest = *Newest(), &at = strongest->trace;
+    const Trace &newest = *Newest(), &at = strongest->trace;
     MeasurementState state;
     state.centerFreqMHz = PlainDecimal(at.settings.centerMHz);
-    state.spanCaption = at.settings.spanCaption;
-    const double mhz = IsZeroSpan(at.settings.spanCaption)
+    state.spanCaption = at.settings.span;
+    const double mhz = IsZeroSpan(at.settings.span)
                            ? at.settings.centerMHz
                            : ConvertNthPointToMHz(state, static_cast<int16_t>(strongest->peak));
     return "Waterfall, newest trace on top: " + std::to_string(traces) + (traces == 1 ? " trace" : " traces") +

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "measure/measure_setting.h"
+#include "measure/trace.h"
 #include "measure/screen_conversions.h"
 
 #include <cstdint>
@@ -12,18 +13,6 @@
 #include <vector>
 
 namespace tavrin {
-
-enum class TraceSource { Live, Playback };
-
-// A trace the screen showed as its main trace (taken, averaged or played back) with the settings
-// it was taken at.
-struct ShownTrace {
-    LiveTrace points{};
-    ReportedSettings settings;
-    std::time_t time = 0;
-    TraceSource source = TraceSource::Live;
-    bool dBu = false;  // levels are shown in dBu, 107 above dBm
-};
 
 // The colour (0x00BBGGRR) of a level step over the 80 dB below the reference level: black 80 dB
 // down, blue at 60, cyan at 40, yellow at 20 and red at the reference level, in straight lines
@@ -43,7 +32,7 @@ enum class RowKind { Trace, Separator, Gap };
 
 struct WaterfallRow {
     RowKind kind = RowKind::Trace;
-    ShownTrace trace;        // a band's: the trace that comes after it
+    Trace trace;        // a band's: the trace that comes after it
     std::string text;        // a band's words
     bool timeLabel = false;  // a trace row with its time written beside it
     int peak = 0;            // the trace's strongest point
@@ -57,10 +46,10 @@ inline constexpr std::time_t kGapSeconds = 2;
 // older first: a gap between live traces, then a separator when the next trace means other
 // frequencies or levels (centre, span, reference level or RBW), or comes from elsewhere (live
 // after playback or the other way round), or is the first.
-std::vector<WaterfallRow> BandsBefore(const ShownTrace *last, const ShownTrace &next);
+std::vector<WaterfallRow> BandsBefore(const Trace *last, const Trace &next);
 
 // "100.000 MHz  1MHZ/DIV  Ref 0 dBm  RBW 220KHZ"
-std::string SettingsText(const ReportedSettings &settings, bool dBu);
+std::string SettingsText(const AnalyzerSettings &settings, bool dBu);
 // "no traces for 42 s", "... 2 min 05 s", "... 1 h 02 min"
 std::string GapText(long long seconds);
 // Local time "hh:mm:ss".
@@ -82,7 +71,7 @@ public:
     void SetHeights(Heights heights);
     const Heights &GetHeights() const { return heights_; }
     // Appends the bands the trace brings and the trace itself; returns how many rows came.
-    size_t Add(const ShownTrace &trace);
+    size_t Add(const Trace &trace);
     void Clear();
 
     const std::deque<WaterfallRow> &Rows() const { return rows_; }
@@ -90,7 +79,7 @@ public:
     // Pixel rows the kept rows take.
     int Height() const { return height_; }
     // The newest trace, if any.
-    const ShownTrace *Newest() const;
+    const Trace *Newest() const;
     // For a screen reader: how many traces from when to when, and the strongest signal in them.
     std::string Description() const;
 
@@ -103,7 +92,7 @@ private:
     int height_ = 0;
     int sinceMark_ = 0;  // pixel rows since the last time label or band
     bool hasLast_ = false;
-    ShownTrace last_;  // the trace added last, also when it no longer fits
+    Trace last_;  // the trace added last, also when it no longer fits
 };
 
 }  // namespace tavrin

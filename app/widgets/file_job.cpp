@@ -2,9 +2,8 @@
 
 #include "common/dialogs.h"
 
-#include <QEventLoop>
+#include <QObject>
 #include <QTimer>
-#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -14,35 +13,64 @@ namespace {
 
 constexpr int kProgressEveryMs = 25;
 
+class FileJob : public QObject {
+public:
+    FileJob(QObject *context, std::unique_ptr<ProgressView> view, std::function<void(bool)> done)
+        : QObject(context), view_(std::move(view)), done_(std::move(done))
+    {
+        if (view_) {
+            connect(&progress_, &QTimer::timeout, this, [this] {
+                view_->Show(control_.Done(), control_.Total());
+                if (view_->CancelPressed())
+                    control_.Cancel();
+            });
+            progress_.start(kProgressEveryMs);
+        }
+    }
+    // The context is going: the job gives up, and is waited for.
+    ~FileJob() override
+    {
+        control_.Cancel();
+        if (worker_.joinable())
+            worker_.join();
+    }
+
+    void Run(std::function<void(JobControl &)> job)
+    {
+        worker_ = std::thread([this, job = std::move(job)] {
+            job(control_);
+            // Posted to this object: delivered on the window thread, dropped if it went.
+            QMetaObject::invokeMethod(this, [this] { Finish(); }, Qt::QueuedConnection);
+        });
+    }
+
+private:
+    void Finish()
+    {
+        worker_.join();
+        progress_.stop();
+        view_.reset();
+        const std::function<void(bool)> done = std::move(done_);
+        const bool completed = !control_.Cancelled();
+        deleteLater();
+        if (done)
+            done(completed);
+    }
+
+    JobControl control_;
+    std::unique_ptr<ProgressView> view_;
+    std::function<void(bool)> done_;
+    QTimer progress_;
+    std::thread worker_;
+};
+
 }  // namespace
 
-bool RunFileJob(UserDialogs &dialogs, const std::string &title, const std::string &text,
-                const std::function<void(JobControl &)> &job)
+void StartFileJob(QObject *context, UserDialogs &dialogs, const std::string &title, const std::string &text,
+                  std::function<void(JobControl &)> job, std::function<void(bool completed)> done)
 {
-    JobControl control;
-    QEventLoop loop;
-    std::atomic<bool> finished{false};
-    std::thread worker([&] {
-        job(control);
-        finished.store(true);
-        // Posted: safe from this thread, and a quit posted before exec() is still delivered in it.
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    const std::unique_ptr<ProgressView> view = dialogs.ShowProgress(title, text);
-    QTimer progress;
-    QObject::connect(&progress, &QTimer::timeout, &loop, [&] {
-        view->Show(control.Done(), control.Total());
-        if (view->CancelPressed())
-            control.Cancel();
-    });
-    if (view)
-        progress.start(kProgressEveryMs);
-    loop.exec();
-    // Ended by someone else: the application is ending every event loop, so the job gives up.
-    if (!finished.load())
-        control.Cancel();
-    worker.join();
-    return !control.Cancelled();
+    auto *runner = new FileJob(context, dialogs.ShowProgress(title, text), std::move(done));
+    runner->Run(std::move(job));
 }
 
 }  // namespace tavrin

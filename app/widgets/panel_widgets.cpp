@@ -28,7 +28,6 @@ void SetText(QComboBox *box, const std::string &text)
     box->setEditText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void LetEventsRun() { QCoreApplication::processEvents(); }
 
 QComboBox *CaptionBox(QWidget *parent, const char *name, const QString &accessibleName)
 {

@@ -31,7 +31,6 @@ std::string Text(const QComboBox *box);
 void SetText(QLineEdit *edit, const std::string &text);
 void SetText(QComboBox *box, const std::string &text);
 
-void LetEventsRun();
 
 inline constexpr char kLightGrey[] = "background-color: rgb(238, 238, 238);";
 

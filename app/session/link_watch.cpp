@@ -1,4 +1,4 @@
-#include "acquisition/link_status.h"
+#include "session/link_watch.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,11 +10,11 @@ std::string StateText(LinkState state)
     switch (state) {
     case LinkState::NotConnected: return "not connected";
     case LinkState::Connected: return "connected";
+    case LinkState::Checking: return "checking";
     case LinkState::Acquiring: return "acquiring";
     case LinkState::NoAnswer: return "no answer";
     case LinkState::LineLost: return "line lost";
     case LinkState::Reconnecting: return "reconnecting";
-    case LinkState::Paused: return "paused";
     }
     return {};
 }
@@ -22,13 +22,17 @@ std::string StateText(LinkState state)
 std::string StatusText(const LinkStatus &s)
 {
     std::string text = "COM" + std::to_string(s.port) + ": " + s.device + "  |  " + StateText(s.state);
-    if (s.state == LinkState::Reconnecting && !s.detail.empty())
+    if ((s.state == LinkState::Reconnecting || s.state == LinkState::Checking) && !s.detail.empty())
         text += " (" + s.detail + ")";
-    if (s.state == LinkState::NotConnected || s.state == LinkState::Connected)
+    if (s.state == LinkState::NotConnected || s.state == LinkState::Connected || s.state == LinkState::Checking)
         return text;
-    char rate[32];
-    std::snprintf(rate, sizeof rate, "%.1f", s.tracesPerSecond);
-    return text + "  |  " + rate + " traces/s  |  rejected " + std::to_string(s.rejected) + "  |  time-outs " +
+    char rate[96];
+    if (s.slow)
+        std::snprintf(rate, sizeof rate, "%.1f traces/s, %.0f %% of the line's %.1f: blocks are lost", s.tracesPerSecond,
+                      100.0 * s.tracesPerSecond / kLineTracesPerSecond, kLineTracesPerSecond);
+    else
+        std::snprintf(rate, sizeof rate, "%.1f traces/s", s.tracesPerSecond);
+    return text + "  |  " + rate + "  |  rejected " + std::to_string(s.rejected) + "  |  time-outs " +
            std::to_string(s.timeouts);
 }
 
@@ -48,10 +52,7 @@ void LineWatch::Stopped(Clock::time_point now)
     reconnecting_ = false;
 }
 
-void LineWatch::Failed()
-{
-    connected_ = false;
-}
+void LineWatch::Failed() { connected_ = false; }
 
 void LineWatch::TraceCame(Clock::time_point now)
 {
@@ -61,16 +62,21 @@ void LineWatch::TraceCame(Clock::time_point now)
         recent_.pop_front();
 }
 
+void LineWatch::BlockLost(Clock::time_point now) { lastLoss_ = now; }
+
 void LineWatch::SetReconnecting(bool on, Clock::time_point now)
 {
     reconnecting_ = on;
-    if (!on)
+    if (!on) {
         lastTrace_ = now;  // the line answered: the next trace is due from now
+        started_ = now;    // and the rate counts afresh
+        recent_.clear();
+    }
 }
 
 bool LineWatch::Lost(Clock::time_point now) const { return running_ && now - lastTrace_ >= kLost; }
 
-LinkState LineWatch::State(Clock::time_point now, bool lineAsked) const
+LinkState LineWatch::State(Clock::time_point now) const
 {
     if (!running_)
         return connected_ ? LinkState::Connected : LinkState::NotConnected;
@@ -78,8 +84,6 @@ LinkState LineWatch::State(Clock::time_point now, bool lineAsked) const
         return LinkState::Reconnecting;
     if (now - lastTrace_ < kNoAnswer)
         return LinkState::Acquiring;
-    if (!lineAsked)
-        return LinkState::Paused;
     return Lost(now) ? LinkState::LineLost : LinkState::NoAnswer;
 }
 
@@ -90,6 +94,12 @@ double LineWatch::TracesPerSecond(Clock::time_point now) const
     const auto count = std::count_if(recent_.begin(), recent_.end(), [&](auto t) { return now - t < kRateWindow; });
     const auto window = std::clamp<Clock::duration>(now - started_, std::chrono::seconds(1), kRateWindow);
     return static_cast<double>(count) / std::chrono::duration<double>(window).count();
+}
+
+bool LineWatch::Slow(Clock::time_point now) const
+{
+    return State(now) == LinkState::Acquiring && now - started_ >= kRateWindow && now - lastLoss_ < kRateWindow &&
+           TracesPerSecond(now) < 0.8 * kLineTracesPerSecond;
 }
 
 }  // namespace tavrin

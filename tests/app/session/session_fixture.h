@@ -1,0 +1,68 @@
+// A session on the fake analyzer in virtual time, with its messages, beeps and captures kept, and
+// a sink that keeps every trace published.
+#pragma once
+
+#include "session/session.h"
+#include "support/fake_instrument.h"
+#include "support/temp_dir.h"
+#include "support/virtual_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tavrin::test {
+
+using namespace std::chrono_literals;
+using Commands = std::vector<std::string>;
+
+class SessionTest : public ::testing::Test {
+protected:
+    SessionTest()
+    {
+        QObject::connect(&session, &Session::problem, [this](const QString &title, const QString &text) {
+            problems.push_back(title.toStdString() + ": " + text.toStdString());
+        });
+        QObject::connect(&session, &Session::beep, [this] { ++beeps; });
+        QObject::connect(&session, &Session::captureWanted, [this] { ++captures; });
+        session.Line().SelectPort(1);
+        fake.Sent();
+    }
+
+    // Facts of a COM port with a device that opens: nothing in the way of the analyzer.
+    static PortFacts Reachable(int port)
+    {
+        PortFacts f;
+        f.port = port;
+        f.target = f.device = "/dev/pts/9";
+        return f;
+    }
+    LinkState State() const { return session.Status().state; }
+    bool Running() const { return session.Line().Running(); }
+    // Runs the clock until the condition holds, at most limit.
+    bool Until(const std::function<bool()> &pred, std::chrono::milliseconds limit = 30s)
+    {
+        return clock.RunUntil(pred, limit);
+    }
+    void StartAcquiring()
+    {
+        session.Start();
+        ASSERT_TRUE(Until([this] { return !traces.empty(); }, 2s));
+        fake.Sent();
+    }
+    Commands Sent() { return fake.Sent(); }
+
+    TempConfigHome home;
+    VirtualClock clock;
+    FakeInstrument fake{clock};
+    std::time_t wall = 1700000000;
+    Session session{{fake, clock, [this] { return wall; }, Reachable, [](int) { return std::string("/dev/pts/9"); },
+                     [this] { return home.Path() + "/limit_failures.csv"; }}};
+    std::vector<TracePtr> traces;
+    TraceBus::Connection keep = session.Bus().Connect([this](const TracePtr &t) { traces.push_back(t); });
+    std::vector<std::string> problems;
+    int beeps = 0, captures = 0;
+};
+
+}  // namespace tavrin::test

@@ -1,0 +1,199 @@
+#include "support/fake_instrument.h"
+
+#include "measure/measurement_state.h"
+
+#include <cstdio>
+
+namespace tavrin::test {
+
+using std::chrono::milliseconds;
+
+RequestId FakeInstrument::Queue(std::function<milliseconds()> begin, std::function<void()> end, milliseconds worst)
+{
+    const RequestId id = next_++;
+    queue_.push_back({id, std::move(begin), std::move(end), worst});
+    if (!running_)
+        Next();
+    return id;
+}
+
+void FakeInstrument::Next()
+{
+    if (running_ || queue_.empty())
+        return;
+    Request r = std::move(queue_.front());
+    queue_.pop_front();
+    running_ = r.id;
+    const milliseconds took = r.begin();
+    runningEnd_ = clock_.Now() + took;
+    clock_.After(took, [this, r] {
+        running_ = 0;
+        if (!dropped_.erase(r.id))
+            r.end();
+        Next();
+    });
+}
+
+void FakeInstrument::Cancel(RequestId id)
+{
+    if (id == running_) {
+        dropped_.insert(id);
+        return;
+    }
+    std::erase_if(queue_, [id](const Request &r) { return r.id == id; });
+}
+
+std::optional<Instrument::Clock::time_point> FakeInstrument::FreeBy() const
+{
+    if (!Busy())
+        return std::nullopt;
+    Clock::time_point end = running_ ? runningEnd_ : clock_.Now();
+    for (const Request &r : queue_)
+        end += r.worst;
+    return end;
+}
+
+std::vector<std::string> FakeInstrument::Sent()
+{
+    std::vector<std::string> recent(sent_.begin() + static_cast<long>(mark_), sent_.end());
+    mark_ = sent_.size();
+    return recent;
+}
+
+bool FakeInstrument::Answers() const
+{
+    return !silent && !absentPorts.count(port_) && (silentAfter < 0 || traces_ < static_cast<uint64_t>(silentAfter));
+}
+
+LiveTrace FakeInstrument::MakeTrace()
+{
+    LiveTrace t{};
+    for (int i = 0; i <= kLastScreenPoint; ++i)
+        t[static_cast<size_t>(i)] = level ? level(i, traces_, settings) : static_cast<int16_t>(i == kCenterPoint ? 900 : 300);
+    return t;
+}
+
+RequestId FakeInstrument::SelectPort(int port, Reply<PortSelected> reply)
+{
+    port_ = port;
+    return Queue(
+        [this, port] {
+            sent_.push_back("P" + std::to_string(port));
+            return milliseconds(1);
+        },
+        [this, port, reply] {
+            if (reply)
+                reply({port, !absentPorts.count(port), false, unreachable});
+        },
+        milliseconds(1));
+}
+
+RequestId FakeInstrument::CheckLink(Reply<LinkCheck> reply)
+{
+    return Queue(
+        [this] {
+            sent_.push_back("j");
+            return Answers() ? kCheck : kSilentCheck;
+        },
+        [this, reply] {
+            const bool answers = Answers() && unreachable.empty();
+            if (reply)
+                reply({answers, answers ? serial : "999999", unreachable});
+        },
+        kSilentCheck);
+}
+
+RequestId FakeInstrument::Fetch(Reply<Fetched> reply)
+{
+    return Queue(
+        [this] {
+            if (!unreachable.empty())
+                return milliseconds(0);
+            sent_.push_back("T");
+            return Answers() ? kBlock : kSilentFetch;
+        },
+        [this, reply] {
+            Fetched f;
+            f.attempts = 1;
+            if (!unreachable.empty()) {
+                f.outcome = FetchOutcome::Unreachable;
+                f.reason = unreachable;
+            } else if (!Answers()) {
+                f.outcome = FetchOutcome::Silent;
+            } else if (garbled) {
+                f.outcome = FetchOutcome::Garbled;
+                f.rejected = 1;
+            } else {
+                f.outcome = FetchOutcome::Trace;
+                f.points = MakeTrace();
+                f.settings = settings;
+                f.took = kBlock;
+                ++traces_;
+            }
+            if (reply)
+                reply(f);
+        },
+        kSilentFetch);
+}
+
+RequestId FakeInstrument::Send(SettingCommand c, Reply<bool> reply)
+{
+    return Queue(
+        [this, c] {
+            char text[16];
+            const char letter = "FSLR"[static_cast<int>(c.what)];
+            if (c.what == SettingCommand::What::CenterKHz)
+                std::snprintf(text, sizeof text, "F%07d", c.value);
+            else
+                std::snprintf(text, sizeof text, "%c%d", letter, c.value);
+            sent_.push_back(text);
+            return Answers() ? kFrame : kSilentFrame;
+        },
+        [this, c, reply] {
+            if (Answers()) {
+                switch (c.what) {
+                case SettingCommand::What::CenterKHz: settings.centerMHz = c.value / 1000.0; break;
+                case SettingCommand::What::SpanRow: settings.span = SpanCaption(c.value); break;
+                case SettingCommand::What::RefLevelRow: settings.refLevelDbm = kRefLevelsDbm[static_cast<size_t>(c.value)]; break;
+                case SettingCommand::What::RbwRow: settings.rbw = RbwCaption(c.value); break;
+                }
+            }
+            if (reply)
+                reply(true);
+        },
+        kSilentFrame);
+}
+
+RequestId FakeInstrument::Generator(GeneratorCommand c, Reply<bool> reply)
+{
+    return Queue(
+        [this, c] {
+            static const char *names[] = {"Start", "Exit", "Normalize", "Output", "Level", "Offset"};
+            std::string text = std::string("G:") + names[static_cast<int>(c.what)];
+            if (c.what >= GeneratorCommand::What::Output)
+                text += " " + std::to_string(c.value);
+            sent_.push_back(text);
+            return Answers() ? kFrame : kSilentFrame;
+        },
+        [reply] {
+            if (reply)
+                reply(true);
+        },
+        kSilentFrame);
+}
+
+RequestId FakeInstrument::AskVersions(Reply<Versions> reply)
+{
+    return Queue(
+        [this] {
+            sent_.push_back("V");
+            return Answers() ? kCheck : kSilentCheck;
+        },
+        [this, reply] {
+            if (reply)
+                reply(Answers() ? Versions{207, 14} : Versions{});
+        },
+        kSilentCheck);
+}
+
+}  // namespace tavrin::test
