@@ -134,11 +134,12 @@ void BasicGroup::SetLightGrey()
 
 void BasicGroup::BasicFrameEnable(bool enabled)
 {
+    if (enabled == frameEnabled_)
+        return;
+    frameEnabled_ = enabled;
     for (QWidget *w : std::initializer_list<QWidget *>{ui_.txtCenterFreq, ui_.updCenterFreq, ui_.cboSpan, ui_.updSpan,
                                                        ui_.cboRefLevel, ui_.updRefLevel, ui_.cboRBW, ui_.updRBW})
         w->setEnabled(enabled);
-    if (enabled)
-        ui_.updRBW->setEnabled(true);
 }
 
 }  // namespace tavrin

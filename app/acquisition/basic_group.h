@@ -62,6 +62,7 @@ private:
 
     Controls ui_;
     std::string shownCenter_ = "80.000";
+    bool frameEnabled_ = true;
 };
 
 }  // namespace tavrin

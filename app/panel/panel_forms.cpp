@@ -33,6 +33,8 @@ void FrmMain::FormLoad()
     programSettings_ = LoadProgramSettings(ProgramSettingsPath(s_.operationFilePath));
     const TraceModeSettings &modes = programSettings_.traceModes;
     s.SetMeasurements({modes.bandPower, modes.occupiedBandwidth, modes.noiseMarker});
+    s.SetHold(HoldKind::Max, false);  // the holds start off
+    s.SetHold(HoldKind::Min, false);
     const LimitSettings &limits = programSettings_.limits;
     for (size_t k = 0; k < 2; ++k)
         s.Limits().SetKind(k, limits.lower[k] ? LimitKind::Lower : LimitKind::Upper);

@@ -24,6 +24,7 @@ PanelSettings::PanelSettings(LineControl &line, std::function<void()> changed)
 
 void PanelSettings::Restore(OperationFile &op)
 {
+    state_ = MeasurementState{};  // what the panel shows before the file is read
     auto restore = [](std::string &saved) {
         saved = TrimSpaces(saved);
         return !saved.empty();

@@ -59,7 +59,12 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
     waterfall_ = new WaterfallWindow(frame_, *panel_, dialogs, [this] { return TrimSpaces(settings_.CaptureDir); });
 
     frame_.statusBar()->setAccessibleName("Status bar");
-    frame_.statusBar()->addWidget(new LinkStatusBar([this] { return session_.Status(); }), 1);
+    auto *status = new LinkStatusBar([this] { return session_.Status(); });
+    frame_.statusBar()->addWidget(status, 1);
+    QObject::connect(&session_, &Session::changed, status, [status](SessionPart part) {
+        if (part == SessionPart::Line)
+            status->Refresh();
+    });
 }
 
 Program::~Program() = default;

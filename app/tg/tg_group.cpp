@@ -59,8 +59,10 @@ TGGroup::TGGroup(QWidget *parent) : QWidget(parent)
 
 void TGGroup::Entries()
 {
-    emit levelEntered(Text(ui_.txtTGLevel));
-    emit offsetEntered(Text(ui_.txtTGOffset));
+    // Both read first: the session shows what it took of the first before the second is read.
+    const std::string level = Text(ui_.txtTGLevel), offset = Text(ui_.txtTGOffset);
+    emit levelEntered(level);
+    emit offsetEntered(offset);
 }
 
 void TGGroup::Show(bool mode, bool output, int level, int offset)

@@ -3,6 +3,7 @@
 #include "measure/measurement_state.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace tavrin::test {
 
@@ -53,11 +54,19 @@ std::optional<Instrument::Clock::time_point> FakeInstrument::FreeBy() const
     return end;
 }
 
-std::vector<std::string> FakeInstrument::Sent()
+std::vector<std::pair<long long, std::string>> FakeInstrument::SentAt()
 {
-    std::vector<std::string> recent(sent_.begin() + static_cast<long>(mark_), sent_.end());
+    std::vector<std::pair<long long, std::string>> recent(sent_.begin() + static_cast<long>(mark_), sent_.end());
     mark_ = sent_.size();
     return recent;
+}
+
+std::vector<std::string> FakeInstrument::Sent()
+{
+    std::vector<std::string> texts;
+    for (auto &[ms, text] : SentAt())
+        texts.push_back(text);
+    return texts;
 }
 
 bool FakeInstrument::Answers() const
@@ -78,7 +87,7 @@ RequestId FakeInstrument::SelectPort(int port, Reply<PortSelected> reply)
     port_ = port;
     return Queue(
         [this, port] {
-            sent_.push_back("P" + std::to_string(port));
+            Log("P" + std::to_string(port));
             return milliseconds(1);
         },
         [this, port, reply] {
@@ -92,7 +101,7 @@ RequestId FakeInstrument::CheckLink(Reply<LinkCheck> reply)
 {
     return Queue(
         [this] {
-            sent_.push_back("j");
+            Log("j");
             return Answers() ? kCheck : kSilentCheck;
         },
         [this, reply] {
@@ -109,7 +118,7 @@ RequestId FakeInstrument::Fetch(Reply<Fetched> reply)
         [this] {
             if (!unreachable.empty())
                 return milliseconds(0);
-            sent_.push_back("T");
+            Log("T");
             return Answers() ? kBlock : kSilentFetch;
         },
         [this, reply] {
@@ -146,11 +155,11 @@ RequestId FakeInstrument::Send(SettingCommand c, Reply<bool> reply)
                 std::snprintf(text, sizeof text, "F%07d", c.value);
             else
                 std::snprintf(text, sizeof text, "%c%d", letter, c.value);
-            sent_.push_back(text);
+            Log(text);
             return Answers() ? kFrame : kSilentFrame;
         },
         [this, c, reply] {
-            if (Answers()) {
+            if (Answers() && !deaf) {
                 switch (c.what) {
                 case SettingCommand::What::CenterKHz: settings.centerMHz = c.value / 1000.0; break;
                 case SettingCommand::What::SpanRow: settings.span = SpanCaption(c.value); break;
@@ -164,15 +173,33 @@ RequestId FakeInstrument::Send(SettingCommand c, Reply<bool> reply)
         kSilentFrame);
 }
 
+namespace {
+
+// The text command the library sends for a generator command, as the simulator logs it.
+std::string GeneratorText(const GeneratorCommand &c)
+{
+    char text[24];
+    const int m = std::abs(c.value);
+    switch (c.what) {
+    case GeneratorCommand::What::Start: return "GEN:DISP";
+    case GeneratorCommand::What::Exit: return "GEN:EXIT";
+    case GeneratorCommand::What::Normalize: return "GEN:NRM";
+    case GeneratorCommand::What::Output: return c.value == 1 ? "GEN:MDE ON" : "GEN:MDE OFF";
+    case GeneratorCommand::What::Level: std::snprintf(text, sizeof text, "GEN:LEV -%02d", m); return text;
+    case GeneratorCommand::What::Offset:
+        std::snprintf(text, sizeof text, "GEN:OFF %c%02d", c.value >= 0 ? '+' : '-', m);
+        return text;
+    }
+    return {};
+}
+
+}  // namespace
+
 RequestId FakeInstrument::Generator(GeneratorCommand c, Reply<bool> reply)
 {
     return Queue(
         [this, c] {
-            static const char *names[] = {"Start", "Exit", "Normalize", "Output", "Level", "Offset"};
-            std::string text = std::string("G:") + names[static_cast<int>(c.what)];
-            if (c.what >= GeneratorCommand::What::Output)
-                text += " " + std::to_string(c.value);
-            sent_.push_back(text);
+            Log(GeneratorText(c));
             return Answers() ? kFrame : kSilentFrame;
         },
         [reply] {
@@ -186,7 +213,7 @@ RequestId FakeInstrument::AskVersions(Reply<Versions> reply)
 {
     return Queue(
         [this] {
-            sent_.push_back("V");
+            Log("V");
             return Answers() ? kCheck : kSilentCheck;
         },
         [this, reply] {

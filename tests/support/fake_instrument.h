@@ -2,7 +2,7 @@
 // take the line's time (a block 177 ms, a silent request its time-outs), settings take effect
 // when their frame is out and are reported by the traces after it, and every request is logged as
 // the simulator logs what it receives ("T" a trace, "j" the serial number, "F0080000", "S12",
-// "L3", "R1", "P1" a port selected, "G:..." a generator command).
+// "L3", "R1", "P1" a port selected, "GEN:DISP" and the other text commands).
 #pragma once
 
 #include "instrument/instrument.h"
@@ -34,6 +34,7 @@ public:
     int silentAfter = -1;         // falls silent after so many traces (-1 never)
     bool garbled = false;         // every block comes with invalid points
     std::string unreachable;      // the library is missing: the reason
+    bool deaf = false;            // takes no setting: keeps reporting what it had
     std::set<int> absentPorts;    // nothing behind these COM numbers: silent there
     // Level 0..1023 of a point for the n-th trace; a flat floor with a carrier at the centre.
     std::function<int16_t(int point, uint64_t n, const AnalyzerSettings &)> level;
@@ -51,6 +52,8 @@ public:
 
     // What went out on the line since the last call (or since the start).
     std::vector<std::string> Sent();
+    // The same with the virtual milliseconds each went out at.
+    std::vector<std::pair<long long, std::string>> SentAt();
     uint64_t TracesSent() const { return traces_; }
 
 private:
@@ -74,7 +77,8 @@ private:
     RequestId next_ = 1;
     int port_ = 0;
     uint64_t traces_ = 0;
-    std::vector<std::string> sent_;
+    void Log(std::string text) { sent_.emplace_back(clock_.Ms(), std::move(text)); }
+    std::vector<std::pair<long long, std::string>> sent_;
     size_t mark_ = 0;
 };
 

@@ -1,28 +1,24 @@
-// The control panel with its display window, the dialogs answered by the test, the program's
-// folder and the ports folder private to the test. Controls are found by their names, as a user
-// or an accessibility tool finds them.
+// The control panel with its display window on a session with the fake analyzer in virtual time,
+// the dialogs answered by the test, the program's folder and the ports folder private to the test.
+// Controls are found by their names, as a user or an accessibility tool finds them.
 #pragma once
 
-#include "acquisition/acquisition_group.h"
-#include "acquisition/basic_group.h"
 #include "common/program_folder.h"
 #include "display/frm_crt.h"
-#include "instrument/tavrin_dll.h"
-#include "markers/limit_group.h"
 #include "panel/frm_main.h"
-#include "record/record_group.h"
+#include "session/session.h"
 #include "support/fake_dialogs.h"
-#include "support/pty_peer.h"
-#include "support/sim_process.h"
+#include "support/fake_instrument.h"
 #include "support/temp_dir.h"
+#include "support/virtual_clock.h"
 #include "widgets/spinner.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -30,6 +26,7 @@
 
 namespace tavrin::test {
 
+using namespace std::chrono_literals;
 using Commands = std::vector<std::string>;
 
 template <class T = QPushButton>
@@ -40,6 +37,15 @@ T *Control(const QObject &parent, const QString &name)
     throw std::runtime_error("no control " + name.toStdString());
 }
 
+// A COM port with a device that opens: nothing in the system stands in the analyzer's way.
+inline PortFacts ReachablePort(int port)
+{
+    PortFacts f;
+    f.port = port;
+    f.target = f.device = "/dev/pts/9";
+    return f;
+}
+
 class PanelTest : public ::testing::Test {
 protected:
     PanelTest()
@@ -48,44 +54,54 @@ protected:
         SetProgramFolderOverride(folder);
         display.resize(541, 554);
     }
-    ~PanelTest() override { SetProgramFolderOverride({}); }
+    ~PanelTest() override
+    {
+        panel.reset();
+        session.reset();
+        SetProgramFolderOverride({});
+    }
 
-    // The simulator on COMn, logging what it receives (read back with Sent()).
-    void StartSim(std::vector<std::string> args, int port = 1)
-    {
-        args.insert(args.end(), {"--log", log});
-        std::string error;
-        ASSERT_TRUE(sim.Start(port, args, error)) << error;
-    }
-    void NoInstrument() { home.LinkPort(1, home.Path() + "/absent"); }
-    // A scripted analyzer on COM1: serial 12345, and the trace requests answered with the blocks
-    // in turn, the last one repeated (a TraceBlock reports 80 MHz, 10MHZ/DIV, 0 dBm, 4MHZ).
-    void StartScripted(std::vector<Bytes> blocks)
-    {
-        scripted = std::make_unique<PtyPeer>();
-        scripted->SetResponder([traces = PtyPeer::Traces(std::move(blocks))](uint8_t b, const Bytes &so_far) {
-            return b == 'j' ? ToBytes("12345") : traces(b, so_far);
-        });
-        home.LinkPort(1, scripted->DevicePath());
-    }
+    // A start of the program: a new session, and the panel loaded and activated on it.
     void Load()
     {
         panel.reset();  // the old panel lets go of the display first
-        panel = std::make_unique<FrmMain>(FrmMain::Services{dll, dialogs, settings, display, LogPath(),
+        session = std::make_unique<Session>(Session::Deps{fake, clock, [this] { return Wall(); }, ReachablePort,
+                                                          [](int) { return std::string("/dev/pts/9"); },
+                                                          [this] { return folder + "/Working/limit_failures.csv"; }});
+        panel = std::make_unique<FrmMain>(FrmMain::Services{*session, dialogs, settings, display, LogPath(),
                                                             [this](int) { return portBusy; }, [this] { ++quits; },
-                                                            [this] { return now ? now : std::time(nullptr); },
-                                                            [this] { ++beeps; }, [this] { return seconds; }});
+                                                            [this] { return Wall(); }, [this] { ++beeps; }});
         panel->FormLoad();
         panel->FormActivate();
+        Settle();
+        fake.Sent();
     }
-    // The commands the simulator received since the last call.
-    Commands Sent()
+    // The window's posted events (the redraw of this turn among them).
+    static void Settle() { QCoreApplication::processEvents(); }
+    // Virtual time for the analyzer and the session, then the window's events.
+    void Run(std::chrono::milliseconds d)
     {
-        const Commands all = LoggedCommands(log);
-        Commands recent(all.begin() + static_cast<long>(std::min(mark, all.size())), all.end());
-        mark = all.size();
-        return recent;
+        clock.Advance(d);
+        Settle();
     }
+    bool RunUntil(const std::function<bool()> &done, std::chrono::milliseconds limit = 30s)
+    {
+        const bool held = clock.RunUntil(done, limit);
+        Settle();
+        return held;
+    }
+    // Start pressed, and the first trace shown.
+    void StartAcquiring()
+    {
+        const uint64_t before = session->Live() ? session->Live()->seq : 0;
+        Click("cmdStart");
+        ASSERT_TRUE(RunUntil([&] { return session->Live() && session->Live()->seq > before && session->Line().Running(); }, 2s));
+        fake.Sent();
+    }
+    // COM1 leads to a device that is not there.
+    void NoInstrument() { home.LinkPort(1, home.Path() + "/absent"); }
+    std::time_t Wall() const { return now ? now : 1700000000 + clock.Ms() / 1000; }
+    Commands Sent() { return fake.Sent(); }
     // The four measurement texts as the panel shows them.
     std::string Shown()
     {
@@ -94,29 +110,37 @@ protected:
             .toStdString();
     }
     std::string LogPath() const { return folder + "/Tavrin.Log"; }
-    AcquisitionGroup &acq() { return panel->Acquisition(); }
-    BasicGroup &basic() { return panel->Basic(); }
     template <class T = QPushButton> T *Find(const QString &name) { return Control<T>(*panel, name); }
     template <class T = QPushButton> T *Find(const char *name, size_t n) { return Find<T>(name + QString::number(n)); }
-    void Click(const char *button) { Find(button)->click(); }
-    void Enter(const char *field, const char *text) { Find<QLineEdit>(field)->setText(text), Return(field); }
-    void Return(const char *field) { QTest::keyClick(Find<QLineEdit>(field), Qt::Key_Return); }
-    QTimer &timer1() { return *Find<QTimer>("Timer1"); }
+    void Click(const char *button)
+    {
+        Find(button)->click();
+        Settle();
+    }
+    void Enter(const char *field, const char *text)
+    {
+        Find<QLineEdit>(field)->setText(text);
+        Find<QLineEdit>(field)->setModified(true);
+        Return(field);
+    }
+    void Return(const char *field)
+    {
+        QTest::keyClick(Find<QLineEdit>(field), Qt::Key_Return);
+        Settle();
+    }
 
     TempConfigHome home;
-    std::string folder = home.Path() + "/program", log = home.Path() + "/rx.log";
-    size_t mark = 0;
-    SimProcess sim;
-    std::unique_ptr<PtyPeer> scripted;
+    std::string folder = home.Path() + "/program";
+    VirtualClock clock;
+    FakeInstrument fake{clock};
+    std::time_t now = 0;  // the wall clock when set
+    std::unique_ptr<Session> session;  // made by Load
     FakeDialogs dialogs;
-    TavrinDLL dll{dialogs};
     OperationFile settings;
     FrmCRT display;
     bool portBusy = false;
     int quits = 0;
-    std::time_t now = 0;  // the panel's clock when set
     int beeps = 0;
-    double seconds = 0;  // the panel's steady clock
     std::unique_ptr<FrmMain> panel;
 };
 

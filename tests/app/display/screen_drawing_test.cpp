@@ -137,24 +137,6 @@ TEST_F(ScreenDrawing, SettingsColumnWindowAndMarkerTableInNinePointTextColour)
         EXPECT_EQ(std::tuple(op.color, op.fontSize, op.style), std::tuple(kText, 9.0, DrawStyle::Solid)) << op.text;
 }
 
-TEST_F(ScreenDrawing, HeaderTimeIsNowUnlessOfflinePlaybackShowsARecord)
-{
-    test::ScopedEnv zone("TZ", "UTC");
-    tzset();
-    const std::tuple<const char *, bool, std::optional<std::time_t>, const char *> cases[] = {
-        {"Play", false, 1600000000, "Nov. 14 / 2023  22:13:20"},
-        {"play", false, 1600000000, "Nov. 14 / 2023  22:13:20"},
-        {"Pause", true, 1600000000, "Nov. 14 / 2023  22:13:20"},
-        {"Pause", false, 1600000000, "Sep. 13 / 2020  12:26:40"},
-        {"Pause", false, std::nullopt, "Jul. 14 / 2017  02:40:00"},  // the time shown before stays
-    };
-    for (const auto &[caption, running, playback, shown] : cases) {
-        view.playCaption = caption, view.running = running, view.playbackTime = playback;
-        view.screenTime = HeaderTime(view, 1500000000, 1700000000);  // Nov. 14 / 2023  22:13:20 UTC now
-        EXPECT_EQ(Grid().TextsAt({{10, 1070}, {320, 1070}}), (Texts{"NORVALE Tavrin", shown})) << caption << running;
-    }
-}
-
 TEST_F(ScreenDrawing, AveragingCountShownOnlyWhileAcquiring)
 {
     const std::tuple<bool, bool, int, int, Texts> cases[] = {
@@ -300,7 +282,7 @@ TEST_F(ScreenDrawing, PlaybackStateChoosesTracesColoursAndTheSecondTraceTexts)
         {"Pause", false, {{600, kPlay}}}, {"Pause", true, {{300, kPlay}, {600, kTrace}}},
         {"pause", true, {}},              {"Stop", false, {}},
     };
-    view.secondTrace = SecondTraceInfo{-30, 80, "1MHZ/DIV    "};
+    view.secondTrace = AnalyzerSettings{80, "1MHZ/DIV    ", -30, ""};
     for (const auto &[caption, running, expected] : cases) {
         view.playCaption = caption, view.running = running;
         RecordingSurface surface = Trace();

@@ -1,12 +1,13 @@
-// The instrument module on the real library, against a scripted instrument on a pseudo-terminal:
-// the trace fetch, and waits on a silent line that end at once when the program leaves.
-#include "instrument/tavrin_dll.h"
-#include "support/fake_dialogs.h"
+// The instrument on the real library, against a scripted analyzer on a pseudo-terminal: the trace
+// fetch with its retries, requests queued in order and answered later on the asking thread, and
+// a request on a silent line that neither holds the program nor reaches the line once cancelled.
+#include "instrument/library_instrument.h"
+#include "instrument/trace_block.h"
 #include "support/pty_peer.h"
 #include "support/temp_dir.h"
 
 #include <QCoreApplication>
-#include <QTimer>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace tavrin;
@@ -22,91 +23,86 @@ Bytes Flat(int value, int bad = -1)
 
 class InstrumentTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    InstrumentTest()
     {
-        home.LinkPort(1, home.Path() + "/absent");
         home.LinkPort(2, peer.DevicePath());
-        dll->SetEventPump([this] { ++pumped; });
-        dll->SelectComPort(2);
+        bool selected = false;
+        instrument->SelectPort(2, [&](const PortSelected &) { selected = true; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return selected; }, 5000));
     }
-    // Starts a trace fetch on a silent line, lets `leave` run 50 ms into it, and checks that the
-    // fetch and then the module's end come quickly although the library is still reading.
-    void LeaveDuringAFetchOnASilentLine(const std::function<void()> &leave)
+    Fetched FetchNow()
     {
-        peer.SetResponder(PtyPeer::Silent());
-        peer.ClearReceived();
-        bool inFlight = false;
-        QTimer::singleShot(50, [&] {
-            inFlight = dll->CallInFlight();
-            leave();
-        });
-        auto t0 = std::chrono::steady_clock::now();
-        EXPECT_FALSE(dll->FetchTrace());
-        EXPECT_LT(MsSince(t0), 400);
-        EXPECT_TRUE(inFlight);
-        EXPECT_FALSE(dll->LastFetchSilent()) << "leaving is not a lost line";
-        t0 = std::chrono::steady_clock::now();
-        dll->SendCenterFreq(80);
-        dll->Pause(1000);
-        EXPECT_EQ(dll->SerialNumText(), "999999");
-        EXPECT_LT(MsSince(t0), 100) << "nothing waits any more";
-        dll.reset();
-        EXPECT_LT(MsSince(t0), 1000) << "the stuck call is not waited for";
-        EXPECT_EQ(peer.Received(), Bytes{0xA5}) << "nothing more reached the line";
+        std::optional<Fetched> got;
+        instrument->Fetch([&](const Fetched &f) { got = f; });
+        EXPECT_FALSE(got) << "a reply never comes inside the call";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return got.has_value(); }, 30000));
+        return got.value_or(Fetched{});
     }
 
     TempConfigHome home;
     PtyPeer peer;
-    FakeDialogs dialogs;
-    std::unique_ptr<TavrinDLL> dll = std::make_unique<TavrinDLL>(dialogs);
-    int pumped = 0;
+    std::unique_ptr<LibraryInstrument> instrument = std::make_unique<LibraryInstrument>(TAVRIN_LIBRARY_PATH);
 };
 
-// Invalid blocks (a point above 1023 from point 0 to 498; point 499 is never read) fetched again
-// with events served after every request, but not forever; a failed checksum with valid points
-// accepted; a line that sends nothing (the library marks missing bytes 0xFF) asked once. A failed
-// fetch keeps the last points. Each block that failed a check counts as rejected, a silent request
-// as a time-out.
-TEST_F(InstrumentTest, FetchTraceRetriesAndGivesUp)
+// Invalid blocks (a point above 1023 from point 0 to 498; point 499 is never read) fetched again,
+// but not forever; a failed checksum with valid points accepted; a line that sends nothing (the
+// library marks missing bytes 0xFF) asked once. Each block that failed a check counts as rejected.
+TEST_F(InstrumentTest, AFetchRetriesInvalidBlocksAndGivesUp)
 {
-    EXPECT_EQ(ElapsedMs(5, 0xFFFFFFF0u), 21u) << "a pause counts across a wrap of the millisecond counter";
     Bytes badSum = Flat(321);
     badSum[1016] ^= 0x55;
-    struct Case { std::vector<Bytes> blocks; bool ok; int16_t point; int attempts; bool silent; unsigned rejected, timeouts; };
+    struct Case { std::vector<Bytes> blocks; FetchOutcome outcome; int16_t point; unsigned attempts, rejected; };
     const Case cases[] = {
-        {{badSum}, true, 321, 1, false, 1, 0},
-        {{Flat(8, 499)}, true, 8, 1, false, 0, 0},
-        {{Flat(7, 0), Flat(7, 498), Flat(600)}, true, 600, 3, false, 2, 0},
-        {{Flat(5, 300)}, false, 600, 5, false, 5, 0},  // never a valid one
-        {{Bytes(1017, 0xFF)}, false, 600, 1, true, 0, 1},
+        {{badSum}, FetchOutcome::Trace, 321, 1, 1},
+        {{Flat(8, 499)}, FetchOutcome::Trace, 8, 1, 0},
+        {{Flat(7, 0), Flat(7, 498), Flat(600)}, FetchOutcome::Trace, 600, 3, 2},
+        {{Flat(5, 300)}, FetchOutcome::Garbled, 0, 5, 5},  // never a valid one
+        {{Bytes(1017, 0xFF)}, FetchOutcome::Silent, 0, 1, 0},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.point);
+        SCOPED_TRACE(c.attempts);
         peer.SetResponder(PtyPeer::Traces(c.blocks));
-        pumped = 0;
-        const LineCounts before = dll->Counts();
-        EXPECT_EQ(dll->FetchTrace(), c.ok);
-        EXPECT_EQ(dll->LastFetchSilent(), c.silent);
-        EXPECT_EQ(pumped, c.attempts);
-        EXPECT_EQ(dll->Trace().points[10], c.point);
-        EXPECT_EQ(dll->Trace().points[498], c.point);
-        EXPECT_EQ(dll->Trace().points[499], 0);
-        EXPECT_EQ(dll->Counts().rejected - before.rejected, c.rejected);
-        EXPECT_EQ(dll->Counts().timeouts - before.timeouts, c.timeouts);
+        const Fetched f = FetchNow();
+        EXPECT_EQ(f.outcome, c.outcome);
+        EXPECT_EQ(std::tuple(f.attempts, f.rejected), std::tuple(c.attempts, c.rejected));
+        EXPECT_EQ(std::tuple(f.points[10], f.points[498], f.points[499]), std::tuple(c.point, c.point, int16_t{0}));
+        if (c.outcome == FetchOutcome::Trace) {
+            EXPECT_EQ(f.settings, (AnalyzerSettings{80.0, "10MHZ/DIV", 0, "4MHZ"}));
+        }
     }
 }
 
-TEST_F(InstrumentTest, AbandonEndsAWaitOnASilentLine)
+// Requests go out in the order asked, one at a time, each answered once; a cancelled one that is
+// still queued never reaches the line, and one on a silent line is neither waited for nor answered.
+TEST_F(InstrumentTest, RequestsGoOutInOrderAndACancelledOneNeverAnswers)
 {
-    LeaveDuringAFetchOnASilentLine([this] { dll->Abandon(); });
-}
+    peer.SetResponder(PtyPeer::Traces({Flat(100)}));
+    std::vector<std::string> replies;
+    instrument->Send(CenterCommand(433.92), [&](const bool &) { replies.push_back("F"); });
+    const RequestId dropped = instrument->Send(SpanCommand("1MHZ/DIV"), [&](const bool &) { replies.push_back("S"); });
+    instrument->Fetch([&](const Fetched &) { replies.push_back("T"); });
+    instrument->Cancel(dropped);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return replies.size() == 2; }, 5000));
+    EXPECT_EQ(replies, (std::vector<std::string>{"F", "T"}));
+    EXPECT_EQ(peer.Received(), Join({ToBytes("UF0433920"), {0xA5}}));
 
-TEST_F(InstrumentTest, TheApplicationQuittingEndsAWaitOnASilentLine)
-{
-    LeaveDuringAFetchOnASilentLine([] { QCoreApplication::exit(0); });
-    // Leave the application able to run event loops again, for the tests after this one.
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
+    peer.SetResponder(PtyPeer::Silent());
+    peer.ClearReceived();
+    bool answered = false;
+    const RequestId stuck = instrument->Fetch([&](const Fetched &) { answered = true; });
+    const auto t0 = std::chrono::steady_clock::now();
+    QTest::qWait(100);
+    EXPECT_TRUE(instrument->Busy());
+    ASSERT_TRUE(instrument->FreeBy());
+    EXPECT_GT(*instrument->FreeBy() - std::chrono::steady_clock::now(), std::chrono::seconds(15))
+        << "a silent line's time-outs are told";
+    instrument->Cancel(stuck);
+    instrument->Send(CenterCommand(80), {});
+    instrument.reset();
+    EXPECT_LT(MsSince(t0), 1000) << "the stuck call is not waited for";
+    QTest::qWait(50);
+    EXPECT_FALSE(answered);
+    EXPECT_EQ(peer.Received(), Bytes{0xA5}) << "nothing more reached the line";
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ struct FakePanel : MeasurePanel {
 
 TEST(MeasureShowSetting, CentreUnlessZeroEqualOrBeingTypedThenLevelSpanRbw)
 {
-    const std::tuple<ReportedSettings, bool, std::vector<std::string>> cases[] = {
+    const std::tuple<AnalyzerSettings, bool, std::vector<std::string>> cases[] = {
         {{123.4567, "1MHZ/DIV", -10, "30KHZ  "}, false, {"center 123.457", "ref 2", "span 9", "rbw 1"}},
         // An unmapped code arrives as level 0 and an empty span caption: rows 3 and 0.
         {{0.0, "", 0, ""}, false, {"ref 3", "span 0", "rbw 0"}},

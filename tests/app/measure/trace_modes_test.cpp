@@ -19,7 +19,7 @@ LiveTrace Made(const std::function<int(int)> &point)
     return t;
 }
 
-const ReportedSettings kAt80{80.0, "10MHZ/DIV", 0, "4MHZ"};
+const AnalyzerSettings kAt80{80.0, "10MHZ/DIV", 0, "4MHZ"};
 
 // A rising ramp, a falling one and a flat line cross each other; the holds keep the outer envelope.
 TEST(MeasureHolds, KeepTheHighestAndLowestOfEachPointSinceSwitchedOn)
@@ -47,7 +47,7 @@ TEST(MeasureHolds, KeepTheHighestAndLowestOfEachPointSinceSwitchedOn)
 TEST(MeasureHolds, AReportedChangeOfCentreSpanLevelOrRbwStartsThemAfresh)
 {
     struct Case {
-        ReportedSettings next;
+        AnalyzerSettings next;
         int count;  // traces held after the second one
     };
     const Case cases[] = {{kAt80, 2},
@@ -60,7 +60,7 @@ TEST(MeasureHolds, AReportedChangeOfCentreSpanLevelOrRbwStartsThemAfresh)
         holds.SetOn(HoldKind::Max, true);
         holds.Add(Made([](int) { return 900; }), kAt80);
         holds.Add(Made([](int) { return 100; }), c.next);
-        EXPECT_EQ(holds.Count(HoldKind::Max), c.count) << c.next.spanCaption << c.next.refLevelDbm;
+        EXPECT_EQ(holds.Count(HoldKind::Max), c.count) << c.next.span << c.next.refLevelDbm;
         EXPECT_EQ((*holds.Held(HoldKind::Max))[7], c.count == 2 ? 900 : 100);
     }
 }

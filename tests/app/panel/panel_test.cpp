@@ -2,6 +2,9 @@
 // acquisition, the running average, the saved texts and Quit.
 #include "support/panel_fixture.h"
 
+#include "markers/limit_group.h"
+#include "record/record_group.h"
+
 #include "common/date_format.h"
 #include "markers/limit_file.h"
 #include "settings/program_settings.h"
@@ -30,19 +33,21 @@ Points Pairs(const std::vector<LimitPoint> &points)
 // port afresh.
 TEST_F(PanelTest, StartWithoutAnInstrumentShowsTheMessageUntilTheInstrumentIsThere)
 {
-    NoInstrument();
+    fake.silent = true;
     Load();
     for (int click = 0; click < 2; ++click) {
         Click("cmdStart");
-        EXPECT_FALSE(acq().Running() || timer1().isActive());
+        EXPECT_EQ(Find("cmdStart")->text(), "Stop") << "waits for the answer";
+        RunUntil([&] { return dialogs.messages.size() == static_cast<size_t>(click + 1); });
+        EXPECT_FALSE(session->Line().Running());
         EXPECT_EQ(Find("cmdStart")->text(), "Start");
     }
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].title, "Warring");
-    EXPECT_EQ(dialogs.messages[0].text.rfind("Communication Error!\n\nCOM1 leads to " + home.Path() + "/absent, which is not there", 0), 0u);
-    StartSim({"--no-pace"});
-    Click("cmdStart");
-    EXPECT_TRUE(acq().Running());
+    EXPECT_EQ(dialogs.messages[0].text.rfind("Communication Error!", 0), 0u);
+    fake.silent = false;
+    StartAcquiring();
+    EXPECT_TRUE(session->Line().Running());
 }
 
 // A block that fails its checks carries no settings: Start keeps what the panel shows.
@@ -51,43 +56,32 @@ TEST_F(PanelTest, StartAfterAFailedFetchKeepsThePanel)
     OperationFile saved = DefaultOperation();
     saved.SavedCenterFreq = "433.920", saved.SavedSpan = "1MHZ/DIV";
     ASSERT_TRUE(SaveOperation(LogPath(), saved));
-    StartSim({"--no-pace", "--bad-points", "1"});
+    fake.garbled = true;
     Load();
     Click("cmdStart");
+    Run(2s);
     EXPECT_EQ(Shown(), "433.920|1MHZ/DIV|0|3KHZ");
 }
 
-// Each tick shows the running average of the traces taken since averaging was switched on, point
-// by point (a ramp, halves to even), and a timer firing while the tick serves events is no tick.
-TEST_F(PanelTest, EachTickShowsTheAverageSoFarAndNeverRunsInsideItself)
+// Each trace shows the running average of the traces taken since averaging was switched on, point
+// by point (a ramp, halves to even).
+TEST_F(PanelTest, EachTraceShowsTheAverageSoFar)
 {
-    const Bytes a = TraceBlock([](int n) { return 100 + n; }), b = TraceBlock([](int n) { return 201 + n; });
-    StartScripted({a, a, a, b});  // Start fetches twice
+    fake.level = [](int n, uint64_t k, const AnalyzerSettings &) { return static_cast<int16_t>((k < 1 ? 100 : 201) + n); };
     Load();
     Click("cmdAVG");
     Click("cmdStart");
-    timer1().stop();
-    int depth = 0, deepest = 0;
-    dll.SetEventPump([&] {
-        deepest = std::max(deepest, ++depth);
-        if (depth == 1)
-            acq().Tick();
-        --depth;
-    });
     std::vector<std::pair<int, int>> shown;  // points 10 and 11
-    for (int tick = 0; tick < 3; ++tick) {
-        acq().Tick();
-        shown.emplace_back(acq().Live()[10], acq().Live()[11]);
-    }
-    EXPECT_EQ(deepest, 1);
+    TraceBus::Connection keep = session->Bus().Connect([&](const TracePtr &t) { shown.emplace_back(t->points[10], t->points[11]); });
+    RunUntil([&] { return shown.size() == 3; }, 2s);
     EXPECT_EQ(shown, (std::vector<std::pair<int, int>>{{110, 111}, {160, 162}, {177, 178}}));
+    EXPECT_EQ(session->Live()->kind, TraceKind::Averaged);
 }
 
 // Saved texts are trimmed, the reference level rounded and saturated, unknown captions show the
 // first row; each spinner stands on the row its box shows, so the first click moves from there.
 TEST_F(PanelTest, SavedTextsAreShownAndTheSpinnersStandOnTheirRows)
 {
-    NoInstrument();
     struct Case { const char *center, *span, *ref, *rbw, *shown; int spanRow, refRow; };
     const Case cases[] = {{"  433.920 ", "0HZ/DIV", "-20", "30KHZ", "433.920|0HZ/DIV|-20|30KHZ", 0, 1},
                           {"1", "", "", "", "1|10MHZ/DIV|0|3KHZ", 12, 3},
@@ -115,15 +109,11 @@ TEST_F(PanelTest, SavedTextsAreShownAndTheSpinnersStandOnTheirRows)
 
 TEST_F(PanelTest, QuitAndClosingWriteEveryTextOfThePanel)
 {
-    NoInstrument();
     Load();
-    Find<QLineEdit>("txtCenterFreq")->setText("123.456");
-    basic().SetSpanPosition(9);
-    basic().SetRefLevelPosition(1);
-    basic().SetRbwPosition(2);
-    for (size_t i = 0; i < 5; ++i)
-        Find<QLineEdit>("txtMKR", i)->setText(QString("10%1.5").arg(i + 1));
-    panel->cmdQuit_Click();
+    session->Settings().ShowRecorded({123.456, "1MHZ/DIV", -20, "220KHZ"});
+    for (int i = 0; i < 5; ++i)
+        session->Markers().SetFrequencyText(i, "10" + std::to_string(i + 1) + ".5");
+    panel->Quit();
     EXPECT_EQ(quits, 1);
     OperationFile read;
     ASSERT_EQ(LoadOperation(LogPath(), read).status, LoadStatus::Loaded);
@@ -134,7 +124,7 @@ TEST_F(PanelTest, QuitAndClosingWriteEveryTextOfThePanel)
 
     std::filesystem::remove(LogPath());
     Load();
-    Find<QLineEdit>("txtCenterFreq")->setText("7.000");
+    Enter("txtCenterFreq", "7");
     panel->close();
     EXPECT_EQ(quits, 2);
     ASSERT_EQ(LoadOperation(LogPath(), read).status, LoadStatus::Loaded);
@@ -146,32 +136,33 @@ TEST_F(PanelTest, QuitAndClosingWriteEveryTextOfThePanel)
 // measurements switched on come back at the next start, the holds do not.
 TEST_F(PanelTest, MaxHoldKeepsTheShownTracesUntilTheAnalyzerReportsOtherSettings)
 {
-    auto peakAt = [](int at, int level) { return [=](int n) { return n == at ? level : 100; }; };
-    BlockHeader fiveMHz;
-    fiveMHz.span = 11;
-    const Bytes a = TraceBlock(peakAt(100, 900));
-    StartScripted({a, a, a, TraceBlock(peakAt(300, 800)), TraceBlock(peakAt(200, 700)), TraceBlock(peakAt(400, 600), fiveMHz)});
+    const std::pair<int, int> peaks[] = {{100, 900}, {300, 800}, {200, 700}, {400, 600}};
+    fake.level = [&](int n, uint64_t k, const AnalyzerSettings &) {
+        return static_cast<int16_t>(n == peaks[std::min<uint64_t>(k, 3)].first ? peaks[std::min<uint64_t>(k, 3)].second : 100);
+    };
     Load();
     Find<QCheckBox>("chkMaxHold")->click();
-    Click("cmdStart");  // reads two traces, shows none
-    timer1().stop();
-    for (int tick = 0; tick < 3; ++tick)
-        acq().Tick();
-    const LiveTrace &held = *panel->Traces().Holds().Held(HoldKind::Max);
+    Click("cmdStart");
+    RunUntil([&] { return fake.TracesSent() == 3; }, 2s);
+    session->Stop();
+    const LiveTrace &held = *session->Holds().Held(HoldKind::Max);
     EXPECT_EQ(std::vector<int>({held[100], held[300], held[200], held[0]}), std::vector<int>({900, 800, 700, 100}));
     Click("cmdPeak");
     EXPECT_EQ(Find<QLineEdit>("txtMKR", 0)->text(), "49.8000") << "point 100, not the live trace's 200";
     dialogs.files = {home.Path() + "/t.csv"};
     panel->Record().ExportCsv();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(home.Path() + "/t.csv"); }, 5000));
     std::stringstream csv;
     csv << std::ifstream(home.Path() + "/t.csv").rdbuf();
     EXPECT_NE(csv.str().find("\r\nmax_hold,80,10MHZ/DIV,0,4MHZ,-72.109375,"), std::string::npos);  // 923 steps below 0 dBm
 
-    acq().Tick();
+    fake.settings.span = "5MHZ/DIV";
+    StartAcquiring();
+    session->Stop();
     EXPECT_EQ((std::pair<int, int>(held[100], held[400])), std::pair(100, 600));
     Find<QCheckBox>("chkOccupiedBW")->click();
     EXPECT_EQ(display.Bottom(), -480) << "a row for the table";
-    panel->cmdQuit_Click();
+    panel->Quit();
     EXPECT_TRUE(LoadProgramSettings(folder + "/TavrinRemote.ini").traceModes.occupiedBandwidth);
     Load();
     EXPECT_TRUE(Find<QCheckBox>("chkOccupiedBW")->isChecked() && !Find<QCheckBox>("chkMaxHold")->isChecked());
@@ -185,7 +176,6 @@ TEST_F(PanelTest, LimitFilesAreOpenedByTheirOwnBytesAndOnlyWhenRegular)
     std::filesystem::create_directories(folder + "/Working");
     std::ofstream(folder + "/Working/Pr\xfc" "fmaske.lim", std::ios::binary) << std::string(32, '\0');
     ASSERT_EQ(mkfifo((folder + "/Working/pipe.lim").c_str(), 0600), 0);
-    NoInstrument();
     Load();
     auto *box = Find<QComboBox>("cboLim0");
     ASSERT_EQ(box->count(), 3);
@@ -193,8 +183,9 @@ TEST_F(PanelTest, LimitFilesAreOpenedByTheirOwnBytesAndOnlyWhenRegular)
     for (int entry : {1, 2}) {
         box->setCurrentIndex(entry);
         emit box->activated(entry);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return box->isEnabled(); }, 5000));
     }
-    EXPECT_EQ(panel->Limits().View()[0].points.size(), 2u) << "loaded, and kept when the FIFO is refused";
+    EXPECT_EQ(session->Limits().Lines()[0].points.size(), 2u) << "loaded, and kept when the FIFO is refused";
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find("/Working/pipe.lim is a FIFO (named pipe), not a file"), std::string::npos);
 }
@@ -204,29 +195,40 @@ TEST_F(PanelTest, LimitFilesAreOpenedByTheirOwnBytesAndOnlyWhenRegular)
 namespace {
 
 // An upper line at -40 dBm across the screen and beyond; step 511 is -40 dBm (touching), 600 is
-// -33.046875, 6.953125 dB over it. Start reads two traces and judges none; then each tick judges
-// one, at the steady clock's seconds: pass, fail (news), fail, pass, fail 2.5 s after the first
-// capture (news, but no capture), fail a minute after the last log line (logged).
+// -33.046875, 6.953125 dB over it. Each trace is judged once, at the clock's seconds: pass, fail
+// (news), fail, pass, fail 2.5 s after the first capture (news, but no capture), fail a minute
+// after the last log line (logged).
 TEST_F(PanelTest, ALimitLineJudgesEachTraceCountsBeepsCapturesAndLogsItsFailures)
 {
     std::filesystem::create_directories(folder + "/Working");
     std::ofstream(folder + "/Working/mask.lim", std::ios::binary)
         << std::string("\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x44\xC0\0\0\0\0\0\0\x69\x40\0\0\0\0\0\0\x44\xC0", 32);  // 0, 200 MHz
-    const Bytes pass = TraceBlock([](int) { return 511; }), fail = TraceBlock([](int) { return 600; });
-    StartScripted({pass, pass, pass, fail, fail, pass, fail, fail});
+    const bool fails[] = {false, true, true, false, true, true};
+    fake.level = [&](int, uint64_t k, const AnalyzerSettings &) { return static_cast<int16_t>(fails[k % 6] ? 600 : 511); };
     now = 1700000000;
     Load();
     for (const char *name : {"chkLimBeep", "chkLimCapture", "chkLim0"})
         Find<QCheckBox>(name)->click();
-    auto *box = Find<QComboBox>("cboLim0");
-    box->setCurrentIndex(1);
-    emit box->activated(1);
-    Click("cmdStart");
-    timer1().stop();
-    for (double at : {0.0, 1.0, 2.0, 3.0, 3.5, 64.0})
-        seconds = at, acq().Tick();
+    auto choose = [&] {
+        auto *box = Find<QComboBox>("cboLim0");
+        box->setCurrentIndex(1);
+        emit box->activated(1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return box->isEnabled(); }, 5000));
+    };
+    choose();
+    // One trace at each of these seconds after the first.
+    auto judge = [&](std::initializer_list<double> at) {
+        const long long start = clock.Ms();
+        for (double s : at) {
+            clock.Advance(std::chrono::milliseconds(start + static_cast<long long>(s * 1000) - clock.Ms()));
+            bool done = false;
+            session->Single([&](const TracePtr &, const std::string &) { done = true; });
+            RunUntil([&] { return done; }, 2s);
+        }
+    };
+    judge({0.0, 1.0, 2.0, 3.0, 3.5, 64.0});
     EXPECT_EQ(beeps, 2);
-    EXPECT_EQ(panel->Limits().Count(0), (LimitCount{4, 6}));
+    EXPECT_EQ(session->Limits().Count(0), (LimitCount{4, 6}));
     std::stringstream log;
     log << std::ifstream(folder + "/Working/limit_failures.csv").rdbuf();
     const std::string row = FormatIsoTime(now) + ",1,mask,upper,-6.95,29.800000,80.000,10MHZ/DIV,0,4MHZ\r\n";
@@ -237,21 +239,16 @@ TEST_F(PanelTest, ALimitLineJudgesEachTraceCountsBeepsCapturesAndLogsItsFailures
     EXPECT_EQ(captures, 1);
 
     // The kinds and the alarms are kept; a capture that cannot be saved is said once and stops.
-    Find<QComboBox>("cboLimKind1")->setCurrentIndex(1);
-    panel->cmdQuit_Click();
+    emit Find<QComboBox>("cboLimKind1")->activated(1);
+    panel->Quit();
     EXPECT_EQ(LoadProgramSettings(folder + "/TavrinRemote.ini").limits, (LimitSettings{{false, true}, true, true, true}));
     Load();
     EXPECT_EQ(Find<QComboBox>("cboLimKind1")->currentText(), "Lower");
     settings.CaptureDir = folder + "/gone";
     Find<QCheckBox>("chkLim0")->click();
-    box = Find<QComboBox>("cboLim0");
-    box->setCurrentIndex(1);
-    emit box->activated(1);
-    Click("cmdStart");
-    timer1().stop();
-    for (double at : {100.0, 200.0, 300.0})
-        seconds = at, acq().Tick();
-    EXPECT_FALSE(Find<QCheckBox>("chkLimCapture")->isChecked());
+    choose();
+    judge({100.0, 200.0, 300.0});
+        EXPECT_FALSE(Find<QCheckBox>("chkLimCapture")->isChecked());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text.rfind("The screen of a limit failure could not be saved: Directory Error!", 0), 0u);
 }
@@ -259,16 +256,15 @@ TEST_F(PanelTest, ALimitLineJudgesEachTraceCountsBeepsCapturesAndLogsItsFailures
 // Limit files made from the trace the markers read, from CSV files, and written as CSV files.
 TEST_F(PanelTest, LimitLinesAreMadeInTheWorkingFolderAndListedAtOnce)
 {
-    StartScripted({TraceBlock([](int n) { return n == 100 ? 767 : 511; })});
+    fake.level = [](int n, uint64_t, const AnalyzerSettings &) { return static_cast<int16_t>(n == 100 ? 767 : 511); };
     Load();
     const std::vector<std::string> made = {"made", "Upper", "3", "0", "2"};
     dialogs.forms = {made};
     panel->Limits().NewFromTrace();
     EXPECT_EQ(dialogs.messages.back().text.rfind("There is no trace on the screen", 0), 0u);
     EXPECT_TRUE(dialogs.forms.size() == 1 && !std::filesystem::exists(folder + "/Working"));
-    Click("cmdStart");  // shows no trace yet
-    timer1().stop();
-    acq().Tick();
+    StartAcquiring();
+    session->Stop();
     panel->Limits().NewFromTrace();
     // Two points a flat 3 dB above the peak of -20 dBm, at 29.8 and 129.4 MHz.
     const Points got = Pairs(ReadLimitFile(folder + "/Working/made.lim").points);
@@ -293,7 +289,9 @@ TEST_F(PanelTest, LimitLinesAreMadeInTheWorkingFolderAndListedAtOnce)
     const std::string csv = home.Path() + "/mask.csv", out = home.Path() + "/out.csv";
     std::ofstream(csv) << "MHz,dBm\n30,-50\n40,x\n";
     dialogs.files = {csv};
+    const size_t told = dialogs.messages.size();
     panel->Limits().ImportCsv();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.messages.size() > told; }, 5000));
     EXPECT_EQ(dialogs.messages.back().text, "Line 3 of " + csv + " is not a frequency in MHz and a level in dBm "
                                                                   "separated by a comma: \"40,x\".");
     std::ofstream(csv) << "MHz,dBm\n30,-50\n40,-60.25\n";
@@ -301,7 +299,9 @@ TEST_F(PanelTest, LimitLinesAreMadeInTheWorkingFolderAndListedAtOnce)
     dialogs.forms = {{{"mask"}}};
     dialogs.chooseItem = [](const std::vector<std::string> &names) { return names == std::vector<std::string>{"made", "mask"} ? 1 : 0; };
     panel->Limits().ImportCsv();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.forms.empty(); }, 5000));
     panel->Limits().ExportCsv();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(out); }, 5000));
     std::stringstream text;
     text << std::ifstream(out).rdbuf();
     EXPECT_EQ(text.str(), "frequency_mhz,level_dbm\r\n30,-50\r\n40,-60.25\r\n");

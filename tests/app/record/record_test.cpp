@@ -1,11 +1,12 @@
 // The record file: its byte layout, the record count of any file length, the timed recording's
 // entry count, appends that survive a kill, and the CSV export. The "Trace Record" group on the
-// panel against tavrin-sim: what it refuses, a file that fails under a continuous recording or a
-// save, empty and damaged files, and long file work beside the window.
+// panel with the fake analyzer: what it refuses, a file that fails under a continuous recording or
+// a save, empty and damaged files, long file work beside the window, and playback.
 #include "common/date_format.h"
 #include "common/number_format.h"
 #include "record/record_csv.h"
 #include "record/record_file.h"
+#include "record/record_group.h"
 #include "support/panel_fixture.h"
 
 #include <QElapsedTimer>
@@ -170,15 +171,28 @@ class RecordPanelTest : public PanelTest {
 protected:
     void SetUp() override
     {
-        StartSim({"--no-pace"});
+        settings.RecordInterval = "0.2";
         Load();
+        settings.RecordInterval = "0.2";
     }
     RecordGroup &rec() { return panel->Record(); }
+    const Recorder &recorder() { return session->Record(); }
     static TraceRecord Made(double mhz)
     {
         TraceRecord r{45658.5, mhz, FixedText<12>("2MHZ/DIV"), 0, FixedText<8>("30KHZ")};
         r.points.fill(500);
         return r;
+    }
+    // A file job of the group (load, save, export) run to its end.
+    void Finish()
+    {
+        Settle();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder().Busy(); }, 20000));
+    }
+    void Press(const char *button)
+    {
+        Click(button);
+        Finish();
     }
     void LoadFile(const RecordTable &entries)
     {
@@ -188,20 +202,20 @@ protected:
             out.write(reinterpret_cast<const char *>(EncodeRecord(entry).data()), kRecordBytes);
         out.close();
         dialogs.files = {path};
-        Click("cmdLoadRecord");
+        Press("cmdLoadRecord");
     }
 };
 
 TEST_F(RecordPanelTest, StartsWithUnusableSettingsAreRefused)
 {
-    Click("cmdStart");
+    StartAcquiring();
     struct Case { const char *interval, *time, *says; };
     const Case cases[] = {{"0", "1", "interval \"0\""}, {"0", "Continuous", "interval \"0\""}, {"0.01", "30", "32767"},
                           {"1", "-1", "time \"-1\""}};
     for (const auto &c : cases) {
         settings.RecordInterval = c.interval, settings.RecordTime = c.time;
         Click("cmdRecord");
-        EXPECT_FALSE(rec().Recording()) << c.interval << " s, " << c.time;
+        EXPECT_FALSE(recorder().Recording()) << c.interval << " s, " << c.time;
         EXPECT_TRUE(Find("cmdLoadRecord")->isEnabled());
         ASSERT_FALSE(dialogs.messages.empty());
         EXPECT_NE(dialogs.messages.back().text.find(c.says), std::string::npos) << dialogs.messages.back().text;
@@ -210,35 +224,39 @@ TEST_F(RecordPanelTest, StartsWithUnusableSettingsAreRefused)
     EXPECT_TRUE(dialogs.filters.empty()) << "no file was asked for";
 }
 
-TEST_F(RecordPanelTest, AContinuousRecordingWritesEveryTickAndStopsWhenItsFileFails)
+// Every 0.2 s the newest trace, when a new one came, is one record, flushed; none while no trace
+// comes; a file that goes away stops the recording with the count of what it holds.
+TEST_F(RecordPanelTest, AContinuousRecordingWritesEachNewTraceAndStopsWhenItsFileFails)
 {
-    Click("cmdStart");
+    StartAcquiring();
     settings.RecordTime = "Continuous";
     const std::string file = home.Path() + "/run.spf";
     dialogs.files = {home.Path() + "/run"};
     Click("cmdRecord");
-    ASSERT_TRUE(rec().Recording());
-    for (int i = 0; i < 10; ++i) {
-        now = 1'800'000'000 + i, acq().Tick();
-        rec().Step();
-    }
-    rec().Step();  // no new trace: no entry
+    ASSERT_TRUE(recorder().Recording());
+    Run(2100ms);
+    const int32_t written = recorder().FileCount();
+    EXPECT_GE(written, 9);
+    EXPECT_EQ(fs::file_size(file), static_cast<uintmax_t>(written) * kRecordBytes);
+    session->Stop();
+    Run(1s);
+    EXPECT_EQ(recorder().FileCount(), written) << "no new trace: no entry";
     Click("cmdRecord");
-    EXPECT_EQ(fs::file_size(file), 10600u) << "stopping writes nothing more";
+    EXPECT_EQ(fs::file_size(file), static_cast<uintmax_t>(written) * kRecordBytes) << "stopping writes nothing more";
     RecordTable table;
     ASSERT_TRUE(LoadRecordFile(file, table).ok);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(FromRecordTime(table[i].time), 1'800'000'000 + i);
+    for (size_t i = 1; i < table.size(); ++i)
+        EXPECT_LE(table[i - 1].time, table[i].time);
 
+    StartAcquiring();
     dialogs.files = {file};
     dialogs.yesNo = {true};
     Click("cmdRecord");
-    ASSERT_TRUE(rec().Recording());
-    acq().Tick(), rec().Step();
+    ASSERT_TRUE(recorder().Recording());
+    Run(300ms);
     fs::remove(file);
-    acq().Tick(), rec().Step();
-    EXPECT_FALSE(rec().Recording());
-    EXPECT_FALSE(Find<QTimer>("TimerPlay")->isActive());
+    Run(300ms);
+    EXPECT_FALSE(recorder().Recording());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find(file + ": No such file or directory). Records written to it before: 1."),
               std::string::npos)
@@ -252,23 +270,24 @@ TEST_F(RecordPanelTest, SaveAsksBeforeReplacingAndTellsWhenItFails)
     const std::string b = home.Path() + "/b.spf";
     std::ofstream(b) << "old";
     dialogs.files = {b, home.Path() + "/c"};  // No, then another name
-    Click("cmdSaveRecord");
+    Press("cmdSaveRecord");
     EXPECT_EQ(fs::file_size(b), 3u);
     EXPECT_EQ(dialogs.questions.back().text, b + " existed!\r\nReplace it?");
     EXPECT_EQ(fs::file_size(home.Path() + "/c.spf"), 2120u);
     dialogs.files = {b};
     dialogs.yesNo = {true};
-    Click("cmdSaveRecord");
+    Press("cmdSaveRecord");
     EXPECT_EQ(fs::file_size(b), 2120u);
     EXPECT_TRUE(dialogs.messages.empty());
 
     dialogs.files = {home.Path() + "/gone/d.spf", home.Path() + "/gone/e.csv"};
-    Click("cmdSaveRecord");
+    Press("cmdSaveRecord");
     rec().ExportCsv();
+    Finish();
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_NE(dialogs.messages[0].text.find("No such file or directory"), std::string::npos);
     EXPECT_NE(dialogs.messages[1].text.find("The CSV file was not written"), std::string::npos);
-    EXPECT_EQ(rec().Table().size(), 2u);
+    EXPECT_EQ(recorder().Table().size(), 2u);
 }
 
 // An empty file holds no record and leaves Play off; a damaged file's impossible records (up to
@@ -285,7 +304,7 @@ TEST_F(RecordPanelTest, EmptyRandomAndDamagedFilesAreReported)
         c = static_cast<char>(random());
     std::ofstream(made, std::ios::binary) << noise;
     dialogs.files = {made};
-    Click("cmdLoadRecord");
+    Press("cmdLoadRecord");
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[1].text.find("None of the 10 records in " + made + " can be real"), 0u);
     EXPECT_FALSE(Find("cmdPlayRecord")->isEnabled());
@@ -308,9 +327,9 @@ TEST_F(RecordPanelTest, EmptyRandomAndDamagedFilesAreReported)
         EXPECT_EQ(dialogs.questions.back().text.find("8 of the 10 records in " + made + " cannot be real"), 0u);
         EXPECT_NE(dialogs.questions.back().text.find("Load the other 2 to play them?"), std::string::npos);
         EXPECT_EQ(Find("cmdPlayRecord")->isEnabled(), yes);
-        EXPECT_EQ(rec().Table().size(), yes ? 2u : 0u);
+        EXPECT_EQ(recorder().Table().size(), yes ? 2u : 0u);
     }
-    EXPECT_EQ(rec().Table()[1].centerFreqMHz, 1150);
+    EXPECT_EQ(recorder().Table()[1].centerFreqMHz, 1150);
     EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
@@ -336,6 +355,7 @@ TEST_F(RecordPanelTest, LongFileWorkKeepsTheWindowAnsweringAndLeavesNoPartialFil
         beats = 0, last = 0, worst = 0;
         clock.start(), beat.start(5);
         rec().ExportCsv();
+        Finish();
         beat.stop();
         EXPECT_GE(beats, cancel ? 1 : 5) << "the window answered all along";
         EXPECT_LT(worst, 100) << "ms between two beats";
@@ -358,17 +378,18 @@ TEST_F(RecordPanelTest, LongFileWorkKeepsTheWindowAnsweringAndLeavesNoPartialFil
     const std::string longName = home.Path() + "/" + std::string(251, 'n') + ".spf";
     Click("cmdPlayRecord"), Click("cmdPlayRecord");  // Save comes with a pause
     dialogs.files = {longName};
-    Click("cmdSaveRecord");
+    Press("cmdSaveRecord");
     EXPECT_EQ(fs::file_size(longName), 10000 * kRecordBytes);
     LoadFile({Made(1)});
     dialogs.files = {longName};
-    Click("cmdLoadRecord");
-    EXPECT_EQ(rec().Table().size(), 10000u);
+    Press("cmdLoadRecord");
+    EXPECT_EQ(recorder().Table().size(), 10000u);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// Offline the entries come in order, with one empty tick at the end before the first again, and
-// a pause keeps the position; over the live trace the boxes keep the live settings.
+// Offline the entries come in order, with one empty step at the end before the first again, and
+// a pause keeps the position; the screen's time is the entry's; over the live trace the boxes keep
+// the live settings.
 TEST_F(RecordPanelTest, PlaybackGoesInOrderOfflineAndOverTheLiveTrace)
 {
     EXPECT_FALSE(Find("cmdPlayRecord")->isEnabled());
@@ -381,22 +402,25 @@ TEST_F(RecordPanelTest, PlaybackGoesInOrderOfflineAndOverTheLiveTrace)
     auto enabled = [&](const char *button) { return Find(button)->isEnabled(); };
     EXPECT_FALSE(enabled("cmdRecord") || enabled("cmdLoadRecord") || enabled("cmdSaveRecord"));
     std::vector<std::string> shown;
-    for (int tick = 0; tick < 6; ++tick) {
-        if (tick == 2) {  // paused and played again
+    std::time_t shownAt = 0;
+    for (int step = 0; step < 6; ++step) {
+        if (step == 2) {  // paused and played again
             Click("cmdPlayRecord");
             EXPECT_TRUE(enabled("cmdRecord") && enabled("cmdLoadRecord") && enabled("cmdSaveRecord"));
             Click("cmdPlayRecord");
         }
-        rec().Step();
+        Run(200ms);
         shown.push_back(Find<QLineEdit>("txtCenterFreq")->text().toStdString());
+        if (step == 1)
+            shownAt = session->Shown()->time;
     }
     EXPECT_EQ(shown, (std::vector<std::string>{"150.5", "151.5", "152.5", "152.5", "150.5", "151.5"}));
-    EXPECT_EQ(FormatScreenTime(rec().Playback().playbackTime.value()), "Jan. 01 / 2025  12:01:00") << "the entry shown";
-    Click("cmdStart");
+    EXPECT_EQ(FormatScreenTime(shownAt), "Jan. 01 / 2025  12:01:00") << "the entry shown";
+    StartAcquiring();
     const std::string live = Find<QLineEdit>("txtCenterFreq")->text().toStdString();
-    rec().Step();
+    Run(200ms);
     EXPECT_EQ(Find<QLineEdit>("txtCenterFreq")->text().toStdString(), live);
-    EXPECT_EQ(rec().Playback().playTrace->at(0), 500);
+    EXPECT_EQ(recorder().PlayTrace()[0], 500);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "setting_dialog/frm_setting.h"
 #include "setting_dialog/setting_rules.h"
 #include "support/panel_fixture.h"
+#include "support/pty_peer.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -39,17 +40,17 @@ class SettingTest : public PanelTest {
 protected:
     void Open(bool running)
     {
-        running ? StartSim({"--no-pace"}) : (NoInstrument(), home.LinkPort(2, home.Path() + "/absent2"));
+        home.LinkPort(2, home.Path() + "/absent2");
         Load();
         if (running)
-            Click("cmdStart"), timer1().stop();
-        ASSERT_EQ(acq().Running(), running);
+            StartAcquiring();
+        ASSERT_EQ(session->Line().Running(), running);
         Reopen();
     }
     void Reopen()
     {
         dlg = std::make_unique<FrmSetting>(
-            FrmSetting::Deps{settings, dialogs, acq(), dll, display, [this](int) { return portBusy; }});
+            FrmSetting::Deps{settings, dialogs, *session, display, [this](int) { return portBusy; }});
     }
     template <class T = QPushButton> T *Ui(const char *name) { return Control<T>(*dlg, name); }
     void Leave(QLineEdit *field, const char *text)
@@ -85,7 +86,7 @@ TEST_F(SettingTest, OkAppliesEveryFieldAndAPortChangedWhileRunningIsOnlyStored)
     dlg->show();
     Ui("OKButton")->click();
 
-    EXPECT_EQ(std::tuple(settings.AverageCount, acq().Average().Count(), acq().Average().Fill(), acq().AveragingOn()),
+    EXPECT_EQ(std::tuple(settings.AverageCount, session->Average().Count(), session->Average().Fill(), session->AveragingOn()),
               std::tuple(int16_t{8}, 8, 0, true)) << "the running average restarts over the new count";
     EXPECT_EQ(std::tuple(settings.FreqStepMHz, settings.LevelStep, settings.RecordTime, settings.RecordInterval),
               std::tuple(0.25f, 1.0f, "Continuous", "0.5"));
@@ -94,7 +95,7 @@ TEST_F(SettingTest, OkAppliesEveryFieldAndAPortChangedWhileRunningIsOnlyStored)
     EXPECT_EQ(settings.Colors.Grid, Rgb(255, 0, 255));
     EXPECT_GT(Pixels(qRgb(255, 0, 255)), 500) << "the graticule is redrawn in the new colour";
     EXPECT_EQ(settings.ComPortSetting, 2);
-    EXPECT_EQ(dll.ComPort(), 1) << "while running the new port is only stored";
+    EXPECT_EQ(fake.Port(), 1) << "while running the new port is only stored";
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_FALSE(dlg->isVisible());
 }
@@ -119,20 +120,21 @@ TEST_F(SettingTest, DefaultAndThePortWhileStopped)
     EXPECT_GT(Pixels(qRgb(168, 172, 88)), 500) << "the default grid colour is drawn";
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Communication port 2 is used for another application.");
-    EXPECT_EQ(dll.ComPort(), 1);
+    EXPECT_EQ(fake.Port(), 1);
     portBusy = false;
     Ui<QComboBox>("cboComPort")->setEditText("abc");  // ignored: the stored port stays
     Ui("OKButton")->click();
-    EXPECT_EQ(dll.ComPort(), 2);
+    EXPECT_EQ(fake.Port(), 2);
     EXPECT_EQ(settings.ComPortSetting, 2);
 }
 
-// "Device..." lists the simulator's line among the serial devices present; choosing it points the
-// COM port of the box at it, and the port is selected at once. The list offers first the device
-// the port leads to.
+// "Device..." lists a pseudo-terminal registered as a COM port (as the simulator's is) among the
+// serial devices present; choosing it points the COM port of the box at it, and the port is
+// selected at once. The list offers first the device the port leads to.
 TEST_F(SettingTest, TheDeviceChooserLinksTheComPortAndSelectsIt)
 {
-    StartSim({"--no-pace"}, 3);
+    PtyPeer line;
+    home.LinkPort(3, line.DevicePath());
     Open(false);
     const std::string pty = std::filesystem::read_symlink(home.PortsFolder() + "/COM3");
     auto shown = [&] { return Ui<QLabel>("lblComDevice")->text().toStdString(); };
@@ -149,13 +151,12 @@ TEST_F(SettingTest, TheDeviceChooserLinksTheComPortAndSelectsIt)
     Ui("cmdDevice")->click();
     EXPECT_EQ(std::filesystem::read_symlink(home.PortsFolder() + "/COM2"), pty);
     EXPECT_EQ(shown(), "leads to " + pty);
-    EXPECT_EQ(std::tuple(settings.ComPortSetting, dll.ComPort()), std::tuple(2, 2));
+    EXPECT_EQ(std::tuple(settings.ComPortSetting, fake.Port()), std::tuple(2, 2));
     dialogs.chooseItem = nullptr;  // cancelled: the link stays
     Ui("cmdDevice")->click();
     EXPECT_EQ(dialogs.offered, (std::vector<size_t>{listed, simulator})) << "none at first, then the simulator's";
     EXPECT_EQ(std::filesystem::read_symlink(home.PortsFolder() + "/COM2"), pty);
-    Click("cmdStart");
-    EXPECT_TRUE(acq().Running() && dialogs.messages.empty()) << "the analyzer answers on the chosen device";
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(SettingTest, ALogoIsTakenAtOnceAndOnlyARealPictureFileIsShown)

@@ -8,6 +8,8 @@
 #include "waterfall/frm_waterfall.h"
 #include "settings/program_settings.h"
 #include "support/panel_fixture.h"
+#include "support/pty_peer.h"
+#include "support/sim_process.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -96,18 +98,22 @@ TEST_F(PanelTest, TheWaterfallOpensFromTheMenuWhereItWasLeft)
             EXPECT_TRUE(QTest::qWaitFor([&] { return !program.Waterfall().SubWindow(); }, 2000));
             EXPECT_FALSE(save->isEnabled() || toggle->isChecked());
         }
-        program.Panel().cmdQuit_Click();
+        program.Panel().Quit();
     }
     EXPECT_FALSE(LoadProgramSettings(ProgramSettingsPath(LogPath())).waterfall.open);
 }
 
 TEST_F(PanelTest, OurOwnPortIsNotHeldElsewhereButAnotherProgramsIs)
 {
-    StartSim({"--no-pace"});
-    SimProcess other;
+    PtyPeer ours;
+    home.LinkPort(1, ours.DevicePath());
+    SimProcess other;  // another program with a serial device open
     std::string error;
     ASSERT_TRUE(other.Start(2, {"--no-pace"}, error)) << error;
-    dll.SelectComPort(1);
+    LibraryInstrument library(TAVRIN_LIBRARY_PATH);
+    bool opened = false;
+    library.SelectPort(1, [&](const PortSelected &p) { opened = p.opened; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened; }, 3000));
     EXPECT_TRUE(PortInUse(1));
     EXPECT_FALSE(PortHeldElsewhere(1)) << "the library's own port can be selected again";
     EXPECT_FALSE(PortInUse(2));
@@ -115,7 +121,7 @@ TEST_F(PanelTest, OurOwnPortIsNotHeldElsewhereButAnotherProgramsIs)
     QProcess holder;  // another program that locks the device as a serial program does
     holder.start("flock", {"-n", QString::fromStdString(home.PortsFolder() + "/COM2"), "sleep", "30"});
     EXPECT_TRUE(QTest::qWaitFor([] { return PortHeldElsewhere(2); }, 3000));
-    const PortDiagnosis held = DiagnosePort(2);  // the simulator has the device open, flock holds its lock
+    const PortDiagnosis held = DiagnosePort(2);  // flock has the device open and holds its lock
     EXPECT_EQ(std::tuple(held.cause, held.holder.substr(0, 11)), std::tuple(PortCause::HeldByProgram, "flock (pid "));
     holder.kill();
     holder.waitForFinished();

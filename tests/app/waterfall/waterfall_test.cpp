@@ -26,21 +26,21 @@ TEST(WaterfallScale, LevelsTakeTheirColoursAndColumnsTheirPoints)
         EXPECT_EQ(ColumnPoints(c.column, c.columns), c.points) << c.column << " of " << c.columns;
 }
 
-ShownTrace Shown(std::time_t time, double mhz = 100, TraceSource source = TraceSource::Live)
+Trace Shown(std::time_t time, double mhz = 100, TraceKind kind = TraceKind::Live)
 {
-    return {{}, {mhz, "1MHZ/DIV", -10, "30KHZ"}, time, source, false};
+    return {{}, {mhz, "1MHZ/DIV", -10, "30KHZ"}, time, 0, kind, false};
 }
 
 TEST(WaterfallBands, GapsAndSeparatorsComeWhereTheRowsChangeMeaning)
 {
     using K = RowKind;
-    const ShownTrace first = Shown(1000);
-    struct Case { ShownTrace next; std::vector<std::pair<K, std::string>> bands; };
+    const Trace first = Shown(1000);
+    struct Case { Trace next; std::vector<std::pair<K, std::string>> bands; };
     const Case cases[] = {
         {Shown(1001), {}},
         {Shown(1002), {{K::Gap, "no traces for 2 s"}}},
         {Shown(1125, 100.5), {{K::Gap, "no traces for 2 min 05 s"}, {K::Separator, "100.500 MHz  1MHZ/DIV  Ref -10 dBm  RBW 30KHZ"}}},
-        {Shown(4725, 100, TraceSource::Playback), {{K::Separator, "Playback: 100.000 MHz  1MHZ/DIV  Ref -10 dBm  RBW 30KHZ"}}},
+        {Shown(4725, 100, TraceKind::Playback), {{K::Separator, "Playback: 100.000 MHz  1MHZ/DIV  Ref -10 dBm  RBW 30KHZ"}}},
         {Shown(900), {}},
     };
     for (const Case &c : cases) {
@@ -62,7 +62,14 @@ protected:
     void Load()
     {
         PanelTest::Load();
-        QObject::connect(panel.get(), &FrmMain::traceShown, &waterfall, &FrmWaterfall::Add);
+        feed = session->Bus().Connect([this](const TracePtr &t) { waterfall.Add(*t); });
+    }
+    // One fresh trace, as the acquisition takes it.
+    void Take()
+    {
+        bool done = false;
+        session->Single([&](const TracePtr &, const std::string &) { done = true; });
+        ASSERT_TRUE(RunUntil([&] { return done; }, 2s));
     }
     QRgb At(int point, int row) const
     {
@@ -76,26 +83,28 @@ protected:
         return kinds;
     }
     FrmWaterfall waterfall;
+    TraceBus::Connection feed;
 };
 
 // Blue everywhere but a red point 100 and an orange 101; cyan with a pale green 498; the same at
 // another centre; then a trace 40 s later.
 TEST_F(WaterfallPanelTest, RowsLandNewestOnTopWithTheirColoursBandsAndDescription)
 {
-    const Bytes a = TraceBlock([](int n) { return n == 100 ? 1023 : n == 101 ? 895 : 255; });
-    const Bytes b = TraceBlock([](int n) { return n == 498 ? 639 : 511; });
-    StartScripted({a, a, a, b, TraceBlock([](int) { return 511; }, {"0100000"})});
+    fake.level = [](int n, uint64_t k, const AnalyzerSettings &) -> int16_t {
+        if (k == 0)
+            return n == 100 ? 1023 : n == 101 ? 895 : 255;
+        return k == 1 && n == 498 ? 639 : 511;
+    };
     now = 1000;
     Load();
-    Click("cmdStart");
-    timer1().stop();
-    acq().Tick(), acq().Tick();
+    Take(), Take();
     EXPECT_EQ(std::vector<QRgb>({At(100, 1), At(101, 1), At(99, 1), At(0, 0), At(498, 0)}),
               std::vector<QRgb>({0xff0000, 0xff8000, 0x0000ff, 0x00ffff, 0x80ff80}));
     EXPECT_EQ(waterfall.Picture().Image().pixel(0, 3), WaterfallPicture::kSeparator) << "under the first trace";
-    acq().Tick();
+    fake.settings.centerMHz = 100;
+    Take();
     now = 1040;
-    acq().Tick();
+    Take();
     using K = RowKind;
     EXPECT_EQ(Kinds(), (std::vector<K>{K::Separator, K::Trace, K::Trace, K::Separator, K::Trace, K::Gap, K::Trace}));
     EXPECT_EQ(waterfall.Rows().Rows()[3].text, "100.000 MHz  10MHZ/DIV  Ref 0 dBm  RBW 4MHZ");
@@ -112,18 +121,17 @@ TEST_F(WaterfallPanelTest, RowsLandNewestOnTopWithTheirColoursBandsAndDescriptio
 // and times; the PNG file is the window's picture, and a file is replaced only when the user says so.
 TEST_F(WaterfallPanelTest, PlaybackFeedsTheRowsAndThePngIsTheWindowsPicture)
 {
-    StartScripted({TraceBlock([](int n) { return n; })});
+    fake.level = [](int n, uint64_t, const AnalyzerSettings &) { return static_cast<int16_t>(n); };
     Load();
-    Click("cmdStart");
-    timer1().stop();
+    StartAcquiring();
     settings.RecordTime = "1", settings.RecordInterval = "1";
     Click("cmdRecord");
-    acq().Tick(), panel->Record().Step();
+    Run(1s);
     Click("cmdRecord"), Click("cmdStart");
     Click("cmdPlayRecord");
-    panel->Record().Step(), panel->Record().Step();  // after the recorded entry first, then from the start
+    Run(2s);  // after the recorded entry first, then from the start
     const WaterfallRow &played = waterfall.Rows().Rows().back();
-    EXPECT_EQ(played.trace.source, TraceSource::Playback);
+    EXPECT_EQ(played.trace.kind, TraceKind::Playback);
     EXPECT_EQ(played.trace.points[300], 300);
     EXPECT_EQ(waterfall.Rows().Rows().end()[-2].text.rfind("Playback: 80.000 MHz  10MHZ/DIV", 0), 0u);
 
