@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts the analyzer simulator on COM1 and then the program.
-# Extra arguments go to tavrin-sim (see build/bin/tavrin-sim --help), e.g. --port 2 --no-pace.
+# Installs what is missing, builds what it starts, starts the analyzer simulator on COM1 and then
+# the program. Extra arguments go to tavrin-sim (see build/bin/tavrin-sim --help), e.g. --port 2
+# --no-pace. The tests are built by scripts/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -- Tavrin TavrinRemote tavrin-sim
 
 build/bin/tavrin-sim "$@" &
 sim=$!

@@ -11,20 +11,11 @@
 #include <QSize>
 
 #include "display/drawing_surface.h"
+#include "display/logical_scale.h"
 
 #include <optional>
 
 namespace tavrin {
-
-// The logical coordinate system laid over a whole paint device: (left, top) is the device's upper
-// left corner, (left + width, top + height) its lower right one. A negative height makes y grow
-// upward. x and y are scaled independently.
-struct LogicalScale {
-    double left = 0;
-    double top = 0;
-    double width = 1;
-    double height = 1;
-};
 
 // Lines, rectangles and text in device pixels at the mapped positions, so that pens and fonts keep
 // their shape however unevenly the picture is stretched. When the painter cannot start on the

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <cctype>
 #include <cstdlib>
+#include <optional>
+#include <utility>
 
 namespace tavrin {
 
@@ -16,8 +18,11 @@ namespace {
 constexpr char kTraceModes[] = "TraceModes";
 constexpr char kWaterfall[] = "Waterfall";
 constexpr char kLimits[] = "Limits";
+constexpr char kLayout[] = "Layout";
 constexpr const char *kKindKeys[] = {"Kind1", "Kind2"};
 constexpr int kLeastWindow = 100, kMostWindow = 20000;
+// Where the waterfall first stood before the layout was kept: under the display window, as wide.
+constexpr int kOldDisplayWidth = 541;
 
 // Colours as "#rrggbb", as a user editing the file expects them.
 QString ColorText(uint32_t c)
@@ -72,13 +77,30 @@ TraceModeSettings ReadTraceModes(QSettings &ini)
     return t;
 }
 
+QString GeometryText(const Rect &r) { return QString("%1,%2,%3,%4").arg(r.x).arg(r.y).arg(r.width).arg(r.height); }
+
+// "x,y,width,height"; nothing for a window of no size, or of a size no screen has.
+std::optional<Rect> ReadGeometry(const QSettings &ini, const char *key)
+{
+    // Read as one text: QSettings would take an unquoted list apart at its commas.
+    const QStringList parts = ini.value(key).toStringList().join(',').split(',');
+    int v[4] = {};
+    bool ok = parts.size() == 4;
+    for (qsizetype i = 0; ok && i < 4; ++i)
+        v[i] = parts[i].trimmed().toInt(&ok);
+    if (ok && v[2] >= kLeastWindow && v[3] >= kLeastWindow && v[2] <= kMostWindow && v[3] <= kMostWindow &&
+        std::abs(v[0]) <= kMostWindow && std::abs(v[1]) <= kMostWindow)
+        return Rect{v[0], v[1], v[2], v[3]};
+    return std::nullopt;
+}
+
 void WriteWaterfall(QSettings &ini, const WaterfallWindowSettings &w)
 {
     ini.beginGroup(kWaterfall);
     ini.setValue("Open", w.open);
     ini.setValue("Maximized", w.maximized);
     if (w.width > 0)
-        ini.setValue("Geometry", QString("%1,%2,%3,%4").arg(w.x).arg(w.y).arg(w.width).arg(w.height));
+        ini.setValue("Geometry", GeometryText({w.x, w.y, w.width, w.height}));
     ini.endGroup();
 }
 
@@ -88,18 +110,44 @@ WaterfallWindowSettings ReadWaterfall(QSettings &ini)
     ini.beginGroup(kWaterfall);
     w.open = ReadSwitch(ini, "Open", w.open);
     w.maximized = ReadSwitch(ini, "Maximized", w.maximized);
-    // Read as one text: QSettings would take an unquoted list apart at its commas.
-    const QStringList parts = ini.value("Geometry").toStringList().join(',').split(',');
-    int v[4] = {};
-    bool ok = parts.size() == 4;
-    for (qsizetype i = 0; ok && i < 4; ++i)
-        v[i] = parts[i].trimmed().toInt(&ok);
-    // A window of no size, or of a size no screen has, takes its first place.
-    if (ok && v[2] >= kLeastWindow && v[3] >= kLeastWindow && v[2] <= kMostWindow && v[3] <= kMostWindow &&
-        std::abs(v[0]) <= kMostWindow && std::abs(v[1]) <= kMostWindow)
-        w.x = v[0], w.y = v[1], w.width = v[2], w.height = v[3];
+    // A window without a place takes its first place.
+    if (const std::optional<Rect> r = ReadGeometry(ini, "Geometry"))
+        w.x = r->x, w.y = r->y, w.width = r->width, w.height = r->height;
     ini.endGroup();
     return w;
+}
+
+void WriteLayout(QSettings &ini, const FrameLayout &l)
+{
+    ini.beginGroup(kLayout);
+    // A window that follows the frame has no entry.
+    for (auto [key, placed] : {std::pair{"Display", &l.display}, std::pair{"Panel", &l.panel},
+                              std::pair{"Waterfall", &l.waterfall}})
+        if (*placed)
+            ini.setValue(key, GeometryText(**placed));
+    ini.setValue("WaterfallShare", QString::number(l.waterfallShare, 'f', 3));
+    ini.endGroup();
+}
+
+FrameLayout ReadLayout(QSettings &ini, const WaterfallWindowSettings &waterfall)
+{
+    FrameLayout l;
+    if (!ini.childGroups().contains(kLayout)) {
+        const bool firstPlace = waterfall.x == 0 && waterfall.width == kOldDisplayWidth;
+        if (waterfall.width > 0 && !firstPlace)
+            l.waterfall = Rect{waterfall.x, waterfall.y, waterfall.width, waterfall.height};
+        return l;
+    }
+    ini.beginGroup(kLayout);
+    l.display = ReadGeometry(ini, "Display");
+    l.panel = ReadGeometry(ini, "Panel");
+    l.waterfall = ReadGeometry(ini, "Waterfall");
+    bool ok = false;
+    const double share = ini.value("WaterfallShare").toString().trimmed().toDouble(&ok);
+    if (ok && share >= kLeastWaterfallShare && share <= kMostWaterfallShare)
+        l.waterfallShare = share;
+    ini.endGroup();
+    return l;
 }
 
 void WriteLimits(QSettings &ini, const LimitSettings &l)
@@ -137,6 +185,7 @@ ProgramSettings LoadProgramSettings(const std::string &path)
     settings.traceModes = ReadTraceModes(ini);
     settings.waterfall = ReadWaterfall(ini);
     settings.limits = ReadLimits(ini);
+    settings.layout = ReadLayout(ini, settings.waterfall);
     return settings;
 }
 
@@ -156,6 +205,7 @@ bool SaveProgramSettings(const std::string &path, const ProgramSettings &setting
         WriteTraceModes(ini, settings.traceModes);
         WriteWaterfall(ini, settings.waterfall);
         WriteLimits(ini, settings.limits);
+        WriteLayout(ini, settings.layout);
         ini.sync();
         if (ini.status() != QSettings::NoError) {
             if (error)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/color.h"
+#include "layout/frame_layout.h"
 
 #include <array>
 #include <cstdint>
@@ -46,6 +47,10 @@ struct ProgramSettings {
     TraceModeSettings traceModes;
     WaterfallWindowSettings waterfall;
     LimitSettings limits;
+    // The windows the user placed in the main frame, and the split under the display. A file
+    // from before it was kept knows only the waterfall's place: taken as placed by the user unless
+    // it is where that program first put it (at the left edge, as wide as the display's first size).
+    FrameLayout layout;
 
     bool operator==(const ProgramSettings &) const = default;
 };

@@ -3,6 +3,7 @@
 // draws every kept row again.
 #pragma once
 
+#include "waterfall/waterfall_pointer.h"
 #include "waterfall/waterfall_rows.h"
 
 #include <QFont>
@@ -24,6 +25,11 @@ struct WaterfallLayout {
     QRectF scale;         // logical pixels: the colour bar
 };
 WaterfallLayout LayOut(QSize client, qreal ratio, int lineHeight);
+// The layout as the pointer rules read it.
+inline WaterfallGeometry PointerGeometry(const WaterfallLayout &l, qreal ratio)
+{
+    return {l.header, ratio, l.firstColumn, l.columns, l.picture.height()};
+}
 
 class WaterfallPicture {
 public:

@@ -79,5 +79,32 @@ TEST_F(SettingsProgramFile, BrokenFilesAndEntriesGiveTheDefaults)
     }
 }
 
+// The windows the user placed and the split; a file from before the layout was kept tells only
+// where the waterfall stood, which counts as placed unless it was that program's first place.
+TEST_F(SettingsProgramFile, TheLayoutAndTheWaterfallsPlaceInAnOlderFile)
+{
+    ProgramSettings saved;
+    saved.layout = {Rect{10, 20, 800, 600}, std::nullopt, Rect{0, 600, 1184, 400}, 0.3};
+    ASSERT_TRUE(SaveProgramSettings(path, saved));
+    EXPECT_NE(Read().find("[Layout]\nDisplay=\"10,20,800,600\"\nWaterfall=\"0,600,1184,400\"\nWaterfallShare=0.300\n"),
+              std::string::npos)
+        << Read();
+    EXPECT_EQ(LoadProgramSettings(path), saved);
+
+    const std::pair<const char *, FrameLayout> files[] = {
+        {"[Waterfall]\nOpen=true\nGeometry=0,554,541,300\n", {}},
+        {"[Waterfall]\nGeometry=700,30,500,400\n", {std::nullopt, std::nullopt, Rect{700, 30, 500, 400}}},
+        {"[Waterfall]\nGeometry=0,30,541,400\n[Layout]\nPanel=5,5,300,300\n",
+         {std::nullopt, Rect{5, 5, 300, 300}, std::nullopt}},
+        {"[Layout]\nDisplay=1,2,3\nWaterfallShare=2\n[Waterfall]\nGeometry=700,30,500,400\n", {}},
+        {"[Layout]\nWaterfallShare= 0.25\n", {std::nullopt, std::nullopt, std::nullopt, 0.25}},
+        {"[Layout]\nWaterfallShare=nan\n\n", {}},
+    };
+    for (const auto &[text, expected] : files) {
+        std::ofstream(path, std::ios::binary) << text;
+        EXPECT_EQ(LoadProgramSettings(path).layout, expected) << text;
+    }
+}
+
 }  // namespace
 }  // namespace tavrin
