@@ -16,6 +16,7 @@ namespace {
 constexpr char kTraceModes[] = "TraceModes";
 constexpr char kWaterfall[] = "Waterfall";
 constexpr char kLimits[] = "Limits";
+constexpr char kAdjacentChannel[] = "AdjacentChannel";
 constexpr const char *kKindKeys[] = {"Kind1", "Kind2"};
 constexpr int kLeastWindow = 100, kMostWindow = 20000;
 
@@ -126,6 +127,34 @@ LimitSettings ReadLimits(QSettings &ini)
     return l;
 }
 
+void WriteAdjacentChannel(QSettings &ini, const AdjacentChannelSettings &a)
+{
+    ini.beginGroup(kAdjacentChannel);
+    ini.setValue("On", a.on);
+    ini.setValue("Width", a.plan.widthMHz);
+    ini.setValue("Spacing", a.plan.spacingMHz);
+    ini.endGroup();
+}
+
+// A width or spacing in MHz within the analyzer's range, else the fallback.
+double ReadMHz(const QSettings &ini, const char *key, double fallback)
+{
+    bool ok = false;
+    const double mhz = ini.value(key).toString().trimmed().toDouble(&ok);
+    return ok && mhz > 0 && mhz <= kWindowMaxMHz ? mhz : fallback;
+}
+
+AdjacentChannelSettings ReadAdjacentChannel(QSettings &ini)
+{
+    AdjacentChannelSettings a;
+    ini.beginGroup(kAdjacentChannel);
+    a.on = ReadSwitch(ini, "On", a.on);
+    a.plan.widthMHz = ReadMHz(ini, "Width", a.plan.widthMHz);
+    a.plan.spacingMHz = ReadMHz(ini, "Spacing", a.plan.spacingMHz);
+    ini.endGroup();
+    return a;
+}
+
 }  // namespace
 
 ProgramSettings LoadProgramSettings(const std::string &path)
@@ -137,6 +166,7 @@ ProgramSettings LoadProgramSettings(const std::string &path)
     settings.traceModes = ReadTraceModes(ini);
     settings.waterfall = ReadWaterfall(ini);
     settings.limits = ReadLimits(ini);
+    settings.adjacentChannel = ReadAdjacentChannel(ini);
     return settings;
 }
 
@@ -156,6 +186,7 @@ bool SaveProgramSettings(const std::string &path, const ProgramSettings &setting
         WriteTraceModes(ini, settings.traceModes);
         WriteWaterfall(ini, settings.waterfall);
         WriteLimits(ini, settings.limits);
+        WriteAdjacentChannel(ini, settings.adjacentChannel);
         ini.sync();
         if (ini.status() != QSettings::NoError) {
             if (error)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/color.h"
+#include "measure/adjacent_channel.h"
 
 #include <array>
 #include <cstdint>
@@ -42,10 +43,19 @@ struct LimitSettings {
     bool operator==(const LimitSettings &) const = default;
 };
 
+// Adjacent channel power: whether it is measured, and its channels' width and spacing.
+struct AdjacentChannelSettings {
+    bool on = false;
+    ChannelPlan plan;
+
+    bool operator==(const AdjacentChannelSettings &) const = default;
+};
+
 struct ProgramSettings {
     TraceModeSettings traceModes;
     WaterfallWindowSettings waterfall;
     LimitSettings limits;
+    AdjacentChannelSettings adjacentChannel;
 
     bool operator==(const ProgramSettings &) const = default;
 };
