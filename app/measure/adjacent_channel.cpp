@@ -31,7 +31,7 @@ ChannelPower Channel(const Screen &screen, const MeasurementState &state, const 
 {
     ChannelPower c{centerMHz - widthMHz / 2, centerMHz + widthMHz / 2, std::nullopt, {}};
     const double from = screen.Position(c.lowMHz), to = screen.Position(c.highMHz);
-    if (from < -0.5 - kEdgeSlack || to > kLastScreenPoint + 0.5 + kEdgeSlack) {
+    if (!(from >= -0.5 - kEdgeSlack && to <= kLastScreenPoint + 0.5 + kEdgeSlack)) {  // NaN too
         c.problem = std::string("the ") + name + " channel, " + Range(c.lowMHz, c.highMHz) + ", leaves the screen's " +
                     Range(screen.MHz(-0.5), screen.MHz(kLastScreenPoint + 0.5));
         return c;

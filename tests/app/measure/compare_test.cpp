@@ -65,6 +65,9 @@ TEST(AdjacentChannelPower, NoneWithTheReasonWhereAChannelCannotBeMeasured)
     EXPECT_FALSE(edge.upper.dBm || edge.upperDbc);
     EXPECT_EQ(edge.upper.problem, "the upper channel, 104.000 to 105.000 MHz, leaves the screen's 94.970 to 104.950 MHz");
     EXPECT_TRUE(MeasureAdjacentChannels(At100(), flat, {1.0, 4.4}).upper.dBm);
+    MeasurementState unreadable = At100();
+    unreadable.centerFreqMHz = std::string(400, '9');  // reads as infinity
+    EXPECT_FALSE(MeasureAdjacentChannels(unreadable, flat, {1.0, 2.0}).main.dBm);
 
     struct Case {
         const char *span, *rbw;
