@@ -33,8 +33,8 @@ const std::vector<Command> &Commands()
 {
     static const std::vector<Command> commands = {
         {"info", "info [--json] [--setups]",
-         "The analyzer's serial number, software and FPGA versions, and the settings it reports; with\n"
-         "--setups the named setups of Working/setups instead, without the analyzer.",
+         "The analyzer's serial number, software and FPGA versions, and the settings it reports.\n"
+         "With --setups the named setups of Working/setups instead, without the analyzer.",
          {kJson, {"setups", "", "list the named setups, one a line (--json: an array of names)"}, kPort, kFolder}},
         {"set", "set [--center MHZ] [--span CAPTION] [--ref DBM] [--rbw CAPTION] [--setup NAME]",
          "Sends settings, each confirmed from the analyzer's reports (exit 4 when one is not), then shows\n"
@@ -59,9 +59,10 @@ const std::vector<Command> &Commands()
           {"json", "", "one JSON object per trace on standard output (JSON lines)"},
           kPort, kFolder}},
         {"peak", "peak [--count N] [--threshold DBM] [--excursion DB] [--json]",
-         "The frequency and level of the highest point of a fresh trace, as Peak finds it; with --count,\n"
-         "--threshold or --excursion a table of its peaks instead, highest first. A peak rises at least the\n"
-         "excursion above the trace on both sides, and a top on the screen's first or last point is none.",
+         "The frequency and level of the highest point of a fresh trace, as Peak finds it.\n"
+         "With --count, --threshold or --excursion a table of its peaks instead, highest first. A peak\n"
+         "rises at least the excursion above the trace on both sides; a top on the screen's first or\n"
+         "last point is none.",
          {{"count", "N", "up to N peaks in the table (default 10)"},
           {"threshold", "DBM", "only peaks at or above this level"},
           {"excursion", "DB", "how far a peak rises above the lowest point on each side before a\n"
