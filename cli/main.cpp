@@ -1,5 +1,6 @@
 // tavrin-cli: the analyzer from scripts, without a display.
 #include "cli/commands.h"
+#include "cli/peak_setup_commands.h"
 #include "cli/session.h"
 #include "cli/sweep.h"
 #include "common/program_folder.h"
@@ -55,8 +56,8 @@ int main(int argc, char *argv[])
     // The analyzer is asked as the program asks it: requests answered through an event loop.
     QCoreApplication app(argc, argv);
     const std::pair<const char *, int (*)(const CommandLine &)> commands[] = {
-        {"info", InfoCommand}, {"set", SetCommand},   {"sweep", SweepCommand},
-        {"peak", PeakCommand}, {"tg", TgCommand},     {"convert", ConvertCommand}};
+        {"info", InfoOrSetupsCommand}, {"set", SetOrSetupCommand}, {"sweep", SweepCommand},
+        {"peak", PeakOrTableCommand},  {"tg", TgCommand},          {"convert", ConvertCommand}};
     for (const auto &[name, run] : commands)
         if (line.command == name)
             return run(line);

@@ -32,9 +32,11 @@ const Option kJson{"json", "", "one JSON object on standard output instead of te
 const std::vector<Command> &Commands()
 {
     static const std::vector<Command> commands = {
-        {"info", "info [--json]", "The analyzer's serial number, software and FPGA versions, and the settings it reports.",
-         {kJson, kPort, kFolder}},
-        {"set", "set [--center MHZ] [--span CAPTION] [--ref DBM] [--rbw CAPTION]",
+        {"info", "info [--json] [--setups]",
+         "The analyzer's serial number, software and FPGA versions, and the settings it reports.\n"
+         "With --setups the named setups of Working/setups instead, without the analyzer.",
+         {kJson, {"setups", "", "list the named setups, one a line (--json: an array of names)"}, kPort, kFolder}},
+        {"set", "set [--center MHZ] [--span CAPTION] [--ref DBM] [--rbw CAPTION] [--setup NAME]",
          "Sends settings, each confirmed from the analyzer's reports (exit 4 when one is not), then shows\n"
          "the settings it reports. A centre and span whose window would leave 0..1150 MHz are fitted as\n"
          "the control panel fits them (the other setting gives way), with a note on standard error.",
@@ -42,6 +44,8 @@ const std::vector<Command> &Commands()
           {"span", "CAPTION", "span per division: 0HZ/DIV (zero span), 2KHZ/DIV .. 100MHZ/DIV"},
           {"ref", "DBM", "reference level: -30, -20, -10, 0, 10 or 20"},
           {"rbw", "CAPTION", "resolution bandwidth at zero span: 3KHZ, 30KHZ, 220KHZ or 4MHZ"},
+          {"setup", "NAME", "the centre, span, reference level (and RBW at zero span) of a named setup;\n"
+                            "                      the options above win over the setup's"},
           kJson, kPort, kFolder}},
         {"sweep", "sweep [--count N | --duration SECONDS] [--interval SECONDS] [--csv FILE] [--record FILE] [--json]",
          "Takes traces as fast as the line allows, or one every --interval, until --count or --duration\n"
@@ -54,8 +58,17 @@ const std::vector<Command> &Commands()
           {"record", "FILE", "append the traces to a record file (.spf), each flushed to the disk"},
           {"json", "", "one JSON object per trace on standard output (JSON lines)"},
           kPort, kFolder}},
-        {"peak", "peak [--json]", "The frequency and level of the highest point of a fresh trace, as Peak finds it.",
-         {kJson, kPort, kFolder}},
+        {"peak", "peak [--count N] [--threshold DBM] [--excursion DB] [--json]",
+         "The frequency and level of the highest point of a fresh trace, as Peak finds it.\n"
+         "With --count, --threshold or --excursion a table of its peaks instead, highest first. A peak\n"
+         "rises at least the excursion above the trace on both sides; a top on the screen's first or\n"
+         "last point is none.",
+         {{"count", "N", "up to N peaks in the table (default 10)"},
+          {"threshold", "DBM", "only peaks at or above this level"},
+          {"excursion", "DB", "how far a peak rises above the lowest point on each side before a\n"
+                              "                      higher one, 0..80 (default 6)"},
+          {"json", "", "a JSON object (with the table: an array of them) on standard output"},
+          kPort, kFolder}},
         {"tg", "tg [--mode on|off] [--output on|off] [--level DBM] [--offset KHZ] [--normalize]",
          "Tracking generator. Any option but --mode off puts the analyzer in generator mode and sends the\n"
          "generator's settings in the panel's order; --mode off switches the output off and leaves it.\n"

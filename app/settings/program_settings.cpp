@@ -19,6 +19,7 @@ constexpr char kTraceModes[] = "TraceModes";
 constexpr char kWaterfall[] = "Waterfall";
 constexpr char kLimits[] = "Limits";
 constexpr char kLayout[] = "Layout";
+constexpr char kAdjacentChannel[] = "AdjacentChannel";
 constexpr const char *kKindKeys[] = {"Kind1", "Kind2"};
 constexpr int kLeastWindow = 100, kMostWindow = 20000;
 // Where the waterfall first stood before the layout was kept: under the display window, as wide.
@@ -174,6 +175,34 @@ LimitSettings ReadLimits(QSettings &ini)
     return l;
 }
 
+void WriteAdjacentChannel(QSettings &ini, const AdjacentChannelSettings &a)
+{
+    ini.beginGroup(kAdjacentChannel);
+    ini.setValue("On", a.on);
+    ini.setValue("Width", a.plan.widthMHz);
+    ini.setValue("Spacing", a.plan.spacingMHz);
+    ini.endGroup();
+}
+
+// A width or spacing in MHz within the analyzer's range, else the fallback.
+double ReadMHz(const QSettings &ini, const char *key, double fallback)
+{
+    bool ok = false;
+    const double mhz = ini.value(key).toString().trimmed().toDouble(&ok);
+    return ok && mhz > 0 && mhz <= kWindowMaxMHz ? mhz : fallback;
+}
+
+AdjacentChannelSettings ReadAdjacentChannel(QSettings &ini)
+{
+    AdjacentChannelSettings a;
+    ini.beginGroup(kAdjacentChannel);
+    a.on = ReadSwitch(ini, "On", a.on);
+    a.plan.widthMHz = ReadMHz(ini, "Width", a.plan.widthMHz);
+    a.plan.spacingMHz = ReadMHz(ini, "Spacing", a.plan.spacingMHz);
+    ini.endGroup();
+    return a;
+}
+
 }  // namespace
 
 ProgramSettings LoadProgramSettings(const std::string &path)
@@ -186,6 +215,7 @@ ProgramSettings LoadProgramSettings(const std::string &path)
     settings.waterfall = ReadWaterfall(ini);
     settings.limits = ReadLimits(ini);
     settings.layout = ReadLayout(ini, settings.waterfall);
+    settings.adjacentChannel = ReadAdjacentChannel(ini);
     return settings;
 }
 
@@ -206,6 +236,7 @@ bool SaveProgramSettings(const std::string &path, const ProgramSettings &setting
         WriteWaterfall(ini, settings.waterfall);
         WriteLimits(ini, settings.limits);
         WriteLayout(ini, settings.layout);
+        WriteAdjacentChannel(ini, settings.adjacentChannel);
         ini.sync();
         if (ini.status() != QSettings::NoError) {
             if (error)

@@ -5,6 +5,7 @@
 
 #include "common/color.h"
 #include "layout/frame_layout.h"
+#include "measure/adjacent_channel.h"
 
 #include <array>
 #include <cstdint>
@@ -43,6 +44,14 @@ struct LimitSettings {
     bool operator==(const LimitSettings &) const = default;
 };
 
+// Adjacent channel power: whether it is measured, and its channels' width and spacing.
+struct AdjacentChannelSettings {
+    bool on = false;
+    ChannelPlan plan;
+
+    bool operator==(const AdjacentChannelSettings &) const = default;
+};
+
 struct ProgramSettings {
     TraceModeSettings traceModes;
     WaterfallWindowSettings waterfall;
@@ -51,6 +60,7 @@ struct ProgramSettings {
     // from before it was kept knows only the waterfall's place: taken as placed by the user unless
     // it is where that program first put it (at the left edge, as wide as the display's first size).
     FrameLayout layout;
+    AdjacentChannelSettings adjacentChannel;
 
     bool operator==(const ProgramSettings &) const = default;
 };

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -207,6 +208,70 @@ TEST_F(CliTest, PeakReadsTheHighestPointAndAnUnconfirmedSettingExitsFour)
         ASSERT_NE(at, got.end());
         EXPECT_EQ(Bytes(at + 9, got.end()), Bytes(6, 0xA5));
     }
+}
+
+// A scripted analyzer at 80 MHz, 10MHZ/DIV (0.2 MHz a point), 0 dBm: peaks of 900, 800 and 700
+// (-9.609375, -17.421875 and -25.234375 dBm) at points 300, 200 and 100, a top on the screen's last
+// point, and a bump of 60 steps (4.6875 dB) at point 400.
+TEST_F(CliTest, PeakTablesTakeTheCountThresholdAndExcursion)
+{
+    PtyPeer analyzer;
+    const auto level = [](int n) { return n == 300 ? 900 : n == 200 ? 800 : n == 100 ? 700 : n == 400 ? 160 : n == 498 ? 1000 : 100; };
+    analyzer.SetResponder([traces = PtyPeer::Traces({TraceBlock(level, BlockHeader{})})](uint8_t b, const Bytes &so_far) {
+        return b == 'j' ? ToBytes("12345") : traces(b, so_far);
+    });
+    home.LinkPort(1, analyzer.DevicePath());
+    struct Case { Strings args; std::string out; };
+    const Case cases[] = {
+        {{"peak", "--count", "2", "--json"},
+         R"([{"freq_mhz":89.8,"level_dbm":-9.609375},{"freq_mhz":69.8,"level_dbm":-17.421875}])" "\n"},
+        {{"peak", "--threshold", "-17.421875"}, "1: 89.8000 MHz, -9.609375 dBm\n2: 69.8000 MHz, -17.421875 dBm\n"},
+        {{"peak", "--excursion", "4.6875", "--threshold=-70"},
+         "1: 89.8000 MHz, -9.609375 dBm\n2: 69.8000 MHz, -17.421875 dBm\n3: 49.8000 MHz, -25.234375 dBm\n"
+         "4: 109.8000 MHz, -67.421875 dBm\n"},
+        {{"peak", "--excursion", "80", "--json"}, "[]\n"},
+    };
+    for (const Case &c : cases) {
+        const Ran r = Run(c.args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args);
+    }
+    EXPECT_EQ(Run({"peak", "--excursion", "80"}).err, "tavrin-cli: note: no peak rises 80 dB above the trace on both sides.\n");
+    for (const Strings &args : {Strings{"peak", "--count", "0"}, Strings{"peak", "--excursion", "-1"},
+                                Strings{"peak", "--threshold", "low"}, Strings{"set", "--setup", "../x"}})
+        EXPECT_EQ(Run(args).code, 2) << testing::PrintToString(args);
+}
+
+// Setups written as a user (or the program) leaves them in Working/setups: listed, and applied
+// through set as if their settings were typed, with the command line's options first.
+TEST_F(CliTest, SetupsAreListedAndAppliedAsTheirSettingsTyped)
+{
+    std::filesystem::create_directories(Path("Working/setups"));
+    std::ofstream(Path("Working/setups/433 MHz test.ini"))
+        << "[Analyzer]\nCenter=433.920\nSpan=100KHZ/DIV\nRefLevel=-20\nRBW=30KHZ\n[Marker1]\nOn=true\n";
+    std::ofstream(Path("Working/setups/zero.ini")) << "[Analyzer]\nCenter=100\nSpan=0hz/div\nRefLevel=-25\nRBW=220KHZ\n";
+    std::ofstream(Path("Working/setups/none.ini")) << "[Analyzer]\nSpan=wide\n";
+    EXPECT_EQ(Run({"info", "--setups", "--folder", home.Path()}).out, "433 MHz test\nnone\nzero\n");
+    EXPECT_EQ(Run({"info", "--setups", "--json", "--folder", home.Path()}).out, R"(["433 MHz test","none","zero"])" "\n");
+    EXPECT_EQ(Run({"info", "--setups", "--folder", Path("elsewhere")}).out, "");
+
+    StartSim({});
+    Ran r = Run({"set", "--setup", "433 MHz test", "--json", "--folder", home.Path()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, R"({"center_mhz":433.92,"span":"100KHZ/DIV","ref_level_dbm":-20,"rbw":"30KHZ"})" "\n");
+    EXPECT_EQ(Sent(), (Strings{"F0433920", "S6", "L1"})) << "the RBW is the analyzer's own at this span";
+    r = Run({"set", "--setup", "zero.ini", "--ref", "10", "--folder", home.Path()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Sent(), (Strings{"F0100000", "S0", "L4", "R2"}));
+    EXPECT_NE(r.err.find("note: the setup's RefLevel is not applied: \"-25\" is not a reference level of the list"),
+              std::string::npos) << r.err;
+    r = Run({"set", "--setup", "none", "--folder", home.Path()});
+    EXPECT_EQ(r.code, 5);
+    EXPECT_NE(r.err.find("the setup \"none\" holds no analyzer setting that can be read."), std::string::npos) << r.err;
+    r = Run({"set", "--setup", "gone", "--folder", home.Path()});
+    EXPECT_EQ(r.code, 5);
+    EXPECT_NE(r.err.find("There is no setup named \"gone\" in " + Path("Working/setups") + "."), std::string::npos) << r.err;
+    EXPECT_TRUE(Sent().empty());
 }
 
 double LE(const std::string &bytes, size_t at, size_t size)

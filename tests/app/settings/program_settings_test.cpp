@@ -34,6 +34,7 @@ TEST_F(SettingsProgramFile, LiesBesideTheOperationFileAndReadsBackWhatWasSaved)
     saved.traceModes = {Rgb(0x10, 0x20, 0x30), Rgb(0xAB, 0xCD, 0xEF), true, false, true};
     saved.waterfall = {true, true, -4, 554, 541, 300};
     saved.limits = {{false, true}, true, true, false};
+    saved.adjacentChannel = {true, {0.025, 0.0375}};
     ASSERT_TRUE(SaveProgramSettings(path, saved));
     const std::string text = Read();
     EXPECT_NE(text.find("\n[TraceModes]\n"), std::string::npos) << text;
@@ -76,6 +77,14 @@ TEST_F(SettingsProgramFile, BrokenFilesAndEntriesGiveTheDefaults)
     for (const auto &[text, expected] : places) {
         std::ofstream(path, std::ios::binary) << text;
         EXPECT_EQ(LoadProgramSettings(path).waterfall, expected) << text;
+    }
+    const std::pair<const char *, AdjacentChannelSettings> channels[] = {
+        {"[AdjacentChannel]\nOn=true\nWidth= 0.5 \nSpacing=2\n", {true, {0.5, 2}}},
+        {"[AdjacentChannel]\nOn=yes\nWidth=0\nSpacing=1200\n\n", {}},
+        {"[AdjacentChannel]\nWidth=wide\nSpacing=-1\n", {}}};
+    for (const auto &[text, expected] : channels) {
+        std::ofstream(path, std::ios::binary) << text;
+        EXPECT_EQ(LoadProgramSettings(path).adjacentChannel, expected) << text;
     }
 }
 
