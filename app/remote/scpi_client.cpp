@@ -1,0 +1,231 @@
+#include "remote/scpi_client.h"
+
+namespace tavrin::remote {
+
+class ScpiClient::UnitCall : public Call {
+public:
+    UnitCall(ScpiClient &client, const ProgramUnit &unit, std::vector<int> suffixes)
+        : Call(unit, std::move(suffixes), client.target_, client.state_), client_(client)
+    {
+    }
+    void Reply(std::string response) override { client_.AddReply(std::move(response)); }
+    Done Operation(bool trace) override { return client_.NewOperation(trace); }
+    void AbortTraces() override { client_.AbortTraces(); }
+    std::function<void(std::string)> Later() override { return client_.NewLaterReply(); }
+    void WaitForOperations(std::string reply) override
+    {
+        client_.waitingForOperations_ = true;
+        client_.replyAfterWait_ = std::move(reply);
+    }
+    bool OperationsPending() const override { return !client_.operations_.empty(); }
+
+private:
+    ScpiClient &client_;
+};
+
+std::shared_ptr<ScpiClient> ScpiClient::Create(const CommandTable &table, RemoteTarget &target, ClientOutput &output)
+{
+    return std::make_shared<ScpiClient>(table, target, output);
+}
+
+ScpiClient::ScpiClient(const CommandTable &table, RemoteTarget &target, ClientOutput &output)
+    : table_(table), target_(target), output_(output)
+{
+}
+
+void ScpiClient::Feed(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const size_t newline = bytes.find('\n');
+        const std::string_view piece = bytes.substr(0, newline);
+        if (!discarding_ && partial_.size() + piece.size() > kMaxLine) {
+            RefuseLine(kCommandError, "a line is longer than " + std::to_string(kMaxLine) + " bytes; it is thrown away");
+            partial_.clear();
+            partial_.shrink_to_fit();
+            discarding_ = true;
+        }
+        if (!discarding_)
+            partial_.append(piece);
+        if (newline == std::string_view::npos)
+            return;
+        if (!discarding_)
+            TakeLine(std::move(partial_));
+        partial_.clear();
+        discarding_ = false;
+        bytes.remove_prefix(newline + 1);
+    }
+}
+
+void ScpiClient::AbandonPartialLine()
+{
+    if (partial_.empty())
+        return;
+    const bool query = partial_.find('?') != std::string::npos;
+    RefuseLine(query ? kQueryUnterminated : kCommandError,
+               "a line was left unfinished (no newline came); it is thrown away, also when the rest comes");
+    partial_.clear();
+    discarding_ = true;
+}
+
+void ScpiClient::TakeLine(std::string text)
+{
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    waitingBytes_ += text.size();
+    lines_.push_back({std::move(text), 0, {}});
+}
+
+void ScpiClient::RefuseLine(int code, std::string detail) { lines_.push_back({{}, code, std::move(detail)}); }
+
+bool ScpiClient::StartLine()
+{
+    while (!lines_.empty()) {
+        Line line = std::move(lines_.front());
+        lines_.pop_front();
+        waitingBytes_ -= line.text.size();
+        if (line.error) {
+            state_.Report(line.error, std::move(line.detail));
+            continue;
+        }
+        units_ = ParseMessage(line.text);
+        nextUnit_ = 0;
+        if (!units_.empty())
+            return true;
+    }
+    return false;
+}
+
+bool ScpiClient::Blocked()
+{
+    if (waitingForOperations_ && operations_.empty()) {
+        waitingForOperations_ = false;
+        if (!replyAfterWait_.empty())
+            AddReply(std::move(replyAfterWait_));
+        replyAfterWait_.clear();
+    }
+    return waitingForOperations_ || waitingForReply_;
+}
+
+bool ScpiClient::Run(int linesPerTurn)
+{
+    if (running_ || gone_)
+        return false;
+    running_ = true;
+    // Keeps this alive should a reply make the server let go of it.
+    const std::shared_ptr<ScpiClient> self = shared_from_this();
+    bool more = false;
+    while (!gone_ && !Blocked() && !output_.Congested()) {
+        if (nextUnit_ >= units_.size()) {
+            if (!units_.empty()) {
+                EndMessage();
+                continue;
+            }
+            if (lines_.empty())
+                break;
+            if (linesPerTurn-- <= 0) {
+                more = true;
+                break;
+            }
+            StartLine();
+            continue;
+        }
+        RunUnit(units_[nextUnit_++]);
+    }
+    running_ = false;
+    return more && !gone_;
+}
+
+void ScpiClient::RunUnit(const ProgramUnit &unit)
+{
+    const unsigned errorsBefore = state_.commandErrors;
+    if (unit.error) {
+        state_.Report(unit.error, unit.detail);
+    } else if (const CommandTable::Lookup found = table_.Find(unit); !found.command) {
+        state_.Report(found.error, found.detail);
+    } else {
+        UnitCall call(*this, unit, found.suffixes);
+        found.command->run(call);
+    }
+    // After a command error the rest of the message is not run.
+    if (state_.commandErrors != errorsBefore)
+        nextUnit_ = units_.size();
+}
+
+void ScpiClient::EndMessage()
+{
+    units_.clear();
+    nextUnit_ = 0;
+    FlushReply(true);
+}
+
+void ScpiClient::AddReply(std::string response)
+{
+    if (replyStarted_)
+        reply_ += ';';
+    reply_ += response;
+    replyStarted_ = true;
+    if (reply_.size() >= kReplyChunk)
+        FlushReply(false);
+}
+
+bool ScpiClient::FlushReply(bool end)
+{
+    if (end && replyStarted_)
+        reply_ += '\n';
+    if (end)
+        replyStarted_ = false;
+    if (reply_.empty() || gone_)
+        return !gone_;
+    gone_ = !output_.Send(reply_);
+    reply_.clear();
+    return !gone_;
+}
+
+Done ScpiClient::NewOperation(bool trace)
+{
+    const uint64_t id = nextOperation_++;
+    operations_.insert(id);
+    if (trace)
+        traceOperations_.insert(id);
+    return [weak = weak_from_this(), id](const Outcome &outcome) {
+        if (const std::shared_ptr<ScpiClient> client = weak.lock())
+            client->OperationEnded(id, outcome);
+    };
+}
+
+void ScpiClient::OperationEnded(uint64_t id, const Outcome &outcome)
+{
+    // One ended by ABORt, and ends again from the target, is not counted twice.
+    if (operations_.erase(id) == 0)
+        return;
+    traceOperations_.erase(id);
+    if (!outcome.ok())
+        state_.Report(outcome.code, outcome.reason);
+    if (operations_.empty() && state_.opcArmed) {
+        state_.opcArmed = false;
+        state_.eventStatus |= kOperationComplete;
+    }
+    if (waitingForOperations_ && operations_.empty())
+        output_.WorkPending();
+}
+
+void ScpiClient::AbortTraces()
+{
+    for (uint64_t id : std::set<uint64_t>(traceOperations_))
+        OperationEnded(id, Outcome::Ok());
+}
+
+std::function<void(std::string)> ScpiClient::NewLaterReply()
+{
+    waitingForReply_ = true;
+    return [weak = weak_from_this()](std::string reply) {
+        const std::shared_ptr<ScpiClient> client = weak.lock();
+        if (!client || !client->waitingForReply_)
+            return;
+        client->waitingForReply_ = false;
+        client->AddReply(std::move(reply));
+        client->output_.WorkPending();
+    };
+}
+
+}  // namespace tavrin::remote

@@ -1,0 +1,195 @@
+#include "remote/scpi_server.h"
+
+#include "remote/command_set.h"
+#include "remote/scpi_client.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace tavrin::remote {
+
+namespace {
+
+// What the socket takes from the system before the client has room for it: the rest waits in the
+// system's buffers, and a client that sends too fast is slowed down by TCP itself.
+constexpr qint64 kReadBuffer = 64 * 1024;
+constexpr int kChunksPerTurn = 4;
+
+}  // namespace
+
+class ScpiServer::Connection : public ClientOutput {
+public:
+    Connection(ScpiServer &owner, QTcpSocket *socket, uint64_t id)
+        : id(id), owner_(owner), socket_(socket), peer_(AddressText(socket->peerAddress(), socket->peerPort())),
+          partialTimer_(new QTimer(socket))
+    {
+        client_ = ScpiClient::Create(owner.table_, owner.target_, *this);
+        socket_->setReadBufferSize(kReadBuffer);
+        partialTimer_->setSingleShot(true);
+        QObject::connect(partialTimer_, &QTimer::timeout, socket_, [this] {
+            client_->AbandonPartialLine();
+            Schedule();
+        });
+        QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { Service(); });
+        QObject::connect(socket_, &QTcpSocket::bytesWritten, socket_, [this] {
+            if (!Congested())
+                Schedule();
+        });
+        QObject::connect(socket_, &QTcpSocket::disconnected, socket_, [this] { End({}); });
+        QObject::connect(socket_, &QTcpSocket::errorOccurred, socket_, [this] { End({}); });
+    }
+    // Never from inside one of the socket's own signals: the server removes connections from
+    // queued calls only.
+    ~Connection() override
+    {
+        socket_->disconnect();
+        socket_->abort();
+        delete socket_;
+    }
+
+    bool Send(std::string_view bytes) override
+    {
+        if (ended_)
+            return false;
+        socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+        if (socket_->bytesToWrite() > owner_.config_.limits.maxBacklog) {
+            End(QString("dropped: it does not read its replies (%1 bytes wait)").arg(socket_->bytesToWrite()));
+            return false;
+        }
+        return true;
+    }
+    bool Congested() const override { return socket_->bytesToWrite() > owner_.config_.limits.congestion; }
+    void WorkPending() override { Schedule(); }
+
+    // Reads what the client has room for, runs its lines for one turn, and comes back for more
+    // from the event loop.
+    void Service()
+    {
+        if (ended_)
+            return;
+        const ServerLimits &limits = owner_.config_.limits;
+        bool fed = false;
+        for (int i = 0; i < kChunksPerTurn && client_->WantsInput() && socket_->bytesAvailable() > 0; ++i) {
+            const QByteArray data = socket_->read(kReadBuffer);
+            client_->Feed(std::string_view(data.constData(), static_cast<size_t>(data.size())));
+            fed = true;
+        }
+        const bool more = client_->Run(limits.linesPerTurn);
+        if (ended_)
+            return;
+        // Quiet is counted from the last byte, and only once every byte that came was read.
+        if (!client_->HasPartialLine() || socket_->bytesAvailable() > 0)
+            partialTimer_->stop();
+        else if (fed || !partialTimer_->isActive())
+            partialTimer_->start(limits.partialLineMs);
+        if (more || (client_->WantsInput() && socket_->bytesAvailable() > 0))
+            Schedule();
+    }
+
+    void End(const QString &why)
+    {
+        if (ended_)
+            return;
+        ended_ = true;
+        partialTimer_->stop();
+        if (!why.isEmpty())
+            emit owner_.note(peer_ + " " + why);
+        socket_->abort();
+        QMetaObject::invokeMethod(&owner_, [owner = &owner_, id = id] { owner->Remove(id); }, Qt::QueuedConnection);
+    }
+
+    const uint64_t id;
+
+private:
+    void Schedule()
+    {
+        if (scheduled_ || ended_)
+            return;
+        scheduled_ = true;
+        QMetaObject::invokeMethod(socket_, [this] {
+            scheduled_ = false;
+            Service();
+        }, Qt::QueuedConnection);
+    }
+
+    ScpiServer &owner_;
+    QTcpSocket *socket_;
+    const QString peer_;
+    QTimer *partialTimer_;
+    std::shared_ptr<ScpiClient> client_;
+    bool scheduled_ = false;
+    bool ended_ = false;
+};
+
+ScpiServer::ScpiServer(RemoteTarget &target, QObject *parent)
+    : QObject(parent), target_(target), table_(ScpiCommands()), server_(new QTcpServer(this))
+{
+    connect(server_, &QTcpServer::newConnection, this, &ScpiServer::Accept);
+}
+
+ScpiServer::~ScpiServer() { connections_.clear(); }
+
+bool ScpiServer::Listen(const ServerConfig &config, QString &error)
+{
+    Close();
+    config_ = config;
+    if (server_->listen(config.listen.address, config.listen.port))
+        return true;
+    error = "cannot listen on " + AddressText(config.listen.address, config.listen.port) + ": " + server_->errorString();
+    return false;
+}
+
+void ScpiServer::Close()
+{
+    server_->close();
+    if (connections_.empty())
+        return;
+    connections_.clear();
+    emit clientsChanged(0);
+}
+
+bool ScpiServer::Listening() const { return server_->isListening(); }
+QString ScpiServer::Address() const { return AddressText(server_->serverAddress(), server_->serverPort()); }
+quint16 ScpiServer::Port() const { return server_->serverPort(); }
+
+void ScpiServer::Accept()
+{
+    while (QTcpSocket *socket = server_->nextPendingConnection()) {
+        const QString peer = AddressText(socket->peerAddress(), socket->peerPort());
+        if (!config_.allow.Allows(socket->peerAddress())) {
+            Refuse(socket, peer + " is not among the addresses allowed to control this analyzer");
+            continue;
+        }
+        if (Clients() >= config_.limits.maxClients) {
+            Refuse(socket, QString("%1 clients are connected already, the most this analyzer takes").arg(Clients()));
+            continue;
+        }
+        connections_.push_back(std::make_unique<Connection>(*this, socket, nextId_++));
+        emit clientsChanged(Clients());
+        connections_.back()->Service();
+    }
+}
+
+void ScpiServer::Refuse(QTcpSocket *socket, const QString &why)
+{
+    emit note("refused " + AddressText(socket->peerAddress(), socket->peerPort()) + ": " + why);
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    socket->write(("refused: " + why + "\n").toUtf8());
+    socket->disconnectFromHost();
+    // One that does not let itself be closed is cut off.
+    QTimer::singleShot(5000, socket, [socket] { socket->abort(); socket->deleteLater(); });
+}
+
+void ScpiServer::Remove(uint64_t id)
+{
+    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+        if ((*it)->id == id) {
+            connections_.erase(it);
+            emit clientsChanged(Clients());
+            return;
+        }
+    }
+}
+
+}  // namespace tavrin::remote
