@@ -22,19 +22,35 @@ class ScpiServer::Connection : public ClientOutput {
 public:
     Connection(ScpiServer &owner, QTcpSocket *socket, uint64_t id)
         : id(id), owner_(owner), socket_(socket), peer_(AddressText(socket->peerAddress(), socket->peerPort())),
-          partialTimer_(new QTimer(socket))
+          partialTimer_(new QTimer(socket)), stallTimer_(new QTimer(socket))
     {
         client_ = ScpiClient::Create(owner.table_, owner.target_, *this);
         socket_->setReadBufferSize(kReadBuffer);
+        const ServerLimits &limits = owner.config_.limits;
         partialTimer_->setSingleShot(true);
+        partialTimer_->setInterval(limits.partialLineMs);
         QObject::connect(partialTimer_, &QTimer::timeout, socket_, [this] {
+            emit owner_.note(QString("%1 left a line unfinished for %2 s; it is thrown away")
+                                 .arg(peer_)
+                                 .arg(partialTimer_->interval() / 1000.0));
             client_->AbandonPartialLine();
             Schedule();
         });
+        stallTimer_->setSingleShot(true);
+        stallTimer_->setInterval(limits.stalledMs);
+        QObject::connect(stallTimer_, &QTimer::timeout, socket_, [this] {
+            End(QString("dropped: it has not read its replies for %1 s (%2 bytes wait)")
+                    .arg(stallTimer_->interval() / 1000.0)
+                    .arg(socket_->bytesToWrite()));
+        });
         QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { Service(); });
         QObject::connect(socket_, &QTcpSocket::bytesWritten, socket_, [this] {
-            if (!Congested())
-                Schedule();
+            if (Congested()) {
+                stallTimer_->start();
+                return;
+            }
+            stallTimer_->stop();
+            Schedule();
         });
         QObject::connect(socket_, &QTcpSocket::disconnected, socket_, [this] { End({}); });
         QObject::connect(socket_, &QTcpSocket::errorOccurred, socket_, [this] { End({}); });
@@ -82,7 +98,9 @@ public:
         if (!client_->HasPartialLine() || socket_->bytesAvailable() > 0)
             partialTimer_->stop();
         else if (fed || !partialTimer_->isActive())
-            partialTimer_->start(limits.partialLineMs);
+            partialTimer_->start();
+        if (Congested() && !stallTimer_->isActive())
+            stallTimer_->start();
         if (more || (client_->WantsInput() && socket_->bytesAvailable() > 0))
             Schedule();
     }
@@ -93,6 +111,7 @@ public:
             return;
         ended_ = true;
         partialTimer_->stop();
+        stallTimer_->stop();
         if (!why.isEmpty())
             emit owner_.note(peer_ + " " + why);
         socket_->abort();
@@ -117,6 +136,7 @@ private:
     QTcpSocket *socket_;
     const QString peer_;
     QTimer *partialTimer_;
+    QTimer *stallTimer_;
     std::shared_ptr<ScpiClient> client_;
     bool scheduled_ = false;
     bool ended_ = false;

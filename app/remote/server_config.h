@@ -38,8 +38,10 @@ private:
 struct ServerLimits {
     int maxClients = 16;
     // Replies a client has not read: past congestion no more of its commands run until they
-    // drain; past maxBacklog the client is dropped.
+    // drain, and if none drains for stalledMs the client is dropped; past maxBacklog (a bound
+    // the congestion keeps it far from) it is dropped at once.
     qint64 congestion = 256 * 1024;
+    int stalledMs = 60000;
     qint64 maxBacklog = 4 * 1024 * 1024;
     // A line left unfinished this long is thrown away (the client stays).
     int partialLineMs = 30000;
