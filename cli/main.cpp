@@ -1,5 +1,6 @@
 // tavrin-cli: the analyzer from scripts, without a display.
 #include "cli/commands.h"
+#include "cli/serve.h"
 #include "cli/session.h"
 #include "cli/sweep.h"
 #include "common/program_folder.h"
@@ -52,7 +53,7 @@ int main(int argc, char *argv[])
     }
     const std::pair<const char *, int (*)(const CommandLine &)> commands[] = {
         {"info", InfoCommand}, {"set", SetCommand},   {"sweep", SweepCommand},
-        {"peak", PeakCommand}, {"tg", TgCommand},     {"convert", ConvertCommand}};
+        {"peak", PeakCommand}, {"tg", TgCommand},     {"convert", ConvertCommand}, {"serve", ServeCommand}};
     for (const auto &[name, run] : commands)
         if (line.command == name)
             return run(line);

@@ -19,14 +19,32 @@ const CommandTable &ScpiCommands()
 
 std::string CommandSetText()
 {
+    constexpr size_t kColumn = 46, kWidth = 104;
     std::string text;
     for (const Command &c : ScpiCommands().Commands()) {
         std::string line = "  " + std::string(c.pattern);
         if (!c.parameters.empty())
             line += " " + std::string(c.parameters);
-        if (!c.help.empty())
-            line += line.size() < 48 ? std::string(48 - line.size(), ' ') + std::string(c.help)
-                                     : "\n" + std::string(48, ' ') + std::string(c.help);
+        std::string_view help = c.help;
+        if (!help.empty() && line.size() + 2 > kColumn) {
+            text += line + "\n";
+            line.clear();
+        }
+        // The help's words, wrapped under its column.
+        while (!help.empty()) {
+            line.resize(kColumn, ' ');
+            size_t take = help.size();
+            if (kColumn + take > kWidth) {
+                take = help.rfind(' ', kWidth - kColumn);
+                take = take == std::string_view::npos ? help.find(' ') : take;
+            }
+            line += help.substr(0, take);
+            help.remove_prefix(std::min(help.size(), take + 1));
+            if (!help.empty()) {
+                text += line + "\n";
+                line.clear();
+            }
+        }
         text += line + "\n";
     }
     return text;
