@@ -77,22 +77,17 @@ void ScpiClient::TakeLine(std::string text)
 
 void ScpiClient::RefuseLine(int code, std::string detail) { lines_.push_back({{}, code, std::move(detail)}); }
 
-bool ScpiClient::StartLine()
+void ScpiClient::StartLine()
 {
-    while (!lines_.empty()) {
-        Line line = std::move(lines_.front());
-        lines_.pop_front();
-        waitingBytes_ -= line.text.size();
-        if (line.error) {
-            state_.Report(line.error, std::move(line.detail));
-            continue;
-        }
-        units_ = ParseMessage(line.text);
-        nextUnit_ = 0;
-        if (!units_.empty())
-            return true;
+    Line line = std::move(lines_.front());
+    lines_.pop_front();
+    waitingBytes_ -= line.text.size();
+    if (line.error) {
+        state_.Report(line.error, std::move(line.detail));
+        return;
     }
-    return false;
+    message_ = MessageReader(std::move(line.text));
+    inMessage_ = true;
 }
 
 bool ScpiClient::Blocked()
@@ -106,30 +101,30 @@ bool ScpiClient::Blocked()
     return waitingForOperations_ || waitingForReply_;
 }
 
-bool ScpiClient::Run(int linesPerTurn)
+bool ScpiClient::Run(std::chrono::microseconds turn)
 {
     if (running_ || gone_)
         return false;
     running_ = true;
     // Keeps this alive should a reply make the server let go of it.
     const std::shared_ptr<ScpiClient> self = shared_from_this();
-    bool more = false;
+    const auto end = std::chrono::steady_clock::now() + turn;
+    bool more = false, ranOne = false;
     while (!gone_ && !Blocked() && !output_.Congested()) {
-        if (nextUnit_ >= units_.size()) {
-            if (!units_.empty()) {
-                EndMessage();
-                continue;
-            }
-            if (lines_.empty())
-                break;
-            if (linesPerTurn-- <= 0) {
-                more = true;
-                break;
-            }
-            StartLine();
-            continue;
+        if (!inMessage_ && lines_.empty())
+            break;
+        if (ranOne && std::chrono::steady_clock::now() >= end) {
+            more = true;
+            break;
         }
-        RunUnit(units_[nextUnit_++]);
+        ranOne = true;
+        if (!inMessage_) {
+            StartLine();
+        } else if (const std::optional<ProgramUnit> unit = message_.Next()) {
+            RunUnit(*unit);
+        } else {
+            EndMessage();
+        }
     }
     running_ = false;
     return more && !gone_;
@@ -148,13 +143,13 @@ void ScpiClient::RunUnit(const ProgramUnit &unit)
     }
     // After a command error the rest of the message is not run.
     if (state_.commandErrors != errorsBefore)
-        nextUnit_ = units_.size();
+        message_.Stop();
 }
 
 void ScpiClient::EndMessage()
 {
-    units_.clear();
-    nextUnit_ = 0;
+    inMessage_ = false;
+    message_ = MessageReader();
     FlushReply(true);
 }
 

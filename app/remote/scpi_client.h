@@ -10,6 +10,7 @@
 #include "remote/command_table.h"
 #include "remote/scpi_call.h"
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -43,9 +44,11 @@ public:
 
     // Bytes from the client, in any pieces.
     void Feed(std::string_view bytes);
-    // Runs waiting lines until the client waits, its output is congested, or linesPerTurn lines
-    // were run. True when lines are left for another turn.
-    bool Run(int linesPerTurn = 64);
+    // Runs waiting lines until the client waits, its output is congested, or the turn's time is
+    // up (one unit at least); a turn then ends inside a long message as well. True when work is
+    // left for another turn.
+    bool Run(std::chrono::microseconds turn = kTurn);
+    static constexpr std::chrono::microseconds kTurn{2000};
     // Room for more bytes: the server stops reading the client meanwhile.
     bool WantsInput() const { return waitingBytes_ < kMaxWaitingInput; }
     // Part of a line came and then nothing: it is thrown away with an error (-420 for a query,
@@ -67,8 +70,8 @@ private:
 
     void TakeLine(std::string text);
     void RefuseLine(int code, std::string detail);
-    // Starts the next waiting line; false when there is none.
-    bool StartLine();
+    // Starts the next waiting line.
+    void StartLine();
     void RunUnit(const ProgramUnit &unit);
     void EndMessage();
     bool Blocked();
@@ -90,8 +93,8 @@ private:
     std::deque<Line> lines_;
     size_t waitingBytes_ = 0;
 
-    std::vector<ProgramUnit> units_;
-    size_t nextUnit_ = 0;
+    MessageReader message_;
+    bool inMessage_ = false;
     std::string reply_;
     bool replyStarted_ = false;
 

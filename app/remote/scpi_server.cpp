@@ -43,7 +43,7 @@ public:
                     .arg(stallTimer_->interval() / 1000.0)
                     .arg(socket_->bytesToWrite()));
         });
-        QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { Service(); });
+        QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { Schedule(); });
         QObject::connect(socket_, &QTcpSocket::bytesWritten, socket_, [this] {
             if (Congested()) {
                 stallTimer_->start();
@@ -78,20 +78,20 @@ public:
     bool Congested() const override { return socket_->bytesToWrite() > owner_.config_.limits.congestion; }
     void WorkPending() override { Schedule(); }
 
-    // Reads what the client has room for, runs its lines for one turn, and comes back for more
-    // from the event loop.
-    void Service()
+    // Reads what the client has room for, runs its lines for up to the turn, and asks for
+    // another turn when work is left.
+    void Service(std::chrono::microseconds turn)
     {
+        scheduled_ = false;
         if (ended_)
             return;
-        const ServerLimits &limits = owner_.config_.limits;
         bool fed = false;
         for (int i = 0; i < kChunksPerTurn && client_->WantsInput() && socket_->bytesAvailable() > 0; ++i) {
             const QByteArray data = socket_->read(kReadBuffer);
             client_->Feed(std::string_view(data.constData(), static_cast<size_t>(data.size())));
             fed = true;
         }
-        const bool more = client_->Run(limits.linesPerTurn);
+        const bool more = client_->Run(turn);
         if (ended_)
             return;
         // Quiet is counted from the last byte, and only once every byte that came was read.
@@ -120,17 +120,15 @@ public:
 
     const uint64_t id;
 
-private:
     void Schedule()
     {
         if (scheduled_ || ended_)
             return;
         scheduled_ = true;
-        QMetaObject::invokeMethod(socket_, [this] {
-            scheduled_ = false;
-            Service();
-        }, Qt::QueuedConnection);
+        owner_.Ready(id);
     }
+
+private:
 
     ScpiServer &owner_;
     QTcpSocket *socket_;
@@ -187,7 +185,7 @@ void ScpiServer::Accept()
         }
         connections_.push_back(std::make_unique<Connection>(*this, socket, nextId_++));
         emit clientsChanged(Clients());
-        connections_.back()->Service();
+        connections_.back()->Schedule();
     }
 }
 
@@ -199,6 +197,34 @@ void ScpiServer::Refuse(QTcpSocket *socket, const QString &why)
     socket->disconnectFromHost();
     // One that does not let itself be closed is cut off.
     QTimer::singleShot(5000, socket, [socket] { socket->abort(); socket->deleteLater(); });
+}
+
+void ScpiServer::Ready(uint64_t id)
+{
+    ready_.push_back(id);
+    if (turnPosted_)
+        return;
+    turnPosted_ = true;
+    QMetaObject::invokeMethod(this, &ScpiServer::Turn, Qt::QueuedConnection);
+}
+
+// The clients with work, in turn, until the server's share of this pass of the event loop is
+// used; the rest wait for the next pass, after the window's (and the timers') events.
+void ScpiServer::Turn()
+{
+    turnPosted_ = false;
+    const auto end = std::chrono::steady_clock::now() + config_.limits.turn;
+    for (auto now = std::chrono::steady_clock::now(); !ready_.empty() && now < end; now = std::chrono::steady_clock::now()) {
+        const uint64_t id = ready_.front();
+        ready_.pop_front();
+        for (const std::unique_ptr<Connection> &c : connections_)
+            if (c->id == id)
+                c->Service(std::chrono::duration_cast<std::chrono::microseconds>(end - now));
+    }
+    if (!ready_.empty() && !turnPosted_) {
+        turnPosted_ = true;
+        QMetaObject::invokeMethod(this, &ScpiServer::Turn, Qt::QueuedConnection);
+    }
 }
 
 void ScpiServer::Remove(uint64_t id)

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <deque>
 #include <list>
 #include <memory>
 
@@ -49,6 +50,9 @@ private:
 
     void Accept();
     void Refuse(QTcpSocket *socket, const QString &why);
+    // A client has work: it gets a turn in the next pass.
+    void Ready(uint64_t id);
+    void Turn();
     // Takes a connection out after the event that ended it has returned.
     void Remove(uint64_t id);
 
@@ -58,6 +62,8 @@ private:
     ServerConfig config_;
     std::list<std::unique_ptr<Connection>> connections_;
     uint64_t nextId_ = 1;
+    std::deque<uint64_t> ready_;
+    bool turnPosted_ = false;
 };
 
 }  // namespace tavrin::remote

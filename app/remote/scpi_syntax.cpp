@@ -23,262 +23,268 @@ std::string UpperText(std::string_view text)
     return s;
 }
 
-// Reads one message; the first error ends it.
-class Reader {
-public:
-    explicit Reader(std::string_view text) : text_(text) {}
-
-    std::vector<ProgramUnit> Units()
-    {
-        std::vector<ProgramUnit> units;
-        std::vector<HeaderNode> path;
-        while (true) {
-            SkipBlanks();
-            if (AtEnd())
-                break;
-            if (Peek() == ';') {
-                ++pos_;
-                continue;
-            }
-            ProgramUnit unit = Unit();
-            if (unit.error) {
-                units.push_back(std::move(unit));
-                break;
-            }
-            if (!unit.common) {
-                if (!rooted_)
-                    unit.nodes.insert(unit.nodes.begin(), path.begin(), path.end());
-                path.assign(unit.nodes.begin(), unit.nodes.end() - 1);
-            }
-            units.push_back(std::move(unit));
-        }
-        return units;
-    }
-
-private:
-    bool AtEnd() const { return pos_ >= text_.size(); }
-    char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
-    void SkipBlanks()
-    {
-        while (!AtEnd() && IsBlank(Peek()))
-            ++pos_;
-    }
-    std::string Rest() const
-    {
-        std::string rest(text_.substr(pos_, 24));
-        return pos_ + 24 < text_.size() ? rest + "..." : rest;
-    }
-    ProgramUnit Error(int code, std::string detail) const
-    {
-        ProgramUnit u;
-        u.error = code;
-        u.detail = std::move(detail);
-        return u;
-    }
-
-    ProgramUnit Unit()
-    {
-        ProgramUnit unit;
-        const size_t start = pos_;
-        unit.common = Peek() == '*';
-        const std::string error = unit.common ? CommonHeader(unit) : Header(unit);
-        unit.header = std::string(text_.substr(start, pos_ - start));
-        if (!error.empty())
-            return Error(kSyntaxError, error);
-        if (!AtEnd() && Peek() != ';' && !IsBlank(Peek()))
-            return Error(kSyntaxError, "unexpected \"" + Rest() + "\" after the header " + unit.header);
-        SkipBlanks();
-        while (!AtEnd() && Peek() != ';') {
-            int code = 0;
-            std::string detail;
-            Parameter p;
-            if (!Param(p, code, detail))
-                return Error(code, detail);
-            unit.params.push_back(std::move(p));
-            SkipBlanks();
-            if (AtEnd() || Peek() == ';')
-                break;
-            if (Peek() != ',')
-                return Error(kSyntaxError, "',', ';' or the end of the line expected at \"" + Rest() + "\"");
-            ++pos_;
-            SkipBlanks();
-            if (AtEnd() || Peek() == ';')
-                return Error(kSyntaxError, "a parameter is missing after ','");
-        }
-        return unit;
-    }
-
-    // "*IDN?": the '*', letters and an optional '?'. Returns "" or the syntax error.
-    std::string CommonHeader(ProgramUnit &unit)
-    {
-        ++pos_;
-        const size_t start = pos_;
-        while (!AtEnd() && IsLetter(Peek()))
-            ++pos_;
-        if (pos_ == start)
-            return "a common command needs its name after '*'";
-        unit.nodes.push_back({UpperText(text_.substr(start, pos_ - start)), 0});
-        if (Peek() == '?') {
-            unit.query = true;
-            ++pos_;
-        }
-        return {};
-    }
-
-    std::string Header(ProgramUnit &unit)
-    {
-        rooted_ = Peek() == ':';
-        if (rooted_)
-            ++pos_;
-        while (true) {
-            if (!IsLetter(Peek()))
-                return AtEnd() || Peek() == ';' ? "a header ends with ':'"
-                                                : "a header node starts with a letter, not \"" + Rest() + "\"";
-            const size_t start = pos_;
-            while (!AtEnd() && IsWordChar(Peek()))
-                ++pos_;
-            size_t digits = pos_;
-            while (digits > start && IsDigit(text_[digits - 1]))
-                --digits;
-            HeaderNode node{UpperText(text_.substr(start, digits - start)), 0};
-            if (digits < pos_) {
-                // A suffix beyond the integer range matches nothing; it is told as out of range.
-                const auto [end, ec] = std::from_chars(text_.data() + digits, text_.data() + pos_, node.suffix);
-                if (ec != std::errc() || node.suffix == 0)
-                    node.suffix = -1;
-            }
-            unit.nodes.push_back(std::move(node));
-            if (Peek() != ':')
-                break;
-            ++pos_;
-        }
-        if (Peek() == '?') {
-            unit.query = true;
-            ++pos_;
-        }
-        return {};
-    }
-
-    bool Param(Parameter &p, int &code, std::string &detail)
-    {
-        const char c = Peek();
-        if (c == '"' || c == '\'')
-            return String(p, code, detail);
-        if (c == '#') {
-            code = kDataTypeError;
-            detail = "no command takes block or non-decimal data";
-            return false;
-        }
-        if (IsDigit(c) || c == '+' || c == '-' || c == '.')
-            return Number(p, code, detail);
-        if (IsLetter(c)) {
-            const size_t start = pos_;
-            while (!AtEnd() && IsWordChar(Peek()))
-                ++pos_;
-            p.kind = Parameter::Kind::Word;
-            p.text = UpperText(text_.substr(start, pos_ - start));
-            return true;
-        }
-        code = kSyntaxError;
-        detail = "a parameter cannot start \"" + Rest() + "\"";
-        return false;
-    }
-
-    bool String(Parameter &p, int &code, std::string &detail)
-    {
-        const char quote = Peek();
-        ++pos_;
-        p.kind = Parameter::Kind::String;
-        while (!AtEnd()) {
-            const char c = text_[pos_++];
-            if (c != quote) {
-                p.text += c;
-            } else if (Peek() == quote) {
-                p.text += quote;
-                ++pos_;
-            } else {
-                return true;
-            }
-        }
-        code = kSyntaxError;
-        detail = "a string is not closed";
-        return false;
-    }
-
-    // Decimal numeric program data: mantissa, optional exponent, then an optional unit.
-    bool Number(Parameter &p, int &code, std::string &detail)
-    {
-        const size_t start = pos_;
-        if (Peek() == '+' || Peek() == '-')
-            ++pos_;
-        size_t digits = 0;
-        while (IsDigit(Peek()))
-            ++pos_, ++digits;
-        if (Peek() == '.') {
-            ++pos_;
-            while (IsDigit(Peek()))
-                ++pos_, ++digits;
-        }
-        size_t end = pos_;
-        SkipBlanks();
-        if (digits > 0 && (Peek() == 'e' || Peek() == 'E')) {
-            size_t at = pos_ + 1;
-            while (at < text_.size() && IsBlank(text_[at]))
-                ++at;
-            if (at < text_.size() && (text_[at] == '+' || text_[at] == '-'))
-                ++at;
-            if (at < text_.size() && IsDigit(text_[at])) {
-                while (at < text_.size() && IsDigit(text_[at]))
-                    ++at;
-                pos_ = end = at;
-            }
-        }
-        std::string number;
-        for (char c : text_.substr(start, end - start))
-            if (!IsBlank(c) && c != '+')
-                number += c;
-        const auto [last, ec] = std::from_chars(number.data(), number.data() + number.size(), p.number);
-        if (ec == std::errc::result_out_of_range) {
-            code = kDataOutOfRange;
-            detail = "the number " + number + " is beyond any value";
-            return false;
-        }
-        if (digits == 0 || ec != std::errc() || last != number.data() + number.size() || !std::isfinite(p.number)) {
-            code = kSyntaxError;
-            detail = "not a number: \"" + std::string(text_.substr(start, end - start)) + "\"";
-            return false;
-        }
-        p.kind = Parameter::Kind::Number;
-        p.text = std::string(text_.substr(start, end - start));
-        SkipBlanks();
-        const size_t unit = pos_;
-        while (!AtEnd() && IsLetter(Peek()))
-            ++pos_;
-        p.unit = UpperText(text_.substr(unit, pos_ - unit));
-        if (p.unit.empty())
-            pos_ = end;
-        return true;
-    }
-
-    std::string_view text_;
-    size_t pos_ = 0;
-    bool rooted_ = false;
-};
+constexpr size_t kMaxDepth = 12;
 
 }  // namespace
 
-std::vector<ProgramUnit> ParseMessage(std::string_view message)
+MessageReader::MessageReader(std::string message) : text_(std::move(message)), done_(false)
 {
-    for (size_t i = 0; i < message.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(message[i]);
-        if ((c < 0x20 && c != '\t') || c >= 0x7F) {
-            ProgramUnit u;
-            u.error = kInvalidCharacter;
-            u.detail = "byte " + std::to_string(c) + " at column " + std::to_string(i + 1);
-            return {u};
+    for (size_t i = 0; i < text_.size() && invalid_ < 0; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text_[i]);
+        if ((c < 0x20 && c != '\t') || c >= 0x7F)
+            invalid_ = static_cast<int>(i);
+    }
+}
+
+std::optional<ProgramUnit> MessageReader::Next()
+{
+    if (invalid_ >= 0 && !done_) {
+        done_ = true;
+        return Error(kInvalidCharacter, "byte " + std::to_string(static_cast<unsigned char>(text_[static_cast<size_t>(invalid_)])) +
+                                            " at column " + std::to_string(invalid_ + 1));
+    }
+    while (!done_) {
+        SkipBlanks();
+        if (AtEnd())
+            break;
+        if (Peek() == ';') {
+            ++pos_;
+            continue;
+        }
+        ProgramUnit unit = Unit();
+        if (unit.error) {
+            done_ = true;
+            return unit;
+        }
+        if (!unit.common) {
+            if (!rooted_)
+                unit.nodes.insert(unit.nodes.begin(), path_.begin(), path_.end());
+            // No command is this deep; and a path that grew with every unit of a long line
+            // would cost its square.
+            if (unit.nodes.size() > kMaxDepth) {
+                done_ = true;
+                return Error(kUndefinedHeader,
+                             "no header has more than " + std::to_string(kMaxDepth) + " nodes (a ':' missing before a header?)");
+            }
+            path_.assign(unit.nodes.begin(), unit.nodes.end() - 1);
+        }
+        return unit;
+    }
+    done_ = true;
+    return std::nullopt;
+}
+
+void MessageReader::SkipBlanks()
+{
+    while (!AtEnd() && IsBlank(Peek()))
+        ++pos_;
+}
+
+std::string MessageReader::Rest() const
+{
+    std::string rest(text_.substr(pos_, 24));
+    return pos_ + 24 < text_.size() ? rest + "..." : rest;
+}
+
+ProgramUnit MessageReader::Error(int code, std::string detail) const
+{
+    ProgramUnit u;
+    u.error = code;
+    u.detail = std::move(detail);
+    return u;
+}
+
+ProgramUnit MessageReader::Unit()
+{
+    ProgramUnit unit;
+    const size_t start = pos_;
+    unit.common = Peek() == '*';
+    const std::string error = unit.common ? CommonHeader(unit) : Header(unit);
+    unit.header = std::string(text_.substr(start, pos_ - start));
+    if (!error.empty())
+        return Error(kSyntaxError, error);
+    if (!AtEnd() && Peek() != ';' && !IsBlank(Peek()))
+        return Error(kSyntaxError, "unexpected \"" + Rest() + "\" after the header " + unit.header);
+    SkipBlanks();
+    while (!AtEnd() && Peek() != ';') {
+        int code = 0;
+        std::string detail;
+        Parameter p;
+        if (!Param(p, code, detail))
+            return Error(code, detail);
+        unit.params.push_back(std::move(p));
+        SkipBlanks();
+        if (AtEnd() || Peek() == ';')
+            break;
+        if (Peek() != ',')
+            return Error(kSyntaxError, "',', ';' or the end of the line expected at \"" + Rest() + "\"");
+        ++pos_;
+        SkipBlanks();
+        if (AtEnd() || Peek() == ';')
+            return Error(kSyntaxError, "a parameter is missing after ','");
+    }
+    return unit;
+}
+
+// "*IDN?": the '*', letters and an optional '?'. Returns "" or the syntax error.
+std::string MessageReader::CommonHeader(ProgramUnit &unit)
+{
+    ++pos_;
+    const size_t start = pos_;
+    while (!AtEnd() && IsLetter(Peek()))
+        ++pos_;
+    if (pos_ == start)
+        return "a common command needs its name after '*'";
+    unit.nodes.push_back({UpperText(text_.substr(start, pos_ - start)), 0});
+    if (Peek() == '?') {
+        unit.query = true;
+        ++pos_;
+    }
+    return {};
+}
+
+std::string MessageReader::Header(ProgramUnit &unit)
+{
+    rooted_ = Peek() == ':';
+    if (rooted_)
+        ++pos_;
+    while (true) {
+        if (!IsLetter(Peek()))
+            return AtEnd() || Peek() == ';' ? "a header ends with ':'"
+                                            : "a header node starts with a letter, not \"" + Rest() + "\"";
+        const size_t start = pos_;
+        while (!AtEnd() && IsWordChar(Peek()))
+            ++pos_;
+        size_t digits = pos_;
+        while (digits > start && IsDigit(text_[digits - 1]))
+            --digits;
+        HeaderNode node{UpperText(text_.substr(start, digits - start)), 0};
+        if (digits < pos_) {
+            // A suffix beyond the integer range matches nothing; it is told as out of range.
+            const auto [end, ec] = std::from_chars(text_.data() + digits, text_.data() + pos_, node.suffix);
+            if (ec != std::errc() || node.suffix == 0)
+                node.suffix = -1;
+        }
+        unit.nodes.push_back(std::move(node));
+        if (Peek() != ':')
+            break;
+        ++pos_;
+    }
+    if (Peek() == '?') {
+        unit.query = true;
+        ++pos_;
+    }
+    return {};
+}
+
+bool MessageReader::Param(Parameter &p, int &code, std::string &detail)
+{
+    const char c = Peek();
+    if (c == '"' || c == '\'')
+        return String(p, code, detail);
+    if (c == '#') {
+        code = kDataTypeError;
+        detail = "no command takes block or non-decimal data";
+        return false;
+    }
+    if (IsDigit(c) || c == '+' || c == '-' || c == '.')
+        return Number(p, code, detail);
+    if (IsLetter(c)) {
+        const size_t start = pos_;
+        while (!AtEnd() && IsWordChar(Peek()))
+            ++pos_;
+        p.kind = Parameter::Kind::Word;
+        p.text = UpperText(text_.substr(start, pos_ - start));
+        return true;
+    }
+    code = kSyntaxError;
+    detail = "a parameter cannot start \"" + Rest() + "\"";
+    return false;
+}
+
+bool MessageReader::String(Parameter &p, int &code, std::string &detail)
+{
+    const char quote = Peek();
+    ++pos_;
+    p.kind = Parameter::Kind::String;
+    while (!AtEnd()) {
+        const char c = text_[pos_++];
+        if (c != quote) {
+            p.text += c;
+        } else if (Peek() == quote) {
+            p.text += quote;
+            ++pos_;
+        } else {
+            return true;
         }
     }
-    return Reader(message).Units();
+    code = kSyntaxError;
+    detail = "a string is not closed";
+    return false;
+}
+
+// Decimal numeric program data: mantissa, optional exponent, then an optional unit.
+bool MessageReader::Number(Parameter &p, int &code, std::string &detail)
+{
+    const size_t start = pos_;
+    if (Peek() == '+' || Peek() == '-')
+        ++pos_;
+    size_t digits = 0;
+    while (IsDigit(Peek()))
+        ++pos_, ++digits;
+    if (Peek() == '.') {
+        ++pos_;
+        while (IsDigit(Peek()))
+            ++pos_, ++digits;
+    }
+    size_t end = pos_;
+    SkipBlanks();
+    if (digits > 0 && (Peek() == 'e' || Peek() == 'E')) {
+        size_t at = pos_ + 1;
+        while (at < text_.size() && IsBlank(text_[at]))
+            ++at;
+        if (at < text_.size() && (text_[at] == '+' || text_[at] == '-'))
+            ++at;
+        if (at < text_.size() && IsDigit(text_[at])) {
+            while (at < text_.size() && IsDigit(text_[at]))
+                ++at;
+            pos_ = end = at;
+        }
+    }
+    std::string number;
+    for (char c : text_.substr(start, end - start))
+        if (!IsBlank(c) && c != '+')
+            number += c;
+    const auto [last, ec] = std::from_chars(number.data(), number.data() + number.size(), p.number);
+    if (ec == std::errc::result_out_of_range) {
+        code = kDataOutOfRange;
+        detail = "the number " + number + " is beyond any value";
+        return false;
+    }
+    if (digits == 0 || ec != std::errc() || last != number.data() + number.size() || !std::isfinite(p.number)) {
+        code = kSyntaxError;
+        detail = "not a number: \"" + std::string(text_.substr(start, end - start)) + "\"";
+        return false;
+    }
+    p.kind = Parameter::Kind::Number;
+    p.text = std::string(text_.substr(start, end - start));
+    SkipBlanks();
+    const size_t unit = pos_;
+    while (!AtEnd() && IsLetter(Peek()))
+        ++pos_;
+    p.unit = UpperText(text_.substr(unit, pos_ - unit));
+    if (p.unit.empty())
+        pos_ = end;
+    return true;
+}
+
+std::vector<ProgramUnit> ParseMessage(std::string_view message)
+{
+    std::vector<ProgramUnit> units;
+    MessageReader reader{std::string(message)};
+    while (std::optional<ProgramUnit> unit = reader.Next())
+        units.push_back(std::move(*unit));
+    return units;
 }
 
 bool MatchesKeyword(std::string_view written, std::string_view keyword)

@@ -3,6 +3,7 @@
 // suffix, words and strings. Plain syntax: whether a header exists is the command table's matter.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +36,40 @@ struct ProgramUnit {
     std::string detail;
 };
 
-// The units of one program message, without its newline. A unit without a leading ':' goes on
-// under the path of the unit before it (its header without the last node); a common command
-// leaves the path alone; every message starts at the root. Empty units are skipped.
+// One program message (a line without its newline) read a unit at a time, so that a long line
+// costs nothing before its units run. A unit without a leading ':' goes on under the path of the
+// unit before it (its header without the last node); a common command leaves the path alone;
+// every message starts at the root. Empty units are skipped.
+class MessageReader {
+public:
+    MessageReader() = default;
+    explicit MessageReader(std::string message);
+    // The next unit; nothing at the end of the message, after an error unit, and after Stop().
+    std::optional<ProgramUnit> Next();
+    void Stop() { done_ = true; }
+
+private:
+    ProgramUnit Unit();
+    ProgramUnit Error(int code, std::string detail) const;
+    std::string CommonHeader(ProgramUnit &unit);
+    std::string Header(ProgramUnit &unit);
+    bool Param(Parameter &p, int &code, std::string &detail);
+    bool String(Parameter &p, int &code, std::string &detail);
+    bool Number(Parameter &p, int &code, std::string &detail);
+    bool AtEnd() const { return pos_ >= text_.size(); }
+    char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
+    void SkipBlanks();
+    std::string Rest() const;
+
+    std::string text_;
+    size_t pos_ = 0;
+    bool rooted_ = false;
+    bool done_ = true;
+    int invalid_ = -1;  // the first byte no message may hold, -1 for none
+    std::vector<HeaderNode> path_;
+};
+
+// All units of a message.
 std::vector<ProgramUnit> ParseMessage(std::string_view message);
 
 // Whether a mnemonic written by a client matches a SCPI keyword such as "FREQuency": its short

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <utility>
@@ -36,7 +37,7 @@ private:
 };
 
 struct ServerLimits {
-    int maxClients = 16;
+    int maxClients = 32;
     // Replies a client has not read: past congestion no more of its commands run until they
     // drain, and if none drains for stalledMs the client is dropped; past maxBacklog (a bound
     // the congestion keeps it far from) it is dropped at once.
@@ -45,8 +46,9 @@ struct ServerLimits {
     qint64 maxBacklog = 4 * 1024 * 1024;
     // A line left unfinished this long is thrown away (the client stays).
     int partialLineMs = 30000;
-    // Lines one client runs before the others and the window get their turn.
-    int linesPerTurn = 64;
+    // How long the clients run, one after the other, before the event loop serves its other
+    // events (the window's, the timers') again.
+    std::chrono::microseconds turn{1000};
 };
 
 struct ServerConfig {

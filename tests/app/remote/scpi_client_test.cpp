@@ -168,7 +168,7 @@ TEST(ScpiClient, ALongMessageHandsOnItsRepliesAndStopsWhenCongested)
     EXPECT_GE(h.output.size(), 100u * 1024);
     EXPECT_LT(h.output.size(), 200u * 1024);
     h.congestAfter = SIZE_MAX;
-    ASSERT_FALSE(h.client->Run(1));
+    ASSERT_FALSE(h.client->Run(std::chrono::seconds(60)));
     // Handed on in pieces as it grew; all of it, one message with one newline.
     EXPECT_GT(h.sends, 10);
     EXPECT_EQ(std::count(h.output.begin(), h.output.end(), '\n'), 1);

@@ -75,6 +75,7 @@ TEST(ScpiSyntax, MessagesSplitIntoUnits)
         {"FREQ:CENT 1e999", "!-222"},
         {"FREQ:CENT #H1F", "!-104"},
         {"*", "!-102"},
+        {"A:B:C:D:E:F;G:H:I:J:K:L;M:N:O", "A:B:C:D:E:F ; A:B:C:D:E:G:H:I:J:K:L ; !-113"},
         {"*IDN?\x01", "!-101"},
         {"FREQ:CENT \xC3\xA9", "!-101"},
     };
