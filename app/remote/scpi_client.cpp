@@ -67,21 +67,28 @@ void ScpiClient::AbandonPartialLine()
     discarding_ = true;
 }
 
+// A waiting line costs its bytes and its place in the queue: empty lines and refused ones count too.
+size_t ScpiClient::Cost(const Line &line) { return sizeof(Line) + line.text.size(); }
+
 void ScpiClient::TakeLine(std::string text)
 {
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
-    waitingBytes_ += text.size();
     lines_.push_back({std::move(text), 0, {}});
+    waitingBytes_ += Cost(lines_.back());
 }
 
-void ScpiClient::RefuseLine(int code, std::string detail) { lines_.push_back({{}, code, std::move(detail)}); }
+void ScpiClient::RefuseLine(int code, std::string detail)
+{
+    lines_.push_back({{}, code, std::move(detail)});
+    waitingBytes_ += Cost(lines_.back());
+}
 
 void ScpiClient::StartLine()
 {
+    waitingBytes_ -= Cost(lines_.front());
     Line line = std::move(lines_.front());
     lines_.pop_front();
-    waitingBytes_ -= line.text.size();
     if (line.error) {
         state_.Report(line.error, std::move(line.detail));
         return;

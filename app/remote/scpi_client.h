@@ -68,6 +68,7 @@ private:
         std::string detail;
     };
 
+    static size_t Cost(const Line &line);
     void TakeLine(std::string text);
     void RefuseLine(int code, std::string detail);
     // Starts the next waiting line.

@@ -52,8 +52,13 @@ public:
             stallTimer_->stop();
             Schedule();
         });
-        QObject::connect(socket_, &QTcpSocket::disconnected, socket_, [this] { End({}); });
-        QObject::connect(socket_, &QTcpSocket::errorOccurred, socket_, [this] { End({}); });
+        QObject::connect(socket_, &QTcpSocket::disconnected, socket_, [this] { PeerGone(); });
+        QObject::connect(socket_, &QTcpSocket::errorOccurred, socket_, [this] {
+            if (socket_->error() == QAbstractSocket::RemoteHostClosedError)
+                PeerGone();
+            else
+                End({});
+        });
     }
     // Never from inside one of the socket's own signals: the server removes connections from
     // queued calls only.
@@ -68,6 +73,8 @@ public:
     {
         if (ended_)
             return false;
+        if (peerGone_)
+            return true;  // nobody to read it
         socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
         if (socket_->bytesToWrite() > owner_.config_.limits.maxBacklog) {
             End(QString("dropped: it does not read its replies (%1 bytes wait)").arg(socket_->bytesToWrite()));
@@ -75,7 +82,10 @@ public:
         }
         return true;
     }
-    bool Congested() const override { return socket_->bytesToWrite() > owner_.config_.limits.congestion; }
+    bool Congested() const override
+    {
+        return !peerGone_ && socket_->bytesToWrite() > owner_.config_.limits.congestion;
+    }
     void WorkPending() override { Schedule(); }
 
     // Reads what the client has room for, runs its lines for up to the turn, and asks for
@@ -94,6 +104,14 @@ public:
         const bool more = client_->Run(turn);
         if (ended_)
             return;
+        // A client that sent its commands and left: they run, then it is taken out.
+        if (peerGone_) {
+            if (more || socket_->bytesAvailable() > 0)
+                Schedule();
+            else
+                End({});
+            return;
+        }
         // Quiet is counted from the last byte, and only once every byte that came was read.
         if (!client_->HasPartialLine() || socket_->bytesAvailable() > 0)
             partialTimer_->stop();
@@ -103,6 +121,16 @@ public:
             stallTimer_->start();
         if (more || (client_->WantsInput() && socket_->bytesAvailable() > 0))
             Schedule();
+    }
+
+    void PeerGone()
+    {
+        if (ended_ || peerGone_)
+            return;
+        peerGone_ = true;
+        partialTimer_->stop();
+        stallTimer_->stop();
+        Schedule();
     }
 
     void End(const QString &why)
@@ -129,7 +157,6 @@ public:
     }
 
 private:
-
     ScpiServer &owner_;
     QTcpSocket *socket_;
     const QString peer_;
@@ -137,6 +164,7 @@ private:
     QTimer *stallTimer_;
     std::shared_ptr<ScpiClient> client_;
     bool scheduled_ = false;
+    bool peerGone_ = false;  // its commands still run
     bool ended_ = false;
 };
 

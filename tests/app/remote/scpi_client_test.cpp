@@ -194,6 +194,11 @@ TEST(ScpiClient, CompleteLinesWaitingAreBounded)
     h.RunAll();
     EXPECT_TRUE(h.client->WantsInput());
     EXPECT_EQ(h.output.size(), 2u * lines);
+    // Empty lines take their room too.
+    h.Ask("INIT;*WAI");
+    for (int i = 0; i < 100000 && h.client->WantsInput(); ++i)
+        h.client->Feed("\n");
+    EXPECT_FALSE(h.client->WantsInput());
 }
 
 }  // namespace

@@ -208,6 +208,19 @@ TEST_F(ScpiServerTest, AClientThatLeavesWhileWaitingLeavesNothingBehind)
     EXPECT_EQ(Connect()->Ask("*OPC?"), "1");
 }
 
+TEST_F(ScpiServerTest, CommandsSentJustBeforeLeavingStillRun)
+{
+    Start();
+    {
+        auto c = Connect();
+        c->Send("FREQ:CENT 123 MHz;:INIT:CONT ON\n*IDN?\n");
+        ASSERT_TRUE(c->socket.waitForBytesWritten(kWaitMs));
+        c->socket.close();
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return target.calls.size() == 3 && server.Clients() == 0; }, kWaitMs));
+    EXPECT_EQ(target.calls, (std::vector<std::string>{"SetCenter 123", "Start", "Identify"}));
+}
+
 TEST_F(ScpiServerTest, AnAddressInUseIsTold)
 {
     Start();
