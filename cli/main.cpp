@@ -1,6 +1,7 @@
 // tavrin-cli: the analyzer from scripts, without a display.
 #include "cli/commands.h"
 #include "cli/peak_setup_commands.h"
+#include "cli/serve.h"
 #include "cli/session.h"
 #include "cli/sweep.h"
 #include "common/program_folder.h"
@@ -57,7 +58,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const std::pair<const char *, int (*)(const CommandLine &)> commands[] = {
         {"info", InfoOrSetupsCommand}, {"set", SetOrSetupCommand}, {"sweep", SweepCommand},
-        {"peak", PeakOrTableCommand},  {"tg", TgCommand},          {"convert", ConvertCommand}};
+        {"peak", PeakOrTableCommand},  {"tg", TgCommand},          {"convert", ConvertCommand},
+        {"serve", ServeCommand}};
     for (const auto &[name, run] : commands)
         if (line.command == name)
             return run(line);

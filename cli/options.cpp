@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "cli/serve.h"
+
 #include "common/text_number.h"
 #include "measure/measurement_state.h"
 
@@ -78,6 +80,12 @@ const std::vector<Command> &Commands()
           {"level", "DBM", "output level, -59..0 dBm (-50 when --output on comes without it)"},
           {"offset", "KHZ", "frequency offset, -99..99 kHz (0 when --output on comes without it)"},
           {"normalize", "", "normalise the response (needs --output on)"},
+          kPort, kFolder}},
+        {"serve", "serve [--listen ADDRESS:PORT] [--allow LIST]",
+         "Remote control over the network: SCPI on a TCP socket (PyVISA, LabVIEW, nc) until Ctrl+C, each\n"
+         "client with its own error queue. Settings are sent and confirmed as on the panel.",
+         {{"listen", "ADDRESS:PORT", "where to listen (default 127.0.0.1:5025; [::1]:5025; port 0: a free one)"},
+          {"allow", "LIST", "the only clients let in: addresses and networks, e.g. 192.168.1.0/24,10.0.0.7"},
           kPort, kFolder}},
         {"convert", "convert FILE [--csv OUT] [--json]",
          "A record file (.spf) as CSV or JSON lines, with no analyzer at all.",
@@ -184,7 +192,8 @@ std::string HelpText(std::string_view name)
                 .append(Padded(std::string("--").append(o.name).append(o.argument.empty() ? "" : " ").append(o.argument), 20))
                 .append(o.help)
                 .append("\n");
-        return text + "  --help              this text\n";
+        text += "  --help              this text\n";
+        return c->name == "serve" ? text + ServeCommandTable() : text;
     }
     std::string text = "Usage: tavrin-cli COMMAND [OPTIONS]\n"
                        "Measures with the Tavrin spectrum analyzer from scripts, without a display.\n\nCommands:\n";

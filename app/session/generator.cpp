@@ -2,12 +2,15 @@
 
 namespace tavrin {
 
-void GeneratorControl::Send(std::vector<GeneratorCommand> commands)
+void GeneratorControl::Send(std::vector<GeneratorCommand> commands, Sent sent)
 {
     std::vector<JobStep> steps;
     for (const GeneratorCommand &c : commands)
         steps.push_back({JobStep::What::Generator, {}, c, {}, {}});
-    line_.RunJob(std::move(steps));
+    line_.RunJob(std::move(steps), [sent = std::move(sent)](const JobResult &) {
+        if (sent)
+            sent();
+    });
 }
 
 void GeneratorControl::Reset()
@@ -17,30 +20,33 @@ void GeneratorControl::Reset()
     changed_();
 }
 
-void GeneratorControl::ToggleMode()
+void GeneratorControl::ToggleMode(Sent sent)
 {
     mode_ = !mode_;
     if (mode_) {
-        Send({{GeneratorCommand::What::Start, 0}});
+        Send({{GeneratorCommand::What::Start, 0}}, std::move(sent));
     } else {
-        Send(LeaveTGCommands());
+        Send(LeaveTGCommands(), std::move(sent));
         output_ = false;
     }
     changed_();
 }
 
-void GeneratorControl::ToggleOutput()
+void GeneratorControl::ToggleOutput(Sent sent)
 {
     output_ = !output_;
     Send(output_ ? TGCommands(true, static_cast<int16_t>(level_), static_cast<int16_t>(offset_))
-                 : std::vector<GeneratorCommand>{{GeneratorCommand::What::Output, 0}});
+                 : std::vector<GeneratorCommand>{{GeneratorCommand::What::Output, 0}},
+         std::move(sent));
     changed_();
 }
 
-void GeneratorControl::Normalize()
+void GeneratorControl::Normalize(Sent sent)
 {
     if (output_)
-        Send({{GeneratorCommand::What::Normalize, 0}});
+        Send({{GeneratorCommand::What::Normalize, 0}}, std::move(sent));
+    else if (sent)
+        sent();
 }
 
 void GeneratorControl::EnterLevel(const std::string &text)
@@ -55,10 +61,12 @@ void GeneratorControl::EnterOffset(const std::string &text)
     changed_();
 }
 
-void GeneratorControl::SendSettings()
+void GeneratorControl::SendSettings(Sent sent)
 {
     if (mode_)
-        Send(TGCommands(output_, static_cast<int16_t>(level_), static_cast<int16_t>(offset_)));
+        Send(TGCommands(output_, static_cast<int16_t>(level_), static_cast<int16_t>(offset_)), std::move(sent));
+    else if (sent)
+        sent();
 }
 
 }  // namespace tavrin

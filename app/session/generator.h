@@ -14,17 +14,20 @@ class GeneratorControl {
 public:
     GeneratorControl(LineControl &line, std::function<void()> changed) : line_(line), changed_(std::move(changed)) {}
 
+    // Each action's commands out (or nothing to send).
+    using Sent = std::function<void()>;
+
     // Start-up: analyzer mode, output off.
     void Reset();
-    void ToggleMode();
-    void ToggleOutput();
+    void ToggleMode(Sent sent = {});
+    void ToggleOutput(Sent sent = {});
     // Only while the output is on.
-    void Normalize();
+    void Normalize(Sent sent = {});
     // An entry as typed: clamped to the range and rounded (halves to even).
     void EnterLevel(const std::string &text);
     void EnterOffset(const std::string &text);
     // In generator mode, the generator's state sent again (after an entry, a spinner's release).
-    void SendSettings();
+    void SendSettings(Sent sent = {});
 
     bool Mode() const { return mode_; }
     bool Output() const { return output_; }
@@ -32,7 +35,7 @@ public:
     int Offset() const { return offset_; }
 
 private:
-    void Send(std::vector<GeneratorCommand> commands);
+    void Send(std::vector<GeneratorCommand> commands, Sent sent);
 
     LineControl &line_;
     std::function<void()> changed_;

@@ -99,38 +99,44 @@ void PanelSettings::ShowRecorded(const AnalyzerSettings &r)
 }
 
 void PanelSettings::Apply(std::vector<JobStep> steps, const std::optional<SettingCommand> &send,
-                          std::function<bool(const AnalyzerSettings &)> matches, bool confirm)
+                          std::function<bool(const AnalyzerSettings &)> matches, bool confirm, Applied applied)
 {
     adjusting_ = false;
     lastApply_ = {};
-    if (confirm && send) {
+    const bool confirming = confirm && send;
+    if (confirming) {
         steps.push_back(SendStep(*send));
         steps.push_back(PauseStep());
         steps.push_back({JobStep::What::Confirm, {}, {}, {}, std::move(matches)});
     }
     changed_();
-    if (steps.empty())
+    if (steps.empty()) {
+        if (applied)
+            applied(true, lastApply_);
         return;
-    line_.RunJob(std::move(steps), [this](const JobResult &r) {
+    }
+    line_.RunJob(std::move(steps), [this, confirming, applied = std::move(applied)](const JobResult &r) {
         lastApply_ = r;
         changed_();  // the panel may follow the reports again
+        if (applied)
+            applied(!confirming || r.confirmed, r);
     });
 }
 
-void PanelSettings::EnterCenter(const std::string &typed)
+void PanelSettings::EnterCenter(const std::string &typed, Applied applied)
 {
     state_.centerFreqMHz = NormalizeFrequencyText(typed);
-    ApplyCenter();
+    ApplyCenter(std::move(applied));
 }
 
 void PanelSettings::StepCenter(int direction, float stepMHz)
 {
     if (auto moved = StepFrequencyText(state_.centerFreqMHz, direction, stepMHz))
         state_.centerFreqMHz = *moved;
-    ApplyCenter();
+    ApplyCenter({});
 }
 
-void PanelSettings::ApplyCenter()
+void PanelSettings::ApplyCenter(Applied applied)
 {
     // A centre outside the analyzer's range cannot be fitted by any span: it is brought to the
     // nearest end (only zero span then fits), rather than sent as typed.
@@ -145,16 +151,16 @@ void PanelSettings::ApplyCenter()
         steps = {SendStep(SpanCommand(TrimSpaces(state_.spanCaption))), PauseStep()};
     }
     Apply(std::move(steps), CenterCommand(c), [c](const AnalyzerSettings &r) { return r.centerMHz == c; },
-          Confirming());
+          Confirming(), std::move(applied));
 }
 
-void PanelSettings::ChooseSpan(int row)
+void PanelSettings::ChooseSpan(int row, Applied applied)
 {
     SetSpanPosition(row);
-    ApplySpan();
+    ApplySpan(std::move(applied));
 }
 
-void PanelSettings::ApplySpan()
+void PanelSettings::ApplySpan(Applied applied)
 {
     const std::string caption = state_.spanCaption;
     std::vector<JobStep> steps;
@@ -165,24 +171,24 @@ void PanelSettings::ApplySpan()
     }
     const std::string wanted = TrimSpaces(caption);
     Apply(std::move(steps), SpanCommand(wanted), [wanted](const AnalyzerSettings &r) { return TrimSpaces(r.span) == wanted; },
-          Confirming());
+          Confirming(), std::move(applied));
 }
 
-void PanelSettings::ChooseRefLevel(int row)
+void PanelSettings::ChooseRefLevel(int row, Applied applied)
 {
     SetRefLevelPosition(row);
     const double level = NumericValue(state_.refLevelDbm);
     Apply({}, RefLevelCommand(level), [level](const AnalyzerSettings &r) { return r.refLevelDbm == level; },
-          Confirming());
+          Confirming(), std::move(applied));
 }
 
-void PanelSettings::ChooseRbw(int row)
+void PanelSettings::ChooseRbw(int row, Applied applied)
 {
     SetRbwPosition(row);
     const std::string wanted = TrimSpaces(state_.rbwCaption);
     // The RBW is the analyzer's own choice at every span but zero span.
     Apply({}, RbwCommand(wanted), [wanted](const AnalyzerSettings &r) { return TrimSpaces(r.rbw) == wanted; },
-          IsZeroSpan(state_.spanCaption) && Confirming());
+          IsZeroSpan(state_.spanCaption) && Confirming(), std::move(applied));
 }
 
 }  // namespace tavrin

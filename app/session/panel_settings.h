@@ -24,13 +24,16 @@ public:
     void Save(OperationFile &op) const;
     void SetUnit(const std::string &unit);
 
+    // How an apply ended: sent and confirmed (or nothing to confirm), with what was read.
+    using Applied = std::function<void(bool confirmed, const JobResult &)>;
+
     // Enter in the centre field: the text with three decimals, then applied.
-    void EnterCenter(const std::string &typed);
+    void EnterCenter(const std::string &typed, Applied applied = {});
     // One frequency step up (direction > 0) or down, then applied.
     void StepCenter(int direction, float stepMHz);
-    void ChooseSpan(int row);
-    void ChooseRefLevel(int row);
-    void ChooseRbw(int row);
+    void ChooseSpan(int row, Applied applied = {});
+    void ChooseRefLevel(int row, Applied applied = {});
+    void ChooseRbw(int row, Applied applied = {});
     // A mouse button is down on one of the four spinners: the reports leave the panel alone
     // until the apply that follows (or the release beside the arrow).
     void SetAdjusting(bool on) { adjusting_ = on; }
@@ -51,12 +54,12 @@ public:
     bool Adjusting() const { return adjusting_; }
 
 private:
-    void ApplyCenter();
-    void ApplySpan();
+    void ApplyCenter(Applied applied);
+    void ApplySpan(Applied applied);
     bool Confirming() const { return confirmAlways_ || line_.Running(); }
     // Sends the steps, then (while acquiring) the setting confirmed; the user's adjustment ends.
     void Apply(std::vector<JobStep> steps, const std::optional<SettingCommand> &send,
-               std::function<bool(const AnalyzerSettings &)> matches, bool confirm);
+               std::function<bool(const AnalyzerSettings &)> matches, bool confirm, Applied applied);
 
     // MeasurePanel: how a report moves the panel.
     bool CenterFreqHasFocus() const override { return centerEditing_; }

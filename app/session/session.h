@@ -91,11 +91,14 @@ public:
     // while the screen shows the acquisition's trace, otherwise the trace shown.
     ReadTrace TraceToRead() const;
     bool AveragingOn() const { return averagingOn_; }
+    int AverageCount() const { return averageCount_; }
     const RunningAverage &Average() const { return average_; }
     const TraceHolds &Holds() const { return holds_; }
     MeasurementSwitches Measurements() const { return measurements_; }
     bool PlayColour() const { return playColour_; }
     LinkStatus Status() const { return line_.Status(); }
+    // The analyzer's software and FPGA versions, asked on the line.
+    void AskVersions(std::function<void(const Versions &)> answer) { d_.instrument.AskVersions(std::move(answer)); }
 
 signals:
     void changed(tavrin::SessionPart part);
