@@ -1,10 +1,12 @@
 #include "cli/sweep.h"
 
 #include "cli/output.h"
+#include "cli/publish_sink.h"
 #include "cli/session.h"
 #include "cli/stop_signals.h"
 #include "common/safe_file.h"
 #include "record/record_csv.h"
+#include "record/record_survey.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -52,10 +54,13 @@ std::string ReadSweepPlan(const CommandLine &line, SweepPlan &plan)
     plan.csvPath = line.Has("csv") ? line.Value("csv") : "";
     plan.recordPath = line.Has("record") ? line.Value("record") : "";
     plan.json = line.Has("json");
+    plan.publish = line.Has("mqtt");
     if ((line.Has("csv") && plan.csvPath.empty()) || (line.Has("record") && plan.recordPath.empty()))
         return "--csv and --record take a file name";
-    if (plan.csvPath.empty() && plan.recordPath.empty() && !plan.json)
-        return "nothing to write: give --csv FILE, --record FILE or --json";
+    if (std::string why = ReadCsvFormat(line, plan.survey); !why.empty())
+        return why;
+    if (plan.csvPath.empty() && plan.recordPath.empty() && !plan.json && !plan.publish)
+        return "nothing to do: give --csv FILE, --record FILE, --json or --mqtt URL";
     if (plan.csvPath == "-" && plan.json)
         return "--csv - and --json cannot both go to standard output";
     if (!plan.csvPath.empty() && plan.csvPath == plan.recordPath)
@@ -101,6 +106,7 @@ std::string SweepFiles::OpenRecordFile(const std::string &path)
 std::string SweepFiles::Open(const SweepPlan &plan)
 {
     json_ = plan.json;
+    survey_ = plan.survey;
     if (!plan.recordPath.empty())
         if (std::string why = OpenRecordFile(plan.recordPath); !why.empty())
             return why;
@@ -138,9 +144,14 @@ SweepFiles::Written SweepFiles::Write(const TraceRecord &record)
                  recordPath_ + ".");
     }
     if (csvFd_ >= 0) {
-        const std::string header = std::exchange(csvHeaderWritten_, true) ? "" : CsvHeader(&record);
-        const Written w = WriteText(csvFd_, header + CsvRow(CsvTime(record.time), record, false),
-                                    csvOwned_ ? "the CSV file" : "standard output");
+        std::string text;
+        if (!survey_)
+            text = (std::exchange(csvHeaderWritten_, true) ? "" : CsvHeader(&record)) +
+                   CsvRow(CsvTime(record.time), record, false);
+        else if ((text = SurveyCsvLine(record)).empty() && !std::exchange(warnedNoAxis_, true))
+            Complain("note: traces at zero span have no frequency axis; they are left out of the survey CSV.");
+        const Written w = text.empty() ? Written::Ok
+                                       : WriteText(csvFd_, text, csvOwned_ ? "the CSV file" : "standard output");
         if (w != Written::Ok)
             return w;
     }
@@ -180,7 +191,7 @@ private:
 // How many fetches in a row may bring no valid trace before the sweep gives up.
 constexpr int kFailedFetchesInARow = 3;
 
-int Run(TavrinDLL &dll, StopSignals &stop, const SweepPlan &plan, SweepFiles &files)
+int Run(TavrinDLL &dll, StopSignals &stop, const SweepPlan &plan, SweepFiles &files, PublishSink &publish)
 {
     const Clock::time_point start = Clock::now();
     const auto end = plan.duration ? start + std::chrono::duration_cast<Clock::duration>(*plan.duration)
@@ -201,10 +212,13 @@ int Run(TavrinDLL &dll, StopSignals &stop, const SweepPlan &plan, SweepFiles &fi
             if (!dll.LastFetchSilent() && ++failed < kFailedFetchesInARow)
                 continue;
             TellFetchFailed(dll);
+            publish.Link(LinkStatus::NoAnswer);
             return kExitNoAnswer;
         }
         failed = 0;
-        switch (files.Write(MakeRecord(std::time(nullptr), dll.Report(), dll.Trace().points))) {
+        const TraceRecord record = MakeRecord(std::time(nullptr), dll.Report(), dll.Trace().points);
+        publish.Trace(record);
+        switch (files.Write(record)) {
         case SweepFiles::Written::Ok:
             break;
         case SweepFiles::Written::ReaderGone:
@@ -228,7 +242,10 @@ int SweepCommand(const CommandLine &line)
         Complain(error);
         return kExitUsage;
     }
-    StopSignals stop;  // before the link thread, which must not take the signals
+    PublishSink publish;
+    if (const int opened = publish.Open(line); opened != kExitOk)
+        return opened;
+    StopSignals stop;  // before the link and publishing threads, which must not take the signals
     StderrDialogs dialogs;
     TavrinDLL dll(dialogs);
     stop.SetOnSecond([&dll] { dll.Abandon(); });
@@ -239,11 +256,14 @@ int SweepCommand(const CommandLine &line)
         Complain(why + ".");
         return kExitFile;
     }
-    int code = Run(dll, stop, plan, files);
+    if (publish.Active())
+        publish.Analyzer(dll.SerialNumText());
+    int code = Run(dll, stop, plan, files, publish);
     if (std::string why = files.Close(); !why.empty() && code == kExitOk) {
         Complain(why + ".");
         code = kExitFile;
     }
+    code = publish.Finish(code);
     stop.SetOnSecond({});
     if (dll.CallInFlight()) {
         // Given up on a silent line: the call still inside the library cannot be interrupted,
