@@ -198,7 +198,8 @@ bool Publisher::Session(const std::string &serial, bool first)
                    : mosquitto_reconnect_async(mosq_);
     int savedErrno = errno;
     const Clock::time_point started = Clock::now();
-    std::optional<Clock::time_point> goodbyeBy;
+    Goodbye goodbye;
+    std::optional<Clock::time_point> closedBy;
     bool reached = false;
     while (rc == MOSQ_ERR_SUCCESS) {
         rc = mosquitto_loop(mosq_, kLoopMs, 1);
@@ -215,9 +216,11 @@ bool Publisher::Session(const std::string &serial, bool first)
             rc = stopping ? MOSQ_ERR_SUCCESS : kTimedOut;
             break;
         }
-        if (connected && !goodbyeBy && Service(serial))
-            goodbyeBy = Clock::now() + kGoodbyeTimeout;
-        if (goodbyeBy && Clock::now() > *goodbyeBy)
+        if (connected && !closedBy && Service(serial, goodbye)) {
+            mosquitto_disconnect(mosq_);
+            closedBy = Clock::now() + kGoodbyeTimeout;
+        }
+        if (closedBy && Clock::now() > *closedBy)
             break;
     }
     bool quiet = false;
@@ -232,30 +235,33 @@ bool Publisher::Session(const std::string &serial, bool first)
     return reached;
 }
 
-// While connected: the status when it changed, what waits in the outbox, and the goodbye when
-// the publisher stops or the analyzer changes. True once the goodbye was said.
-bool Publisher::Service(const std::string &serial)
+// While connected: what waits in the outbox, the status when it changed, and the goodbye when the
+// publisher stops or the analyzer changes: offline on the status topic after everything else,
+// and the disconnection once the broker has acknowledged it all (a message still in flight would
+// be sent again on the next connection, a second time). True when it is time to disconnect.
+bool Publisher::Service(const std::string &serial, Goodbye &goodbye)
 {
     std::vector<OutMessage> batch;
     std::optional<LinkStatus> status;
-    bool leaving = false;
+    bool leaving = false, late = false;
     {
         std::lock_guard lock(mutex_);
-        while (dataInFlight_ + batch.size() < kMaxInFlight) {
+        const bool switching = serial_ != serial;
+        leaving = switching || stopping_;
+        if (leaving && !goodbye.by)
+            goodbye.by = switching ? Clock::now() + kGoodbyeTimeout : stopBy_;
+        late = leaving && Clock::now() >= *goodbye.by;
+        // Switching, what waits goes out on the new analyzer's connection.
+        while (!switching && dataInFlight_ + batch.size() < kMaxInFlight) {
             std::optional<OutMessage> m = outbox_.Pop();
             if (!m)
                 break;
             batch.push_back(std::move(*m));
         }
-        // The goodbye comes after everything published before it.
-        if (statusDirty_ && !(stopping_ && !outbox_.Empty()))
+        if (!leaving && statusDirty_)
             status = status_, statusDirty_ = false;
-        if (serial_ != serial) {
-            status = LinkStatus::Offline, statusDirty_ = true, leaving = true;  // the new one's status after
-        } else if (stopping_) {
-            leaving = (outbox_.Empty() && batch.empty() && dataInFlight_ == 0 && statusMids_.empty() && !status) ||
-                      Clock::now() >= stopBy_;
-        }
+        else if (leaving && !goodbye.said && (switching || outbox_.Empty() || late))
+            status = LinkStatus::Offline, goodbye.said = true;
     }
     for (const OutMessage &m : batch) {
         int mid = 0;
@@ -271,9 +277,8 @@ bool Publisher::Service(const std::string &serial)
     }
     if (status)
         PublishStatus(serial, *status);
-    if (leaving)
-        mosquitto_disconnect(mosq_);
-    return leaving;
+    std::lock_guard lock(mutex_);
+    return goodbye.said && (late || (dataInFlight_ == 0 && statusMids_.empty()));
 }
 
 void Publisher::PublishStatus(const std::string &serial, LinkStatus status)

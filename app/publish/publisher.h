@@ -27,6 +27,7 @@
 #include <ctime>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -90,7 +91,11 @@ private:
     void Enqueue(OutMessage message);
     void Run();
     bool Session(const std::string &serial, bool first);
-    bool Service(const std::string &serial);
+    struct Goodbye {
+        bool said = false;
+        std::optional<std::chrono::steady_clock::time_point> by;
+    };
+    bool Service(const std::string &serial, Goodbye &goodbye);
     void PublishStatus(const std::string &serial, LinkStatus status);
     void Tell(BrokerState state, const std::string &reason);
     std::string ErrorText(int rc, int savedErrno) const;
