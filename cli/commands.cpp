@@ -236,8 +236,8 @@ int ConvertCommand(const CommandLine &line)
             return kExitFile;
         }
         if (leftOut)
-            Complain("note: " + std::to_string(leftOut) + " traces at zero span have no frequency axis; they are "
-                     "left out of the survey CSV.");
+            Complain("note: traces at zero span have no frequency axis: " + std::to_string(leftOut) +
+                     " left out of the survey CSV.");
     }
     for (const TraceRecord &entry : table) {
         if (!json || !entry.Filled())
