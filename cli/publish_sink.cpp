@@ -43,6 +43,33 @@ std::string ReadConfig(const CommandLine &line, PublishConfig &config)
     return {};
 }
 
+// The publisher's news, once each, on standard error (from its own thread).
+void Tell(const BrokerEvent &e, const std::string &broker, int qos)
+{
+    switch (e.state) {
+    case BrokerState::Connecting:
+        break;
+    case BrokerState::Connected:
+        Complain("MQTT: connected to " + broker + ", publishing.");
+        break;
+    case BrokerState::Unreachable:
+        Complain("MQTT: the broker " + broker + " cannot be reached (" + e.reason +
+                 "). The sweep goes on; publishing starts when the broker answers.");
+        break;
+    case BrokerState::Lost:
+        Complain("MQTT: lost the broker " + broker + " (" + e.reason + "). The sweep goes on; " +
+                 (qos ? "what it publishes meanwhile waits for the broker (the newest " +
+                            std::to_string(kDefaultQueueBytes >> 20) + " MB)."
+                      : std::string("what it publishes meanwhile is dropped (QoS 0) until the broker is back.")));
+        break;
+    case BrokerState::Refused:
+        Complain("MQTT: the broker " + broker + " refused the login (" + e.reason +
+                 "). Check --mqtt-user and the password (--mqtt-password-file or TAVRIN_MQTT_PASSWORD); "
+                 "the sweep goes on.");
+        break;
+    }
+}
+
 }  // namespace
 
 int PublishSink::Open(const CommandLine &line)
@@ -59,43 +86,23 @@ int PublishSink::Open(const CommandLine &line)
         Complain(why + " (tavrin-cli sweep --help tells the options)");
         return kExitUsage;
     }
+    // The password goes with a user name; TAVRIN_MQTT_PASSWORD alone, meant for another broker
+    // perhaps, is left alone.
     const char *fromEnvironment = std::getenv("TAVRIN_MQTT_PASSWORD");
     if (line.Has("mqtt-password-file")) {
+        if (config_.user.empty()) {
+            Complain("an MQTT password goes with a user name: add --mqtt-user NAME");
+            return kExitUsage;
+        }
         if (std::string why = ReadSecretFile(line.Value("mqtt-password-file"), config_.password); !why.empty()) {
             Complain("the MQTT password was not read: " + why + ".");
             return kExitFile;
         }
-    } else if (fromEnvironment && *fromEnvironment) {
+    } else if (!config_.user.empty() && fromEnvironment) {
         config_.password = fromEnvironment;
     }
-    if (!config_.password.empty() && config_.user.empty()) {
-        Complain("an MQTT password goes with a user name: add --mqtt-user NAME");
-        return kExitUsage;
-    }
-    auto publisher = std::make_unique<Publisher>(config_, [broker = BrokerName(config_),
-                                                            qos = config_.qos](const BrokerEvent &e) {
-        switch (e.state) {
-        case BrokerState::Connecting:
-            break;
-        case BrokerState::Connected:
-            Complain("MQTT: connected to " + broker + ", publishing.");
-            break;
-        case BrokerState::Unreachable:
-            Complain("MQTT: the broker " + broker + " cannot be reached (" + e.reason +
-                     "). The sweep goes on; publishing starts when the broker answers.");
-            break;
-        case BrokerState::Lost:
-            Complain("MQTT: lost the broker " + broker + " (" + e.reason + "). The sweep goes on; " +
-                     (qos ? "what it publishes meanwhile waits for the broker (the newest 8 MB)."
-                          : "what it publishes meanwhile is dropped (QoS 0) until the broker is back."));
-            break;
-        case BrokerState::Refused:
-            Complain("MQTT: the broker " + broker + " refused the login (" + e.reason +
-                     "). Check --mqtt-user and the password (--mqtt-password-file or TAVRIN_MQTT_PASSWORD); "
-                     "the sweep goes on.");
-            break;
-        }
-    });
+    auto publisher = std::make_unique<Publisher>(
+        config_, [broker = BrokerName(config_), qos = config_.qos](const BrokerEvent &e) { Tell(e, broker, qos); });
     if (std::string why = publisher->Open(); !why.empty()) {
         Complain("MQTT: " + why + ".");
         return kExitFile;

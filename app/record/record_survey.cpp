@@ -5,7 +5,6 @@
 #include "measure/measurement_state.h"
 #include "record/record_csv.h"
 
-#include <cmath>
 
 namespace tavrin {
 

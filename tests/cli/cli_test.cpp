@@ -152,11 +152,12 @@ TEST_F(CliTest, UsageErrorsExitTwoBeforeTheLineIsTouchedAndEachCommandHasItsHelp
     }
     EXPECT_NE(Run({"--help"}).out.find("3  port not available"), std::string::npos);
     // A password for nobody, or one that cannot be read, before the line is touched.
-    ScopedEnv password("TAVRIN_MQTT_PASSWORD", "secret");
-    const Ran userless = Run({"sweep", "--mqtt", "mqtt://broker"});
+    std::ofstream(Path("password")) << "secret\n";
+    const Ran userless = Run({"sweep", "--mqtt", "mqtt://broker", "--mqtt-password-file", Path("password")});
     EXPECT_EQ(userless.code, 2);
     EXPECT_NE(userless.err.find("add --mqtt-user NAME"), std::string::npos) << userless.err;
-    const Ran unreadable = Run({"sweep", "--mqtt", "mqtt://broker", "--mqtt-password-file", Path("none")});
+    const Ran unreadable =
+        Run({"sweep", "--mqtt", "mqtt://broker", "--mqtt-user", "me", "--mqtt-password-file", Path("none")});
     EXPECT_EQ(unreadable.code, 5);
     EXPECT_NE(unreadable.err.find(Path("none") + ": No such file"), std::string::npos) << unreadable.err;
 }
