@@ -76,7 +76,7 @@ void Publisher::SetAnalyzer(const std::string &serial)
     bool start = false;
     {
         std::lock_guard lock(mutex_);
-        if (stopping_ || !mosq_ || serial == serial_)
+        if (stopping_ || !mosq_ || serial.empty() || serial == serial_)
             return;
         start = serial_.empty();
         serial_ = serial;

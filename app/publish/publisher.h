@@ -12,7 +12,8 @@
 // the caller nothing. At QoS 1 what is published meanwhile waits within PublishConfig::queueBytes
 // and goes out when the broker is back (past the bound the oldest is dropped and counted); at
 // QoS 0 it is dropped and counted. Every change of the broker's state is told once, through the
-// listener, on the publisher's thread.
+// listener, on the publisher's thread. The calls below are made from one thread (or one at a
+// time); only a host name that takes long to resolve can hold up Stop.
 #pragma once
 
 #include "publish/outbox.h"
@@ -72,8 +73,9 @@ public:
 
     // Sets the client up (TLS, credentials); "" or why not (a CA file that cannot be read).
     std::string Open();
-    // The analyzer the topics and the last will belong to. The first call starts the connection;
-    // another serial number says offline for the old one and connects again with the new will.
+    // The analyzer the topics and the last will belong to (an empty serial number is ignored). The
+    // first call starts the connection; another serial number says offline for the old one and
+    // connects again with the new will.
     void SetAnalyzer(const std::string &serial);
     void SetStatus(LinkStatus status);
     // A trace with its sequence number (the source's count of traces, so a gap shows thinning or
