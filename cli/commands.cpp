@@ -11,6 +11,7 @@
 #include "measure/frequency_step.h"
 #include "measure/range_rules.h"
 #include "record/record_csv.h"
+#include "record/record_survey.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -198,6 +199,9 @@ int ConvertCommand(const CommandLine &line)
 {
     const bool json = line.Has("json");
     const std::string csv = line.Has("csv") ? line.Value("csv") : "";
+    bool survey = false;
+    if (std::string why = ReadCsvFormat(line, survey); !why.empty())
+        return Usage(why);
     if (!json && csv.empty())
         return Usage("nothing to write: give --csv OUT or --json");
     if (json && csv == "-")
@@ -214,14 +218,22 @@ int ConvertCommand(const CommandLine &line)
                  "file?); they are left out.");
     if (!csv.empty()) {
         std::string error;
+        int64_t leftOut = 0;
         if (csv == "-")
-            error = WriteStdout(RecordCsv(table, false)) ? "" : ErrnoText("standard output", errno);
-        else if (const RecordFileResult written = WriteRecordCsv(csv, table, false); !written.ok)
+            error = WriteStdout(survey ? SurveyCsv(table, leftOut) : RecordCsv(table, false))
+                        ? ""
+                        : ErrnoText("standard output", errno);
+        else if (const RecordFileResult written = survey ? WriteSurveyCsv(csv, table, leftOut)
+                                                         : WriteRecordCsv(csv, table, false);
+                 !written.ok)
             error = written.error;
         if (!error.empty()) {
             Complain("the CSV file was not written: " + error + ".");
             return kExitFile;
         }
+        if (leftOut)
+            Complain("note: traces at zero span have no frequency axis: " + std::to_string(leftOut) +
+                     " left out of the survey CSV.");
     }
     for (const TraceRecord &entry : table) {
         if (!json || !entry.Filled())

@@ -30,6 +30,8 @@ struct Command {
 const Option kPort{"port", "N", "the analyzer on COM N, 1..4 (default: the port saved in Tavrin.Log, else 1)"};
 const Option kFolder{"folder", "DIR", "read Tavrin.Log from DIR instead of the program's folder"};
 const Option kJson{"json", "", "one JSON object on standard output instead of text"};
+const Option kFormat{"format", "csv|rtl_power",
+                     "the layout of --csv: csv (default) or rtl_power, survey lines for heat-map tools"};
 
 const std::vector<Command> &Commands()
 {
@@ -49,16 +51,30 @@ const std::vector<Command> &Commands()
           {"setup", "NAME", "the centre, span, reference level (and RBW at zero span) of a named setup;\n"
                             "                      the options above win over the setup's"},
           kJson, kPort, kFolder}},
-        {"sweep", "sweep [--count N | --duration SECONDS] [--interval SECONDS] [--csv FILE] [--record FILE] [--json]",
+        {"sweep",
+         "sweep [--count N | --duration SECONDS] [--interval SECONDS] [--csv FILE [--format F]] [--record FILE]\n"
+         "       [--json] [--mqtt URL [--mqtt-topic PREFIX] [--mqtt-qos 0|1] [--mqtt-user NAME]\n"
+         "       [--mqtt-password-file FILE] [--mqtt-ca FILE] [--mqtt-interval SECONDS]]",
          "Takes traces as fast as the line allows, or one every --interval, until --count or --duration\n"
          "is reached or Ctrl+C (SIGINT, SIGTERM) ends it; every record and row is written whole. A second\n"
-         "Ctrl+C stops waiting for an analyzer that fell silent.",
+         "Ctrl+C stops waiting for an analyzer that fell silent. With --mqtt every trace is also published\n"
+         "(PREFIX/SERIAL/trace and /peak, and the retained /status); a broker that is away or refuses the\n"
+         "login is told once on standard error and the sweep goes on: exit status 6 at the end says that\n"
+         "not everything was published.",
          {{"count", "N", "stop after N traces"},
           {"duration", "SECONDS", "stop after this time"},
           {"interval", "SECONDS", "one trace every SECONDS (default: back to back, about 5.6 a second)"},
           {"csv", "FILE", "write the traces as CSV, the columns of File > Export CSV (FILE - : standard output)"},
           {"record", "FILE", "append the traces to a record file (.spf), each flushed to the disk"},
           {"json", "", "one JSON object per trace on standard output (JSON lines)"},
+          kFormat,
+          {"mqtt", "URL", "publish to an MQTT broker: mqtt://HOST[:PORT] (1883) or mqtts://HOST[:PORT] (8883)"},
+          {"mqtt-topic", "PREFIX", "topics PREFIX/SERIAL/trace, peak, status (default: tavrin/HOSTNAME)"},
+          {"mqtt-qos", "0|1", "0 (default): fire and forget; 1: acknowledged, kept while the broker is away"},
+          {"mqtt-user", "NAME", "the broker's user name"},
+          {"mqtt-password-file", "FILE", "the password, first line of FILE (else from TAVRIN_MQTT_PASSWORD)"},
+          {"mqtt-ca", "FILE", "the CA certificates an mqtts:// broker is checked against (default: the system's)"},
+          {"mqtt-interval", "SECONDS", "publish at most one trace per interval; the files still get every trace"},
           kPort, kFolder}},
         {"peak", "peak [--count N] [--threshold DBM] [--excursion DB] [--json]",
          "The frequency and level of the highest point of a fresh trace, as Peak finds it.\n"
@@ -87,10 +103,11 @@ const std::vector<Command> &Commands()
          {{"listen", "ADDRESS:PORT", "where to listen (default 127.0.0.1:5025; [::1]:5025; port 0: a free one)"},
           {"allow", "LIST", "the only clients let in: addresses and networks, e.g. 192.168.1.0/24,10.0.0.7"},
           kPort, kFolder}},
-        {"convert", "convert FILE [--csv OUT] [--json]",
+        {"convert", "convert FILE [--csv OUT [--format csv|rtl_power]] [--json]",
          "A record file (.spf) as CSV or JSON lines, with no analyzer at all.",
          {{"csv", "OUT", "the CSV file to write, replaced whole (OUT - : standard output)"},
-          {"json", "", "one JSON object per record on standard output (JSON lines)"}}},
+          {"json", "", "one JSON object per record on standard output (JSON lines)"},
+          kFormat}},
     };
     return commands;
 }
@@ -208,7 +225,22 @@ std::string HelpText(std::string_view name)
                   "  2  usage error\n"
                   "  3  port not available: missing, no permission, or held by another program\n"
                   "  4  the analyzer does not answer, or does not confirm a setting\n"
-                  "  5  file error\n";
+                  "  5  file error\n"
+                  "  6  a sweep's files are complete, but not all its messages reached the MQTT broker\n";
+}
+
+std::string ReadCsvFormat(const CommandLine &line, bool &survey)
+{
+    survey = false;
+    if (!line.Has("format"))
+        return {};
+    if (!line.Has("csv"))
+        return "--format is the layout of the --csv file: add --csv FILE";
+    const std::string format = ToUpperAscii(line.Value("format"));
+    if (format != "CSV" && format != "RTL_POWER")
+        return "--format takes csv or rtl_power, not \"" + line.Value("format") + "\"";
+    survey = format == "RTL_POWER";
+    return {};
 }
 
 std::optional<long> ParseInteger(std::string_view text, long lowest, long highest)

@@ -17,6 +17,7 @@ enum Exit : int {
     kExitPort = 3,      // the port is missing, not permitted or held by another program
     kExitNoAnswer = 4,  // the analyzer does not answer or does not confirm a setting
     kExitFile = 5,
+    kExitPublish = 6,  // a sweep's files are complete, but not all its messages reached the broker
 };
 
 struct CommandLine {
@@ -48,6 +49,9 @@ std::optional<long> ParseInteger(std::string_view text, long lowest, long highes
 std::optional<double> ParseNumber(std::string_view text);
 // "on" or "off".
 std::optional<bool> ParseOnOff(std::string_view text);
+// --format of a command's --csv: csv (the columns of File > Export CSV) or rtl_power (survey
+// lines); survey tells which. "" or the usage error.
+std::string ReadCsvFormat(const CommandLine &line, bool &survey);
 // A caption of the span or RBW table, case ignored: the table's own spelling.
 std::optional<std::string> ParseSpanCaption(std::string_view text);
 std::optional<std::string> ParseRbwCaption(std::string_view text);

@@ -1,10 +1,12 @@
 #include "cli/sweep.h"
 
 #include "cli/output.h"
+#include "cli/publish_sink.h"
 #include "cli/session.h"
 #include "cli/stop_signals.h"
 #include "common/safe_file.h"
 #include "record/record_csv.h"
+#include "record/record_survey.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -52,10 +54,13 @@ std::string ReadSweepPlan(const CommandLine &line, SweepPlan &plan)
     plan.csvPath = line.Has("csv") ? line.Value("csv") : "";
     plan.recordPath = line.Has("record") ? line.Value("record") : "";
     plan.json = line.Has("json");
+    plan.publish = line.Has("mqtt");
     if ((line.Has("csv") && plan.csvPath.empty()) || (line.Has("record") && plan.recordPath.empty()))
         return "--csv and --record take a file name";
-    if (plan.csvPath.empty() && plan.recordPath.empty() && !plan.json)
-        return "nothing to write: give --csv FILE, --record FILE or --json";
+    if (std::string why = ReadCsvFormat(line, plan.survey); !why.empty())
+        return why;
+    if (plan.csvPath.empty() && plan.recordPath.empty() && !plan.json && !plan.publish)
+        return "nothing to do: give --csv FILE, --record FILE, --json or --mqtt URL";
     if (plan.csvPath == "-" && plan.json)
         return "--csv - and --json cannot both go to standard output";
     if (!plan.csvPath.empty() && plan.csvPath == plan.recordPath)
@@ -101,6 +106,7 @@ std::string SweepFiles::OpenRecordFile(const std::string &path)
 std::string SweepFiles::Open(const SweepPlan &plan)
 {
     json_ = plan.json;
+    survey_ = plan.survey;
     if (!plan.recordPath.empty())
         if (std::string why = OpenRecordFile(plan.recordPath); !why.empty())
             return why;
@@ -138,9 +144,14 @@ SweepFiles::Written SweepFiles::Write(const TraceRecord &record)
                  recordPath_ + ".");
     }
     if (csvFd_ >= 0) {
-        const std::string header = std::exchange(csvHeaderWritten_, true) ? "" : CsvHeader(&record);
-        const Written w = WriteText(csvFd_, header + CsvRow(CsvTime(record.time), record, false),
-                                    csvOwned_ ? "the CSV file" : "standard output");
+        std::string text;
+        if (!survey_)
+            text = (std::exchange(csvHeaderWritten_, true) ? "" : CsvHeader(&record)) +
+                   CsvRow(CsvTime(record.time), record, false);
+        else if ((text = SurveyCsvLine(record)).empty() && !std::exchange(warnedNoAxis_, true))
+            Complain("note: traces at zero span have no frequency axis; they are left out of the survey CSV.");
+        const Written w = text.empty() ? Written::Ok
+                                       : WriteText(csvFd_, text, csvOwned_ ? "the CSV file" : "standard output");
         if (w != Written::Ok)
             return w;
     }
@@ -182,8 +193,8 @@ constexpr int kFailedFetchesInARow = 3;
 
 class SweepRun {
 public:
-    SweepRun(CliLink &link, StopSignals &stop, const SweepPlan &plan, SweepFiles &files)
-        : link_(link), stop_(stop), plan_(plan), files_(files),
+    SweepRun(CliLink &link, StopSignals &stop, const SweepPlan &plan, SweepFiles &files, PublishSink &publish)
+        : link_(link), stop_(stop), plan_(plan), files_(files), publish_(publish),
           progress_(isatty(STDERR_FILENO) && !(plan.json && isatty(STDOUT_FILENO)))
     {
     }
@@ -205,7 +216,9 @@ private:
     {
         if (Finished())
             return;
-        switch (files_.Write(MakeRecord(t->time, t->settings, t->points))) {
+        const TraceRecord record = MakeRecord(t->time, t->settings, t->points);
+        publish_.Trace(record);
+        switch (files_.Write(record)) {
         case SweepFiles::Written::Ok:
             break;
         case SweepFiles::Written::ReaderGone:
@@ -226,6 +239,7 @@ private:
         link_.Wait([this] {
             if (!code_ && link_.HasProblem()) {
                 Complain(link_.TakeProblem());
+                publish_.Link(PublishedStatus::NoAnswer);
                 code_ = kExitNoAnswer;
             }
             return Finished();
@@ -249,6 +263,7 @@ private:
             } else if (++failed >= kFailedFetchesInARow || silent) {
                 // A silent line will not answer the next request either.
                 Complain(silent ? kSilentLineText : kGarbledLineText);
+                publish_.Link(PublishedStatus::NoAnswer);
                 code_ = kExitNoAnswer;
             }
         }
@@ -258,6 +273,7 @@ private:
     StopSignals &stop_;
     const SweepPlan &plan_;
     SweepFiles &files_;
+    PublishSink &publish_;
     Progress progress_;
     const Clock::time_point start_ = Clock::now();
     const Clock::time_point end_ = plan_.duration
@@ -276,7 +292,10 @@ int SweepCommand(const CommandLine &line)
         Complain(error);
         return kExitUsage;
     }
-    StopSignals stop;  // before the link thread, which must not take the signals
+    PublishSink publish;
+    if (const int opened = publish.Open(line); opened != kExitOk)
+        return opened;
+    StopSignals stop;  // before the link and publishing threads, which must not take the signals
     CliLink link(&stop);
     stop.SetOnSecond([&link] { link.Instrument().Abandon(); });
     if (const int opened = OpenAnalyzer(link, ChosenPort(line)); opened != kExitOk)
@@ -286,11 +305,14 @@ int SweepCommand(const CommandLine &line)
         Complain(why + ".");
         return kExitFile;
     }
-    int code = SweepRun(link, stop, plan, files).Run();
+    if (publish.Active())
+        publish.Analyzer(link.S().Line().Serial());
+    int code = SweepRun(link, stop, plan, files, publish).Run();
     if (std::string why = files.Close(); !why.empty() && code == kExitOk) {
         Complain(why + ".");
         code = kExitFile;
     }
+    code = publish.Finish(code);
     stop.SetOnSecond({});
     if (link.Instrument().Busy()) {
         // Given up on a silent line: the call still inside the library cannot be interrupted,

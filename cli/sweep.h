@@ -18,6 +18,8 @@ struct SweepPlan {
     std::string csvPath;     // "" none, "-" standard output
     std::string recordPath;  // "" none
     bool json = false;
+    bool survey = false;   // --format rtl_power: the CSV file as survey lines
+    bool publish = false;  // --mqtt: publishing alone is something to do
 };
 
 // The plan of a sweep's options; "" or the usage error.
@@ -25,7 +27,7 @@ std::string ReadSweepPlan(const CommandLine &line, SweepPlan &plan);
 
 // Where a sweep's traces go. Each trace is one write per file: a record of the record file
 // (flushed to the device before Write returns, as the program's continuous recording does), a CSV
-// row, a JSON line.
+// row (or survey line), a JSON line.
 class SweepFiles {
 public:
     enum class Written { Ok, ReaderGone, Failed };
@@ -51,6 +53,8 @@ private:
     int csvFd_ = -1;
     bool csvOwned_ = false;
     bool csvHeaderWritten_ = false;
+    bool survey_ = false;
+    bool warnedNoAxis_ = false;
     bool json_ = false;
     std::string error_;
 };

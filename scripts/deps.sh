@@ -2,8 +2,8 @@
 # Installs the Debian packages the build, the simulator and the tests need, when any is missing.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev libgl-dev libgtest-dev xvfb xauth binutils poppler-utils
-          python3-pyvisa python3-pyvisa-py)
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev libgl-dev libmosquitto-dev libgtest-dev xvfb xauth
+          binutils poppler-utils mosquitto mosquitto-clients openssl python3-pyvisa python3-pyvisa-py)
 
 missing=()
 for p in "${packages[@]}"; do

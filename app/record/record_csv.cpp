@@ -6,6 +6,7 @@
 #include "common/text_number.h"
 #include "measure/measurement_state.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -85,18 +86,25 @@ void AppendRow(std::string &out, std::string_view first, const TraceRecord &entr
     out += std::to_string(entry.refLevelDbm);
     out += ',';
     out += CsvField(TrimSpaces(PrintableText(FieldText(entry.rbwCaption))));
-    std::array<char, kTracePoints * 24> levels;  // ',', a sign, up to 15 digits, 6 decimals
-    const int64_t top = 64 * (entry.refLevelDbm + (dbu ? 107 : 0));
-    char *at = levels.data();
-    for (int16_t point : entry.points) {
-        *at++ = ',';
-        at = PutLevel(at, top - kStepsIn64ths * (kTopLevelValue - int64_t{point}));
-    }
-    out.append(levels.data(), static_cast<size_t>(at - levels.data()));
+    AppendLevels(out, entry, dbu, ",");
     out += "\r\n";
 }
 
 }  // namespace
+
+void AppendLevels(std::string &out, const TraceRecord &entry, bool dbu, std::string_view separator)
+{
+    constexpr size_t kMaxSeparator = 4;
+    std::array<char, kTracePoints * (kMaxSeparator + 23)> levels;  // a sign, up to 15 digits, 6 decimals
+    separator = separator.substr(0, kMaxSeparator);
+    const int64_t top = 64 * (entry.refLevelDbm + (dbu ? 107 : 0));
+    char *at = levels.data();
+    for (int16_t point : entry.points) {
+        at = std::copy(separator.begin(), separator.end(), at);
+        at = PutLevel(at, top - kStepsIn64ths * (kTopLevelValue - int64_t{point}));
+    }
+    out.append(levels.data(), static_cast<size_t>(at - levels.data()));
+}
 
 std::string CsvHeader(const TraceRecord *first)
 {

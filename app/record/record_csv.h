@@ -16,6 +16,9 @@ namespace tavrin {
 std::string CsvHeader(const TraceRecord *first);
 // A record time as ISO 8601 local time without offset, to the second.
 std::string CsvTime(double recordTime);
+// The 500 levels of an entry in dBm (dBu with dbu), each after the separator, written exactly
+// (a level is a whole number of 64ths of a dB) and fast.
+void AppendLevels(std::string &out, const TraceRecord &entry, bool dbu, std::string_view separator);
 // One row of an entry: first, in place of the time, the given text; then the centre MHz, the span
 // caption, the reference level dBm, the RBW caption and the 500 levels in dBm (dBu with dbu).
 std::string CsvRow(std::string_view first, const TraceRecord &entry, bool dbu);
