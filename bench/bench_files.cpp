@@ -7,6 +7,9 @@
 #include "record/record_file.h"
 #include "widgets/file_job.h"
 
+#include <QObject>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -37,10 +40,10 @@ long StatusKb(const char *field)
 // The peak resident size starts again from the present one.
 void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-RecordTable Generated()
+RecordTable Generated(size_t records = kRecords)
 {
     std::mt19937 random(1);
-    RecordTable table(kRecords);
+    RecordTable table(records);
     for (size_t i = 0; i < table.size(); ++i) {
         TraceRecord &r = table[i];
         r.time = 45658.5 + static_cast<double>(i) * 0.2 / 86400;
@@ -54,12 +57,18 @@ RecordTable Generated()
     return table;
 }
 
+// The job on the program's worker, as the Trace Record group starts it, awaited while the window
+// goes on; its time in ms, and the window's latency meanwhile.
 template <class Job>
-double Timed(const char *text, Job job, std::vector<double> *latency = nullptr)
+double TimedJob(const char *text, Job job, std::vector<double> *latency = nullptr)
 {
+    QObject context;  // cancels the job and waits for it, should it outlast the cap
+    bool ended = false;
     LatencyBegin();
     const auto t0 = Clock::now();
-    RunFileJob(Dialogs(), "bench", text, [&](JobControl &control) { job(control); });
+    StartFileJob(&context, Dialogs(), "bench", text, [&](JobControl &control) { job(control); },
+                 [&](bool) { ended = true; });
+    PumpUntil([&] { return ended; }, std::chrono::seconds(120), std::chrono::milliseconds(1));
     const double ms = Ms(Clock::now() - t0);
     std::vector<double> late = LatencyEnd();
     if (latency)
@@ -76,10 +85,10 @@ void ReportFileJobs(const std::string &root)
     double saveMs = 0;
     {
         const RecordTable made = Generated();
-        saveMs = Timed("save", [&](JobControl &c) { saved = SaveRecordFile(spf, made, &c); });
+        saveMs = TimedJob("save", [&](JobControl &c) { saved = SaveRecordFile(spf, made, &c); });
     }
     RecordTable table;
-    const double loadMs = Timed("load", [&](JobControl &c) { loaded = LoadRecordFile(spf, table, &c); });
+    const double loadMs = TimedJob("load", [&](JobControl &c) { loaded = LoadRecordFile(spf, table, &c); });
     if (!saved.ok || !loaded.ok) {
         Say("record file: not measured (%s%s)\n", saved.error.c_str(), loaded.error.c_str());
         return;
@@ -91,7 +100,7 @@ void ReportFileJobs(const std::string &root)
     ResetPeak();
     std::vector<double> latency;
     const double exportMs =
-        Timed("export", [&](JobControl &c) { exported = WriteRecordCsv(csv, table, false, {}, &c); }, &latency);
+        TimedJob("export", [&](JobControl &c) { exported = WriteRecordCsv(csv, table, false, {}, &c); }, &latency);
     const long peak = StatusKb("VmHWM:");
     if (!exported.ok) {
         Say("csv export: failed (%s)\n", exported.error.c_str());
@@ -104,6 +113,34 @@ void ReportFileJobs(const std::string &root)
     ReportLatency("ui latency while exporting", latency);
     std::filesystem::remove(spf);
     std::filesystem::remove(csv);
+}
+
+// What one record appended to a record file costs the thread that appends it (the recorder runs
+// on the window thread): written and synced to the disk, as a continuous recording does.
+void ReportRecordAppends(const std::string &folder)
+{
+    constexpr int kAppends = 20;
+    const std::string path = folder + "/appends.spf";
+    if (const std::string error = CreateRecordFile(path); !error.empty()) {
+        Say("record append: not measured (%s)\n", error.c_str());
+        return;
+    }
+    const RecordTable one = Generated(1);
+    std::vector<double> took;
+    for (int i = 0; i < kAppends; ++i) {
+        PumpFor(std::chrono::milliseconds(100));  // spaced about as the recorder's steps are
+        const auto t0 = Clock::now();
+        if (const std::string error = AppendRecord(path, i, one[0]); !error.empty()) {
+            Say("record append: failed (%s)\n", error.c_str());
+            return;
+        }
+        took.push_back(Ms(Clock::now() - t0));
+    }
+    std::sort(took.begin(), took.end());
+    Say("one record appended to a record file (written and synced, on the thread that appends): median %.1f ms, "
+        "p90 %.1f ms, max %.1f ms (%d appends 100 ms apart)\n",
+        took[kAppends / 2], took[kAppends * 9 / 10], took.back(), kAppends);
+    std::filesystem::remove(path);
 }
 
 }  // namespace tavrin::bench

@@ -3,6 +3,7 @@
 
 #include "common/dialogs.h"
 
+#include <QApplication>
 #include <QSize>
 
 #include <chrono>
@@ -42,10 +43,22 @@ std::pair<double, double> Timed(int rounds, const std::function<void()> &work);
 inline const QSize kFullHd(1920, 1080);
 // No single wait of the bench is longer; the silent line's read time-out alone is ~10.3 s.
 inline constexpr auto kCap = std::chrono::seconds(25);
+// In bench_events.cpp: the bench's application times the window thread's event deliveries.
+class BenchApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+void WatchDeliveries();  // from now on
+void ReportDeliveries(const char *what, double windowMs);  // and the watch ends
 // In bench_waterfall.cpp.
 bool OpenWaterfall(tavrin::Program &program);  // maximised, its window at full-HD size
 void ReportWaterfall(tavrin::Program &program);
-void ReportFileJobs(const std::string &root);  // bench_files.cpp
-bool ReportLimitRate(tavrin::Program &program, const char *size);  // bench_limits.cpp
+// In bench_files.cpp.
+void ReportFileJobs(const std::string &root);
+void ReportRecordAppends(const std::string &folder);
+// In bench_limits.cpp.
+bool ShowMillionPointLimits(tavrin::Program &program);  // an upper and a lower line, shown
+void ShowLimits(tavrin::Program &program, bool shown);
 void ReportLimitRedraw(tavrin::Program &program);
 }  // namespace tavrin::bench

@@ -39,12 +39,12 @@ bool OpenWaterfall(tavrin::Program &program)
 void ReportWaterfall(tavrin::Program &program)
 {
     tavrin::FrmWaterfall *window = program.Waterfall().Window();
-    const tavrin::ShownTrace *newest = window ? window->Rows().Newest() : nullptr;
+    const tavrin::Trace *newest = window ? window->Rows().Newest() : nullptr;
     if (!newest) {
         Say("waterfall: not measured (no row came)\n");
         return;
     }
-    const tavrin::ShownTrace row = *newest;
+    const tavrin::Trace row = *newest;
     QCoreApplication::processEvents();
     const auto [addMean, addMedian] = Timed(50, [&] { window->Add(row); });
     const auto [rowMean, rowMedian] = Timed(50, [&] {
