@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <mutex>
+#include <thread>
 
 namespace tavrin {
 
@@ -26,6 +27,23 @@ constexpr milliseconds kVersionsWorst{2 * (14 * 110 + 110 + 2000)};
 constexpr milliseconds kPortWorst{500};
 
 constexpr milliseconds kStopGrace{500};
+// Trace requests go out at most this often, however fast the analyzer answers.
+constexpr milliseconds kFetchSpacing{100};
+
+// Waits, on the link thread, until kFetchSpacing after the last trace request; false when the
+// request was cancelled meanwhile.
+bool Spaced(std::chrono::steady_clock::time_point &last, const std::atomic<bool> &cancelled)
+{
+    const auto due = last + kFetchSpacing;
+    while (std::chrono::steady_clock::now() < due) {
+        if (cancelled)
+            return false;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(due - std::chrono::steady_clock::now(),
+                                                                                  milliseconds(10)));
+    }
+    last = std::chrono::steady_clock::now();
+    return true;
+}
 
 const char kMissingAdvice[] = "\nThe instrument cannot be reached until the program is installed with its library.";
 
@@ -52,6 +70,7 @@ struct LibraryInstrument::Line {
     TavrinLibrary library;
     TavrinByteArray *array = nullptr;  // the library's last trace array, released by its next fetch
     std::atomic<bool> keepLoaded{false};
+    std::chrono::steady_clock::time_point lastFetch{};  // when the last trace request went out
 };
 
 // Where replies are posted: a QObject of the owner's thread, cleared under the lock before it goes,
@@ -83,8 +102,10 @@ LibraryInstrument::~LibraryInstrument()
     }
     delete context;  // replies posted to it and not yet delivered go with it
     // Unloading under a running call would pull the code from under it; the process's exit
-    // closes the port instead.
-    if (!queue_.Stop(kStopGrace))
+    // closes the port instead. A call that cannot end within the grace is not waited for.
+    const auto freeBy = queue_.FreeBy();
+    const bool stuck = freeBy && *freeBy - std::chrono::steady_clock::now() > kStopGrace;
+    if (!queue_.Stop(stuck ? milliseconds(0) : kStopGrace))
         line_->keepLoaded = true;
 }
 
@@ -174,6 +195,8 @@ RequestId LibraryInstrument::Fetch(Reply<Fetched> reply)
             // counted; a silent line will not answer a second request either.
             std::vector<uint8_t> block;
             f.outcome = FetchOutcome::Garbled;
+            if (!Spaced(line.lastFetch, cancelled))
+                return f;
             const auto start = std::chrono::steady_clock::now();
             while (f.attempts < kMaxFetchAttempts && !cancelled) {
                 bool checksumOk = false;

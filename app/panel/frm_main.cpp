@@ -158,11 +158,15 @@ void FrmMain::Show(SessionPart part)
         break;
     case SessionPart::Record:
         record_->Show(s.Record().View());
+        // The screen shows a recording nowhere, a playback in its caption and its trace.
+        if (!s.Record().Playing() && !std::exchange(playingShown_, false))
+            return;
+        playingShown_ = s.Record().Playing();
         break;
     case SessionPart::Generator:
         tg_->Show(s.Generator().Mode(), s.Generator().Output(), s.Generator().Level(), s.Generator().Offset());
         basic_->BasicFrameEnable(!s.Generator().Mode());
-        break;
+        return;
     case SessionPart::Trace:
         break;
     }

@@ -112,6 +112,7 @@ private:
     bool quitting_ = false;
     bool redrawDue_ = false;
     bool captureDue_ = false;
+    bool playingShown_ = false;  // the screen was drawn while a playback ran
     std::optional<MarkerReadings> shownReadings_;  // of the display's last drawing
 };
 

@@ -9,8 +9,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A block takes 177 ms on the line; one the library had to fetch a second time takes twice that.
-constexpr std::chrono::milliseconds kRetriedTakes{320};
+// A block takes 177 ms on the line; one the library had to fetch again takes that twice and at
+// least one read time-out (110 ms) between.
+constexpr std::chrono::milliseconds kRetriedTakes{450};
 
 std::string FailedFetchText(FetchOutcome outcome)
 {
@@ -34,15 +35,16 @@ struct LineControl::Job {
 };
 
 LineControl::LineControl(Deps deps, Events events)
-    : d_(std::move(deps)), e_(std::move(events)), spacing_(d_.timers), retry_(d_.timers)
+    : d_(std::move(deps)), e_(std::move(events)), retry_(d_.timers)
 {
 }
 
 LineControl::~LineControl()
 {
     // A reply must never come to an object that is gone.
-    for (RequestId id : {checkId_, fetchId_, reconnectId_})
+    for (RequestId id : {checkId_, reconnectId_})
         d_.instrument.Cancel(id);
+    CancelFetches();
     if (job_)
         d_.instrument.Cancel(job_->request);
 }
@@ -152,10 +154,16 @@ void LineControl::Stop()
 
 void LineControl::CancelLineRequests()
 {
-    for (RequestId *id : {&checkId_, &fetchId_, &reconnectId_})
+    for (RequestId *id : {&checkId_, &reconnectId_})
         d_.instrument.Cancel(std::exchange(*id, 0));
-    spacing_.Stop();
+    CancelFetches();
     retry_.Stop();
+}
+
+void LineControl::CancelFetches()
+{
+    for (RequestId id : std::exchange(fetching_, {}))
+        d_.instrument.Cancel(id);
 }
 
 void LineControl::Halt()
@@ -176,7 +184,8 @@ void LineControl::Single(bool check, std::function<void(const Fetched *, const s
         return;
     }
     singles_.push_back({fetches_, std::move(done)});
-    if (phase_ == Phase::Idle && check && !Running()) {
+    const bool answeredJustNow = lastTrace_ && d_.timers.Now() - *lastTrace_ < std::chrono::seconds(1);
+    if (phase_ == Phase::Idle && check && !Running() && !answeredJustNow) {
         singlesChecked_ = false;
         phase_ = Phase::Checking;
         Changed();
@@ -203,22 +212,19 @@ void LineControl::FinishSingles(const Fetched *f, const std::string &why, uint64
 
 void LineControl::NextFetch()
 {
-    if (halted_ || job_ || fetchId_ || phase_ == Phase::Checking || phase_ == Phase::Reconnecting)
+    if (halted_ || job_ || phase_ == Phase::Checking || phase_ == Phase::Reconnecting)
         return;
-    if (phase_ != Phase::Running && (singles_.empty() || !singlesChecked_))
+    const bool loop = phase_ == Phase::Running;
+    if (!loop && (singles_.empty() || !singlesChecked_))
         return;
-    const auto now = d_.timers.Now();
-    if (now - lastRequest_ < kRequestSpacing) {
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(lastRequest_ + kRequestSpacing - now);
-        spacing_.Start(wait, [this] { NextFetch(); });
-        return;
+    // The line itself keeps requests at least 100 ms apart (see the instrument).
+    while (fetching_.size() < (loop ? kFetchesAhead : 1)) {
+        const uint64_t number = ++fetches_;
+        fetching_.push_back(d_.instrument.Fetch([this, number](const Fetched &f) {
+            fetching_.pop_front();  // replies come in the order asked
+            FetchReplied(f, number);
+        }));
     }
-    lastRequest_ = now;
-    const uint64_t number = ++fetches_;
-    fetchId_ = d_.instrument.Fetch([this, number](const Fetched &f) {
-        fetchId_ = 0;
-        FetchReplied(f, number);
-    });
 }
 
 void LineControl::Count(const Fetched &f)
@@ -230,8 +236,10 @@ void LineControl::Count(const Fetched &f)
         watch_.BlockLost(now);
     if (f.outcome == FetchOutcome::Silent)
         ++timeouts_;
-    if (f.outcome == FetchOutcome::Trace)
+    if (f.outcome == FetchOutcome::Trace) {
         watch_.TraceCame(now);
+        lastTrace_ = now;
+    }
 }
 
 void LineControl::FetchReplied(const Fetched &f, uint64_t number)
@@ -269,6 +277,7 @@ void LineControl::FetchReplied(const Fetched &f, uint64_t number)
 
 void LineControl::LineDown(const std::string &why)
 {
+    CancelFetches();  // the one asked behind would wait out the same silence
     if (!reconnect_) {
         phase_ = Phase::Idle;
         CancelLineRequests();
@@ -344,8 +353,7 @@ void LineControl::StartJob()
     jobs_.pop_front();
     // The block on the line was asked before the job's setting: it would show the old one. It
     // finishes on the line, and the job's first command goes out right after it.
-    d_.instrument.Cancel(std::exchange(fetchId_, 0));
-    spacing_.Stop();
+    CancelFetches();
     RunStep();
 }
 
@@ -376,7 +384,6 @@ void LineControl::RunStep()
         job.pause.Start(step.pause, [this] { StepDone(); });
         break;
     case JobStep::What::Confirm:
-        lastRequest_ = d_.timers.Now();
         job.request = d_.instrument.Fetch([this](const Fetched &f) {
             job_->request = 0;
             ConfirmReplied(f);

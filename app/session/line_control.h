@@ -44,8 +44,10 @@ inline constexpr int kMaxConfirmReads = 6;
 
 class LineControl {
 public:
-    static constexpr std::chrono::milliseconds kRequestSpacing{100};
     static constexpr std::chrono::milliseconds kReconnectEvery{1000};
+    // Trace requests the acquisition keeps asked: the next one waits behind the one on the line,
+    // so that it goes out the moment the block before it is in, however busy the window is.
+    static constexpr size_t kFetchesAhead = 2;
 
     struct Deps {
         Instrument &instrument;
@@ -77,7 +79,8 @@ public:
     // Start still waiting for its check is given up.
     void Stop();
     // One fresh trace (asked after this call), given to done (null on failure, with why); with
-    // check, the link is checked first when the acquisition is not running.
+    // check, the link is checked first when the acquisition is not running and no trace came in
+    // the last second.
     void Single(bool check, std::function<void(const Fetched *, const std::string &why)> done);
     // Runs the steps in order with the fetch loop held; jobs run one after another.
     void RunJob(std::vector<JobStep> steps, std::function<void(const JobResult &)> done = {});
@@ -114,6 +117,7 @@ private:
     void Reconnect();
     void ReconnectReplied(const LinkCheck &check, const std::string &why);
     void CancelLineRequests();
+    void CancelFetches();
     // Gives the waiting singles their trace (those asked before fetch `number` went out), or
     // tells them all why none comes (f null).
     void FinishSingles(const Fetched *f, const std::string &why, uint64_t number = 0);
@@ -131,10 +135,10 @@ private:
     bool halted_ = false;
     int port_ = 0;
     std::string serial_;
-    RequestId checkId_ = 0, fetchId_ = 0, reconnectId_ = 0;
-    OneTimer spacing_;    // the next request, 100 ms after the one before
+    RequestId checkId_ = 0, reconnectId_ = 0;
+    std::deque<RequestId> fetching_;  // asked and not answered, oldest first
+    std::optional<Timers::Clock::time_point> lastTrace_;
     OneTimer retry_;      // the next attempt to reopen a lost line
-    Timers::Clock::time_point lastRequest_{};
     std::string retryDetail_;
     bool viaLink_ = false;  // the running line was reached through the ports folder
     unsigned rejected_ = 0, timeouts_ = 0;

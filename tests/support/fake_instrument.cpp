@@ -9,10 +9,11 @@ namespace tavrin::test {
 
 using std::chrono::milliseconds;
 
-RequestId FakeInstrument::Queue(std::function<milliseconds()> begin, std::function<void()> end, milliseconds worst)
+RequestId FakeInstrument::Queue(std::function<milliseconds()> begin, std::function<void()> end, milliseconds worst,
+                                bool fetch)
 {
     const RequestId id = next_++;
-    queue_.push_back({id, std::move(begin), std::move(end), worst});
+    queue_.push_back({id, std::move(begin), std::move(end), worst, fetch});
     if (!running_)
         Next();
     return id;
@@ -25,6 +26,25 @@ void FakeInstrument::Next()
     Request r = std::move(queue_.front());
     queue_.pop_front();
     running_ = r.id;
+    // As the library does: a trace request at least 100 ms after the one before.
+    const auto due = r.fetch && lastFetch_ ? *lastFetch_ + milliseconds(100) : clock_.Now();
+    if (due > clock_.Now()) {
+        runningEnd_ = due;
+        clock_.After(std::chrono::ceil<milliseconds>(due - clock_.Now()), [this, r] { Begin(r); });
+        return;
+    }
+    Begin(std::move(r));
+}
+
+void FakeInstrument::Begin(Request r)
+{
+    if (dropped_.erase(r.id)) {  // cancelled before it went out
+        running_ = 0;
+        Next();
+        return;
+    }
+    if (r.fetch)
+        lastFetch_ = clock_.Now();
     const milliseconds took = r.begin();
     runningEnd_ = clock_.Now() + took;
     clock_.After(took, [this, r] {
@@ -142,7 +162,7 @@ RequestId FakeInstrument::Fetch(Reply<Fetched> reply)
             if (reply)
                 reply(f);
         },
-        kSilentFetch);
+        kSilentFetch, true);
 }
 
 RequestId FakeInstrument::Send(SettingCommand c, Reply<bool> reply)

@@ -62,9 +62,11 @@ private:
         std::function<std::chrono::milliseconds()> begin;  // goes on the line: logs, says how long
         std::function<void()> end;                          // its effect, then its reply
         std::chrono::milliseconds worst{0};                 // on a silent line
+        bool fetch = false;                                 // a trace request: 100 ms after the last
     };
     RequestId Queue(std::function<std::chrono::milliseconds()> begin, std::function<void()> end,
-                    std::chrono::milliseconds worst);
+                    std::chrono::milliseconds worst, bool fetch = false);
+    void Begin(Request r);
     void Next();
     bool Answers() const;
     LiveTrace MakeTrace();
@@ -73,6 +75,7 @@ private:
     std::deque<Request> queue_;
     RequestId running_ = 0;
     Clock::time_point runningEnd_{};
+    std::optional<Clock::time_point> lastFetch_;
     std::set<RequestId> dropped_;  // cancelled while on the line
     RequestId next_ = 1;
     int port_ = 0;
