@@ -38,7 +38,7 @@ double ThreadCpuMs()
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-// "tavrin::FrmMain 'frmMain': MetaCall"; an object without a name by its parent's class.
+// "tavrin::ControlPanel 'frmMain': MetaCall"; an object without a name by its parent's class.
 std::string Describe(const char *className, const QString &objectName, const char *parentClass, QEvent::Type type)
 {
     std::string what = className;

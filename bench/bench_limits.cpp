@@ -5,13 +5,13 @@
 
 #include "common/program_folder.h"
 #include "common/text_number.h"
-#include "display/frm_crt.h"
+#include "display/display_window.h"
 #include "measure/measurement_state.h"
-#include "panel/frm_main.h"
+#include "panel/control_panel.h"
 #include "session/session.h"
-#include "shell/mdi_main.h"
+#include "shell/main_frame.h"
 #include "shell/program.h"
-#include "markers/limit_group.h"
+#include "limits/limit_group.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include "bench_program.h"
 
 #include "session/session.h"
-#include "shell/mdi_main.h"
+#include "shell/main_frame.h"
 #include "shell/program.h"
 #include "shell/qt_dialogs.h"
 

@@ -3,11 +3,11 @@
 #include "bench_program.h"
 
 #include "common/program_folder.h"
-#include "display/frm_crt.h"
+#include "display/display_window.h"
 #include "instrument/port_check.h"
-#include "panel/frm_main.h"
+#include "panel/control_panel.h"
 #include "session/session.h"
-#include "shell/mdi_main.h"
+#include "shell/main_frame.h"
 #include "shell/program.h"
 
 #include <QCheckBox>
@@ -78,7 +78,7 @@ namespace {
 // The holds, the three measurements, and markers 1 and 2 at 60 and 100 MHz, as clicked and typed.
 void EverythingOn(BenchProgram &p)
 {
-    tavrin::FrmMain &panel = p.program->Panel();
+    tavrin::ControlPanel &panel = p.program->Panel();
     for (const char *name :
          {"chkMaxHold", "chkMinHold", "chkBandPower", "chkOccupiedBW", "chkNoiseMarker", "chkMKR0", "chkMKR1"})
         if (auto *box = panel.findChild<QCheckBox *>(name); box && !box->isChecked())
@@ -142,8 +142,8 @@ void StopAndWait(BenchProgram &p)
 
 bool SizeDisplay(tavrin::Program &program, QSize size)
 {
-    tavrin::FrmCRT &display = program.Frame().Display();
-    QMdiSubWindow *sub = program.Frame().DisplayWindow();
+    tavrin::DisplayWindow &display = program.Frame().Display();
+    QMdiSubWindow *sub = program.Frame().DisplaySubWindow();
     if (sub->isMaximized() || sub->isMinimized())
         sub->showNormal();
     for (int i = 0; i < 4 && display.size() != size; ++i) {

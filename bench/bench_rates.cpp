@@ -3,10 +3,10 @@
 // program has let go of the port.
 #include "bench_program.h"
 
-#include "display/frm_crt.h"
+#include "display/display_window.h"
 #include "instrument/port_check.h"
 #include "session/session.h"
-#include "shell/mdi_main.h"
+#include "shell/main_frame.h"
 #include "shell/program.h"
 
 #include <QCoreApplication>
@@ -92,7 +92,7 @@ void SayCli(const char *what, const CliRun &run, const Rate &rate)
 Rate AcquisitionWindow(BenchProgram &p, Clock::duration length, const std::string &what)
 {
     Phase(p.name + ": acquisition window " + what);
-    tavrin::FrmCRT &display = p.program->Frame().Display();
+    tavrin::DisplayWindow &display = p.program->Frame().Display();
     const int redraws0 = display.RedrawCount();
     const double cpu0 = CpuSeconds();
     const auto w0 = Clock::now();

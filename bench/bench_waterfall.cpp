@@ -3,7 +3,7 @@
 
 #include "shell/program.h"
 #include "shell/waterfall_window.h"
-#include "waterfall/frm_waterfall.h"
+#include "waterfall/waterfall_view.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 // Opened from the menu.
 bool OpenWaterfall(tavrin::Program &program)
 {
-    tavrin::MdiMain &frame = program.Frame();
+    tavrin::MainFrame &frame = program.Frame();
     frame.findChild<QAction *>("mnuWaterfall")->trigger();
     tavrin::WaterfallWindow &waterfall = program.Waterfall();
     if (!waterfall.Window())
@@ -38,7 +38,7 @@ bool OpenWaterfall(tavrin::Program &program)
 // new row painted; and, for comparison, a repaint of the whole window.
 void ReportWaterfall(tavrin::Program &program)
 {
-    tavrin::FrmWaterfall *window = program.Waterfall().Window();
+    tavrin::WaterfallView *window = program.Waterfall().Window();
     const tavrin::Trace *newest = window ? window->Rows().Newest() : nullptr;
     if (!newest) {
         Say("waterfall: not measured (no row came)\n");

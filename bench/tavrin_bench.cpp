@@ -5,11 +5,11 @@
 #include "bench_support.h"
 
 #include "common/program_folder.h"
-#include "display/frm_crt.h"
-#include "panel/frm_main.h"
+#include "display/display_window.h"
+#include "panel/control_panel.h"
 #include "record/record_file.h"
 #include "session/session.h"
-#include "shell/mdi_main.h"
+#include "shell/main_frame.h"
 #include "shell/program.h"
 #include "shell/waterfall_window.h"
 #include "support/temp_dir.h"
@@ -67,7 +67,7 @@ void EverythingAtFullHd(BenchProgram &p, const std::string &recordPath)
 // that only the drawing is timed.
 void ReportRedraw(BenchProgram &p)
 {
-    tavrin::FrmCRT &display = p.program->Frame().Display();
+    tavrin::DisplayWindow &display = p.program->Frame().Display();
     const tavrin::TraceHolds &holds = p.S().Holds();
     for (const QSize size : {kFullHd, kUltraHd}) {
         if (!SizeDisplay(*p.program, size)) {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "display/drawing_surface.h"
-#include "markers/limit_lines.h"
+#include "limits/limit_lines.h"
 #include "measure/measurement_state.h"
 
 namespace tavrin {

@@ -28,7 +28,7 @@ struct PointerContext {
     const MeasurementState &state;
     const MarkerControls &markers;
     int activeMarker = 0;                  // 0..4: the marker last touched, marker 1 when none
-    const LiveTrace *readTrace = nullptr;  // what Peak reads (a hold when one is read); null: none
+    const TracePoints *readTrace = nullptr;  // what Peak reads (a hold when one is read); null: none
     float freqStepMHz = 0;                 // the centre spinner's step, for the wheel at zero span
 };
 

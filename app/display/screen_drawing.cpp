@@ -117,7 +117,7 @@ void DrawMarkerTable(DrawingSurface &surface, const ScreenView &view)
 }
 
 // The current point starts on the first point, so the polyline has no lead-in from elsewhere.
-void DrawOneTrace(DrawingSurface &surface, const LiveTrace &trace, uint32_t color)
+void DrawOneTrace(DrawingSurface &surface, const TracePoints &trace, uint32_t color)
 {
     surface.Line(0, trace[0], 0, trace[0], color);
     for (int i = 0; i <= kLastScreenPoint; ++i)

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "display/drawing_surface.h"
-#include "markers/limit_lines.h"
-#include "markers/limit_watch.h"
+#include "limits/limit_lines.h"
+#include "limits/limit_watch.h"
 #include "markers/marker_measurements.h"
 #include "markers/markers.h"
 #include "measure/analyzer_settings.h"
@@ -29,7 +29,7 @@ struct AveragingView {
 
 // A hold trace drawn over the live trace; nothing is drawn without a trace.
 struct HoldView {
-    const LiveTrace *trace = nullptr;
+    const TracePoints *trace = nullptr;
     uint32_t color = 0;
 };
 
@@ -47,8 +47,8 @@ inline constexpr double ScreenBottom(int measurementRows) { return kScreenBottom
 struct ScreenView {
     const MeasurementState *state = nullptr;
     const DisplayColors *colors = nullptr;
-    const LiveTrace *liveTrace = nullptr;
-    const LiveTrace *playTrace = nullptr;     // may be null while no playback
+    const TracePoints *liveTrace = nullptr;
+    const TracePoints *playTrace = nullptr;     // may be null while no playback
     uint32_t traceDrawColor = 0;
     bool running = false;
     std::string playCaption = "Play";         // cmdPlayRecord: "Play", or "Pause" during playback

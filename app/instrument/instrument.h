@@ -32,7 +32,7 @@ enum class FetchOutcome {
 
 struct Fetched {
     FetchOutcome outcome = FetchOutcome::Silent;
-    LiveTrace points{};         // with a trace
+    TracePoints points{};         // with a trace
     AnalyzerSettings settings;  // what its header reported
     unsigned attempts = 0;      // library calls made
     unsigned rejected = 0;      // blocks refused (checksum, invalid points) on the way

@@ -202,7 +202,7 @@ RequestId LibraryInstrument::Fetch(Reply<Fetched> reply)
                 bool checksumOk = false;
                 RequestBlock(line, block, checksumOk);
                 ++f.attempts;
-                const std::optional<LiveTrace> points = ParseTracePoints(block, LiveTrace{});
+                const std::optional<TracePoints> points = ParseTracePoints(block, TracePoints{});
                 if (!points && NothingArrived(block)) {
                     f.outcome = FetchOutcome::Silent;
                     break;

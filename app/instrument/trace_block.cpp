@@ -24,11 +24,11 @@ std::string HeaderText(const std::vector<uint8_t> &block, size_t first, size_t l
 
 }  // namespace
 
-std::optional<LiveTrace> ParseTracePoints(const std::vector<uint8_t> &block, const LiveTrace &before)
+std::optional<TracePoints> ParseTracePoints(const std::vector<uint8_t> &block, const TracePoints &before)
 {
     if (block.size() < kLastPoint + 2)
         return std::nullopt;
-    LiveTrace decoded = before;
+    TracePoints decoded = before;
     for (size_t i = kFirstPoint; i <= kLastPoint; i += 2) {
         const uint8_t low = block[i];
         const uint8_t high = block[i + 1];

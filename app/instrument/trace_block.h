@@ -16,7 +16,7 @@ inline constexpr int kBlockSize = 1020;
 
 // Points 0..498 of a block (high byte 0..3, low byte first; point 499 is never in a block), or
 // nothing for an invalid block. Points not decoded keep the values of `before`.
-std::optional<LiveTrace> ParseTracePoints(const std::vector<uint8_t> &block, const LiveTrace &before);
+std::optional<TracePoints> ParseTracePoints(const std::vector<uint8_t> &block, const TracePoints &before);
 
 // The header's report: the centre (bytes 0..6, kHz digits, the leading-number rule), the span
 // caption of byte 7 (empty beyond the table), the reference level of byte 8 (0 beyond the table)

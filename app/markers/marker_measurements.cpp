@@ -6,7 +6,7 @@
 
 namespace tavrin {
 
-MeasurementReadings MeasureWithMarkers(const MeasurementState &state, const LiveTrace &trace,
+MeasurementReadings MeasureWithMarkers(const MeasurementState &state, const TracePoints &trace,
                                        const MarkerReadings &readings, MeasurementSwitches on)
 {
     const double unitOffset = TrimSpaces(state.unit) == "dBm" ? 0.0 : 107.0;

@@ -30,7 +30,7 @@ struct MeasurementReadings {
 };
 
 // The measurements on trace, the trace the markers were read on.
-MeasurementReadings MeasureWithMarkers(const MeasurementState &state, const LiveTrace &trace,
+MeasurementReadings MeasureWithMarkers(const MeasurementState &state, const TracePoints &trace,
                                        const MarkerReadings &readings, MeasurementSwitches on);
 
 }  // namespace tavrin

@@ -61,7 +61,7 @@ std::optional<MarkerChange> MarkerByPoints(const MeasurementState &state, const 
     return MarkerToPoint(state, index, next);
 }
 
-MarkerChange PeakMarker(const MeasurementState &state, const LiveTrace &trace)
+MarkerChange PeakMarker(const MeasurementState &state, const TracePoints &trace)
 {
     const double f = ConvertNthPointToMHz(state, static_cast<int16_t>(PeakPoint(trace)));
     return {0, FormatFixed(f, 4, 4)};

@@ -33,7 +33,7 @@ std::optional<MarkerChange> MarkerByPoints(const MeasurementState &state, const 
                                            int points);
 
 // Peak (the menu, P): what the Peak button does, marker 1 on the highest point, four decimals.
-MarkerChange PeakMarker(const MeasurementState &state, const LiveTrace &trace);
+MarkerChange PeakMarker(const MeasurementState &state, const TracePoints &trace);
 
 // "Centre on marker": the centre on the marker's frequency, the span narrowed if its window must,
 // as if the frequency were typed into the centre field. Nothing for a marker switched off or

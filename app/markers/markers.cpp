@@ -15,7 +15,7 @@ void PlaceMarkerLabel(MarkerLabels &labels, int n, double x, double y)
     labels.Move(n - 1, left, top);
 }
 
-MarkerReadings ReadMarkers(const MeasurementState &state, const LiveTrace &trace, const MarkerControls &markers)
+MarkerReadings ReadMarkers(const MeasurementState &state, const TracePoints &trace, const MarkerControls &markers)
 {
     const bool dbm = TrimSpaces(state.unit) == "dBm";
     MarkerReadings readings{};

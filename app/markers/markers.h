@@ -40,7 +40,7 @@ public:
 };
 
 // The readings of the switched-on markers on trace; the others read nothing.
-MarkerReadings ReadMarkers(const MeasurementState &state, const LiveTrace &trace, const MarkerControls &markers);
+MarkerReadings ReadMarkers(const MeasurementState &state, const TracePoints &trace, const MarkerControls &markers);
 
 // Each label shown where its marker is on the screen, hidden otherwise.
 void ShowMarkerLabels(MarkerLabels &labels, const MarkerReadings &readings);

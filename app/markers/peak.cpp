@@ -2,7 +2,7 @@
 
 namespace tavrin {
 
-int PeakPoint(const LiveTrace &trace)
+int PeakPoint(const TracePoints &trace)
 {
     int p = 0;
     int16_t m = trace[0];

@@ -7,6 +7,6 @@ namespace tavrin {
 
 // The highest point of the trace (0..499; the first of equal maxima), moved to the middle of a
 // flat top that starts there, rounded towards its first point.
-int PeakPoint(const LiveTrace &trace);
+int PeakPoint(const TracePoints &trace);
 
 }  // namespace tavrin

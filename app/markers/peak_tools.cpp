@@ -10,12 +10,12 @@ namespace tavrin {
 
 namespace {
 
-int16_t At(const LiveTrace &trace, int point) { return trace[static_cast<size_t>(point)]; }
+int16_t At(const TracePoints &trace, int point) { return trace[static_cast<size_t>(point)]; }
 
 // The lowest point from `from` outwards in steps of `step`, up to the first point that ends the
 // valley (`ends`) or the screen's edge.
 template <class Ends>
-int16_t ValleyFrom(const LiveTrace &trace, int from, int step, Ends ends)
+int16_t ValleyFrom(const TracePoints &trace, int from, int step, Ends ends)
 {
     int16_t lowest = At(trace, from);
     for (int k = from; k >= 0 && k <= kLastScreenPoint && !ends(At(trace, k)); k += step)
@@ -27,7 +27,7 @@ bool TableOrder(const Peak &a, const Peak &b) { return a.value != b.value ? a.va
 
 }  // namespace
 
-std::vector<Peak> FindPeaks(const MeasurementState &state, const LiveTrace &trace, const PeakRules &rules)
+std::vector<Peak> FindPeaks(const MeasurementState &state, const TracePoints &trace, const PeakRules &rules)
 {
     const PointScale scale(state);
     const bool zeroSpan = IsZeroSpan(state.spanCaption);
@@ -87,7 +87,7 @@ std::optional<Peak> PeakRightOf(const std::vector<Peak> &peaks, int point)
     return std::nullopt;
 }
 
-int TrackPeakPoint(const LiveTrace &trace) { return std::min(PeakPoint(trace), kLastScreenPoint); }
+int TrackPeakPoint(const TracePoints &trace) { return std::min(PeakPoint(trace), kLastScreenPoint); }
 
 double PeakFrequencyMHz(const MeasurementState &state, int point)
 {

@@ -40,7 +40,7 @@ struct Peak {
 };
 
 // Every peak of the trace, left to right.
-std::vector<Peak> FindPeaks(const MeasurementState &state, const LiveTrace &trace, const PeakRules &rules);
+std::vector<Peak> FindPeaks(const MeasurementState &state, const TracePoints &trace, const PeakRules &rules);
 
 // The peaks in table order: highest first, equal levels from left to right; at most count of them.
 std::vector<Peak> PeakTable(std::vector<Peak> peaks, size_t count = kPeakTableRows);
@@ -55,7 +55,7 @@ std::optional<Peak> PeakRightOf(const std::vector<Peak> &peaks, int point);
 
 // The point Track peak puts a marker on: the highest point as Peak finds it, kept on the screen
 // (a maximum at point 499 gives 498).
-int TrackPeakPoint(const LiveTrace &trace);
+int TrackPeakPoint(const TracePoints &trace);
 // A point's frequency for a marker: the centre at zero span.
 double PeakFrequencyMHz(const MeasurementState &state, int point);
 

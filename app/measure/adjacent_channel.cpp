@@ -26,7 +26,7 @@ struct Screen {
     double MHz(double position) const { return (position - kCenterPoint) * spacingMHz + centerMHz; }
 };
 
-ChannelPower Channel(const Screen &screen, const MeasurementState &state, const LiveTrace &trace, double centerMHz,
+ChannelPower Channel(const Screen &screen, const MeasurementState &state, const TracePoints &trace, double centerMHz,
                      double widthMHz, const char *name)
 {
     ChannelPower c{centerMHz - widthMHz / 2, centerMHz + widthMHz / 2, std::nullopt, {}};
@@ -67,7 +67,7 @@ std::string PlanProblem(const MeasurementState &state, const ChannelPlan &plan, 
 
 }  // namespace
 
-AdjacentChannels MeasureAdjacentChannels(const MeasurementState &state, const LiveTrace &trace, const ChannelPlan &plan)
+AdjacentChannels MeasureAdjacentChannels(const MeasurementState &state, const TracePoints &trace, const ChannelPlan &plan)
 {
     const Screen screen{NumericValue(state.centerFreqMHz), MHzPerDivision(state.spanCaption) / kPointsPerDivision,
                         NoiseBandwidthHz(state.rbwCaption)};

@@ -36,6 +36,6 @@ struct AdjacentChannels {
 // The three channels on the screen's points 0..498. None where the span is zero, the RBW unknown,
 // the plan impossible (a width of no point spacing or less, a spacing below the width) or the
 // channel reaches beyond the points' frequencies; each with the reason. Levels in dBm.
-AdjacentChannels MeasureAdjacentChannels(const MeasurementState &state, const LiveTrace &trace, const ChannelPlan &plan);
+AdjacentChannels MeasureAdjacentChannels(const MeasurementState &state, const TracePoints &trace, const ChannelPlan &plan);
 
 }  // namespace tavrin

@@ -15,7 +15,7 @@ void RunningAverage::Restart(int n)
     slot_ = 0;
 }
 
-void RunningAverage::Add(const LiveTrace &points, LiveTrace &live)
+void RunningAverage::Add(const TracePoints &points, TracePoints &live)
 {
     auto &slot = history_[static_cast<size_t>(slot_)];
     const bool full = fill_ >= count_;

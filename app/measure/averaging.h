@@ -14,7 +14,7 @@ public:
     // Empties the ring for n traces (at least 1).
     void Restart(int n);
     // Folds a new trace in and writes the average into live (halves to even).
-    void Add(const LiveTrace &points, LiveTrace &live);
+    void Add(const TracePoints &points, TracePoints &live);
 
     int Count() const { return count_; }
     int Fill() const { return fill_; }

@@ -36,7 +36,7 @@ private:
     double top_;
 };
 
-std::array<double, kLastScreenPoint + 1> PointPowers(const MeasurementState &state, const LiveTrace &trace)
+std::array<double, kLastScreenPoint + 1> PointPowers(const MeasurementState &state, const TracePoints &trace)
 {
     const PointPower power(state);
     std::array<double, kLastScreenPoint + 1> mW{};
@@ -85,7 +85,7 @@ double RbwHz(std::string_view caption)
 
 double NoiseBandwidthHz(std::string_view rbwCaption) { return RbwHz(rbwCaption) * kNoiseBandwidthPerRbw; }
 
-std::optional<double> BandPowerDbm(const MeasurementState &state, const LiveTrace &trace, int first, int last)
+std::optional<double> BandPowerDbm(const MeasurementState &state, const TracePoints &trace, int first, int last)
 {
     const double noiseBandwidth = NoiseBandwidthHz(state.rbwCaption);
     const double spacingHz = SpacingMHz(state) * 1e6;
@@ -100,7 +100,7 @@ std::optional<double> BandPowerDbm(const MeasurementState &state, const LiveTrac
     return 10.0 * std::log10(mW * spacingHz / noiseBandwidth);
 }
 
-std::optional<OccupiedBand> OccupiedBandwidth(const MeasurementState &state, const LiveTrace &trace, double share)
+std::optional<OccupiedBand> OccupiedBandwidth(const MeasurementState &state, const TracePoints &trace, double share)
 {
     const double spacing = SpacingMHz(state);
     if (IsZeroSpan(state.spanCaption) || !(spacing > 0))

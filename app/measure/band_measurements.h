@@ -23,7 +23,7 @@ double NoiseBandwidthHz(std::string_view rbwCaption);
 
 // The power in dBm of the screen points first..last (either order, both included, cut to 0..498):
 // sum of 10^(L/10) x spacing / noise bandwidth. None at zero span or for an unrecognised RBW.
-std::optional<double> BandPowerDbm(const MeasurementState &state, const LiveTrace &trace, int first, int last);
+std::optional<double> BandPowerDbm(const MeasurementState &state, const TracePoints &trace, int first, int last);
 
 struct OccupiedBand {
     double lowMHz = 0;
@@ -32,7 +32,7 @@ struct OccupiedBand {
 // The band that holds `share` of the power of the screen points 0..498, leaving out half the rest
 // below it and half above it. A point's power is spread evenly over the spacing around its
 // frequency, so the edges fall between points. None at zero span.
-std::optional<OccupiedBand> OccupiedBandwidth(const MeasurementState &state, const LiveTrace &trace,
+std::optional<OccupiedBand> OccupiedBandwidth(const MeasurementState &state, const TracePoints &trace,
                                               double share = kOccupiedShare);
 
 // A level read through the RBW filter as a density per hertz: level - 10 log10(noise bandwidth).

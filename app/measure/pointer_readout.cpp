@@ -43,7 +43,7 @@ std::optional<PointerReading> ReadAtPointer(const MeasurementState &state, const
     r.zeroSpan = IsZeroSpan(state.spanCaption);
     r.freqMHz = r.zeroSpan ? NumericValue(state.centerFreqMHz) : scale.MHz(r.point);
     r.unit = dBu ? "dBu" : "dBm";
-    auto level = [&](const LiveTrace *trace) -> std::optional<double> {
+    auto level = [&](const TracePoints *trace) -> std::optional<double> {
         if (!trace)
             return std::nullopt;
         return scale.Dbm(*trace, r.point) + (dBu ? 107.0 : 0.0);

@@ -21,9 +21,9 @@ int PointAt(double x);
 // The traces drawn: the one shown (live, averaged or played back) and the holds drawn over it;
 // null for any not drawn.
 struct DrawnTraces {
-    const LiveTrace *shown = nullptr;
-    const LiveTrace *maxHold = nullptr;
-    const LiveTrace *minHold = nullptr;
+    const TracePoints *shown = nullptr;
+    const TracePoints *maxHold = nullptr;
+    const TracePoints *minHold = nullptr;
 };
 
 struct PointerReading {

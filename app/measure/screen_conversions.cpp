@@ -36,7 +36,7 @@ double PointScale::MHz(int point) const
     return (point - kCenterPoint) * mhzPerPoint_ + centerMHz_;
 }
 
-double PointScale::Dbm(const LiveTrace &trace, int point) const
+double PointScale::Dbm(const TracePoints &trace, int point) const
 {
     if (point < 0 || point > kLastScreenPoint)
         return kNoLevel;
@@ -45,7 +45,7 @@ double PointScale::Dbm(const LiveTrace &trace, int point) const
     return refLevelDbm_ - (stepsBelowTop * 0.78125) / 10.0;
 }
 
-double ConvertNthPointHeightTodBm(const MeasurementState &state, const LiveTrace &trace, double nthPoint)
+double ConvertNthPointHeightTodBm(const MeasurementState &state, const TracePoints &trace, double nthPoint)
 {
     if (!(nthPoint >= 0.0 && nthPoint <= kLastScreenPoint))
         return kNoLevel;
@@ -71,7 +71,7 @@ int16_t ConvertMHzToNthPoint(const MeasurementState &state, double MHz)
     return static_cast<int16_t>(FloorToInt32(p));
 }
 
-double MarkRdg(const MeasurementState &state, const LiveTrace &trace, double MHz)
+double MarkRdg(const MeasurementState &state, const TracePoints &trace, double MHz)
 {
     return ConvertNthPointHeightTodBm(state, trace, ConvertMHzToNthPoint(state, MHz));
 }

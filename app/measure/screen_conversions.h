@@ -26,7 +26,7 @@ inline constexpr double kDbPerStepPlace = 0.0782013685239492;
 // What the level conversions give outside their range.
 inline constexpr double kNoLevel = 99999.0;
 
-using LiveTrace = std::array<int16_t, kTracePoints>;
+using TracePoints = std::array<int16_t, kTracePoints>;
 
 // The trace's points read with the settings' texts read once: for the many points of a trace.
 class PointScale {
@@ -35,7 +35,7 @@ public:
     // Frequency of a point 0..498; 0 for another point or at zero span.
     double MHz(int point) const;
     // Level in dBm of the trace at a point 0..498; kNoLevel for another point.
-    double Dbm(const LiveTrace &trace, int point) const;
+    double Dbm(const TracePoints &trace, int point) const;
 
 private:
     bool zeroSpan_;
@@ -49,7 +49,7 @@ double dBmToPointHeight(const MeasurementState &state, double dBm);
 
 // Level in dBm of the trace at a point 0..498 (a fractional index goes to the nearest point,
 // halves to even); kNoLevel for any other index.
-double ConvertNthPointHeightTodBm(const MeasurementState &state, const LiveTrace &trace, double nthPoint);
+double ConvertNthPointHeightTodBm(const MeasurementState &state, const TracePoints &trace, double nthPoint);
 
 // Frequency of a point 0..498; 0 for another point or at zero span.
 double ConvertNthPointToMHz(const MeasurementState &state, int16_t nthPoint);
@@ -59,6 +59,6 @@ double ConvertNthPointToMHz(const MeasurementState &state, int16_t nthPoint);
 int16_t ConvertMHzToNthPoint(const MeasurementState &state, double MHz);
 
 // Level of the trace at a frequency; a frequency off the screen reads point 0.
-double MarkRdg(const MeasurementState &state, const LiveTrace &trace, double MHz);
+double MarkRdg(const MeasurementState &state, const TracePoints &trace, double MHz);
 
 }  // namespace tavrin

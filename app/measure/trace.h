@@ -15,7 +15,7 @@ namespace tavrin {
 enum class TraceKind { Live, Averaged, Playback };
 
 struct Trace {
-    LiveTrace points{};
+    TracePoints points{};
     AnalyzerSettings settings;  // the settings its block reported (a played entry's: recorded)
     std::time_t time = 0;       // when it came (a played entry: when it was recorded)
     uint64_t seq = 0;           // counts the traces accepted since the program started, from 1

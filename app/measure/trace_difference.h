@@ -30,7 +30,7 @@ std::string OtherSettingsNote(const std::string &who, const AnalyzerSettings &me
 
 // A trace with the settings it was taken at; no points when there is none (an empty memory).
 struct SettledTrace {
-    const LiveTrace *points = nullptr;
+    const TracePoints *points = nullptr;
     AnalyzerSettings settings;
 };
 

@@ -18,7 +18,7 @@ void TraceHolds::Clear()
         hold.count = 0;
 }
 
-void TraceHolds::Add(const LiveTrace &trace, const AnalyzerSettings &reported)
+void TraceHolds::Add(const TracePoints &trace, const AnalyzerSettings &reported)
 {
     // Centre, span, reference level and RBW: the unit changes only how a level is written.
     if (reported != settings_)
@@ -38,16 +38,16 @@ void TraceHolds::Add(const LiveTrace &trace, const AnalyzerSettings &reported)
     }
 }
 
-const LiveTrace *TraceHolds::Held(HoldKind kind) const
+const TracePoints *TraceHolds::Held(HoldKind kind) const
 {
     const Hold &hold = Of(kind);
     return hold.on && hold.count > 0 ? &hold.points : nullptr;
 }
 
-ReadTrace TraceToRead(const TraceHolds &holds, const LiveTrace &shown)
+ReadTrace TraceToRead(const TraceHolds &holds, const TracePoints &shown)
 {
     for (HoldKind kind : {HoldKind::Max, HoldKind::Min})
-        if (const LiveTrace *held = holds.Held(kind))
+        if (const TracePoints *held = holds.Held(kind))
             return {held, kind};
     return {&shown, std::nullopt};
 }

@@ -21,9 +21,9 @@ public:
     // Both holds start again with the next trace.
     void Clear();
     // A trace as the screen shows it (live or averaged), with the settings its block reported.
-    void Add(const LiveTrace &trace, const AnalyzerSettings &reported);
+    void Add(const TracePoints &trace, const AnalyzerSettings &reported);
     // The hold's trace while it is on and holds at least one trace; null otherwise.
-    const LiveTrace *Held(HoldKind kind) const;
+    const TracePoints *Held(HoldKind kind) const;
     // How many traces the hold holds.
     int Count(HoldKind kind) const { return Of(kind).count; }
     // The settings the held traces were taken at.
@@ -33,7 +33,7 @@ private:
     struct Hold {
         bool on = false;
         int count = 0;
-        LiveTrace points{};
+        TracePoints points{};
     };
     Hold &Of(HoldKind kind) { return holds_[static_cast<size_t>(kind)]; }
     const Hold &Of(HoldKind kind) const { return holds_[static_cast<size_t>(kind)]; }
@@ -45,9 +45,9 @@ private:
 // What the markers, Peak and the measurements read: the max hold when it holds a trace, else the
 // min hold when it does, else the trace shown.
 struct ReadTrace {
-    const LiveTrace *trace = nullptr;
+    const TracePoints *trace = nullptr;
     std::optional<HoldKind> hold;  // none: the trace shown
 };
-ReadTrace TraceToRead(const TraceHolds &holds, const LiveTrace &shown);
+ReadTrace TraceToRead(const TraceHolds &holds, const TracePoints &shown);
 
 }  // namespace tavrin

@@ -3,7 +3,7 @@
 #include "common/color.h"
 #include "common/dialogs.h"
 #include "common/text_number.h"
-#include "display/frm_crt.h"
+#include "display/display_window.h"
 #include "display/logo_picture.h"
 #include "output/capture_file.h"
 #include "output/printer_surface.h"
@@ -27,7 +27,7 @@ constexpr double kLogoLeft = -20, kLogoTop = 1350, kLogoWidth = 80, kLogoHeight 
 
 // The labels a capture or a report copies: those the last drawing left showing, which are the
 // ticked markers whose frequency lies on the screen.
-std::vector<int> LabelsShown(const FrmCRT &display)
+std::vector<int> LabelsShown(const DisplayWindow &display)
 {
     std::vector<int> shown;
     for (int i = 0; i < kMarkerCount; ++i)
@@ -54,8 +54,8 @@ OutputGroup::OutputGroup(Deps deps, QWidget *parent) : QWidget(parent), d_(std::
     QPushButton *cmdPrint = Button(this, "cmdPrint", "Print");
     row->addWidget(cmdShutter);
     row->addWidget(cmdPrint);
-    connect(cmdShutter, &QPushButton::clicked, this, &OutputGroup::cmdShutter_Click);
-    connect(cmdPrint, &QPushButton::clicked, this, &OutputGroup::cmdPrint_Click);
+    connect(cmdShutter, &QPushButton::clicked, this, &OutputGroup::Shutter);
+    connect(cmdPrint, &QPushButton::clicked, this, &OutputGroup::Print);
 }
 
 QImage OutputGroup::PictureWithLabels()
@@ -98,13 +98,13 @@ QString OutputGroup::Capture()
     return failure.isEmpty() ? QString() : "The screen could not be saved as " + file + ": " + failure + ".";
 }
 
-void OutputGroup::cmdShutter_Click()
+void OutputGroup::Shutter()
 {
     if (const QString failure = Capture(); !failure.isEmpty())
         d_.dialogs.ShowMessage("Warning", failure.toStdString());
 }
 
-void OutputGroup::cmdPrint_Click()
+void OutputGroup::Print()
 {
     if (busy_)
         return;
@@ -135,7 +135,7 @@ bool OutputGroup::PrintOut(QPrinter &printer)
     const double labelWidth = 2 * d_.display.HalfWidth(), labelHeight = d_.display.Height();
     for (int i : LabelsShown(d_.display)) {
         const QPointF at = d_.display.ToScreen(d_.display.Label(i)->pos());
-        const QPixmap label = FrmCRT::LabelPixmap(i, Rgb(255, 255, 255), op.Colors.Marker, 1.0);
+        const QPixmap label = DisplayWindow::LabelPixmap(i, Rgb(255, 255, 255), op.Colors.Marker, 1.0);
         page.DrawImage(label.toImage(), at.x(), at.y(), labelWidth, labelHeight);
     }
 

@@ -12,7 +12,7 @@ class QPrinter;
 namespace tavrin {
 
 class DrawingSurface;
-class FrmCRT;
+class DisplayWindow;
 class UserDialogs;
 struct OperationFile;
 
@@ -22,7 +22,7 @@ public:
     struct Deps {
         UserDialogs &dialogs;
         const OperationFile &settings;  // capture folder, report header, logo file, colours
-        FrmCRT &display;                // its kept picture and the marker labels
+        DisplayWindow &display;                // its kept picture and the marker labels
         std::function<void(DrawingSurface &)> draw;  // the screen on another surface
         std::function<std::time_t()> screenTime;      // of the picture on the display
     };
@@ -36,9 +36,9 @@ public:
 
 private:
     // Capture(), and a message when it failed.
-    void cmdShutter_Click();
+    void Shutter();
     // The print dialog, then the report page.
-    void cmdPrint_Click();
+    void Print();
     // Composes the report page on printer and ends the job; false when the printer failed.
     bool PrintOut(QPrinter &printer);
     QImage PictureWithLabels();

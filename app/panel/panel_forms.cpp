@@ -4,10 +4,10 @@
 #include "common/dialogs.h"
 #include "common/program_folder.h"
 #include "common/text_number.h"
-#include "display/frm_crt.h"
-#include "markers/limit_group.h"
+#include "display/display_window.h"
+#include "limits/limit_group.h"
 #include "markers/marker_group.h"
-#include "panel/frm_main.h"
+#include "panel/control_panel.h"
 #include "session/session.h"
 #include "widgets/panel_widgets.h"
 
@@ -15,7 +15,7 @@
 
 namespace tavrin {
 
-void FrmMain::FormLoad()
+void ControlPanel::FormLoad()
 {
     Session &s = s_.session;
     OperationFile &op = s_.settings;
@@ -42,7 +42,7 @@ void FrmMain::FormLoad()
     s.Generator().Reset();
 
     // The type selector matches the namespaced class by its name without the namespace.
-    setStyleSheet(QString("tavrin--FrmMain { %1 }").arg(kLightGrey));
+    setStyleSheet(QString("tavrin--ControlPanel { %1 }").arg(kLightGrey));
     setAttribute(Qt::WA_StyledBackground);
     basic_->SetLightGrey();
     s_.display.SetBaseColor(op.Colors.Base);
@@ -55,7 +55,7 @@ void FrmMain::FormLoad()
     loaded_ = true;
 }
 
-void FrmMain::FormActivate()
+void ControlPanel::FormActivate()
 {
     if (activated_ || !loaded_)
         return;
@@ -69,7 +69,7 @@ void FrmMain::FormActivate()
     s_.session.Line().SelectPort(s_.settings.ComPortSetting, s_.portInUse);
 }
 
-bool FrmMain::SaveSettings()
+bool ControlPanel::SaveSettings()
 {
     Session &s = s_.session;
     OperationFile &op = s_.settings;
@@ -95,7 +95,7 @@ bool FrmMain::SaveSettings()
     return saved;
 }
 
-void FrmMain::Quit()
+void ControlPanel::Quit()
 {
     if (quitting_)
         return;
@@ -106,13 +106,13 @@ void FrmMain::Quit()
         s_.quit();
 }
 
-void FrmMain::FormUnload()
+void ControlPanel::FormUnload()
 {
     s_.session.Halt();
     SaveSettings();
 }
 
-void FrmMain::closeEvent(QCloseEvent *event)
+void ControlPanel::closeEvent(QCloseEvent *event)
 {
     // Closing the panel ends the program, as Quit does.
     event->accept();

@@ -1,9 +1,9 @@
 // The panel groups wired to the session: what the user does becomes the session's intent.
 #include "acquisition/acquisition_group.h"
 #include "acquisition/basic_group.h"
-#include "markers/limit_group.h"
+#include "limits/limit_group.h"
 #include "markers/marker_group.h"
-#include "panel/frm_main.h"
+#include "panel/control_panel.h"
 #include "record/record_group.h"
 #include "session/session.h"
 #include "tg/tg_group.h"
@@ -11,7 +11,7 @@
 
 namespace tavrin {
 
-void FrmMain::WireAcquisition()
+void ControlPanel::WireAcquisition()
 {
     Session &s = s_.session;
     connect(acquisition_, &AcquisitionGroup::startStopClicked, this, [&s] {
@@ -33,7 +33,7 @@ void FrmMain::WireAcquisition()
     connect(basic_, &BasicGroup::centerEditing, this, [&settings](bool on) { settings.SetCenterEditing(on); });
 }
 
-void FrmMain::WireMarkersAndModes()
+void ControlPanel::WireMarkersAndModes()
 {
     Session &s = s_.session;
     MarkerSet &m = s.Markers();
@@ -49,7 +49,7 @@ void FrmMain::WireMarkersAndModes()
     connect(trace_, &TraceGroup::measurementsChosen, this, [&s](MeasurementSwitches on) { s.SetMeasurements(on); });
 }
 
-void FrmMain::WireLimits()
+void ControlPanel::WireLimits()
 {
     LimitTest &l = s_.session.Limits();
     connect(limits_, &LimitGroup::switched, this, [&l](size_t k, bool on) { l.SetShown(k, on); });
@@ -62,7 +62,7 @@ void FrmMain::WireLimits()
             [&l](const std::string &name, const std::vector<LimitPoint> &points) { l.FileChanged(name, points); });
 }
 
-void FrmMain::WireRecord()
+void ControlPanel::WireRecord()
 {
     Session &s = s_.session;
     Recorder &r = s.Record();
@@ -81,7 +81,7 @@ void FrmMain::WireRecord()
     connect(record_, &RecordGroup::busy, this, [&r](bool on) { r.SetBusy(on); });
 }
 
-void FrmMain::WireGenerator()
+void ControlPanel::WireGenerator()
 {
     GeneratorControl &g = s_.session.Generator();
     connect(tg_, &TGGroup::modeClicked, this, [&g] { g.ToggleMode(); });

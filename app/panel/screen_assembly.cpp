@@ -7,7 +7,7 @@ namespace tavrin {
 
 namespace {
 
-const LiveTrace kNoTrace{};
+const TracePoints kNoTrace{};
 
 void AddReadings(ScreenView &v, const Session &s)
 {

@@ -2,9 +2,9 @@
 // "seq" first), its peak, and the limit lines' verdicts with their counters.
 #pragma once
 
-#include "markers/limit_lines.h"
-#include "markers/limit_verdict.h"
-#include "markers/limit_watch.h"
+#include "limits/limit_lines.h"
+#include "limits/limit_verdict.h"
+#include "limits/limit_watch.h"
 #include "record/record_file.h"
 
 #include <cstdint>

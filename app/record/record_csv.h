@@ -26,7 +26,7 @@ std::string CsvRow(std::string_view first, const TraceRecord &entry, bool dbu);
 // A hold trace as the CSV file carries it: its name and the settings its traces were taken at.
 struct CsvHold {
     std::string name;  // "max_hold", "min_hold"
-    const LiveTrace *points = nullptr;
+    const TracePoints *points = nullptr;
     AnalyzerSettings settings;
 };
 // The rows of the holds, to follow the trace rows: the name in the time column, then the hold's

@@ -129,7 +129,7 @@ std::string PrintableText(const std::string &text)
     return shown;
 }
 
-TraceRecord MakeRecord(std::time_t time, const AnalyzerSettings &settings, const LiveTrace &points)
+TraceRecord MakeRecord(std::time_t time, const AnalyzerSettings &settings, const TracePoints &points)
 {
     TraceRecord r;
     r.time = ToRecordTime(time);

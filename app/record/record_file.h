@@ -33,7 +33,7 @@ struct TraceRecord {
     SpanText spanCaption{};
     int16_t refLevelDbm = 0;
     RbwText rbwCaption{};
-    LiveTrace points{};
+    TracePoints points{};
 
     bool Filled() const { return centerFreqMHz > 0; }
 };
@@ -64,7 +64,7 @@ std::string FieldText(const std::array<char, N> &field)
 std::string PrintableText(const std::string &text);
 
 // A trace with the settings it was taken at and the time it came at, as a record keeps it.
-TraceRecord MakeRecord(std::time_t time, const AnalyzerSettings &settings, const LiveTrace &points);
+TraceRecord MakeRecord(std::time_t time, const AnalyzerSettings &settings, const TracePoints &points);
 // The settings a record was taken at, its captions trimmed and made printable.
 AnalyzerSettings RecordSettings(const TraceRecord &record);
 

@@ -49,7 +49,7 @@ enum class TraceName { Live, MaxHold, MinHold, MemoryA, MemoryB };
 
 // One trace with the settings it was taken at.
 struct RemoteTrace {
-    LiveTrace points{};  // 0..1023 per point, 1023 at the reference level
+    TracePoints points{};  // 0..1023 per point, 1023 at the reference level
     RemoteSettings settings;
 };
 

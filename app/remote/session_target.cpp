@@ -147,7 +147,7 @@ std::optional<RemoteTrace> SessionTarget::Trace(TraceName name, Outcome &why) co
     if (name == TraceName::Live)
         return RemoteTrace{shown->points, Of(shown->settings, dBu)};
     if (name == TraceName::MaxHold || name == TraceName::MinHold) {
-        if (const LiveTrace *held = s_.Holds().Held(name == TraceName::MaxHold ? HoldKind::Max : HoldKind::Min))
+        if (const TracePoints *held = s_.Holds().Held(name == TraceName::MaxHold ? HoldKind::Max : HoldKind::Min))
             return RemoteTrace{*held, Of(s_.Holds().Settings(), dBu)};
         why = {-221, "that hold is off, or holds no trace yet"};
         return std::nullopt;

@@ -1,6 +1,6 @@
 // The session target's limit lines and tracking generator.
 #include "common/program_folder.h"
-#include "markers/limit_file.h"
+#include "limits/limit_file.h"
 #include "remote/session_target.h"
 #include "session/session.h"
 

@@ -84,7 +84,7 @@ void LimitTest::FileChanged(const std::string &name, const std::vector<LimitPoin
     Changed();
 }
 
-LimitVerdicts LimitTest::VerdictsOn(const LiveTrace *trace, const MeasurementState &state) const
+LimitVerdicts LimitTest::VerdictsOn(const TracePoints *trace, const MeasurementState &state) const
 {
     LimitVerdicts verdicts;
     if (!trace)
@@ -95,9 +95,9 @@ LimitVerdicts LimitTest::VerdictsOn(const LiveTrace *trace, const MeasurementSta
     return verdicts;
 }
 
-void LimitTest::Rejudge(const LiveTrace *trace, const MeasurementState &state) { verdicts_ = VerdictsOn(trace, state); }
+void LimitTest::Rejudge(const TracePoints *trace, const MeasurementState &state) { verdicts_ = VerdictsOn(trace, state); }
 
-void LimitTest::Judge(const LiveTrace *trace, const MeasurementState &state, std::time_t time, double seconds)
+void LimitTest::Judge(const TracePoints *trace, const MeasurementState &state, std::time_t time, double seconds)
 {
     verdicts_ = VerdictsOn(trace, state);
     const LimitActions act = watch_.Judged(verdicts_, seconds, alarms_);

@@ -3,9 +3,9 @@
 // program; a row in the failure log, written here).
 #pragma once
 
-#include "markers/limit_lines.h"
-#include "markers/limit_verdict.h"
-#include "markers/limit_watch.h"
+#include "limits/limit_lines.h"
+#include "limits/limit_verdict.h"
+#include "limits/limit_watch.h"
 
 #include <array>
 #include <ctime>
@@ -42,9 +42,9 @@ public:
 
     // A new trace (the one the markers read) at the screen's settings: judged and counted, the
     // alarms set off. seconds: a steady clock.
-    void Judge(const LiveTrace *trace, const MeasurementState &state, std::time_t time, double seconds);
+    void Judge(const TracePoints *trace, const MeasurementState &state, std::time_t time, double seconds);
     // The verdicts again after a change of the lines, without counting (nothing new was measured).
-    void Rejudge(const LiveTrace *trace, const MeasurementState &state);
+    void Rejudge(const TracePoints *trace, const MeasurementState &state);
 
     const LimitLines &Lines() const { return lines_; }
     const LimitVerdicts &Verdicts() const { return verdicts_; }
@@ -52,7 +52,7 @@ public:
     const LimitAlarms &Alarms() const { return alarms_; }
 
 private:
-    LimitVerdicts VerdictsOn(const LiveTrace *trace, const MeasurementState &state) const;
+    LimitVerdicts VerdictsOn(const TracePoints *trace, const MeasurementState &state) const;
     void Log(size_t line, const LimitVerdict &verdict, const MeasurementState &state, std::time_t time);
     void Changed();
 

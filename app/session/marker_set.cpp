@@ -69,7 +69,7 @@ void MarkerSet::SetDelta(int index, const std::string &reference)
     Touched(index);
 }
 
-void MarkerSet::Peak(const MeasurementState &state, const LiveTrace &trace)
+void MarkerSet::Peak(const MeasurementState &state, const TracePoints &trace)
 {
     const int n = PeakPoint(trace);
     markers_[0].freqText = FormatFixed(ConvertNthPointToMHz(state, static_cast<int16_t>(n)), 4, 4);

@@ -31,7 +31,7 @@ public:
     // "NONE" or "1".."5".
     void SetDelta(int index, const std::string &reference);
     // Marker 1 on, at the highest point of trace.
-    void Peak(const MeasurementState &state, const LiveTrace &trace);
+    void Peak(const MeasurementState &state, const TracePoints &trace);
     // A label dropped at screen x (clamped to the graticule): its marker at that point.
     void Dropped(int index, double x, const MeasurementState &state);
     // The marker at a frequency, switched on, as if it were typed (pointer clicks).

@@ -9,9 +9,9 @@ namespace tavrin {
 namespace {
 
 // Points from a file may lie anywhere in 16 bits; the screen takes 0..1023.
-LiveTrace OnScreen(const LiveTrace &points)
+TracePoints OnScreen(const TracePoints &points)
 {
-    LiveTrace shown;
+    TracePoints shown;
     for (size_t i = 0; i < points.size(); ++i)
         shown[i] = std::clamp<int16_t>(points[i], 0, kTopLevelValue);
     return shown;

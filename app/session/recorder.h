@@ -65,7 +65,7 @@ public:
     int32_t ShownIndex() const { return shown_; }
     const TraceRecord *Entry(int32_t index) const;
     // The played entry drawn over the live trace, on the screen's scale.
-    const LiveTrace &PlayTrace() const { return play_; }
+    const TracePoints &PlayTrace() const { return play_; }
     const std::string &FileName() const { return fileName_; }
     int32_t FileCount() const { return fileCount_; }
     std::time_t StartTime() const { return startTime_; }
@@ -82,7 +82,7 @@ private:
     RecordTable table_;
     int32_t position_ = 0;  // where recording writes, playback shows, saving walks
     int32_t shown_ = 0;     // the entry playback showed last
-    LiveTrace play_{};
+    TracePoints play_{};
     int32_t periodMs_ = 0;
     double seconds_ = 0;  // of a timed recording
     bool recording_ = false;

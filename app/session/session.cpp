@@ -54,7 +54,7 @@ Session::~Session() { line_.Halt(); }
 
 ReadTrace Session::TraceToRead() const
 {
-    static const LiveTrace kNone{};
+    static const TracePoints kNone{};
     if (!shown_)
         return {&kNone, std::nullopt};
     if (shown_ != live_)

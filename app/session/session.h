@@ -130,7 +130,7 @@ private:
     int averageCount_ = 1;
     bool averagingOn_ = false;
     bool playColour_ = false;
-    LiveTrace averaged_{};
+    TracePoints averaged_{};
     TracePtr live_;
     TracePtr shown_;
     uint64_t seq_ = 0;

@@ -12,7 +12,7 @@
 
 namespace tavrin {
 
-FrmAbout::FrmAbout(QWidget *parent) : QDialog(parent)
+AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
 {
     setObjectName("frmAbout");
     const QString title = QCoreApplication::applicationName();
@@ -49,10 +49,10 @@ FrmAbout::FrmAbout(QWidget *parent) : QDialog(parent)
     grid->setColumnStretch(0, 1);
     setMinimumWidth(480);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::close);
-    connect(cmdSysInfo, &QPushButton::clicked, this, &FrmAbout::StartSysInfo);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &AboutBox::StartSysInfo);
 }
 
-QDialog *FrmAbout::StartSysInfo()
+QDialog *AboutBox::StartSysInfo()
 {
     auto *window = new QDialog(this);
     window->setObjectName("frmSystem");

@@ -12,10 +12,10 @@ inline constexpr int kVersionMajor = TAVRIN_VERSION_MAJOR;
 inline constexpr int kVersionMinor = TAVRIN_VERSION_MINOR;
 inline constexpr int kVersionRevision = TAVRIN_VERSION_PATCH;
 
-class FrmAbout : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmAbout(QWidget *parent = nullptr);
+    explicit AboutBox(QWidget *parent = nullptr);
 
     QLabel *lblTitle = nullptr;
     QLabel *lblVersion = nullptr;

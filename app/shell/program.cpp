@@ -1,11 +1,11 @@
 #include "shell/program.h"
 
 #include "common/text_number.h"
-#include "markers/limit_group.h"
-#include "panel/frm_main.h"
+#include "limits/limit_group.h"
+#include "panel/control_panel.h"
 #include "record/record_group.h"
 #include "session/session.h"
-#include "setting_dialog/frm_setting.h"
+#include "setting_dialog/settings_dialog.h"
 #include "shell/link_status_bar.h"
 #include "shell/waterfall_window.h"
 
@@ -29,10 +29,10 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
             quit();
     };
     auto portCheck = portInUse;
-    panel_ = new FrmMain({session_, dialogs, settings_, frame_.Display(), OperationFilePath(), std::move(portInUse),
+    panel_ = new ControlPanel({session_, dialogs, settings_, frame_.Display(), OperationFilePath(), std::move(portInUse),
                           std::move(leave)});
     frame_.SetSettingFactory([this, &dialogs, portCheck] {
-        return new FrmSetting({settings_, dialogs, session_, frame_.Display(), portCheck});
+        return new SettingsDialog({settings_, dialogs, session_, frame_.Display(), portCheck});
     });
 
     // The record (or the live trace) as a CSV file, and the limit lines' files, before Quit.
@@ -77,7 +77,7 @@ void Program::Start()
     if (const QScreen *screen = frame_.screen())
         frame_.resize(screen->availableGeometry().size());
     frame_.showMaximized();
-    frame_.DisplayWindow()->show();
+    frame_.DisplaySubWindow()->show();
     frame_.PanelWindow()->show();
     waterfall_->Restore();
     // The first activation lets window events run and refills lists: never inside the show.

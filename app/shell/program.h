@@ -6,13 +6,13 @@
 #include "session/qt_timers.h"
 #include "session/session.h"
 #include "settings/operation_file.h"
-#include "shell/mdi_main.h"
+#include "shell/main_frame.h"
 
 #include <functional>
 
 namespace tavrin {
 
-class FrmMain;
+class ControlPanel;
 class UserDialogs;
 class WaterfallWindow;
 
@@ -27,8 +27,8 @@ public:
     // Loads the panel, shows the frame maximised and activates the panel once the frame is up.
     void Start();
 
-    MdiMain &Frame() { return frame_; }
-    FrmMain &Panel() { return *panel_; }
+    MainFrame &Frame() { return frame_; }
+    ControlPanel &Panel() { return *panel_; }
     LibraryInstrument &Instrument() { return instrument_; }
     Session &TheSession() { return session_; }
     WaterfallWindow &Waterfall() { return *waterfall_; }
@@ -39,8 +39,8 @@ private:
     Session session_{{instrument_, timers_, [] { return std::time(nullptr); }, [](int port) { return GatherPortFacts(port); },
                       PortTargetText, {}}};
     OperationFile settings_ = DefaultOperation();
-    MdiMain frame_;
-    FrmMain *panel_ = nullptr;  // owned by its sub-window
+    MainFrame frame_;
+    ControlPanel *panel_ = nullptr;  // owned by its sub-window
     WaterfallWindow *waterfall_ = nullptr;  // owned by the frame
 };
 

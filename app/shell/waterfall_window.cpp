@@ -1,9 +1,9 @@
 #include "shell/waterfall_window.h"
 
-#include "panel/frm_main.h"
+#include "panel/control_panel.h"
 #include "session/session.h"
-#include "shell/mdi_main.h"
-#include "waterfall/frm_waterfall.h"
+#include "shell/main_frame.h"
+#include "waterfall/waterfall_view.h"
 
 #include <QEvent>
 #include <QMdiArea>
@@ -26,7 +26,7 @@ QAction *Named(const QList<QAction *> &actions, const char *name)
 
 }  // namespace
 
-WaterfallWindow::WaterfallWindow(MdiMain &frame, FrmMain &panel, UserDialogs &dialogs,
+WaterfallWindow::WaterfallWindow(MainFrame &frame, ControlPanel &panel, UserDialogs &dialogs,
                                  std::function<std::string()> folder)
     : QObject(&frame), frame_(frame), panel_(panel), dialogs_(dialogs), folder_(std::move(folder))
 {
@@ -43,15 +43,15 @@ WaterfallWindow::WaterfallWindow(MdiMain &frame, FrmMain &panel, UserDialogs &di
     save_->setEnabled(false);
     file->insertAction(Named(file->actions(), "mnuQuit"), save_);
     connect(save_, &QAction::triggered, this, [this] {
-        if (FrmWaterfall *window = Window())
+        if (WaterfallView *window = Window())
             window->SaveAs(dialogs_, folder_());
     });
-    connect(&panel, &FrmMain::settingsSaving, this, &WaterfallWindow::Keep);
+    connect(&panel, &ControlPanel::settingsSaving, this, &WaterfallWindow::Keep);
 }
 
-FrmWaterfall *WaterfallWindow::Window() const
+WaterfallView *WaterfallWindow::Window() const
 {
-    return sub_ ? qobject_cast<FrmWaterfall *>(sub_->widget()) : nullptr;
+    return sub_ ? qobject_cast<WaterfallView *>(sub_->widget()) : nullptr;
 }
 
 QMdiSubWindow *WaterfallWindow::SubWindow() const { return sub_; }
@@ -59,10 +59,10 @@ QMdiSubWindow *WaterfallWindow::SubWindow() const { return sub_; }
 QRect WaterfallWindow::FirstPlace() const
 {
     // Under the display window, as wide: each column under the same place of its graticule.
-    const int room = frame_.Area().height() - MdiMain::kDisplayHeight;
+    const int room = frame_.Area().height() - MainFrame::kDisplayHeight;
     const int height = std::clamp(room, 200, 400);
-    return {0, room >= 200 ? MdiMain::kDisplayHeight : std::max(0, frame_.Area().height() - height),
-            MdiMain::kDisplayWidth, height};
+    return {0, room >= 200 ? MainFrame::kDisplayHeight : std::max(0, frame_.Area().height() - height),
+            MainFrame::kDisplayWidth, height};
 }
 
 void WaterfallWindow::Restore()
@@ -80,7 +80,7 @@ void WaterfallWindow::Restore()
 void WaterfallWindow::Open()
 {
     if (!sub_) {
-        auto *window = new FrmWaterfall;
+        auto *window = new WaterfallView;
         sub_ = frame_.Area().addSubWindow(window);
         sub_->setAttribute(Qt::WA_DeleteOnClose);
         sub_->setWindowTitle("Waterfall");

@@ -16,16 +16,16 @@ class QMdiSubWindow;
 
 namespace tavrin {
 
-class FrmMain;
-class FrmWaterfall;
-class MdiMain;
+class ControlPanel;
+class WaterfallView;
+class MainFrame;
 class UserDialogs;
 
 class WaterfallWindow : public QObject {
     Q_OBJECT
 public:
     // folder: where "Save waterfall as..." proposes the file.
-    WaterfallWindow(MdiMain &frame, FrmMain &panel, UserDialogs &dialogs, std::function<std::string()> folder);
+    WaterfallWindow(MainFrame &frame, ControlPanel &panel, UserDialogs &dialogs, std::function<std::string()> folder);
 
     // Opens the window when it was open at the end of the last run, where it stood then; after the
     // panel has read its settings.
@@ -33,7 +33,7 @@ public:
     // Opens it empty, or brings the open one to the front.
     void Open();
     void Close();
-    FrmWaterfall *Window() const;
+    WaterfallView *Window() const;
     QMdiSubWindow *SubWindow() const;
 
 protected:
@@ -44,8 +44,8 @@ private:
     void Keep();
     QRect FirstPlace() const;
 
-    MdiMain &frame_;
-    FrmMain &panel_;
+    MainFrame &frame_;
+    ControlPanel &panel_;
     UserDialogs &dialogs_;
     std::function<std::string()> folder_;
     QPointer<QAction> toggle_;

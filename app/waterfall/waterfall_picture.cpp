@@ -90,7 +90,7 @@ void WaterfallPicture::DrawTrace(int y, const WaterfallRow &row)
 {
     auto *line = reinterpret_cast<QRgb *>(image_.scanLine(y));
     std::fill(line, line + first_, kTimeColumn);
-    const LiveTrace &points = row.trace.points;
+    const TracePoints &points = row.trace.points;
     QRgb *column = line + first_;
     for (const PointRange &r : ranges_) {
         int16_t level = points[static_cast<size_t>(r.first)];

@@ -10,7 +10,7 @@ namespace tavrin {
 namespace {
 
 // The point a column shows, as the picture picks it.
-int StrongestPoint(const LiveTrace &points, PointRange range)
+int StrongestPoint(const TracePoints &points, PointRange range)
 {
     int best = range.first;
     for (int n = range.first + 1; n <= range.last; ++n)

@@ -94,9 +94,9 @@ bool FakeInstrument::Answers() const
     return !silent && !absentPorts.count(port_) && (silentAfter < 0 || traces_ < static_cast<uint64_t>(silentAfter));
 }
 
-LiveTrace FakeInstrument::MakeTrace()
+TracePoints FakeInstrument::MakeTrace()
 {
-    LiveTrace t{};
+    TracePoints t{};
     for (int i = 0; i <= kLastScreenPoint; ++i)
         t[static_cast<size_t>(i)] = level ? level(i, traces_, settings) : static_cast<int16_t>(i == kCenterPoint ? 900 : 300);
     return t;

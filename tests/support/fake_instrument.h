@@ -69,7 +69,7 @@ private:
     void Begin(Request r);
     void Next();
     bool Answers() const;
-    LiveTrace MakeTrace();
+    TracePoints MakeTrace();
 
     VirtualClock &clock_;
     std::deque<Request> queue_;

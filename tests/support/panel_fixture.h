@@ -4,8 +4,8 @@
 #pragma once
 
 #include "common/program_folder.h"
-#include "display/frm_crt.h"
-#include "panel/frm_main.h"
+#include "display/display_window.h"
+#include "panel/control_panel.h"
 #include "session/session.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_instrument.h"
@@ -68,7 +68,7 @@ protected:
         session = std::make_unique<Session>(Session::Deps{fake, clock, [this] { return Wall(); }, ReachablePort,
                                                           [](int) { return std::string("/dev/pts/9"); },
                                                           [this] { return folder + "/Working/limit_failures.csv"; }});
-        panel = std::make_unique<FrmMain>(FrmMain::Services{*session, dialogs, settings, display, LogPath(),
+        panel = std::make_unique<ControlPanel>(ControlPanel::Services{*session, dialogs, settings, display, LogPath(),
                                                             [this](int) { return portBusy; }, [this] { ++quits; },
                                                             [this] { return Wall(); }, [this] { ++beeps; }});
         panel->FormLoad();
@@ -137,11 +137,11 @@ protected:
     std::unique_ptr<Session> session;  // made by Load
     FakeDialogs dialogs;
     OperationFile settings;
-    FrmCRT display;
+    DisplayWindow display;
     bool portBusy = false;
     int quits = 0;
     int beeps = 0;
-    std::unique_ptr<FrmMain> panel;
+    std::unique_ptr<ControlPanel> panel;
 };
 
 }  // namespace tavrin::test

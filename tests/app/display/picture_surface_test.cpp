@@ -129,7 +129,7 @@ TEST(PictureSurface, ScreenDrawnInTheDisplayColoursWithTextsBelowTheirPositions)
     MeasurementState state;
     DisplayColors colors = DefaultDisplayColors();
     colors.Base = Rgb(10, 20, 30);
-    LiveTrace live{};
+    TracePoints live{};
     ScreenView view;
     view.state = &state, view.colors = &colors, view.liveTrace = &live, view.screenTime = 0;
     view.traceDrawColor = Rgb(0, 255, 0);

@@ -76,7 +76,7 @@ TEST(DisplayPointer, CommandsChangeTheActiveMarkerOrTheSettings)
     s.centerFreqMHz = "100.000", s.spanCaption = "1MHZ/DIV", s.refLevelDbm = "0";
     MarkerControls markers{};
     markers[2] = {true, "100.000", "NONE"};
-    LiveTrace trace{};
+    TracePoints trace{};
     trace[300] = 700;
     const PointerContext c{s, markers, 2, &trace, 0.5f};
     auto marker = [](int index, const char *text) { return PointerOutcome{std::nullopt, MarkerChange{index, text}}; };

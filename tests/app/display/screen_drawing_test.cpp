@@ -68,7 +68,7 @@ protected:
 
     MeasurementState state;
     DisplayColors colors{kTrace, kPlay, Rgb(3, 0, 0), Rgb(4, 0, 0), kGrid, kText, kBase};
-    LiveTrace live{}, play{};
+    TracePoints live{}, play{};
     LimitLines limits = InitialLimitLines();
     MarkerControls markers;
     // The display's marker labels.
@@ -338,7 +338,7 @@ TEST_F(ScreenDrawing, HoldsOverTheLiveTraceAndTheLevelHeadingNamesTheHoldRead)
 {
     using Drawn = std::vector<std::pair<double, uint32_t>>;  // level and colour, in order
     constexpr uint32_t kMax = Rgb(10, 0, 0), kMin = Rgb(11, 0, 0);
-    LiveTrace maxHold, minHold;
+    TracePoints maxHold, minHold;
     maxHold.fill(900), minHold.fill(100);
     const std::tuple<bool, bool, std::optional<HoldKind>, Drawn, std::string, uint32_t> cases[] = {
         {false, false, std::nullopt, {{600, kLive}}, "Level", kText},

@@ -71,7 +71,7 @@ TEST(MarkersPointer, ArrowKeysMoveTheMarkerByPointsAndDivisionsOntoTheScreen)
 
 TEST(MarkersPointer, PeakIsThePeakButtonsAndCentreOnMarkerTheCentreFieldsRule)
 {
-    LiveTrace trace{};
+    TracePoints trace{};
     trace[100] = trace[101] = trace[102] = 900;
     EXPECT_EQ(PeakMarker(At("100.000", "1MHZ/DIV"), trace), (MarkerChange{0, "97.0000"}));
 

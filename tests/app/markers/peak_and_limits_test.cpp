@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "common/number_format.h"
-#include "markers/limit_file.h"
-#include "markers/limit_lines.h"
+#include "limits/limit_file.h"
+#include "limits/limit_lines.h"
 #include "markers/marker_measurements.h"
 #include "markers/peak.h"
 #include "support/temp_dir.h"
@@ -27,7 +27,7 @@ TEST(MarkerMeasurements, TakeTheirBandFromMarkersOneAndTwoOnTheScreen)
 {
     MeasurementState state;
     state.spanCaption = "10MHZ/DIV", state.refLevelDbm = "0", state.rbwCaption = "30KHZ";
-    LiveTrace trace;
+    TracePoints trace;
     trace.fill(767);
     struct Case {
         const char *unit, *marker1, *marker2;
@@ -57,14 +57,14 @@ TEST(PeakPoint, FirstHighestPointThenTheMiddleOfItsFlatTop)
         {{}, 249},  // all equal: p = 0, j = 499
     };
     for (const auto &[maxima, expected] : cases) {
-        LiveTrace trace{};
+        TracePoints trace{};
         trace.fill(100);
         for (size_t p : maxima)
             trace[p] = 900;
         EXPECT_EQ(PeakPoint(trace), expected) << maxima.size();
     }
     // One maximum on a slope at point 300: at 80 MHz, 10MHZ/DIV the Peak button writes 89.8000 into marker 1.
-    LiveTrace trace;
+    TracePoints trace;
     for (size_t j = 0; j < trace.size(); ++j)
         trace[j] = static_cast<int16_t>(1000 - 3 * std::abs(static_cast<int>(j) - 300));
     MeasurementState state;  // "80.000"

@@ -11,9 +11,9 @@ namespace tavrin {
 namespace {
 
 // A floor at 100 (923 steps, -72.109375 dBm below 0 dBm) with the given points raised.
-LiveTrace Floor(const std::map<int, int16_t> &raised, int16_t floor = 100)
+TracePoints Floor(const std::map<int, int16_t> &raised, int16_t floor = 100)
 {
-    LiveTrace trace;
+    TracePoints trace;
     trace.fill(floor);
     for (const auto &[point, value] : raised)
         trace[static_cast<size_t>(point)] = value;
@@ -65,7 +65,7 @@ TEST(PeakTools, WhichTopsArePeaks)
 
 TEST(PeakTools, ThresholdAndWhereThePeaksAre)
 {
-    const LiveTrace trace = Floor({{201, 900}, {301, 800}});
+    const TracePoints trace = Floor({{201, 900}, {301, 800}});
     // 900 is 123 steps below 0 dBm: -9.609375 dBm; 800 is -17.421875 dBm.
     const std::vector<Peak> both = FindPeaks(At100(), trace, {6, -17.421875});
     ASSERT_EQ(Points(both), (std::vector<int>{201, 301})) << "a peak on the threshold counts";
@@ -97,7 +97,7 @@ TEST(PeakTools, TableIsHighestFirstEqualsLeftFirstAndCut)
 
 TEST(PeakTools, NextPeakWalksTheTableAndLeftRightTakeTheNearest)
 {
-    const LiveTrace trace = Floor({{100, 900}, {200, 800}, {300, 800}, {400, 700}});
+    const TracePoints trace = Floor({{100, 900}, {200, 800}, {300, 800}, {400, 700}});
     const std::vector<Peak> peaks = FindPeaks(At100(), trace, {});
     std::vector<int> walk;
     for (std::optional<Peak> at = Peak{100, 900}; (at = NextPeak(peaks, at->point, at->value));)
@@ -115,7 +115,7 @@ TEST(PeakTools, NextPeakWalksTheTableAndLeftRightTakeTheNearest)
 // Track peak and Peak agree, also on a flat top; a maximum on point 499 keeps the marker on screen.
 TEST(PeakTools, TrackPeakIsWherePeakPutsMarkerOne)
 {
-    const LiveTrace plateau = Floor({{200, 900}, {201, 900}, {202, 900}, {203, 900}});
+    const TracePoints plateau = Floor({{200, 900}, {201, 900}, {202, 900}, {203, 900}});
     EXPECT_EQ(TrackPeakPoint(plateau), PeakPoint(plateau));
     EXPECT_EQ(TrackPeakPoint(plateau), PeakTable(FindPeaks(At100(), plateau, {}))[0].point);
     EXPECT_EQ(TrackPeakPoint(Floor({{499, 900}})), 498);

@@ -11,9 +11,9 @@
 namespace tavrin {
 namespace {
 
-LiveTrace Made(const std::function<int(int)> &point)
+TracePoints Made(const std::function<int(int)> &point)
 {
-    LiveTrace t{};
+    TracePoints t{};
     for (int n = 0; n < kTracePoints; ++n)
         t[static_cast<size_t>(n)] = static_cast<int16_t>(point(n));
     return t;
@@ -34,7 +34,7 @@ MeasurementState At100()
 // 97.5..98.5, 99.5..100.5 and 101.5..102.5 MHz lie each in one of them.
 TEST(AdjacentChannelPower, ThreeChannelsOfKnownLevel)
 {
-    const LiveTrace trace = Made([](int n) { return n < 200 ? 383 : n <= 300 ? 767 : 255; });
+    const TracePoints trace = Made([](int n) { return n < 200 ? 383 : n <= 300 ? 767 : 255; });
     const AdjacentChannels r = MeasureAdjacentChannels(At100(), trace, {1.0, 2.0});
     ASSERT_TRUE(r.main.dBm && r.lower.dBm && r.upper.dBm) << r.main.problem << r.lower.problem << r.upper.problem;
     EXPECT_NEAR(*r.main.dBm, -5.04471, 1e-5);
@@ -50,7 +50,7 @@ TEST(AdjacentChannelPower, ThreeChannelsOfKnownLevel)
 // and 252 (-10 dBm): (1 x 20 + 0.1 x 15 x 2) mW kHz / 31.95 kHz = 23 / 31.95 mW = -1.42753 dBm.
 TEST(AdjacentChannelPower, PointsAtTheChannelEdgesCountWithTheirShareInside)
 {
-    const LiveTrace trace = Made([](int n) { return n == 251 ? 1023 : n == 250 || n == 252 ? 895 : 0; });
+    const TracePoints trace = Made([](int n) { return n == 251 ? 1023 : n == 250 || n == 252 ? 895 : 0; });
     const AdjacentChannels r = MeasureAdjacentChannels(At100(), trace, {0.05, 0.05});
     EXPECT_NEAR(r.main.dBm.value_or(0), 10 * std::log10(23 / 31.95), 1e-9);
 }
@@ -59,7 +59,7 @@ TEST(AdjacentChannelPower, PointsAtTheChannelEdgesCountWithTheirShareInside)
 // spacing the upper channel ends at 105 MHz, the lower one still starts inside, at 95 MHz.
 TEST(AdjacentChannelPower, NoneWithTheReasonWhereAChannelCannotBeMeasured)
 {
-    const LiveTrace flat = Made([](int) { return 767; });
+    const TracePoints flat = Made([](int) { return 767; });
     const AdjacentChannels edge = MeasureAdjacentChannels(At100(), flat, {1.0, 4.5});
     EXPECT_TRUE(edge.main.dBm && edge.lower.dBm && edge.lowerDbc);
     EXPECT_FALSE(edge.upper.dBm || edge.upperDbc);
@@ -99,8 +99,8 @@ const AnalyzerSettings kScreen{80.0, "10MHZ/DIV", 0, "4MHZ"};
 // At 0 dBm reference a value v is (v - 1023) x 0.078125 dBm: 1023 is 0 dBm, 511 is -40 dBm.
 TEST(TraceDifference, TheScaleFromMinusFortyToFortyAndBeyond)
 {
-    const LiveTrace at511 = Made([](int) { return 511; });
-    const LiveTrace live = Made([](int n) { return n == 251 ? 1023 : n == 250 ? 0 : n == 0 ? 512 : 511; });
+    const TracePoints at511 = Made([](int) { return 511; });
+    const TracePoints live = Made([](int n) { return n == 251 ? 1023 : n == 250 ? 0 : n == 0 ? 512 : 511; });
     const TraceDifference d = SubtractTraces(DifferenceKind::LiveMinusA, {&live, kScreen}, {&at511, kScreen}, {});
     ASSERT_TRUE(d.db) << d.note;
     EXPECT_EQ(d.caption, "Live - A");
@@ -121,7 +121,7 @@ TEST(TraceDifference, TheScaleFromMinusFortyToFortyAndBeyond)
 
 TEST(TraceDifference, OnlyTracesTakenAtTheScreensSettingsAreSubtracted)
 {
-    const LiveTrace at767 = Made([](int) { return 767; }), at895 = Made([](int) { return 895; });
+    const TracePoints at767 = Made([](int) { return 767; }), at895 = Made([](int) { return 895; });
     const SettledTrace live{&at767, kScreen}, a{&at767, {80.0000004, " 10mhz/div", 0, "4MHZ  "}};
     const TraceDifference aMinusB = SubtractTraces(DifferenceKind::AMinusB, live, a, {&at895, kScreen});
     ASSERT_TRUE(aMinusB.db) << aMinusB.note;

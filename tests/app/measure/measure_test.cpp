@@ -106,7 +106,7 @@ class MeasureConversions : public ::testing::Test {
 protected:
     MeasureConversions() { state.centerFreqMHz = "100.000", state.spanCaption = "1MHZ/DIV", state.refLevelDbm = "0"; }
     MeasurementState state;
-    LiveTrace trace{};
+    TracePoints trace{};
 };
 
 TEST_F(MeasureConversions, PointToFrequencyAndBack)
@@ -157,7 +157,7 @@ TEST(MeasureAverage, FillsThenSlidesWithHalvesToEven)
     for (const auto &c : cases) {
         RunningAverage avg;
         avg.Restart(c.n);
-        LiveTrace points, live{};
+        TracePoints points, live{};
         std::vector<int> shown;
         for (int v : c.values) {
             points.fill(static_cast<int16_t>(v));

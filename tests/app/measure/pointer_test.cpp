@@ -45,7 +45,7 @@ TEST(MeasurePointer, ThePointUnderThePointerAndThePointAClickStandsFor)
 
 TEST(MeasurePointer, ReadsFrequencyAndTheLevelsOfTheTracesDrawn)
 {
-    LiveTrace shown{}, max{}, min{};
+    TracePoints shown{}, max{}, min{};
     shown[300] = 512, max[300] = 1023, min[300] = 0;
     shown[252] = 1023, shown[250] = 0;
     const MeasurementState s = At("100.000", "1MHZ/DIV");  // 0.02 MHz a point
@@ -75,7 +75,7 @@ TEST(MeasurePointer, ReadsFrequencyAndTheLevelsOfTheTracesDrawn)
 
 TEST(MeasurePointer, AtZeroSpanTheFrequencyIsTheCentreWhereverThePointerIs)
 {
-    LiveTrace shown{};
+    TracePoints shown{};
     shown[40] = 512;
     const MeasurementState s = At("433.920", "0HZ/DIV");
     for (double x : {40.0, 400.0}) {

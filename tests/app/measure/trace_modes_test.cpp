@@ -11,9 +11,9 @@
 namespace tavrin {
 namespace {
 
-LiveTrace Made(const std::function<int(int)> &point)
+TracePoints Made(const std::function<int(int)> &point)
 {
-    LiveTrace t{};
+    TracePoints t{};
     for (int n = 0; n < kTracePoints; ++n)
         t[static_cast<size_t>(n)] = static_cast<int16_t>(point(n));
     return t;
@@ -28,7 +28,7 @@ TEST(MeasureHolds, KeepTheHighestAndLowestOfEachPointSinceSwitchedOn)
     holds.SetOn(HoldKind::Max, true);
     holds.SetOn(HoldKind::Min, true);
     EXPECT_EQ(holds.Held(HoldKind::Max), nullptr) << "nothing held before a trace";
-    for (const LiveTrace &t : {Made([](int n) { return n; }), Made([](int n) { return 499 - n; }), Made([](int) { return 250; })})
+    for (const TracePoints &t : {Made([](int n) { return n; }), Made([](int n) { return 499 - n; }), Made([](int) { return 250; })})
         holds.Add(t, kAt80);
     const int points[] = {0, 100, 249, 250, 400};
     const int highest[] = {499, 399, 250, 250, 400}, lowest[] = {0, 100, 249, 249, 99};
@@ -67,7 +67,7 @@ TEST(MeasureHolds, AReportedChangeOfCentreSpanLevelOrRbwStartsThemAfresh)
 
 TEST(MeasureHolds, TheMarkersReadTheMaxHoldThenTheMinHoldThenTheTraceShown)
 {
-    const LiveTrace shown{};
+    const TracePoints shown{};
     TraceHolds holds;
     EXPECT_EQ(TraceToRead(holds, shown).trace, &shown);
     holds.SetOn(HoldKind::Min, true);
@@ -86,11 +86,11 @@ TEST(MeasureBand, PowerOfAFlatTraceAndOfACarrier)
 {
     MeasurementState state;
     state.spanCaption = "1MHZ/DIV", state.refLevelDbm = "0", state.rbwCaption = "30KHZ";
-    const LiveTrace top = Made([](int) { return 1023; });  // 0 dBm
+    const TracePoints top = Made([](int) { return 1023; });  // 0 dBm
     EXPECT_NEAR(*BandPowerDbm(state, top, 101, 200), 17.9656, 1e-4);  // 10 log10(2 MHz / 31.95 kHz)
     EXPECT_NEAR(*BandPowerDbm(state, top, 200, 101), 17.9656, 1e-4) << "either order";
     state.spanCaption = "10MHZ/DIV", state.rbwCaption = "3KHZ";
-    const LiveTrace minus20 = Made([](int) { return 767; });  // 256 steps of 0.078125 dB below 0 dBm
+    const TracePoints minus20 = Made([](int) { return 767; });  // 256 steps of 0.078125 dB below 0 dBm
     EXPECT_NEAR(*BandPowerDbm(state, minus20, -5, 600), 24.9466, 1e-4) << "499 points of 0.2 MHz, cut to the screen";
     state.spanCaption = "0HZ/DIV";
     EXPECT_FALSE(BandPowerDbm(state, top, 0, 498));
@@ -100,7 +100,7 @@ TEST(MeasureBand, PowerOfAFlatTraceAndOfACarrier)
     // A -10 dBm carrier seen through a Gaussian RBW filter (3 dB wide = RBW), 75 points per RBW:
     // its shape holds sqrt(pi / 4 ln 2) = 1.0645 RBW of power, so the band power is its level.
     state.spanCaption = "2KHZ/DIV", state.rbwCaption = "3KHZ";
-    const LiveTrace carrier = Made([](int n) {
+    const TracePoints carrier = Made([](int n) {
         const double offset = (n - 251) * 40.0 / 3000.0, dB = -10.0 * std::log10(std::exp(1.0)) * 4 * std::log(2.0) * offset * offset;
         return static_cast<int>(std::max(0.0, std::round(895 + dB / 0.078125)));
     });
@@ -114,7 +114,7 @@ TEST(MeasureBand, OccupiedBandwidthOfASymmetricCarrier)
 {
     MeasurementState state;
     state.centerFreqMHz = "100", state.spanCaption = "10MHZ/DIV", state.refLevelDbm = "0";
-    const LiveTrace trace = Made([](int n) { return std::abs(n - 251) <= 1 ? 1023 : 0; });
+    const TracePoints trace = Made([](int n) { return std::abs(n - 251) <= 1 ? 1023 : 0; });
     const std::optional<OccupiedBand> band = OccupiedBandwidth(state, trace);
     ASSERT_TRUE(band);
     EXPECT_NEAR(band->lowMHz, 99.703, 1e-5);

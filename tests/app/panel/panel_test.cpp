@@ -2,11 +2,11 @@
 // acquisition, the running average, the saved texts and Quit.
 #include "support/panel_fixture.h"
 
-#include "markers/limit_group.h"
+#include "limits/limit_group.h"
 #include "record/record_group.h"
 
 #include "common/date_format.h"
-#include "markers/limit_file.h"
+#include "limits/limit_file.h"
 #include "settings/program_settings.h"
 #include "trace_modes/trace_group.h"
 
@@ -145,7 +145,7 @@ TEST_F(PanelTest, MaxHoldKeepsTheShownTracesUntilTheAnalyzerReportsOtherSettings
     Click("cmdStart");
     RunUntil([&] { return fake.TracesSent() == 3; }, 2s);
     session->Stop();
-    const LiveTrace &held = *session->Holds().Held(HoldKind::Max);
+    const TracePoints &held = *session->Holds().Held(HoldKind::Max);
     EXPECT_EQ(std::vector<int>({held[100], held[300], held[200], held[0]}), std::vector<int>({900, 800, 700, 100}));
     Click("cmdPeak");
     EXPECT_EQ(Find<QLineEdit>("txtMKR", 0)->text(), "49.8000") << "point 100, not the live trace's 200";

@@ -148,7 +148,7 @@ TEST(RecordCsvTest, OneRowPerTraceWithLevelsUnderTheirFrequencies)
     EXPECT_NE(RecordCsv(table, true).find(",87,7.078125,"), std::string::npos) << "dBu";
 
     // A hold row: its name in place of the time, its own settings; dBu 107 above dBm.
-    LiveTrace held{};
+    TracePoints held{};
     held[0] = 1023, held[1] = 767;
     const std::string holds = CsvHoldRows({{"min_hold", nullptr, {}}, {"max_hold", &held, {100.5, "1MHZ/DIV", -10, "3KHZ"}}}, true);
     EXPECT_EQ(holds.rfind("max_hold,100.5,1MHZ/DIV,-10,3KHZ,97,77,17.078125,", 0), 0u) << holds.substr(0, 60);

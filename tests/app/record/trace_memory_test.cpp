@@ -25,8 +25,8 @@ protected:
 
     test::TempConfigHome home;
     const AnalyzerSettings settings{433.92, "100KHZ/DIV", -20, "30KHZ"};
-    LiveTrace points = [] {
-        LiveTrace p;
+    TracePoints points = [] {
+        TracePoints p;
         for (size_t i = 0; i < p.size(); ++i)
             p[i] = static_cast<int16_t>(i * 2);
         return p;
@@ -55,7 +55,7 @@ TEST_F(TraceMemoryTest, AStoredMemoryIsOneRecordThatLoadsBackAndIsReplacedWhole)
     EXPECT_EQ(back.span + "|" + back.rbw, "100KHZ/DIV|30KHZ");
     EXPECT_EQ(back.refLevelDbm, -20);
 
-    LiveTrace other = points;
+    TracePoints other = points;
     other[7] = 1000;
     ASSERT_TRUE(StoreMemory(path, MakeRecord(1735732801, settings, other), error)) << error;
     EXPECT_EQ(fs::file_size(path), 1060u);

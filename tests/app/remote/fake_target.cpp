@@ -145,7 +145,7 @@ void FakeTarget::MarkerToPeak(int n, Done done)
     m.on = true;
     const auto live = traces.find(TraceName::Live);
     if (live != traces.end()) {
-        const LiveTrace &p = live->second.points;
+        const TracePoints &p = live->second.points;
         const int peak = static_cast<int>(std::max_element(p.begin(), p.end()) - p.begin());
         m.freqMHz = settings.centerMHz + (peak - 251) * MHzPerDivision(settings.span) / 50;
     }

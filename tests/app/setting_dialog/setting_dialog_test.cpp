@@ -1,7 +1,7 @@
 // The settings dialog: how fields are tidied, what OK applies, Default, and the logo.
 #include "common/color.h"
 #include "display/logo_picture.h"
-#include "setting_dialog/frm_setting.h"
+#include "setting_dialog/settings_dialog.h"
 #include "setting_dialog/setting_rules.h"
 #include "support/panel_fixture.h"
 #include "support/pty_peer.h"
@@ -49,8 +49,8 @@ protected:
     }
     void Reopen()
     {
-        dlg = std::make_unique<FrmSetting>(
-            FrmSetting::Deps{settings, dialogs, *session, display, [this](int) { return portBusy; }});
+        dlg = std::make_unique<SettingsDialog>(
+            SettingsDialog::Deps{settings, dialogs, *session, display, [this](int) { return portBusy; }});
     }
     template <class T = QPushButton> T *Ui(const char *name) { return Control<T>(*dlg, name); }
     void Leave(QLineEdit *field, const char *text)
@@ -65,7 +65,7 @@ protected:
         const QRgb *first = reinterpret_cast<const QRgb *>(picture.constBits());
         return std::count(first, first + picture.width() * picture.height(), color);
     }
-    std::unique_ptr<FrmSetting> dlg;
+    std::unique_ptr<SettingsDialog> dlg;
 };
 
 TEST_F(SettingTest, OkAppliesEveryFieldAndAPortChangedWhileRunningIsOnlyStored)

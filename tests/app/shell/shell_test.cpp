@@ -5,7 +5,7 @@
 #include "shell/help_window.h"
 #include "shell/program.h"
 #include "shell/waterfall_window.h"
-#include "waterfall/frm_waterfall.h"
+#include "waterfall/waterfall_view.h"
 #include "settings/program_settings.h"
 #include "support/panel_fixture.h"
 #include "support/pty_peer.h"

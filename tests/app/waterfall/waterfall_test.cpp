@@ -1,7 +1,7 @@
 // The waterfall: colours and columns, the bands between traces, and the window fed by the panel
 // (live and played traces) and saved as a PNG file.
 #include "support/panel_fixture.h"
-#include "waterfall/frm_waterfall.h"
+#include "waterfall/waterfall_view.h"
 
 #include <QImageReader>
 
@@ -82,7 +82,7 @@ protected:
             kinds.push_back(row.kind);
         return kinds;
     }
-    FrmWaterfall waterfall;
+    WaterfallView waterfall;
     TraceBus::Connection feed;
 };
 

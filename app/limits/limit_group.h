@@ -5,8 +5,8 @@
 // limit files: from the trace on the screen, from a CSV file, and as CSV files.
 #pragma once
 
-#include "markers/limit_lines.h"
-#include "markers/limit_watch.h"
+#include "limits/limit_lines.h"
+#include "limits/limit_watch.h"
 
 #include <QGroupBox>
 #include <array>
@@ -27,7 +27,7 @@ public:
     struct Deps {
         UserDialogs &dialogs;
         std::function<const MeasurementState &()> state;
-        std::function<const LiveTrace *()> readTrace;  // the trace the markers read; null while none is shown
+        std::function<const TracePoints *()> readTrace;  // the trace the markers read; null while none is shown
     };
 
     LimitGroup(Deps deps, QWidget *parent = nullptr);

@@ -3,7 +3,7 @@
 #include "common/program_folder.h"
 #include "shell/about_box.h"
 #include "shell/help_window.h"
-#include "shell/mdi_main.h"
+#include "shell/main_frame.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,7 +23,7 @@ void BringToFront(QWidget *window)
 
 }  // namespace
 
-QWidget *MdiMain::ShowSetting()
+QWidget *MainFrame::ShowSetting()
 {
     if (!settingWindow_) {
         if (!makeSetting_)
@@ -40,17 +40,17 @@ QWidget *MdiMain::ShowSetting()
     return settingWindow_->widget();
 }
 
-QWidget *MdiMain::ShowAbout()
+QWidget *MainFrame::ShowAbout()
 {
     if (!about_) {
-        about_ = new FrmAbout(this);
+        about_ = new AboutBox(this);
         about_->setAttribute(Qt::WA_DeleteOnClose);
     }
     BringToFront(about_);
     return about_;
 }
 
-HelpWindow *MdiMain::ShowHelp()
+HelpWindow *MainFrame::ShowHelp()
 {
     const std::string manual = FindManual(ExecutableFolder());
     if (manual.empty()) {

@@ -1,8 +1,8 @@
-#include "shell/mdi_main.h"
+#include "shell/main_frame.h"
 
 #include "common/dialogs.h"
-#include "display/frm_crt.h"
-#include "panel/frm_main.h"
+#include "display/display_window.h"
+#include "panel/control_panel.h"
 
 #include <QApplication>
 #include <QMdiArea>
@@ -11,7 +11,7 @@
 
 namespace tavrin {
 
-MdiMain::MdiMain(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent), dialogs_(dialogs)
+MainFrame::MainFrame(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent), dialogs_(dialogs)
 {
     setWindowTitle("Norvale  Spectrum Analyzer Tavrin Remote Controller");
     area_ = new QMdiArea(this);
@@ -20,21 +20,21 @@ MdiMain::MdiMain(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent), d
     area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);
-    display_ = new FrmCRT;
+    display_ = new DisplayWindow;
     displayWindow_ = area_->addSubWindow(display_);
     displayWindow_->setWindowTitle("Display");
     displayWindow_->setGeometry(0, 0, kDisplayWidth, kDisplayHeight);
     BuildMenu();
 }
 
-MdiMain::~MdiMain()
+MainFrame::~MainFrame()
 {
     // The area reports the activation changes of its closing sub-windows while the frame is
     // already partly destroyed.
     disconnect(area_, nullptr, nullptr, nullptr);
 }
 
-void MdiMain::AddPanel(FrmMain *panel)
+void MainFrame::AddPanel(ControlPanel *panel)
 {
     panelWindow_ = area_->addSubWindow(panel, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     panelWindow_->setWindowTitle("Control Panel");
@@ -53,7 +53,7 @@ void MdiMain::AddPanel(FrmMain *panel)
         Qt::QueuedConnection);
 }
 
-void MdiMain::BuildMenu()
+void MainFrame::BuildMenu()
 {
     QMenu *file = fileMenu_ = menuBar()->addMenu("&File");
     QAction *quit = file->addAction("&Quit");
@@ -63,14 +63,14 @@ void MdiMain::BuildMenu()
 
     QAction *setting = menuBar()->addAction("&Setting");
     setting->setObjectName("mnuSetting");
-    connect(setting, &QAction::triggered, this, &MdiMain::ShowSetting);
+    connect(setting, &QAction::triggered, this, &MainFrame::ShowSetting);
     QAction *about = menuBar()->addAction("&About");
     about->setObjectName("mnuAboutMe");
-    connect(about, &QAction::triggered, this, &MdiMain::ShowAbout);
+    connect(about, &QAction::triggered, this, &MainFrame::ShowAbout);
     QAction *help = menuBar()->addAction("&Help");
     help->setObjectName("munHelp");
     help->setShortcut(QKeySequence::HelpContents);
-    connect(help, &QAction::triggered, this, &MdiMain::ShowHelp);
+    connect(help, &QAction::triggered, this, &MainFrame::ShowHelp);
 }
 
 }  // namespace tavrin

@@ -1,4 +1,4 @@
-#include "waterfall/frm_waterfall.h"
+#include "waterfall/waterfall_view.h"
 
 #include "common/date_format.h"
 #include "common/dialogs.h"
@@ -34,7 +34,7 @@ std::string WithPngSuffix(const std::string &name)
 
 }  // namespace
 
-FrmWaterfall::FrmWaterfall(QWidget *parent) : QWidget(parent)
+WaterfallView::WaterfallView(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle("Waterfall");
     setObjectName("frmWaterfall");
@@ -47,7 +47,7 @@ FrmWaterfall::FrmWaterfall(QWidget *parent) : QWidget(parent)
         bar_.setPixel(0, kTopLevelValue - level, picture_.Color(level));
 }
 
-void FrmWaterfall::Fit()
+void WaterfallView::Fit()
 {
     const qreal ratio = devicePixelRatioF();
     if (size() == fitted_ && ratio == fittedRatio_)
@@ -71,9 +71,9 @@ void FrmWaterfall::Fit()
     picture_.Redraw(rows_);
 }
 
-void FrmWaterfall::resizeEvent(QResizeEvent *) { Fit(); }
+void WaterfallView::resizeEvent(QResizeEvent *) { Fit(); }
 
-void FrmWaterfall::Add(const Trace &trace)
+void WaterfallView::Add(const Trace &trace)
 {
     Fit();
     const size_t came = rows_.Add(trace);
@@ -103,13 +103,13 @@ void FrmWaterfall::Add(const Trace &trace)
     update(QRect(0, height() - layout_.footer, width(), layout_.footer));
 }
 
-void FrmWaterfall::paintEvent(QPaintEvent *)
+void WaterfallView::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     Paint(p);
 }
 
-QImage FrmWaterfall::Render() const
+QImage WaterfallView::Render() const
 {
     const qreal ratio = devicePixelRatioF();
     QImage image(size() * ratio, QImage::Format_RGB32);
@@ -119,7 +119,7 @@ QImage FrmWaterfall::Render() const
     return image;
 }
 
-void FrmWaterfall::Paint(QPainter &p) const
+void WaterfallView::Paint(QPainter &p) const
 {
     p.fillRect(rect(), QColor::fromRgb(WaterfallPicture::kTimeColumn));
     p.drawImage(QPointF(0, layout_.header), picture_.Image());
@@ -148,7 +148,7 @@ void FrmWaterfall::Paint(QPainter &p) const
     p.drawText(foot, Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(LevelText(*newest, 80)));
 }
 
-void FrmWaterfall::PaintScale(QPainter &p) const
+void WaterfallView::PaintScale(QPainter &p) const
 {
     const QRectF &bar = layout_.scale;
     if (bar.height() <= 0)
@@ -162,7 +162,7 @@ void FrmWaterfall::PaintScale(QPainter &p) const
     }
 }
 
-void FrmWaterfall::SaveAs(UserDialogs &dialogs, const std::string &folder)
+void WaterfallView::SaveAs(UserDialogs &dialogs, const std::string &folder)
 {
     const Trace *newest = rows_.Newest();
     const std::string proposed =

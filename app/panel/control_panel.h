@@ -22,7 +22,7 @@ namespace tavrin {
 class AcquisitionGroup;
 class BasicGroup;
 class DrawingSurface;
-class FrmCRT;
+class DisplayWindow;
 class LimitGroup;
 class MarkerGroup;
 class OutputGroup;
@@ -33,14 +33,14 @@ class TraceGroup;
 class UserDialogs;
 enum class SessionPart;
 
-class FrmMain : public QWidget {
+class ControlPanel : public QWidget {
     Q_OBJECT
 public:
     struct Services {
         Session &session;
         UserDialogs &dialogs;
         OperationFile &settings;
-        FrmCRT &display;
+        DisplayWindow &display;
         std::string operationFilePath;  // the second settings file lies beside it
         std::function<bool(int port)> portInUse;
         std::function<void()> quit;  // ends the program
@@ -48,8 +48,8 @@ public:
         std::function<void()> beep = [] { QApplication::beep(); };
     };
 
-    FrmMain(Services services, QWidget *parent = nullptr);
-    ~FrmMain() override;
+    ControlPanel(Services services, QWidget *parent = nullptr);
+    ~ControlPanel() override;
 
     // Start-up: the operation file and the second settings file read into the session, shown, and
     // the first drawing.
@@ -97,7 +97,7 @@ private:
 
     Services s_;
     ProgramSettings programSettings_;
-    QPointer<FrmCRT> display_;  // may go before the panel at exit
+    QPointer<DisplayWindow> display_;  // may go before the panel at exit
     AcquisitionGroup *acquisition_ = nullptr;
     BasicGroup *basic_ = nullptr;
     MarkerGroup *markers_ = nullptr;

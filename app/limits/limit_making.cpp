@@ -1,7 +1,7 @@
-#include "markers/limit_making.h"
+#include "limits/limit_making.h"
 
 #include "common/text_number.h"
-#include "markers/limit_file.h"
+#include "limits/limit_file.h"
 
 #include <algorithm>
 #include <charconv>
@@ -52,7 +52,7 @@ std::string Shortest(double v)
 
 }  // namespace
 
-std::vector<LimitPoint> LimitFromTrace(const MeasurementState &state, const LiveTrace &trace, const LimitRecipe &r)
+std::vector<LimitPoint> LimitFromTrace(const MeasurementState &state, const TracePoints &trace, const LimitRecipe &r)
 {
     const double perDivision = MHzPerDivision(state.spanCaption);
     if (IsZeroSpan(state.spanCaption) || !(perDivision > 0 && std::isfinite(perDivision)))

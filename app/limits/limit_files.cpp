@@ -4,9 +4,9 @@
 #include "common/program_folder.h"
 #include "common/safe_file.h"
 #include "common/text_number.h"
-#include "markers/limit_file.h"
-#include "markers/limit_group.h"
-#include "markers/limit_making.h"
+#include "limits/limit_file.h"
+#include "limits/limit_group.h"
+#include "limits/limit_making.h"
 #include "widgets/file_job.h"
 
 #include <QFile>
@@ -49,14 +49,14 @@ bool Exists(const std::string &path)
 void LimitGroup::NewFromTrace()
 {
     const char *title = "New limit line from trace";
-    const LiveTrace *shown = d_.readTrace();
+    const TracePoints *shown = d_.readTrace();
     if (!shown) {
         d_.dialogs.ShowMessage(title, "There is no trace on the screen to make a limit line from: press Start, or "
                                       "play a record, first.");
         return;
     }
     // Taken now: the form lets the acquisition go on.
-    const LiveTrace trace = *shown;
+    const TracePoints trace = *shown;
     const MeasurementState state = d_.state();
     const std::optional<std::vector<std::string>> form =
         d_.dialogs.AskForm(title, {{"Name", "from_trace", {}},

@@ -2,7 +2,7 @@
 // is compared with the line at that frequency, joined between its points as it is drawn.
 #pragma once
 
-#include "markers/limit_lines.h"
+#include "limits/limit_lines.h"
 
 #include <string>
 
@@ -26,7 +26,7 @@ struct LimitVerdict {
 // caller's matter). A trace touching the line passes. No verdict, with the reason, for a line of
 // a single point, points out of order, a screen without a frequency axis, or no point of the
 // screen within the line's frequencies.
-LimitVerdict JudgeTrace(const LimitLine &line, const MeasurementState &state, const LiveTrace &trace);
+LimitVerdict JudgeTrace(const LimitLine &line, const MeasurementState &state, const TracePoints &trace);
 
 // "PASS", "FAIL" or "no verdict".
 const char *OutcomeText(LimitOutcome outcome);

@@ -1,4 +1,4 @@
-#include "markers/limit_lines.h"
+#include "limits/limit_lines.h"
 
 #include "common/color.h"
 #include "common/rounding.h"

@@ -1,12 +1,12 @@
-#include "panel/frm_main.h"
+#include "panel/control_panel.h"
 
 #include "acquisition/acquisition_group.h"
 #include "acquisition/basic_group.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
 #include "common/text_number.h"
-#include "display/frm_crt.h"
-#include "markers/limit_group.h"
+#include "display/display_window.h"
+#include "limits/limit_group.h"
 #include "markers/marker_group.h"
 #include "output/output_group.h"
 #include "panel/screen_assembly.h"
@@ -24,7 +24,7 @@
 
 namespace tavrin {
 
-FrmMain::FrmMain(Services services, QWidget *parent)
+ControlPanel::ControlPanel(Services services, QWidget *parent)
     : QWidget(parent), s_(std::move(services)), display_(&s_.display)
 {
     setObjectName("frmMain");
@@ -35,14 +35,14 @@ FrmMain::FrmMain(Services services, QWidget *parent)
     trace_ = new TraceGroup(this);
     markers_ = new MarkerGroup(this);
     limits_ = new LimitGroup({s_.dialogs, [&session]() -> const MeasurementState & { return session.Settings().State(); },
-                              [&session]() -> const LiveTrace * {
+                              [&session]() -> const TracePoints * {
                                   return session.ShowsTrace() ? session.TraceToRead().trace : nullptr;
                               }},
                              this);
     auto holdRows = [&session] {
         std::vector<CsvHold> rows;
         for (auto [kind, name] : {std::pair{HoldKind::Max, "max_hold"}, std::pair{HoldKind::Min, "min_hold"}})
-            if (const LiveTrace *held = session.Holds().Held(kind))
+            if (const TracePoints *held = session.Holds().Held(kind))
                 rows.push_back({name, held, session.Holds().Settings()});
         return rows;
     };
@@ -51,7 +51,7 @@ FrmMain::FrmMain(Services services, QWidget *parent)
         const TracePtr shown = session.Shown();
         const AnalyzerSettings settings{NumericValue(state.centerFreqMHz), state.spanCaption,
                                         static_cast<int16_t>(NumericValue(state.refLevelDbm)), state.rbwCaption};
-        return MakeRecord(shown ? shown->time : std::time(nullptr), settings, shown ? shown->points : LiveTrace{});
+        return MakeRecord(shown ? shown->time : std::time(nullptr), settings, shown ? shown->points : TracePoints{});
     };
     record_ = new RecordGroup({s_.dialogs, s_.settings, [&session] { return session.Line().Running(); },
                                [&session] { return session.Record().Filled(); }, liveRecord, holdRows},
@@ -61,13 +61,13 @@ FrmMain::FrmMain(Services services, QWidget *parent)
                                [this, &session] { return session.Shown() ? session.Shown()->time : s_.clock(); }},
                               this);
     cmdQuit_ = Button(this, "cmdQuit", "Quit");
-    connect(cmdQuit_, &QPushButton::clicked, this, &FrmMain::Quit);
+    connect(cmdQuit_, &QPushButton::clicked, this, &ControlPanel::Quit);
     WireAcquisition();
     WireMarkersAndModes();
     WireLimits();
     WireRecord();
     WireGenerator();
-    connect(&session, &Session::changed, this, &FrmMain::Show);
+    connect(&session, &Session::changed, this, &ControlPanel::Show);
     connect(&session, &Session::problem, this, [this](const QString &title, const QString &text) {
         s_.dialogs.ShowMessage(title.isEmpty() ? QCoreApplication::applicationName().toStdString() : title.toStdString(),
                                text.toStdString());
@@ -91,7 +91,7 @@ FrmMain::FrmMain(Services services, QWidget *parent)
     Arrange();
 }
 
-FrmMain::~FrmMain()
+ControlPanel::~ControlPanel()
 {
     if (display_) {
         display_->SetDrawer({});
@@ -99,19 +99,19 @@ FrmMain::~FrmMain()
     }
 }
 
-void FrmMain::DrawScreen(DrawingSurface &surface) const
+void ControlPanel::DrawScreen(DrawingSurface &surface) const
 {
     DrawView(surface, AssembleView(s_.session, s_.settings.Colors, programSettings_.traceModes, s_.clock()));
 }
 
-void FrmMain::ScheduleRedraw()
+void ControlPanel::ScheduleRedraw()
 {
     if (std::exchange(redrawDue_, true))
         return;
-    QTimer::singleShot(0, this, &FrmMain::Redraw);
+    QTimer::singleShot(0, this, &ControlPanel::Redraw);
 }
 
-void FrmMain::Redraw()
+void ControlPanel::Redraw()
 {
     redrawDue_ = false;
     if (!display_)
@@ -129,13 +129,13 @@ void FrmMain::Redraw()
         s_.session.Limits().CaptureFailed(failure.toStdString());
 }
 
-void FrmMain::FitMeasurementTable()
+void ControlPanel::FitMeasurementTable()
 {
     if (display_)
         display_->SetBottom(ScreenBottom(s_.session.Measurements().Count()));
 }
 
-void FrmMain::Show(SessionPart part)
+void ControlPanel::Show(SessionPart part)
 {
     Session &s = s_.session;
     switch (part) {
@@ -173,7 +173,7 @@ void FrmMain::Show(SessionPart part)
     ScheduleRedraw();
 }
 
-void FrmMain::Arrange()
+void ControlPanel::Arrange()
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 6, 6, 6);

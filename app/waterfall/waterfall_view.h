@@ -13,10 +13,10 @@ namespace tavrin {
 
 class UserDialogs;
 
-class FrmWaterfall : public QWidget {
+class WaterfallView : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmWaterfall(QWidget *parent = nullptr);
+    explicit WaterfallView(QWidget *parent = nullptr);
 
     // A trace the screen showed: its bands and its row on top.
     void Add(const Trace &trace);

@@ -2,7 +2,7 @@
 // when a failure calls for a beep, a capture or a line in the failure log.
 #pragma once
 
-#include "markers/limit_verdict.h"
+#include "limits/limit_verdict.h"
 
 #include <array>
 #include <ctime>

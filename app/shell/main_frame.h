@@ -11,27 +11,27 @@ class QMdiSubWindow;
 
 namespace tavrin {
 
-class FrmCRT;
-class FrmMain;
+class DisplayWindow;
+class ControlPanel;
 class HelpWindow;
 class UserDialogs;
 
-class MdiMain : public QMainWindow {
+class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
     // The design's outer size of the display window, in pixels at 96 dpi.
     static constexpr int kDisplayWidth = 541;
     static constexpr int kDisplayHeight = 554;
 
-    explicit MdiMain(UserDialogs &dialogs, QWidget *parent = nullptr);
-    ~MdiMain() override;
+    explicit MainFrame(UserDialogs &dialogs, QWidget *parent = nullptr);
+    ~MainFrame() override;
 
-    FrmCRT &Display() { return *display_; }
+    DisplayWindow &Display() { return *display_; }
     QMdiArea &Area() { return *area_; }
     // Adds the panel beside the display window, at the top edge.
-    void AddPanel(FrmMain *panel);
+    void AddPanel(ControlPanel *panel);
     QMdiSubWindow *PanelWindow() const { return panelWindow_; }
-    QMdiSubWindow *DisplayWindow() const { return displayWindow_; }
+    QMdiSubWindow *DisplaySubWindow() const { return displayWindow_; }
     // The "File" menu, where subsystems add their entries (Quit stays last).
     QMenu *FileMenu() const { return fileMenu_; }
 
@@ -48,7 +48,7 @@ private:
 
     UserDialogs &dialogs_;
     QMdiArea *area_ = nullptr;
-    FrmCRT *display_ = nullptr;
+    DisplayWindow *display_ = nullptr;
     QMdiSubWindow *displayWindow_ = nullptr;
     QMdiSubWindow *panelWindow_ = nullptr;
     QMenu *fileMenu_ = nullptr;

@@ -1,9 +1,9 @@
-#include "markers/limit_group.h"
+#include "limits/limit_group.h"
 
 #include "common/color_qt.h"
 #include "common/dialogs.h"
 #include "common/program_folder.h"
-#include "markers/limit_file.h"
+#include "limits/limit_file.h"
 #include "widgets/file_job.h"
 #include "widgets/panel_widgets.h"
 

@@ -15,14 +15,14 @@ namespace tavrin {
 
 class DrawingSurface;
 
-class FrmCRT : public QWidget, public MarkerLabels {
+class DisplayWindow : public QWidget, public MarkerLabels {
     Q_OBJECT
 public:
     // The label's design size: 200 x 300 twips.
     static constexpr int kLabelWidthPx = 13;
     static constexpr int kLabelHeightPx = 20;
 
-    explicit FrmCRT(QWidget *parent = nullptr);
+    explicit DisplayWindow(QWidget *parent = nullptr);
 
     // Draws the picture: DrawGrid then DrawTrace, supplied by the control panel.
     void SetDrawer(std::function<void(DrawingSurface &)> drawer) { drawer_ = std::move(drawer); }

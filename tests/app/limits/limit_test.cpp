@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "markers/limit_file.h"
-#include "markers/limit_making.h"
-#include "markers/limit_watch.h"
+#include "limits/limit_file.h"
+#include "limits/limit_making.h"
+#include "limits/limit_watch.h"
 #include "support/temp_dir.h"
 
 namespace tavrin {
@@ -38,9 +38,9 @@ LimitLine Line(const Points &points, LimitKind kind)
 }
 
 // Every point at level step `base` (dBm = (step - 1023) x 0.078125 at 0 dBm), one point another.
-LiveTrace Trace(int base, int point = 0, int step = -1)
+TracePoints Trace(int base, int point = 0, int step = -1)
 {
-    LiveTrace t;
+    TracePoints t;
     t.fill(static_cast<int16_t>(base));
     if (step >= 0)
         t[static_cast<size_t>(point)] = static_cast<int16_t>(step);
@@ -169,7 +169,7 @@ TEST_F(LimitVerdicts, ALineMadeFromTheTraceKeepsItsMarginAndReadsBackByteForByte
         {{Upper, 3, 0, 5}, 511, 767, {{49.8, -17}, {99.4, -17}, {99.6, -37}, {149.4, -37}}},
         {{Lower, 0, 0, 2}, 511, 255, {{49.8, -60}, {149.4, -60}}}};
     for (const Case &c : cases) {
-        const LiveTrace trace = Trace(c.base, 100, c.step);
+        const TracePoints trace = Trace(c.base, 100, c.step);
         const std::vector<LimitPoint> made = LimitFromTrace(state, trace, c.recipe);
         Points got = Pairs(made);
         if (got.size() == 499)

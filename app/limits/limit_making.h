@@ -2,7 +2,7 @@
 // file's CSV form; the names they may be given.
 #pragma once
 
-#include "markers/limit_lines.h"
+#include "limits/limit_lines.h"
 
 #include <string>
 #include <string_view>
@@ -24,7 +24,7 @@ struct LimitRecipe {
 // allowed than the screen has, the points are split into runs of nearly equal length, each drawn
 // flat from its first to its last frequency at its highest (lowest) level: the trace it was made
 // from still keeps to it by the margin. Empty at a span without frequencies.
-std::vector<LimitPoint> LimitFromTrace(const MeasurementState &state, const LiveTrace &trace, const LimitRecipe &recipe);
+std::vector<LimitPoint> LimitFromTrace(const MeasurementState &state, const TracePoints &trace, const LimitRecipe &recipe);
 
 // "frequency_mhz,level_dbm", then one line per point, each number written so that it reads back
 // as the same double; CRLF line ends.

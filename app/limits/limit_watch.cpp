@@ -1,4 +1,4 @@
-#include "markers/limit_watch.h"
+#include "limits/limit_watch.h"
 
 #include "common/csv_field.h"
 #include "common/date_format.h"

@@ -1,4 +1,4 @@
-#include "display/frm_crt.h"
+#include "display/display_window.h"
 
 #include "common/color_qt.h"
 #include "common/number_format.h"
@@ -21,7 +21,7 @@ constexpr char kLabelMime[] = "application/x-tavrin-marker-label";
 
 }  // namespace
 
-FrmCRT::FrmCRT(QWidget *parent) : QWidget(parent)
+DisplayWindow::DisplayWindow(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle("Display");
     setAcceptDrops(true);
@@ -37,25 +37,25 @@ FrmCRT::FrmCRT(QWidget *parent) : QWidget(parent)
     }
 }
 
-bool FrmCRT::Minimized() const
+bool DisplayWindow::Minimized() const
 {
     if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()); sub && sub->isMinimized())
         return true;
     return isMinimized() || width() <= 0 || height() <= 0;
 }
 
-QPointF FrmCRT::ToDevice(double x, double y) const
+QPointF DisplayWindow::ToDevice(double x, double y) const
 {
     return {(x - scale_.left) / scale_.width * width(), (y - scale_.top) / scale_.height * height()};
 }
 
-QPointF FrmCRT::ToScreen(QPointF d) const
+QPointF DisplayWindow::ToScreen(QPointF d) const
 {
     return {scale_.left + d.x() / std::max(1, width()) * scale_.width,
             scale_.top + d.y() / std::max(1, height()) * scale_.height};
 }
 
-void FrmCRT::FitLabels()
+void DisplayWindow::FitLabels()
 {
     labelHalfWidth_ = kLabelWidthPx / 2.0 * scale_.width / width();
     labelHeight_ = kLabelHeightPx * -scale_.height / height();
@@ -63,7 +63,7 @@ void FrmCRT::FitLabels()
         PlaceLabelWidget(i);
 }
 
-void FrmCRT::resizeEvent(QResizeEvent *)
+void DisplayWindow::resizeEvent(QResizeEvent *)
 {
     if (Minimized())
         return;
@@ -71,7 +71,7 @@ void FrmCRT::resizeEvent(QResizeEvent *)
     Redraw();
 }
 
-void FrmCRT::SetBottom(double bottom)
+void DisplayWindow::SetBottom(double bottom)
 {
     if (bottom == Bottom())
         return;
@@ -82,13 +82,13 @@ void FrmCRT::SetBottom(double bottom)
     Redraw();
 }
 
-void FrmCRT::showEvent(QShowEvent *)
+void DisplayWindow::showEvent(QShowEvent *)
 {
     // Also the way back from a minimised window: drawn once again.
     Redraw();
 }
 
-void FrmCRT::Redraw()
+void DisplayWindow::Redraw()
 {
     if (Minimized())
         return;
@@ -100,13 +100,13 @@ void FrmCRT::Redraw()
     Draw(true);
 }
 
-void FrmCRT::DrawOver()
+void DisplayWindow::DrawOver()
 {
     if (!Minimized() && !picture_.isNull())
         Draw(false);
 }
 
-void FrmCRT::Draw(bool clear)
+void DisplayWindow::Draw(bool clear)
 {
     {
         PictureSurface surface(picture_, scale_);
@@ -119,7 +119,7 @@ void FrmCRT::Draw(bool clear)
     update();
 }
 
-void FrmCRT::paintEvent(QPaintEvent *)
+void DisplayWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     if (picture_.isNull())
@@ -128,7 +128,7 @@ void FrmCRT::paintEvent(QPaintEvent *)
         p.drawImage(0, 0, picture_);
 }
 
-QPixmap FrmCRT::LabelPixmap(int index, uint32_t background, uint32_t marker, qreal ratio)
+QPixmap DisplayWindow::LabelPixmap(int index, uint32_t background, uint32_t marker, qreal ratio)
 {
     // Drawn in the label's own units (twips, y down), 200 x 300.
     QPixmap pm(QSize(kLabelWidthPx, kLabelHeightPx) * ratio);
@@ -151,27 +151,27 @@ QPixmap FrmCRT::LabelPixmap(int index, uint32_t background, uint32_t marker, qre
     return pm;
 }
 
-void FrmCRT::MakeLabels(uint32_t background, uint32_t marker)
+void DisplayWindow::MakeLabels(uint32_t background, uint32_t marker)
 {
     for (int i = 0; i < kMarkerCount; ++i)
         labels_[static_cast<size_t>(i)]->setPixmap(LabelPixmap(i, background, marker, devicePixelRatioF()));
 }
 
-void FrmCRT::Show(int index, bool visible)
+void DisplayWindow::Show(int index, bool visible)
 {
     if (index < 0 || index >= kMarkerCount)
         return;
     labels_[static_cast<size_t>(index)]->setVisible(visible);
 }
 
-bool FrmCRT::Visible(int index) const
+bool DisplayWindow::Visible(int index) const
 {
     if (index < 0 || index >= kMarkerCount)
         return false;
     return labels_[static_cast<size_t>(index)]->isVisibleTo(this);
 }
 
-void FrmCRT::Move(int index, double left, double top)
+void DisplayWindow::Move(int index, double left, double top)
 {
     if (index < 0 || index >= kMarkerCount)
         return;
@@ -179,20 +179,20 @@ void FrmCRT::Move(int index, double left, double top)
     PlaceLabelWidget(index);
 }
 
-void FrmCRT::PlaceLabelWidget(int index)
+void DisplayWindow::PlaceLabelWidget(int index)
 {
     const QPointF pos = labelPos_[static_cast<size_t>(index)];
     const QPointF d = ToDevice(pos.x(), pos.y());
     labels_[static_cast<size_t>(index)]->move(static_cast<int>(std::lround(d.x())), static_cast<int>(std::lround(d.y())));
 }
 
-void FrmCRT::GrabLabel(int, QPointF posInLabel)
+void DisplayWindow::GrabLabel(int, QPointF posInLabel)
 {
     dragOffsetX_ = static_cast<float>(scale_.width * posInLabel.x() / std::max(1, width()));
     dragOffsetY_ = static_cast<float>(scale_.height * posInLabel.y() / std::max(1, height()));
 }
 
-void FrmCRT::DropLabel(int index, double x, double y)
+void DisplayWindow::DropLabel(int index, double x, double y)
 {
     if (index < 0 || index >= kMarkerCount)
         return;
@@ -205,7 +205,7 @@ void FrmCRT::DropLabel(int index, double x, double y)
         dropHandler_(index, x);
 }
 
-bool FrmCRT::eventFilter(QObject *watched, QEvent *event)
+bool DisplayWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::MouseButtonPress)
         return QWidget::eventFilter(watched, event);
@@ -227,19 +227,19 @@ bool FrmCRT::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void FrmCRT::dragEnterEvent(QDragEnterEvent *event)
+void DisplayWindow::dragEnterEvent(QDragEnterEvent *event)
 {
     if (event->mimeData()->hasFormat(kLabelMime))
         event->acceptProposedAction();
 }
 
-void FrmCRT::dragMoveEvent(QDragMoveEvent *event)
+void DisplayWindow::dragMoveEvent(QDragMoveEvent *event)
 {
     if (event->mimeData()->hasFormat(kLabelMime))
         event->acceptProposedAction();
 }
 
-void FrmCRT::dropEvent(QDropEvent *event)
+void DisplayWindow::dropEvent(QDropEvent *event)
 {
     if (!event->mimeData()->hasFormat(kLabelMime))
         return;

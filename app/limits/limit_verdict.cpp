@@ -1,4 +1,4 @@
-#include "markers/limit_verdict.h"
+#include "limits/limit_verdict.h"
 
 #include "common/number_format.h"
 
@@ -65,7 +65,7 @@ double LevelAt(const std::vector<LimitPoint> &p, size_t at, double mhz, LimitKin
 
 }  // namespace
 
-LimitVerdict JudgeTrace(const LimitLine &line, const MeasurementState &state, const LiveTrace &trace)
+LimitVerdict JudgeTrace(const LimitLine &line, const MeasurementState &state, const TracePoints &trace)
 {
     const std::vector<LimitPoint> &p = line.points;
     if (p.size() < 2)

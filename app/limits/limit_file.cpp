@@ -1,4 +1,4 @@
-#include "markers/limit_file.h"
+#include "limits/limit_file.h"
 
 #include "common/safe_file.h"
 

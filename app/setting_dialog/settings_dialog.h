@@ -16,26 +16,26 @@ namespace tavrin {
 
 class ColorBox;
 class DeviceRow;
-class FrmCRT;
+class DisplayWindow;
 class PaletteBox;
 class Spinner;
 class Session;
 class UserDialogs;
 struct OperationFile;
 
-class FrmSetting : public QWidget {
+class SettingsDialog : public QWidget {
     Q_OBJECT
 public:
     struct Deps {
         OperationFile &settings;
         UserDialogs &dialogs;
         Session &session;
-        FrmCRT &display;
+        DisplayWindow &display;
         std::function<bool(int port)> portInUse;  // held by another program
     };
 
     // Shows the current settings (Form_Load).
-    explicit FrmSetting(Deps deps, QWidget *parent = nullptr);
+    explicit SettingsDialog(Deps deps, QWidget *parent = nullptr);
 
     // The colour box the palette and the colour dialog set.
     void SelectColorBox(int index);
@@ -63,19 +63,19 @@ private:
         QPushButton *cmdLoadLogo = nullptr;
         QLabel *imgLOGO = nullptr;
         QLineEdit *txtShutterDir = nullptr;
-        QPushButton *Command1 = nullptr;
+        QPushButton *chooseFolder = nullptr;
         std::array<ColorBox *, 7> txtColor{};
-        PaletteBox *Picture1 = nullptr;
+        PaletteBox *palette = nullptr;
         QPushButton *cmdDefault = nullptr;
         QPushButton *OKButton = nullptr;
     };
 
     // A field the user leaves is rewritten by its rule; other widgets are left alone.
     void FieldLeft(QWidget *field);
-    void cmdLoadLogo_Click();
-    void Command1_Click();
-    void cmdDefault_Click();
-    void OKButton_Click();
+    void LoadLogo();
+    void ChooseCaptureFolder();
+    void RestoreDefaults();
+    void ApplyAndClose();
     void Build();
     QWidget *BuildCommon();
     QWidget *BuildRecording();

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/job_control.h"
-#include "markers/limit_lines.h"
+#include "limits/limit_lines.h"
 
 #include <cstdint>
 #include <string>

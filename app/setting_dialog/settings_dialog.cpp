@@ -1,10 +1,10 @@
-#include "setting_dialog/frm_setting.h"
+#include "setting_dialog/settings_dialog.h"
 
 #include "common/dialogs.h"
 #include "common/program_folder.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
-#include "display/frm_crt.h"
+#include "display/display_window.h"
 #include "display/logo_picture.h"
 #include "session/session.h"
 #include "setting_dialog/color_widgets.h"
@@ -55,7 +55,7 @@ QLabel *Caption(const char *text, QWidget *buddy)
 
 }  // namespace
 
-FrmSetting::FrmSetting(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(deps))
+SettingsDialog::SettingsDialog(Deps deps, QWidget *parent) : QWidget(parent), d_(std::move(deps))
 {
     setObjectName("frmSetting");
     setWindowTitle("Setting");
@@ -63,7 +63,7 @@ FrmSetting::FrmSetting(Deps deps, QWidget *parent) : QWidget(parent), d_(std::mo
     FormLoad();
 }
 
-void FrmSetting::Build()
+void SettingsDialog::Build()
 {
     auto *grid = new QGridLayout(this);
     grid->addWidget(BuildCommon(), 0, 0);
@@ -78,14 +78,14 @@ void FrmSetting::Build()
     buttons->addWidget(ui_.cmdDefault);
     buttons->addWidget(ui_.OKButton);
     grid->addLayout(buttons, 3, 0, 1, 2);
-    connect(ui_.cmdDefault, &QPushButton::clicked, this, &FrmSetting::cmdDefault_Click);
-    connect(ui_.OKButton, &QPushButton::clicked, this, &FrmSetting::OKButton_Click);
+    connect(ui_.cmdDefault, &QPushButton::clicked, this, &SettingsDialog::RestoreDefaults);
+    connect(ui_.OKButton, &QPushButton::clicked, this, &SettingsDialog::ApplyAndClose);
     for (QWidget *field : std::initializer_list<QWidget *>{ui_.txtAVG, ui_.txtFStep, ui_.txtLStep, ui_.cboInterval,
                                                            ui_.cboTime})
         field->installEventFilter(this);
 }
 
-QWidget *FrmSetting::BuildCommon()
+QWidget *SettingsDialog::BuildCommon()
 {
     auto *box = new QGroupBox("Common", this);
     auto *grid = new QGridLayout(box);
@@ -117,7 +117,7 @@ QWidget *FrmSetting::BuildCommon()
     return box;
 }
 
-QWidget *FrmSetting::BuildRecording()
+QWidget *SettingsDialog::BuildRecording()
 {
     auto *box = new QGroupBox("Recording", this);
     auto *grid = new QGridLayout(box);
@@ -132,7 +132,7 @@ QWidget *FrmSetting::BuildRecording()
     return box;
 }
 
-QWidget *FrmSetting::BuildReport()
+QWidget *SettingsDialog::BuildReport()
 {
     auto *box = new QGroupBox("Report Message", this);
     auto *grid = new QGridLayout(box);
@@ -152,23 +152,23 @@ QWidget *FrmSetting::BuildReport()
     grid->addWidget(ui_.cmdLoadLogo, 4, 0, Qt::AlignTop);
     grid->addWidget(Caption("LOGO", ui_.imgLOGO), 4, 1, Qt::AlignTop);
     grid->addWidget(ui_.imgLOGO, 5, 1);
-    connect(ui_.cmdLoadLogo, &QPushButton::clicked, this, &FrmSetting::cmdLoadLogo_Click);
+    connect(ui_.cmdLoadLogo, &QPushButton::clicked, this, &SettingsDialog::LoadLogo);
     return box;
 }
 
-QWidget *FrmSetting::BuildShutter()
+QWidget *SettingsDialog::BuildShutter()
 {
     auto *box = new QGroupBox("Shutter Directory", this);
     auto *row = new QHBoxLayout(box);
     ui_.txtShutterDir = TextBox(box, "txtShutterDir", "Shutter Directory", 220);
-    ui_.Command1 = Button(box, "Command1", "Change");
+    ui_.chooseFolder = Button(box, "Command1", "Change");
     row->addWidget(ui_.txtShutterDir);
-    row->addWidget(ui_.Command1);
-    connect(ui_.Command1, &QPushButton::clicked, this, &FrmSetting::Command1_Click);
+    row->addWidget(ui_.chooseFolder);
+    connect(ui_.chooseFolder, &QPushButton::clicked, this, &SettingsDialog::ChooseCaptureFolder);
     return box;
 }
 
-QWidget *FrmSetting::BuildColors()
+QWidget *SettingsDialog::BuildColors()
 {
     auto *box = new QGroupBox("Display Color", this);
     auto *grid = new QGridLayout(box);
@@ -186,14 +186,14 @@ QWidget *FrmSetting::BuildColors()
                 colorBox->SetColor(*c);
         });
     }
-    ui_.Picture1 = new PaletteBox(box);
-    ui_.Picture1->setMinimumSize(16 * 16, 5 * 16);
-    grid->addWidget(ui_.Picture1, 0, 4, 4, 1);
-    connect(ui_.Picture1, &PaletteBox::picked, this, &FrmSetting::PaletteColorPicked);
+    ui_.palette = new PaletteBox(box);
+    ui_.palette->setMinimumSize(16 * 16, 5 * 16);
+    grid->addWidget(ui_.palette, 0, 4, 4, 1);
+    connect(ui_.palette, &PaletteBox::picked, this, &SettingsDialog::PaletteColorPicked);
     return box;
 }
 
-void FrmSetting::FormLoad()
+void SettingsDialog::FormLoad()
 {
     const OperationFile &op = d_.settings;
     SetText(ui_.cboComPort, std::to_string(op.ComPortSetting));
@@ -214,7 +214,7 @@ void FrmSetting::FormLoad()
     SelectColorBox(0);
 }
 
-std::string FrmSetting::ShowLogo(const std::string &path)
+std::string SettingsDialog::ShowLogo(const std::string &path)
 {
     std::string why;
     const QImage picture = LoadLogoPicture(path, kLogoBox, &why);
@@ -225,16 +225,16 @@ std::string FrmSetting::ShowLogo(const std::string &path)
     return why;
 }
 
-bool FrmSetting::LogoShown() const { return !ui_.imgLOGO->pixmap().isNull(); }
+bool SettingsDialog::LogoShown() const { return !ui_.imgLOGO->pixmap().isNull(); }
 
-bool FrmSetting::eventFilter(QObject *watched, QEvent *event)
+bool SettingsDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusOut)
         FieldLeft(qobject_cast<QWidget *>(watched));
     return QWidget::eventFilter(watched, event);
 }
 
-void FrmSetting::FieldLeft(QWidget *field)
+void SettingsDialog::FieldLeft(QWidget *field)
 {
     if (field == ui_.txtAVG) {
         SetText(ui_.txtAVG, NormalizeAverage(Text(ui_.txtAVG)));
@@ -250,7 +250,7 @@ void FrmSetting::FieldLeft(QWidget *field)
     }
 }
 
-void FrmSetting::cmdLoadLogo_Click()
+void SettingsDialog::LoadLogo()
 {
     const auto chosen = d_.dialogs.OpenFileName(
         "Load", "JPG File(*.jpg);;Gif File(*.gif);;BMP File(*.bmp);;All Files(*.*)", "");
@@ -264,13 +264,13 @@ void FrmSetting::cmdLoadLogo_Click()
     SetText(ui_.txtFName, *chosen);
 }
 
-void FrmSetting::Command1_Click()
+void SettingsDialog::ChooseCaptureFolder()
 {
     if (auto folder = d_.dialogs.ChooseFolder("Shutter Directory", Text(ui_.txtShutterDir)))
         SetText(ui_.txtShutterDir, *folder);
 }
 
-void FrmSetting::cmdDefault_Click()
+void SettingsDialog::RestoreDefaults()
 {
     const DisplayColors defaults = DefaultDisplayColors();
     for (int i = 0; i < kDisplayColorCount; ++i)
@@ -278,7 +278,7 @@ void FrmSetting::cmdDefault_Click()
     SetText(ui_.txtShutterDir, WorkingFolder());
 }
 
-void FrmSetting::SelectColorBox(int index)
+void SettingsDialog::SelectColorBox(int index)
 {
     if (index < 0 || index >= kDisplayColorCount)
         return;
@@ -287,12 +287,12 @@ void FrmSetting::SelectColorBox(int index)
         ui_.txtColor[static_cast<size_t>(i)]->SetSelected(i == index);
 }
 
-void FrmSetting::PaletteColorPicked(uint32_t color)
+void SettingsDialog::PaletteColorPicked(uint32_t color)
 {
     ui_.txtColor[static_cast<size_t>(selectedBox_)]->SetColor(color);
 }
 
-void FrmSetting::ApplyAverage()
+void SettingsDialog::ApplyAverage()
 {
     d_.settings.AverageCount = static_cast<int16_t>(
         RoundHalfEvenToInt32(std::clamp(NumericValue(Text(ui_.txtAVG)), -32768.0, 32767.0)));
@@ -300,13 +300,13 @@ void FrmSetting::ApplyAverage()
     d_.session.SetAverageCount(d_.settings.AverageCount);
 }
 
-int FrmSetting::ShownPort() const
+int SettingsDialog::ShownPort() const
 {
     const double port = RoundHalfEven(NumericValue(Text(ui_.cboComPort)));
     return port >= 1 && port <= 4 ? static_cast<int>(port) : 0;
 }
 
-void FrmSetting::ApplyPort()
+void SettingsDialog::ApplyPort()
 {
     // While the acquisition runs the new port is only stored; it is taken at the next OK while
     // stopped or at the next start of the program.
@@ -315,7 +315,7 @@ void FrmSetting::ApplyPort()
     d_.session.Line().SelectPort(d_.settings.ComPortSetting, d_.portInUse);
 }
 
-void FrmSetting::ApplyDisplay()
+void SettingsDialog::ApplyDisplay()
 {
     const DisplayColors &colors = d_.settings.Colors;
     d_.session.Settings().SetUnit(d_.settings.Unit);
@@ -324,7 +324,7 @@ void FrmSetting::ApplyDisplay()
     d_.display.Redraw();
 }
 
-void FrmSetting::OKButton_Click()
+void SettingsDialog::ApplyAndClose()
 {
     OperationFile &op = d_.settings;
     ApplyAverage();
