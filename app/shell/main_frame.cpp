@@ -61,7 +61,10 @@ void MainFrame::BuildMenu()
     // Ends at once, without saving the settings (the panel's Quit saves them).
     connect(quit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
 
-    QAction *setting = menuBar()->addAction("&Setting");
+    // The settings dialog first; features with settings of their own add their entries after it.
+    settingMenu_ = menuBar()->addMenu("&Setting");
+    settingMenu_->menuAction()->setObjectName("mnuSettingMenu");
+    QAction *setting = settingMenu_->addAction("&Settings...");
     setting->setObjectName("mnuSetting");
     connect(setting, &QAction::triggered, this, &MainFrame::ShowSetting);
     QAction *about = menuBar()->addAction("&About");

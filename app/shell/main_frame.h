@@ -34,6 +34,8 @@ public:
     QMdiSubWindow *DisplaySubWindow() const { return displayWindow_; }
     // The "File" menu, where subsystems add their entries (Quit stays last).
     QMenu *FileMenu() const { return fileMenu_; }
+    // The "Setting" menu: the settings dialog, then the features' own settings.
+    QMenu *SettingMenu() const { return settingMenu_; }
 
     // The settings dialog is made by whoever knows the panel; the menu keeps one open at a time.
     void SetSettingFactory(std::function<QWidget *()> make) { makeSetting_ = std::move(make); }
@@ -52,6 +54,7 @@ private:
     QMdiSubWindow *displayWindow_ = nullptr;
     QMdiSubWindow *panelWindow_ = nullptr;
     QMenu *fileMenu_ = nullptr;
+    QMenu *settingMenu_ = nullptr;
     std::function<QWidget *()> makeSetting_;
     QPointer<QMdiSubWindow> settingWindow_;
     QPointer<QWidget> about_;

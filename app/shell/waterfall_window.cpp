@@ -31,7 +31,7 @@ WaterfallWindow::WaterfallWindow(MainFrame &frame, ControlPanel &panel, UserDial
     : QObject(&frame), frame_(frame), panel_(panel), dialogs_(dialogs), folder_(std::move(folder))
 {
     QMenu *view = new QMenu("&View", frame.menuBar());
-    frame.menuBar()->insertMenu(Named(frame.menuBar()->actions(), "mnuSetting"), view);
+    frame.menuBar()->insertMenu(Named(frame.menuBar()->actions(), "mnuSettingMenu"), view);
     toggle_ = view->addAction("&Waterfall");
     toggle_->setObjectName("mnuWaterfall");
     toggle_->setCheckable(true);
