@@ -30,6 +30,41 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
     setObjectName("frmMain");
     setWindowTitle("Control Panel");
     Session &session = s_.session;
+    MakeGroups();
+    cmdQuit_ = Button(this, "cmdQuit", "Quit");
+    connect(cmdQuit_, &QPushButton::clicked, this, &ControlPanel::Quit);
+    WireAcquisition();
+    WireMarkersAndModes();
+    WireLimits();
+    WireRecord();
+    WireGenerator();
+    connect(&session, &Session::changed, this, &ControlPanel::Show);
+    connect(&session, &Session::problem, this, [this](const QString &title, const QString &text) {
+        s_.dialogs.ShowMessage(title.isEmpty() ? QCoreApplication::applicationName().toStdString() : title.toStdString(),
+                               text.toStdString());
+    });
+    connect(&session, &Session::beep, this, [this] {
+        if (s_.beep)
+            s_.beep();
+    });
+    connect(&session, &Session::captureWanted, this, [this] {
+        captureDue_ = true;
+        ScheduleRedraw();
+    });
+    s_.display.SetDrawer([this](DrawingSurface &surface) {
+        const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_.traceModes, s_.clock());
+        DrawView(surface, view);
+        shownReadings_ = view.readings;
+    });
+    s_.display.SetDropHandler([&session](int index, double x) {
+        session.Markers().Dropped(index, x, session.Settings().State());
+    });
+    Arrange();
+}
+
+void ControlPanel::MakeGroups()
+{
+    Session &session = s_.session;
     acquisition_ = new AcquisitionGroup(this);
     basic_ = new BasicGroup(this);
     trace_ = new TraceGroup(this);
@@ -60,35 +95,6 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
     output_ = new OutputGroup({s_.dialogs, s_.settings, s_.display, [this](DrawingSurface &surface) { DrawScreen(surface); },
                                [this, &session] { return session.Shown() ? session.Shown()->time : s_.clock(); }},
                               this);
-    cmdQuit_ = Button(this, "cmdQuit", "Quit");
-    connect(cmdQuit_, &QPushButton::clicked, this, &ControlPanel::Quit);
-    WireAcquisition();
-    WireMarkersAndModes();
-    WireLimits();
-    WireRecord();
-    WireGenerator();
-    connect(&session, &Session::changed, this, &ControlPanel::Show);
-    connect(&session, &Session::problem, this, [this](const QString &title, const QString &text) {
-        s_.dialogs.ShowMessage(title.isEmpty() ? QCoreApplication::applicationName().toStdString() : title.toStdString(),
-                               text.toStdString());
-    });
-    connect(&session, &Session::beep, this, [this] {
-        if (s_.beep)
-            s_.beep();
-    });
-    connect(&session, &Session::captureWanted, this, [this] {
-        captureDue_ = true;
-        ScheduleRedraw();
-    });
-    s_.display.SetDrawer([this](DrawingSurface &surface) {
-        const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_.traceModes, s_.clock());
-        DrawView(surface, view);
-        shownReadings_ = view.readings;
-    });
-    s_.display.SetDropHandler([&session](int index, double x) {
-        session.Markers().Dropped(index, x, session.Settings().State());
-    });
-    Arrange();
 }
 
 ControlPanel::~ControlPanel()
