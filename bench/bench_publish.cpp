@@ -21,10 +21,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The program says "Publishing to <broker> as <topics>" once the broker took the connection.
-bool Connected(BenchProgram &p)
+// The program says "Publishing to <broker> as <prefix>/<serial>/..." once the broker took the connection.
+bool Connected(BenchProgram &p, const std::string &prefix)
 {
-    return PumpUntil([&] { return p.program->Publish().Text().contains(" as "); }, kCap, 5ms);
+    const QString connected = QString::fromStdString(" as " + prefix + "/");
+    return PumpUntil([&] { return p.program->Publish().Text().contains(connected); }, kCap, 5ms);
 }
 
 // A child process run to its end while the bench serves the program's events; whether it ended.
@@ -69,7 +70,7 @@ void TwoAnalyzers(BenchProgram &p, const tavrin::test::Broker &broker)
         return;
     }
     p.program->Publish().Apply({true, broker.Url(), "", 0, "", "", "", 0});  // tavrin/<host name>
-    if (!Connected(p)) {
+    if (!Connected(p, "tavrin")) {
         Say("two analyzers: not shown (the program did not connect: %s)\n", p.program->Publish().Text().toStdString().c_str());
         return;
     }
@@ -110,7 +111,7 @@ bool PublishingRates(BenchProgram &p)
     tavrin::test::Subscriber sub(broker.Port(), "bench/+/trace");
     const Rate without = AcquisitionWindow(p, 10s, "everything on but the recording, before Publish");
     p.program->Publish().Apply({true, broker.Url(), "bench", 1, "", "", "", 0});
-    if (!Connected(p)) {
+    if (!Connected(p, "bench")) {
         Say("program with Publish on: not measured (%s)\n", p.program->Publish().Text().toStdString().c_str());
         return false;
     }
@@ -118,7 +119,8 @@ bool PublishingRates(BenchProgram &p)
     const Rate with = AcquisitionWindow(p, 10s, "everything on but the recording, Publish on at QoS 1");
     PumpFor(1s);  // the last traces on their way
     Say("program with Publish on at QoS 1 / without: %.4f (%.3f / %.3f traces/s, each from the first to the last trace "
-        "of its 10 s window); %zu published traces received by a subscriber for %zu in the window\n",
+        "of its 10 s window); a subscriber received %zu published traces in that window and the second after it "
+        "(%zu traces in the window)\n",
         without.steady > 0 ? with.steady / without.steady : 0.0, with.steady, without.steady,
         sub.Messages().size() - before, with.traces);
     p.program->Publish().Apply({});
