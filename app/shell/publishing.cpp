@@ -111,6 +111,9 @@ std::string Publishing::Apply(const PublishSettings &settings)
         Say({});
         return {};
     }
+    // The same settings again: a dashboard would otherwise see the analyzer go offline and back.
+    if (publisher_ && settings == applied_)
+        return {};
     PublishConfig config;
     std::string why = PublishConfigOf(settings, config);
     // Stop below makes this generation the current one.
@@ -128,6 +131,7 @@ std::string Publishing::Apply(const PublishSettings &settings)
     }
     Stop(kSwitchDrain);
     config_ = config;
+    applied_ = settings;
     publisher_ = std::move(publisher);
     serial_.clear();
     seq_ = 0;

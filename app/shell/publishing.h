@@ -36,7 +36,7 @@ public:
     ~Publishing() override;
 
     // Off ends publishing (offline said, what waits given a moment to go out); on starts it anew
-    // with these settings. "" or why they cannot be used: publishing then goes on as it was, and
+    // with these settings (the same as the running publisher's change nothing). "" or why they cannot be used: publishing then goes on as it was, and
     // when it was off the status bar says why.
     std::string Apply(const PublishSettings &settings);
     // The program ends: offline said, what waits given up to drain to go out.
@@ -57,6 +57,7 @@ private:
     Session &session_;
     OneTimer lineWatch_;
     PublishConfig config_;
+    PublishSettings applied_;  // what the running publisher was made from
     std::unique_ptr<Publisher> publisher_;
     TraceBus::Connection feed_;
     std::string serial_;

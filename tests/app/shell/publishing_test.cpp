@@ -91,7 +91,8 @@ protected:
 // The form refuses a URL that is no broker's and comes again as it was left; accepted, publishing
 // waits for the analyzer's serial number. An acquisition with a limit line then gives every topic:
 // the trace with the serial number and numbers without a gap, its peak, the line's verdict as it
-// changes, and the status, retained, as the line goes; off says offline. The settings are kept.
+// changes, and the status, retained, as the line goes; the same settings again change nothing, off
+// says offline. The settings are kept.
 TEST_F(PublishingTest, TheFormStartsPublishingEveryTopicOfTheAcquisition)
 {
     Find<QCheckBox>("chkLim0")->click();
@@ -135,6 +136,7 @@ TEST_F(PublishingTest, TheFormStartsPublishingEveryTopicOfTheAcquisition)
     EXPECT_NE(twoLimits.find("\"verdict\":\"PASS\""), std::string::npos) << twoLimits;
     ASSERT_TRUE(Until([&] { return !sub.Of("status").empty() && sub.Of("status").back().payload == "acquiring"; }));
 
+    Ask({good});  // the same settings again: no restart, which would say offline
     Click("cmdStart");  // Stop
     ASSERT_TRUE(Until([&] { return sub.Of("status").back().payload == "online"; }));
     Subscriber late(broker.Port(), "site/+/status");
@@ -144,6 +146,8 @@ TEST_F(PublishingTest, TheFormStartsPublishingEveryTopicOfTheAcquisition)
     off[0] = "Off";
     Ask({off});
     ASSERT_TRUE(Until([&] { return sub.Of("status").back().payload == "offline"; }));
+    const std::vector<std::string> statuses = Payloads(sub.Of("status"));
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "offline"), 1);
     EXPECT_FALSE(publishing->On());
     EXPECT_TRUE(Control<QLabel>(bar, "lblPublishing")->isHidden());
     EXPECT_EQ(Control<QLabel>(bar, "lblPublishing")->accessibleName(), "Publishing");
