@@ -83,6 +83,9 @@ bool SizeDisplay(tavrin::Program &program, QSize size);
 Rate AcquisitionWindow(BenchProgram &p, Clock::duration length, const std::string &what);
 // ... and tavrin-cli sweep against the same simulator; the program acquires again after it.
 bool CompareWithCli(BenchProgram &p, const Rate &program);
+// bench_publish.cpp: the rate with Publish on at QoS 1 against the rate just before without it,
+// then the program and tavrin-cli publishing from two simulators at once.
+bool PublishingRates(BenchProgram &p);
 void ModalDialog(BenchProgram &p);         // bench_modal.cpp
 bool SilentLine(const std::string &root);  // bench_silent.cpp
 

@@ -153,6 +153,7 @@ bool PacedLine(const std::string &root)
     if (!CompareWithCli(p, rate))
         return false;
     PumpFor(1s);
+    PublishingRates(p);
     ModalDialog(p);
     StopWhileAnswering(p);
 

@@ -47,6 +47,20 @@ public:
     {
         return std::nullopt;
     }
+    // A save dialog offering several filters ("A (*.a);;B (*.b)"): the name, and which filter the
+    // user left chosen (0 the first).
+    struct SavedAs {
+        std::string name;
+        size_t filter = 0;
+    };
+    virtual std::optional<SavedAs> SaveFileNameAs(const std::string &title, const std::string &filters,
+                                                  const std::string &start)
+    {
+        std::optional<std::string> name = SaveFileName(title, filters, start);
+        if (!name)
+            return std::nullopt;
+        return SavedAs{*name, 0};
+    }
     virtual std::optional<std::string> ChooseFolder(const std::string & /*title*/, const std::string & /*start*/)
     {
         return std::nullopt;

@@ -3,10 +3,12 @@
 #include "common/dialogs.h"
 #include "common/text_number.h"
 #include "record/record_group.h"
+#include "record/record_survey.h"
 #include "settings/operation_file.h"
 #include "widgets/file_job.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <memory>
 
 namespace tavrin {
@@ -15,6 +17,8 @@ namespace {
 
 constexpr char kRecordFilter[] = "Tavrin Files (*.spf)";
 constexpr char kCsvFilter[] = "CSV Files (*.csv)";
+// The second filter of the export's save question.
+constexpr char kSurveyFilter[] = "Survey CSV, rtl_power (*.csv)";
 constexpr char kImpossibleFields[] =
     "a centre, span, reference level, RBW, time or trace point that the analyzer cannot give";
 
@@ -96,15 +100,19 @@ void RecordGroup::SaveClicked()
 
 void RecordGroup::ExportCsv()
 {
-    const std::optional<std::string> name = AskFileToWrite(kCsvFilter, "", ".csv");
+    size_t filter = 0;
+    const std::optional<std::string> name =
+        AskFileToWrite(std::string(kCsvFilter) + ";;" + kSurveyFilter, "", ".csv", &filter);
     if (!name)
         return;
-    const bool dbu = TrimSpaces(d_.settings.Unit) != "dBm";
     // A recording goes on filling the table meanwhile, and the holds go on changing: the export
     // takes what they hold now.
     RecordTable source = d_.record();
     if (source.empty())
         source = {d_.liveRecord()};
+    if (filter == 1)
+        return ExportSurvey(*name, std::move(source));
+    const bool dbu = TrimSpaces(d_.settings.Unit) != "dBm";
     const std::string holdRows = d_.holds ? CsvHoldRows(d_.holds(), dbu) : std::string();
     auto written = std::make_shared<RecordFileResult>();
     emit busy(true);
@@ -117,6 +125,39 @@ void RecordGroup::ExportCsv()
             emit busy(false);
             if (!written->ok && !written->cancelled)
                 d_.dialogs.ShowMessage(Title(), "The CSV file was not written: " + written->error + ".");
+        });
+}
+
+void RecordGroup::ExportSurvey(const std::string &name, RecordTable source)
+{
+    const std::string traces = std::to_string(source.size()) + (source.size() == 1 ? " trace" : " traces");
+    if (std::none_of(source.begin(), source.end(), [](const TraceRecord &e) { return SurveyAxisOf(e).has_value(); })) {
+        d_.dialogs.ShowMessage(Title(), "The survey CSV was not written: " +
+                                            (source.size() == 1 ? std::string("the trace was taken at zero span and has")
+                                                                : "all " + traces + " were taken at zero span and have") +
+                                            " no frequency axis. Choose CSV Files to export them.");
+        return;
+    }
+    struct Survey {
+        RecordFileResult result;
+        int64_t leftOut = 0;
+    };
+    auto written = std::make_shared<Survey>();
+    emit busy(true);
+    StartFileJob(
+        this, d_.dialogs, Title(), "Exporting the survey CSV to " + name,
+        [written, name, source = std::move(source)](JobControl &control) {
+            written->result = WriteSurveyCsv(name, source, written->leftOut, &control);
+        },
+        [this, written, traces](bool) {
+            emit busy(false);
+            if (!written->result.ok && !written->result.cancelled)
+                d_.dialogs.ShowMessage(Title(), "The survey CSV was not written: " + written->result.error + ".");
+            else if (written->result.ok && written->leftOut > 0)
+                d_.dialogs.ShowMessage(Title(), std::to_string(written->leftOut) + " of the " + traces +
+                                                    (written->leftOut == 1 ? " was" : " were") +
+                                                    " taken at zero span, without a frequency axis, and left out of "
+                                                    "the survey CSV.");
         });
 }
 

@@ -110,13 +110,19 @@ void RecordGroup::ShowProgress()
 }
 
 std::optional<std::string> RecordGroup::AskFileToWrite(const std::string &filter, const std::string &proposed,
-                                                       const std::string &suffix)
+                                                       const std::string &suffix, size_t *chosenFilter)
 {
     auto ask = [&]() -> std::optional<std::string> {
-        std::optional<std::string> name = d_.dialogs.SaveFileName("Save As", filter, proposed);
-        if (!name || name->empty())
+        std::optional<UserDialogs::SavedAs> saved;
+        if (chosenFilter)
+            saved = d_.dialogs.SaveFileNameAs("Save As", filter, proposed);
+        else if (std::optional<std::string> name = d_.dialogs.SaveFileName("Save As", filter, proposed))
+            saved = UserDialogs::SavedAs{*name, 0};
+        if (!saved || saved->name.empty())
             return std::nullopt;
-        lastFileName_ = WithSuffix(*name, suffix);
+        if (chosenFilter)
+            *chosenFilter = saved->filter;
+        lastFileName_ = WithSuffix(saved->name, suffix);
         return lastFileName_;
     };
     std::optional<std::string> name = ask();

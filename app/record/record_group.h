@@ -41,7 +41,7 @@ public:
 
     void Show(const RecordView &view);
     // The record in the table, or the live trace when there is none, as a CSV file; the holds
-    // that are on follow as rows of their own.
+    // that are on follow as rows of their own. The save question offers the survey CSV too.
     void ExportCsv();
 
 signals:
@@ -73,9 +73,12 @@ private:
     void LoadClicked();
     void SaveClicked();
     void Loaded(const std::string &name);
-    // The save question: a name to write, after the replace question; nothing on a cancel.
+    // The save question: a name to write, after the replace question; nothing on a cancel. With
+    // several filters, which one was chosen goes to chosenFilter.
     std::optional<std::string> AskFileToWrite(const std::string &filter, const std::string &proposed,
-                                              const std::string &suffix);
+                                              const std::string &suffix, size_t *chosenFilter = nullptr);
+    // The traces as survey lines (rtl_power's layout), those at zero span left out with a note.
+    void ExportSurvey(const std::string &name, RecordTable source);
     void RefuseStart(const std::string &why);
     void StartRecording();
     void ShowProgress();

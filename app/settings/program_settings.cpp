@@ -20,6 +20,7 @@ constexpr char kWaterfall[] = "Waterfall";
 constexpr char kLimits[] = "Limits";
 constexpr char kLayout[] = "Layout";
 constexpr char kAdjacentChannel[] = "AdjacentChannel";
+constexpr char kPublish[] = "Publish";
 constexpr const char *kKindKeys[] = {"Kind1", "Kind2"};
 constexpr int kLeastWindow = 100, kMostWindow = 20000;
 // Where the waterfall first stood before the layout was kept: under the display window, as wide.
@@ -203,6 +204,43 @@ AdjacentChannelSettings ReadAdjacentChannel(QSettings &ini)
     return a;
 }
 
+void WritePublish(QSettings &ini, const PublishSettings &p)
+{
+    ini.beginGroup(kPublish);
+    ini.setValue("On", p.on);
+    ini.setValue("BrokerUrl", QString::fromStdString(p.brokerUrl));
+    ini.setValue("TopicPrefix", QString::fromStdString(p.topicPrefix));
+    ini.setValue("QoS", p.qos);
+    ini.setValue("User", QString::fromStdString(p.user));
+    ini.setValue("PasswordFile", QString::fromStdString(p.passwordFile));
+    ini.setValue("CaFile", QString::fromStdString(p.caFile));
+    ini.setValue("Interval", QString::number(p.intervalSeconds, 'g', 15));
+    ini.endGroup();
+}
+
+PublishSettings ReadPublish(QSettings &ini)
+{
+    PublishSettings p;
+    ini.beginGroup(kPublish);
+    // A text with commas written by hand without quotes comes as a list.
+    auto text = [&](const char *key) { return ini.value(key).toStringList().join(',').trimmed().toStdString(); };
+    p.on = ReadSwitch(ini, "On", p.on);
+    if (std::string url = text("BrokerUrl"); !url.empty())
+        p.brokerUrl = url;
+    p.topicPrefix = text("TopicPrefix");
+    const std::string qos = text("QoS");
+    p.qos = qos == "1" ? 1 : 0;
+    p.user = text("User");
+    p.passwordFile = text("PasswordFile");
+    p.caFile = text("CaFile");
+    bool ok = false;
+    const double interval = QString::fromStdString(text("Interval")).toDouble(&ok);
+    if (ok && interval >= 0 && interval <= kMostPublishIntervalSeconds)
+        p.intervalSeconds = interval;
+    ini.endGroup();
+    return p;
+}
+
 }  // namespace
 
 ProgramSettings LoadProgramSettings(const std::string &path)
@@ -216,6 +254,7 @@ ProgramSettings LoadProgramSettings(const std::string &path)
     settings.limits = ReadLimits(ini);
     settings.layout = ReadLayout(ini, settings.waterfall);
     settings.adjacentChannel = ReadAdjacentChannel(ini);
+    settings.publish = ReadPublish(ini);
     return settings;
 }
 
@@ -237,6 +276,7 @@ bool SaveProgramSettings(const std::string &path, const ProgramSettings &setting
         WriteLimits(ini, settings.limits);
         WriteLayout(ini, settings.layout);
         WriteAdjacentChannel(ini, settings.adjacentChannel);
+        WritePublish(ini, settings.publish);
         ini.sync();
         if (ini.status() != QSettings::NoError) {
             if (error)

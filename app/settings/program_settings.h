@@ -52,6 +52,22 @@ struct AdjacentChannelSettings {
     bool operator==(const AdjacentChannelSettings &) const = default;
 };
 
+// Publishing to an MQTT broker, off until the user switches it on. The password itself is never
+// kept here, only the file that holds it (readable by its owner alone, as they choose).
+struct PublishSettings {
+    bool on = false;
+    std::string brokerUrl = "mqtt://localhost:1883";
+    std::string topicPrefix;  // "" for tavrin/<host name>, whichever computer reads the file
+    int qos = 0;              // 0 or 1
+    std::string user;         // "" anonymous
+    std::string passwordFile;
+    std::string caFile;       // for an mqtts:// broker; "" the system's certificates
+    double intervalSeconds = 0;  // at most one trace per interval; 0 every trace
+
+    bool operator==(const PublishSettings &) const = default;
+};
+inline constexpr double kMostPublishIntervalSeconds = 86400;
+
 struct ProgramSettings {
     TraceModeSettings traceModes;
     WaterfallWindowSettings waterfall;
@@ -61,6 +77,7 @@ struct ProgramSettings {
     // it is where that program first put it (at the left edge, as wide as the display's first size).
     FrameLayout layout;
     AdjacentChannelSettings adjacentChannel;
+    PublishSettings publish;
 
     bool operator==(const ProgramSettings &) const = default;
 };

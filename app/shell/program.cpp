@@ -7,6 +7,8 @@
 #include "session/session.h"
 #include "setting_dialog/settings_dialog.h"
 #include "shell/link_status_bar.h"
+#include "shell/publish_form.h"
+#include "shell/publishing.h"
 #include "shell/waterfall_window.h"
 
 #include <QAction>
@@ -25,6 +27,8 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
     // A request may be on a silent line for seconds: leaving, nothing more is asked of it.
     auto leave = [this, quit = std::move(quit)] {
         instrument_.Abandon();
+        if (publishing_)
+            publishing_->Stop(Publishing::kQuitDrain);
         if (quit)
             quit();
     };
@@ -65,6 +69,9 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
         if (part == SessionPart::Line)
             status->Refresh();
     });
+    publishing_ = std::make_unique<Publishing>(session_, timers_);
+    AddPublishing(*frame_.SettingMenu(), *frame_.statusBar(), *publishing_, dialogs,
+                  [this]() -> PublishSettings & { return panel_->ProgramSettingsRecord().publish; });
 }
 
 Program::~Program() = default;
@@ -72,6 +79,7 @@ Program::~Program() = default;
 void Program::Start()
 {
     panel_->FormLoad();
+    publishing_->Apply(panel_->ProgramSettingsRecord().publish);  // what it cannot, the status bar says
     frame_.AddPanel(panel_);
     // Without a window manager nothing maximises: the frame then takes the screen's free area.
     if (const QScreen *screen = frame_.screen())

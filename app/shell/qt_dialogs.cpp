@@ -93,6 +93,18 @@ std::optional<std::string> QtDialogs::SaveFileName(const std::string &title, con
                                                QFileDialog::DontConfirmOverwrite));
 }
 
+std::optional<UserDialogs::SavedAs> QtDialogs::SaveFileNameAs(const std::string &title, const std::string &filters,
+                                                              const std::string &start)
+{
+    QString chosen;
+    const std::optional<std::string> name = Chosen(QFileDialog::getSaveFileName(
+        parent_, Q(title), Path(start), Q(filters), &chosen, QFileDialog::DontConfirmOverwrite));
+    if (!name)
+        return std::nullopt;
+    const qsizetype filter = Q(filters).split(";;").indexOf(chosen);
+    return SavedAs{*name, filter > 0 ? static_cast<size_t>(filter) : 0};
+}
+
 std::optional<std::string> QtDialogs::ChooseFolder(const std::string &title, const std::string &start)
 {
     return Chosen(QFileDialog::getExistingDirectory(parent_, Q(title), Path(start)));

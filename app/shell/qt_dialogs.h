@@ -16,6 +16,8 @@ public:
                                             const std::string &start) override;
     std::optional<std::string> SaveFileName(const std::string &title, const std::string &filter,
                                             const std::string &start) override;
+    std::optional<SavedAs> SaveFileNameAs(const std::string &title, const std::string &filters,
+                                          const std::string &start) override;
     std::optional<std::string> ChooseFolder(const std::string &title, const std::string &start) override;
     std::optional<uint32_t> ChooseColor(const std::string &title, uint32_t initial) override;
     std::optional<size_t> ChooseItem(const std::string &title, const std::string &label,

@@ -35,6 +35,13 @@ public:
     {
         return OpenFileName(t, f, s);
     }
+    // The next file with the next of `filterChoices` (the first filter without).
+    std::optional<SavedAs> SaveFileNameAs(const std::string &t, const std::string &f, const std::string &s) override
+    {
+        const std::optional<std::string> name = SaveFileName(t, f, s);
+        const size_t filter = Next(filterChoices, size_t{0});
+        return name ? std::optional(SavedAs{*name, filter}) : std::nullopt;
+    }
     // A list choice answered by the test's function of the items (cancel without one).
     std::optional<size_t> ChooseItem(const std::string &, const std::string &, const std::vector<std::string> &items,
                                      size_t selected) override
@@ -62,6 +69,7 @@ public:
     std::vector<std::string> filters;
     std::deque<bool> yesNo;
     std::deque<std::optional<std::string>> files;
+    std::deque<size_t> filterChoices;
     std::function<bool(QPrinter &)> printerSetUp;
     std::function<std::optional<size_t>(const std::vector<std::string> &)> chooseItem;
     std::vector<size_t> offered;  // the item each list choice offered first

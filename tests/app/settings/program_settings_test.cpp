@@ -88,6 +88,31 @@ TEST_F(SettingsProgramFile, BrokenFilesAndEntriesGiveTheDefaults)
     }
 }
 
+// Publishing: what the user set, read back, with the password's file but never a password (one
+// written into the file by hand is not read); a broken entry gives its own default.
+TEST_F(SettingsProgramFile, ThePublishSectionKeepsThePasswordsFileNeverThePassword)
+{
+    ProgramSettings saved;
+    saved.publish = {true, "mqtts://broker.example.org:8883", "site 1/bench", 1, "station", "/home/u/mqtt pass,1",
+                     "/etc/ssl/our ca.pem", 0.25};
+    ASSERT_TRUE(SaveProgramSettings(path, saved));
+    EXPECT_NE(Read().find("[Publish]\n"), std::string::npos) << Read();
+    EXPECT_EQ(Read().find("Password="), std::string::npos) << Read();
+    EXPECT_EQ(LoadProgramSettings(path), saved);
+
+    PublishSettings user;
+    user.on = true, user.qos = 1, user.passwordFile = "/a,b";
+    const std::pair<const char *, PublishSettings> files[] = {
+        {"[Publish]\nOn=yes\nBrokerUrl=\nQoS=2\nInterval=-1\nPassword=secret\nUser=\n", {}},
+        {"[Publish]\nOn=1\nQoS= 1 \nInterval=1e9\nPasswordFile=/a,b\n", user},
+        {"[Publish]\nOn=true\nTopicPrefix= site/x \nInterval=0.5\nQoS=one\n\n", {true, "mqtt://localhost:1883", "site/x", 0, "", "", "", 0.5}},
+    };
+    for (const auto &[text, expected] : files) {
+        std::ofstream(path, std::ios::binary) << text;
+        EXPECT_EQ(LoadProgramSettings(path).publish, expected) << text;
+    }
+}
+
 // The windows the user placed and the split; a file from before the layout was kept tells only
 // where the waterfall stood, which counts as placed unless it was that program's first place.
 TEST_F(SettingsProgramFile, TheLayoutAndTheWaterfallsPlaceInAnOlderFile)
