@@ -23,11 +23,6 @@ public:
 // --port, else the port saved in Tavrin.Log (in --folder when given), else 1.
 int ChosenPort(const CommandLine &line);
 
-// What is in the way of COMn, with what to do about it; empty when nothing is (NoAnswer).
-std::string PortProblem(const PortDiagnosis &d, int port);
-// What to do when COMn opens but nothing answers.
-std::string NoAnswerText(const PortDiagnosis &d, int port);
-
 // Opens COMn and checks that the analyzer answers. kExitOk, or the exit code after the reason
 // was told: kExitPort when the port cannot be had, kExitNoAnswer when nothing answers.
 int OpenAnalyzer(TavrinDLL &dll, int port);
