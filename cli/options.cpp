@@ -45,8 +45,8 @@ const std::vector<Command> &Commands()
           kJson, kPort, kFolder}},
         {"sweep", "sweep [--count N | --duration SECONDS] [--interval SECONDS] [--csv FILE] [--record FILE] [--json]",
          "Takes traces as fast as the line allows, or one every --interval, until --count or --duration\n"
-         "is reached or Ctrl+C (SIGINT, SIGTERM) ends it; every record and row is written whole. A second\n"
-         "Ctrl+C stops waiting for an analyzer that fell silent.",
+         "is reached or Ctrl+C (SIGINT, SIGTERM) ends it; every record and row is written whole. The\n"
+         "first Ctrl+C says what the sweep still waits for; after a second one it ends within a second.",
          {{"count", "N", "stop after N traces"},
           {"duration", "SECONDS", "stop after this time"},
           {"interval", "SECONDS", "one trace every SECONDS (default: back to back, about 5.6 a second)"},
@@ -67,7 +67,8 @@ const std::vector<Command> &Commands()
           {"normalize", "", "normalise the response (needs --output on)"},
           kPort, kFolder}},
         {"convert", "convert FILE [--csv OUT] [--json]",
-         "A record file (.spf) as CSV or JSON lines, with no analyzer at all.",
+         "A record file (.spf) of any length as CSV or JSON lines, with no analyzer at all. The output is\n"
+         "never the record file itself.",
          {{"csv", "OUT", "the CSV file to write, replaced whole (OUT - : standard output)"},
           {"json", "", "one JSON object per record on standard output (JSON lines)"}}},
     };
@@ -184,9 +185,10 @@ std::string HelpText(std::string_view name)
                   "Exit status:\n"
                   "  0  success\n"
                   "  2  usage error\n"
-                  "  3  port not available: missing, no permission, or held by another program\n"
+                  "  3  port not available: missing, not a serial port, no permission, or held by another program\n"
                   "  4  the analyzer does not answer, or does not confirm a setting\n"
-                  "  5  file error\n";
+                  "  5  file error\n"
+                  "  130  ended at once by a second Ctrl+C\n";
 }
 
 std::optional<long> ParseInteger(std::string_view text, long lowest, long highest)
