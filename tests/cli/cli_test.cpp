@@ -1,125 +1,15 @@
 // tavrin-cli run as scripts run it, against the simulator (or a scripted analyzer) in a private
 // ports folder: exit codes, what it prints, what goes on the line, and the files it writes.
-#include "instrument/port_check.h"
+#include "cli_fixture.h"
 #include "settings/operation_file.h"
 #include "support/pty_peer.h"
-#include "support/sim_process.h"
-#include "support/temp_dir.h"
-#include "support/test_util.h"
 
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <spawn.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
-#include <thread>
-
-extern char **environ;
 
 using namespace tavrin::test;
-using Strings = std::vector<std::string>;
 
 namespace {
-
-std::string Slurp(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-Strings Split(const std::string &text, char at)
-{
-    Strings parts;
-    std::stringstream in(text);
-    for (std::string part; std::getline(in, part, at);)
-        parts.push_back(part);
-    return parts;
-}
-
-bool WaitFor(const std::function<bool()> &done)
-{
-    for (int i = 0; i < 2000 && !done(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return done();
-}
-
-class CliTest : public testing::Test {
-protected:
-    struct Ran {
-        int code = -1;
-        std::string out, err;
-    };
-
-    std::string Path(const std::string &name) const { return home.Path() + "/" + name; }
-
-    ~CliTest() override
-    {
-        for (const pid_t pid : started) {  // whatever a failed check left running
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-
-    // Starts a program with its output in out/err files of its own (and its input from a file).
-    pid_t Spawn(Strings args, const char *program = TAVRIN_CLI_PATH, const std::string &input = {})
-    {
-        args.insert(args.begin(), program);
-        std::vector<char *> argv;
-        for (std::string &a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        ++runs;
-        if (!input.empty())
-            posix_spawn_file_actions_addopen(&files, 0, input.c_str(), O_RDONLY | O_NOCTTY, 0);
-        posix_spawn_file_actions_addopen(&files, 1, Out().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&files, 2, Err().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, program, &files, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&files);
-        if (pid > 0)
-            started.push_back(pid);
-        return pid;
-    }
-    Ran Finish(pid_t pid)
-    {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        std::erase(started, pid);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Slurp(Out()), Slurp(Err())};
-    }
-    Ran Run(const Strings &args, const char *program = TAVRIN_CLI_PATH) { return Finish(Spawn(args, program)); }
-    std::string Out() const { return Path("out" + std::to_string(runs)); }
-    std::string Err() const { return Path("err" + std::to_string(runs)); }
-
-    void StartSim(Strings args)
-    {
-        args.insert(args.end(), {"--no-pace", "--log", Path("line.log")});
-        std::string error;
-        ASSERT_TRUE(sim.Start(1, args, error)) << error;
-    }
-    // The commands the simulator took since the last call, without trace requests and queries.
-    Strings Sent()
-    {
-        Strings all = LoggedCommands(Path("line.log")), recent(all.begin() + std::min(mark, all.size()), all.end());
-        mark = all.size();
-        std::erase_if(recent, [](const std::string &c) { return c == "T" || c == "j" || c.rfind("OPT:", 0) == 0; });
-        return recent;
-    }
-
-    TempConfigHome home;
-    SimProcess sim;
-    int runs = 0;
-    size_t mark = 0;
-    std::vector<pid_t> started;
-};
 
 // Whether the process holds the lock of the device COMn leads to, as the kernel lists it; looked
 // at without taking the lock, which would keep the process from taking it.
@@ -379,21 +269,6 @@ TEST_F(CliTest, ThePortSavedByTheProgramIsTheDefault)
 
 // A record file as the program saves it (1060-byte records, an empty entry ends the record), to
 // CSV and JSON lines without an analyzer.
-std::string HandRecord(double center)
-{
-    std::string rec(1060, '\0');
-    const double day = 45658.5;  // 1 Jan 2025, 12:00
-    std::memcpy(&rec[0], &day, 8);
-    std::memcpy(&rec[8], &center, 8);
-    rec.replace(16, 12, "1MHZ/DIV    ");
-    rec[28] = char(0xEC), rec[29] = char(0xFF);  // -20 dBm
-    rec.replace(30, 8, "220KHZ  ");
-    for (int k = 0; k < 500; ++k)
-        rec[38 + 2 * k] = 0, rec[39 + 2 * k] = 2;  // 512
-    rec[38] = char(0xFF), rec[39] = 3;              // point 0: 1023
-    return rec;
-}
-
 TEST_F(CliTest, ConvertTurnsAProgramsRecordFileIntoCsvAndJsonLines)
 {
     std::string file;
@@ -414,136 +289,6 @@ TEST_F(CliTest, ConvertTurnsAProgramsRecordFileIntoCsvAndJsonLines)
     const Ran none = Run({"convert", Path("none.spf"), "--json"});
     EXPECT_EQ(none.code, 5);
     EXPECT_NE(none.err.find("none.spf"), std::string::npos);
-}
-
-// A recording of any length converts; the output is never the record file itself (by any name),
-// and a file that holds no records, or is none, says so.
-TEST_F(CliTest, ConvertReadsAnyLengthButNeverWritesOverItsRecordFile)
-{
-    const std::string spf = Path("r.spf");
-    std::ofstream(spf, std::ios::binary) << HandRecord(150.5) << HandRecord(150.5);
-    ASSERT_EQ(truncate(spf.c_str(), 120 << 20), 0);  // past 100 MB, empty entries after the two traces
-    const Ran json = Run({"convert", spf, "--json"});
-    EXPECT_EQ(json.code, 0) << json.err;
-    EXPECT_EQ(Split(json.out, '\n').size(), 2u);
-    ASSERT_EQ(symlink(spf.c_str(), Path("link.csv").c_str()), 0);
-    ASSERT_EQ(link(spf.c_str(), Path("hard.csv").c_str()), 0);
-    for (const std::string &out : {spf, Path("link.csv"), Path("hard.csv")}) {
-        const Ran r = Run({"convert", spf, "--csv", out});
-        EXPECT_EQ(r.code, 5) << out;
-        EXPECT_NE(r.err.find(out + " is the record file " + spf + " itself"), std::string::npos) << r.err;
-    }
-    const Ran device = Run({"convert", spf, "--csv", "/dev/null"});
-    EXPECT_EQ(device.code, 5);
-    EXPECT_NE(device.err.find("/dev/null is not a plain file; --csv - writes to standard output"), std::string::npos);
-    EXPECT_EQ(std::filesystem::file_size(spf), 120u << 20);
-    std::string head(2120, '\0');
-    std::ifstream(spf, std::ios::binary).read(head.data(), 2120);
-    EXPECT_EQ(head, HandRecord(150.5) + HandRecord(150.5));
-
-    std::ofstream(Path("empty.spf"));
-    std::ofstream(Path("short.spf")) << std::string(1059, 'x');
-    std::ofstream(Path("table.spf")) << "time,center_mhz,span\r\n" << std::string(3000, '1');
-    const std::pair<std::string, std::pair<int, std::string>> cases[] = {
-        {"empty.spf", {0, "note: " + Path("empty.spf") + " holds no records."}},
-        {"short.spf", {5, Path("short.spf") + " is 1059 bytes long, less than one record (1060 bytes): it is not a record file"}},
-        {"table.spf", {5, Path("table.spf") + " is not a record file"}}};
-    for (const auto &[name, expected] : cases) {
-        const Ran r = Run({"convert", Path(name), "--csv", Path("out.csv")});
-        EXPECT_EQ(r.code, expected.first) << name;
-        EXPECT_NE(r.err.find(expected.second), std::string::npos) << r.err;
-    }
-}
-
-// A sweep appends to record files only: it cuts off a record cut short at the end of one, with a
-// note, and leaves anything else untouched.
-TEST_F(CliTest, SweepAppendsToRecordFilesOnly)
-{
-    StartSim({});
-    const std::string table = "time,center_mhz,span\r\n" + std::string(3000, '1');
-    std::ofstream(Path("data.csv")) << table;
-    const Ran refused = Run({"sweep", "--count", "1", "--record", Path("data.csv")});
-    EXPECT_EQ(refused.code, 5);
-    EXPECT_NE(refused.err.find(" is not a record file: "), std::string::npos) << refused.err;
-    EXPECT_EQ(Slurp(Path("data.csv")), table);
-    ASSERT_EQ(Run({"sweep", "--count", "2", "--record", Path("r.spf")}).code, 0);
-    std::ofstream(Path("r.spf"), std::ios::app) << std::string(100, 'x');
-    const Ran torn = Run({"sweep", "--count", "1", "--record", Path("r.spf")});
-    EXPECT_EQ(torn.code, 0);
-    EXPECT_NE(torn.err.find("note: the last 100 bytes of " + Path("r.spf") + " were a record cut short"), std::string::npos)
-        << torn.err;
-    ASSERT_EQ(symlink(Path("r.spf").c_str(), Path("same.csv").c_str()), 0);
-    const Ran same = Run({"sweep", "--count", "1", "--record", Path("r.spf"), "--csv", Path("same.csv")});
-    EXPECT_EQ(same.code, 5);
-    EXPECT_EQ(Slurp(Path("r.spf")).size(), 3 * 1060u);
-}
-
-// A COM link to what is no serial port, and a port another program reads without a lock, are
-// told for what they are, with exit 3.
-TEST_F(CliTest, APortThatIsNoSerialPortOrIsSharedSaysSo)
-{
-    for (const std::string &target : {std::string("/dev/null"), home.Path()}) {
-        home.LinkPort(2, target);
-        const Ran r = Run({"info", "--port", "2"});
-        EXPECT_EQ(r.code, 3);
-        EXPECT_NE(r.err.find("COM2 leads to " + target + ", which is a"), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find(", not a serial port.\n"), std::string::npos) << r.err;
-    }
-    StartSim({});
-    const pid_t cat = Spawn({}, "/bin/cat", std::filesystem::canonical(home.PortsFolder() + "/COM1"));
-    const Ran shared = Run({"info", "--port", "1"});
-    EXPECT_EQ(shared.code, 3);
-    EXPECT_NE(shared.err.find("is open in another program: cat (pid " + std::to_string(cat) + "). It does not lock"),
-              std::string::npos) << shared.err;
-}
-
-// Waiting for a program to read the --csv FIFO ends at the first Ctrl+C or SIGTERM; a sweep
-// stalled in a write ends within a second of the second Ctrl+C.
-TEST_F(CliTest, AStopEndsTheWaitForAFifoReader)
-{
-    StartSim({});
-    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
-    for (const int signal : {SIGINT, SIGTERM}) {
-        const pid_t pid = Spawn({"sweep", "--count", "1", "--csv", Path("fifo")});
-        const std::string err = Err();
-        ASSERT_TRUE(WaitFor([&] { return Slurp(err).find("waiting for a program to read the FIFO") != std::string::npos; }));
-        const auto stopped = std::chrono::steady_clock::now();
-        kill(pid, signal);
-        EXPECT_EQ(Finish(pid).code, 0) << signal;
-        EXPECT_LT(MsSince(stopped), 1000) << signal;
-    }
-    // A reader that takes nothing stalls the sweep in a write; the second Ctrl+C still ends it.
-    const pid_t pid = Spawn({"sweep", "--csv", Path("fifo")});
-    const int reader = open(Path("fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    const std::string proc = "/proc/" + std::to_string(pid);
-    EXPECT_TRUE(WaitFor([&] { return Slurp(proc + "/wchan").find("pipe_write") != std::string::npos; }));
-    kill(pid, SIGINT);
-    EXPECT_TRUE(WaitFor([&] { return Slurp(proc + "/status").find("ShdPnd:\t0000000000000000") != std::string::npos; }));
-    const auto second = std::chrono::steady_clock::now();
-    kill(pid, SIGINT);
-    const Ran ended = Finish(pid);
-    close(reader);
-    EXPECT_EQ(ended.code, 130) << ended.err;
-    EXPECT_LT(MsSince(second), 1000);
-}
-
-// Whatever bytes the analyzer puts in its captions, --json writes valid JSON: a byte from 0x7F
-// as \u00XX (its Latin-1 character).
-TEST_F(CliTest, AnyBytesOfTheAnalyzerComeOutAsValidJson)
-{
-    PtyPeer analyzer;
-    BlockHeader header;
-    header.rbw = "\xB5\x7F\"\\\x01";
-    analyzer.SetResponder([traces = PtyPeer::Traces({TraceBlock([](int) { return 500; }, header)})](
-                              uint8_t b, const Bytes &so_far) { return b == 'j' ? ToBytes("12345") : traces(b, so_far); });
-    home.LinkPort(1, analyzer.DevicePath());
-    const Ran info = Run({"info", "--json", "--port", "1"});
-    ASSERT_EQ(info.code, 0) << info.err;
-    std::ofstream(Path("info.json")) << info.out;
-    const Ran parsed = Run({"-c", R"(import json, sys; sys.exit(json.load(open(sys.argv[1], 'rb'))['rbw'] != '\u00b5\u007f"\\\u0001'))",
-                            Path("info.json")},
-                           "/usr/bin/python3");
-    EXPECT_EQ(parsed.code, 0) << info.out << parsed.err;
 }
 
 }  // namespace
