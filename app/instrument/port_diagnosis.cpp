@@ -65,7 +65,8 @@ Finding NoPermission(const PortFacts &f)
         "into /etc/udev/rules.d/70-serial-dialout.rules, run\n"
         "    sudo udevadm control --reload && sudo udevadm trigger\n"
         "then join the group (sudo adduser $USER dialout) and log out and in again. Or ask your administrator.";
-    return {PortCause::PermissionDenied, "no permission (" + f.owner + "'s alone)",
+    return {PortCause::PermissionDenied,
+            groupMay ? "no permission (group " + f.group + ")" : "no permission (" + f.owner + "'s alone)",
             "You may not open " + device + ": " +
                 (groupMay ? "it belongs to the group \"" + f.group +
                                 "\", which gives far more than serial ports: joining it is no remedy."
@@ -77,7 +78,8 @@ Finding NoPermission(const PortFacts &f)
 Finding FindingOf(const PortFacts &f)
 {
     const std::string device = f.device + " (" + Com(f) + ")";
-    const std::string leads = Com(f) + " leads to " + f.target + (f.device.empty() || f.device == f.target ? "" : " (" + f.device + ")");
+    const std::string leads =
+        Com(f) + " leads to " + f.target + (f.device.empty() || f.device == f.target ? "" : " (" + f.device + ")");
     const std::string choose = "Choose the analyzer's serial device in Setting > Device...";
     if (!f.linked && (f.device.empty() || !f.uart))
         return {PortCause::NotConnected, "not connected",

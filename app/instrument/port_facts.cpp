@@ -34,7 +34,10 @@ std::string FirstLine(const std::string &file)
 
 std::string FallbackPath(int port) { return "/dev/ttyS" + std::to_string(port - 1); }
 
-bool AllDigits(const char *name) { return *name && std::all_of(name, name + std::strlen(name), [](char c) { return c >= '0' && c <= '9'; }); }
+bool AllDigits(const char *name)
+{
+    return *name && std::all_of(name, name + std::strlen(name), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 // Calls visit(pid, name) for every process but this one, until it returns true.
 template <class Visit>

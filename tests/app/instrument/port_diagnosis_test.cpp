@@ -45,7 +45,7 @@ TEST(PortDiagnosis, EachCauseSaysWhatIsWrongAndWhatToDo)
         {with([](PortFacts &f) { f.accessDenied = true, f.group = "dialout", f.mode = 0600; }), PortCause::PermissionDenied,
          "no permission (root's alone)", "KERNEL==\"ttyUSB[0-9]*\", GROUP=\"dialout\", MODE=\"0660\""},
         {with([](PortFacts &f) { f.accessDenied = true, f.group = "disk", f.mode = 0660; }), PortCause::PermissionDenied,
-         "no permission (root's alone)", "the group \"disk\", which gives far more than serial ports"},
+         "no permission (group disk)", "the group \"disk\", which gives far more than serial ports"},
         {with([](PortFacts &f) { f.heldElsewhere = true; }), PortCause::HeldByProgram, "held by another program",
          "/dev/ttyUSB0 (COM2) is in use by another program.\nClose that program"},
         {with([](PortFacts &f) { f.heldElsewhere = true, f.holder = "minicom (pid 7)", f.holderName = "minicom"; }),
