@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the simulator and the tests need, when any is missing.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev libgl-dev libgtest-dev xvfb xauth binutils poppler-utils)
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev libgl-dev libgtest-dev xvfb xauth binutils poppler-utils
+          python3)
 
 missing=()
 for p in "${packages[@]}"; do
