@@ -67,8 +67,13 @@ Opener HowOpen(int pid, dev_t rdev, int ptyIndex)
     Opener how = Opener::None;
     const dev_t ptmx = makedev(5, 2);
     while (const dirent *entry = readdir(fds)) {
+        // Only files under /dev are looked at: a stat of another process's file on a network
+        // share that hangs would hold the caller.
+        char target[16] = {};
         struct stat st;
-        if (entry->d_name[0] == '.' || fstatat(dirfd(fds), entry->d_name, &st, 0) != 0 || !S_ISCHR(st.st_mode))
+        if (entry->d_name[0] == '.' || readlinkat(dirfd(fds), entry->d_name, target, sizeof target - 1) < 5 ||
+            std::strncmp(target, "/dev/", 5) != 0 || fstatat(dirfd(fds), entry->d_name, &st, 0) != 0 ||
+            !S_ISCHR(st.st_mode))
             continue;
         if (st.st_rdev == rdev && how == Opener::None)
             how = Opener::User;

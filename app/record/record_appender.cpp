@@ -28,6 +28,9 @@ RecordAppender::Opened RecordAppender::Fail(Opened how, const std::string &why)
 
 RecordAppender::Opened RecordAppender::Open(const std::string &path, Mode mode)
 {
+    if (fd_ >= 0)
+        close(fd_);
+    fd_ = -1;
     path_ = path;
     note_.clear();
     // Not through a link: the question whether to replace or append was about this name. Looked

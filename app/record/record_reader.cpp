@@ -48,6 +48,9 @@ RecordReader::~RecordReader()
 
 RecordFileKind RecordReader::Open(const std::string &path)
 {
+    if (fd_ >= 0)
+        close(fd_);
+    stretchCount_ = 0;
     path_ = path;
     fd_ = OpenForReading(path, error_);
     struct stat info {};
