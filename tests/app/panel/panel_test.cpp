@@ -294,8 +294,7 @@ TEST_F(PanelTest, LimitLinesAreMadeInTheWorkingFolderAndListedAtOnce)
     std::ofstream(csv) << "MHz,dBm\n30,-50\n40,x\n";
     dialogs.files = {csv};
     panel->Limits().ImportCsv();
-    EXPECT_EQ(dialogs.messages.back().text, "Line 3 of " + csv + " is not a frequency in MHz and a level in dBm "
-                                                                  "separated by a comma: \"40,x\".");
+    EXPECT_EQ(dialogs.messages.back().text, "Line 3 of " + csv + ": the level \"x\" is not a number.");
     std::ofstream(csv) << "MHz,dBm\n30,-50\n40,-60.25\n";
     dialogs.files = {csv, out};
     dialogs.forms = {{{"mask"}}};
