@@ -61,24 +61,21 @@ void StopSignals::Wait()
         if (sigwait(&set, &signal) != 0 || signal == SIGUSR2)
             return;
         int count = 0;
-        std::function<void()> second;
-        std::function<std::string()> waitingFor;
+        std::string what;
         {
+            // Called under the lock: once Set... has cleared a callback, it is not running.
             std::lock_guard lock(mutex_);
             count = ++count_;
-            if (count >= 2)
-                second = onSecond_;
-            else
-                waitingFor = waitingFor_;
+            stopped_.notify_all();
+            if (count == 1 && waitingFor_)
+                what = waitingFor_();
+            if (count >= 2 && onSecond_)
+                onSecond_();
         }
-        stopped_.notify_all();
-        if (const std::string what = waitingFor ? waitingFor() : ""; !what.empty())
+        if (!what.empty())
             std::fprintf(stderr, "tavrin-cli: stopping once %s; Ctrl+C again ends at once.\n", what.c_str());
-        if (count < 2)
-            continue;
-        if (second)
-            second();
-        return EndWithin(kGrace);
+        if (count >= 2)
+            return EndWithin(kGrace);
     }
 }
 

@@ -49,6 +49,23 @@ private:
     std::thread waiter_;
 };
 
+// Clears the stop callbacks when it goes out of scope: made after what they use, it keeps a late
+// signal from calling into what is already gone, on every way out.
+class StopCallbacks {
+public:
+    explicit StopCallbacks(StopSignals &stop) : stop_(stop) {}
+    ~StopCallbacks()
+    {
+        stop_.SetOnSecond({});
+        stop_.SetWaitingFor({});
+    }
+    StopCallbacks(const StopCallbacks &) = delete;
+    StopCallbacks &operator=(const StopCallbacks &) = delete;
+
+private:
+    StopSignals &stop_;
+};
+
 // Opens path for writing (O_WRONLY with flags) without letting a FIFO that nobody reads hold the
 // command: the open is tried again every 100 ms until a reader comes, with a note after a second,
 // and a stop request ends the wait (-1, errno EINTR). Other failures: -1 with errno set.

@@ -226,6 +226,7 @@ int SweepCommand(const CommandLine &line)
     StopSignals stop;  // before the link thread, which must not take the signals
     StderrDialogs dialogs;
     TavrinDLL dll(dialogs);
+    const StopCallbacks callbacks(stop);
     stop.SetOnSecond([&dll] { dll.Abandon(); });
     stop.SetWaitingFor([&dll] {
         return dll.CallInFlight() ? "the analyzer answers the request on the line (up to about 20 s when it is silent)"
@@ -244,7 +245,6 @@ int SweepCommand(const CommandLine &line)
         code = kExitFile;
     }
     stop.SetOnSecond({});
-    stop.SetWaitingFor({});
     if (dll.CallInFlight()) {
         // Given up on a silent line: the call still inside the library cannot be interrupted,
         // and the library's clean-up must not run under it. The kernel releases the port.

@@ -95,7 +95,8 @@ TEST_F(CliTest, AStopEndsTheWaitForAFifoReader)
         ASSERT_TRUE(WaitFor([&] { return Slurp(err).find("waiting for a program to read the FIFO") != std::string::npos; }));
         const auto stopped = std::chrono::steady_clock::now();
         kill(pid, signal);
-        EXPECT_EQ(Finish(pid).code, 0) << signal;
+        const Ran r = Finish(pid);
+        EXPECT_EQ(r.code, 0) << signal << r.err;
         EXPECT_LT(MsSince(stopped), 1000) << signal;
     }
     // A reader that takes nothing stalls the sweep in a write; the second Ctrl+C still ends it.
