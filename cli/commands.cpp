@@ -1,5 +1,4 @@
-// info, set, peak and convert: one analyzer report, settings confirmed, the highest point, and a
-// record file turned into CSV or JSON lines.
+// info, set and peak: one analyzer report, settings confirmed, and the highest point.
 #include "cli/commands.h"
 
 #include "cli/output.h"
@@ -10,8 +9,6 @@
 #include "markers/peak.h"
 #include "measure/frequency_step.h"
 #include "measure/range_rules.h"
-#include "record/record_csv.h"
-#include "record/record_survey.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -193,55 +190,6 @@ int PeakCommand(const CommandLine &line)
                                                    ",\"level_dbm\":" + JsonNumber(level) + "}\n")
                                      : WriteStdout("Peak: " + freqText + " MHz, " + PlainDecimal(level) + " dBm\n");
     return ok ? kExitOk : kExitFile;
-}
-
-int ConvertCommand(const CommandLine &line)
-{
-    const bool json = line.Has("json");
-    const std::string csv = line.Has("csv") ? line.Value("csv") : "";
-    bool survey = false;
-    if (std::string why = ReadCsvFormat(line, survey); !why.empty())
-        return Usage(why);
-    if (!json && csv.empty())
-        return Usage("nothing to write: give --csv OUT or --json");
-    if (json && csv == "-")
-        return Usage("--csv - and --json cannot both go to standard output");
-    const std::string &path = line.operands.front();
-    RecordTable table;
-    const RecordFileResult loaded = LoadRecordFile(path, table);
-    if (!loaded.ok) {
-        Complain("the record file was not read: " + loaded.error + ".");
-        return kExitFile;
-    }
-    if (const int64_t impossible = RemoveImpossibleRecords(table))
-        Complain(std::to_string(impossible) + " records of the file hold values the analyzer cannot give (a damaged "
-                 "file?); they are left out.");
-    if (!csv.empty()) {
-        std::string error;
-        int64_t leftOut = 0;
-        if (csv == "-")
-            error = WriteStdout(survey ? SurveyCsv(table, leftOut) : RecordCsv(table, false))
-                        ? ""
-                        : ErrnoText("standard output", errno);
-        else if (const RecordFileResult written = survey ? WriteSurveyCsv(csv, table, leftOut)
-                                                         : WriteRecordCsv(csv, table, false);
-                 !written.ok)
-            error = written.error;
-        if (!error.empty()) {
-            Complain("the CSV file was not written: " + error + ".");
-            return kExitFile;
-        }
-        if (leftOut)
-            Complain("note: traces at zero span have no frequency axis: " + std::to_string(leftOut) +
-                     " left out of the survey CSV.");
-    }
-    for (const TraceRecord &entry : table) {
-        if (!json || !entry.Filled())
-            break;
-        if (!WriteStdout(TraceJsonLine(entry)))
-            return errno == EPIPE ? kExitOk : kExitFile;
-    }
-    return kExitOk;
 }
 
 }  // namespace tavrin::cli

@@ -56,11 +56,11 @@ const std::vector<Command> &Commands()
          "       [--json] [--mqtt URL [--mqtt-topic PREFIX] [--mqtt-qos 0|1] [--mqtt-user NAME]\n"
          "       [--mqtt-password-file FILE] [--mqtt-ca FILE] [--mqtt-interval SECONDS]]",
          "Takes traces as fast as the line allows, or one every --interval, until --count or --duration\n"
-         "is reached or Ctrl+C (SIGINT, SIGTERM) ends it; every record and row is written whole. A second\n"
-         "Ctrl+C stops waiting for an analyzer that fell silent. With --mqtt every trace is also published\n"
-         "(PREFIX/SERIAL/trace and /peak, and the retained /status); a broker that is away or refuses the\n"
-         "login is told once on standard error and the sweep goes on: exit status 6 at the end says that\n"
-         "not everything was published.",
+         "is reached or Ctrl+C (SIGINT, SIGTERM) ends it; every record and row is written whole. The\n"
+         "first Ctrl+C says what the sweep still waits for; after a second one it ends within a second.\n"
+         "With --mqtt every trace is also published (PREFIX/SERIAL/trace and /peak, and the retained\n"
+         "/status); a broker that is away or refuses the login is told once on standard error and the\n"
+         "sweep goes on: exit status 6 at the end says that not everything was published.",
          {{"count", "N", "stop after N traces"},
           {"duration", "SECONDS", "stop after this time"},
           {"interval", "SECONDS", "one trace every SECONDS (default: back to back, about 5.6 a second)"},
@@ -104,7 +104,8 @@ const std::vector<Command> &Commands()
           {"allow", "LIST", "the only clients let in: addresses and networks, e.g. 192.168.1.0/24,10.0.0.7"},
           kPort, kFolder}},
         {"convert", "convert FILE [--csv OUT [--format csv|rtl_power]] [--json]",
-         "A record file (.spf) as CSV or JSON lines, with no analyzer at all.",
+         "A record file (.spf) of any length as CSV or JSON lines, with no analyzer at all. The output is\n"
+         "never the record file itself.",
          {{"csv", "OUT", "the CSV file to write, replaced whole (OUT - : standard output)"},
           {"json", "", "one JSON object per record on standard output (JSON lines)"},
           kFormat}},
@@ -223,10 +224,11 @@ std::string HelpText(std::string_view name)
                   "Exit status:\n"
                   "  0  success\n"
                   "  2  usage error\n"
-                  "  3  port not available: missing, no permission, or held by another program\n"
+                  "  3  port not available: missing, not a serial port, no permission, or held by another program\n"
                   "  4  the analyzer does not answer, or does not confirm a setting\n"
                   "  5  file error\n"
-                  "  6  a sweep's files are complete, but not all its messages reached the MQTT broker\n";
+                  "  6  a sweep's files are complete, but not all its messages reached the MQTT broker\n"
+                  "  130  ended at once by a second Ctrl+C\n";
 }
 
 std::string ReadCsvFormat(const CommandLine &line, bool &survey)

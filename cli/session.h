@@ -22,11 +22,6 @@ void Complain(const std::string &text);
 // --port, else the port saved in Tavrin.Log (in --folder when given), else 1.
 int ChosenPort(const CommandLine &line);
 
-// What is in the way of COMn, with what to do about it; empty when nothing is (NoAnswer).
-std::string PortProblem(const PortDiagnosis &d, int port);
-// What to do when COMn opens but nothing answers.
-std::string NoAnswerText(const PortDiagnosis &d, int port);
-
 // The session of one command. A lost line ends the acquisition (a script decides what then),
 // and every setting is confirmed from the analyzer's reports, acquiring or not.
 class CliLink {

@@ -14,7 +14,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -68,56 +67,49 @@ std::string ReadSweepPlan(const CommandLine &line, SweepPlan &plan)
     return {};
 }
 
-SweepFiles::~SweepFiles()
-{
-    Close();
-    if (recordLock_ >= 0)
-        close(recordLock_);
-}
+SweepFiles::~SweepFiles() { Close(); }
 
 std::string SweepFiles::OpenRecordFile(const std::string &path)
 {
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT)
-            return ErrnoText(path, errno);
-        if (std::string why = CreateRecordFile(path); !why.empty())
-            return why;
-    } else if (!S_ISREG(st.st_mode)) {
-        return path + " is not a plain file";
+    switch (record_.Open(path, RecordAppender::Mode::Append)) {
+    case RecordAppender::Opened::Ok:
+        break;
+    case RecordAppender::Opened::NotRecords:
+        return record_.Error() + "; nothing was written to it. Name a new file or a record file with --record";
+    case RecordAppender::Opened::Busy:
+    case RecordAppender::Opened::Failed:
+        return record_.Error();
     }
-    recordLock_ = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (recordLock_ < 0)
-        return ErrnoText(path, errno);
-    // Two sweeps appending to one file would write over each other's records.
-    if (flock(recordLock_, LOCK_EX | LOCK_NB) != 0)
-        return path + " is being written by another sweep";
-    if (fstat(recordLock_, &st) != 0)
-        return ErrnoText(path, errno);
-    const auto size = static_cast<uint64_t>(st.st_size);
-    nextRecord_ = static_cast<int64_t>(size / kRecordBytes);
-    if (size % kRecordBytes != 0)
-        Complain("note: the last " + std::to_string(size % kRecordBytes) + " bytes of " + path +
-                 " are not a whole record (a write cut short); the sweep writes over them.");
-    recordPath_ = path;
+    if (!record_.Note().empty())
+        Complain("note: " + record_.Note() + ".");
     return {};
 }
 
-std::string SweepFiles::Open(const SweepPlan &plan)
+std::string SweepFiles::OpenCsvFile(const std::string &path, StopSignals &stop)
+{
+    // The record file by another name (a link) would be emptied by the opening.
+    struct stat csv {}, record {};
+    if (record_.IsOpen() && stat(path.c_str(), &csv) == 0 && stat(record_.Path().c_str(), &record) == 0 &&
+        csv.st_dev == record.st_dev && csv.st_ino == record.st_ino)
+        return "--csv " + path + " is the record file " + record_.Path() + " by another name";
+    csvFd_ = OpenForWritingUntilStopped(path, O_CREAT | O_TRUNC | O_CLOEXEC, stop);
+    if (csvFd_ < 0)
+        return errno == EINTR ? "" : ErrnoText(path, errno);
+    csvOwned_ = true;
+    return {};
+}
+
+std::string SweepFiles::Open(const SweepPlan &plan, StopSignals &stop)
 {
     json_ = plan.json;
     survey_ = plan.survey;
     if (!plan.recordPath.empty())
         if (std::string why = OpenRecordFile(plan.recordPath); !why.empty())
             return why;
-    if (plan.csvPath == "-") {
+    if (plan.csvPath == "-")
         csvFd_ = STDOUT_FILENO;
-    } else if (!plan.csvPath.empty()) {
-        csvFd_ = open(plan.csvPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (csvFd_ < 0)
-            return ErrnoText(plan.csvPath, errno);
-        csvOwned_ = true;
-    }
+    else if (!plan.csvPath.empty())
+        return OpenCsvFile(plan.csvPath, stop);
     return {};
 }
 
@@ -133,15 +125,18 @@ SweepFiles::Written SweepFiles::WriteText(int fd, const std::string &text, const
 
 SweepFiles::Written SweepFiles::Write(const TraceRecord &record)
 {
-    if (!recordPath_.empty() && record.Filled()) {
-        error_ = AppendRecord(recordPath_, nextRecord_, record);
+    if (record_.IsOpen() && record.Filled()) {
+        error_ = record_.Append(record);
         if (!error_.empty())
             return Written::Failed;
-        ++nextRecord_;
-    } else if (!recordPath_.empty() && !std::exchange(warnedUnrecordable_, true)) {
+        if (record_.Count() == kMaxLoadedRecords)
+            Complain("note: " + record_.Path() + " now holds " + std::to_string(kMaxLoadedRecords) +
+                     " records, as many as TavrinRemote's Load takes; the sweep goes on, and tavrin-cli convert "
+                     "reads the whole file.");
+    } else if (record_.IsOpen() && !std::exchange(warnedUnrecordable_, true)) {
         // Readers of a record file take a centre of 0 for its end.
         Complain("note: traces at a centre of 0 MHz cannot be kept in a record file; they are left out of " +
-                 recordPath_ + ".");
+                 record_.Path() + ".");
     }
     if (csvFd_ >= 0) {
         std::string text;
@@ -314,11 +309,18 @@ int SweepCommand(const CommandLine &line)
         return opened;
     StopSignals stop;  // before the link and publishing threads, which must not take the signals
     CliLink link(&stop);
+    const StopCallbacks callbacks(stop);
     stop.SetOnSecond([&link] { link.Instrument().Abandon(); });
+    stop.SetWaitingFor([&link] {
+        // A block takes under 0.2 s; a call running far longer waits on a silent line.
+        return link.Instrument().CallRunningFor() > std::chrono::milliseconds(500)
+                   ? "the analyzer answers the request on the line (up to about 20 s when it is silent)"
+                   : std::string();
+    });
     if (const int opened = OpenAnalyzer(link, ChosenPort(line)); opened != kExitOk)
         return opened;
     SweepFiles files;
-    if (std::string why = files.Open(plan); !why.empty()) {
+    if (std::string why = files.Open(plan, stop); !why.empty()) {
         Complain(why + ".");
         return kExitFile;
     }

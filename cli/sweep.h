@@ -3,13 +3,15 @@
 #pragma once
 
 #include "cli/options.h"
-#include "record/record_file.h"
+#include "record/record_appender.h"
 
 #include <chrono>
 #include <optional>
 #include <string>
 
 namespace tavrin::cli {
+
+class StopSignals;
 
 struct SweepPlan {
     std::optional<long> count;
@@ -34,21 +36,21 @@ public:
 
     ~SweepFiles();
     // Opens what the plan names: the record file to append to (created when missing, locked
-    // against a second sweep), the CSV file replaced. "" or the reason.
-    std::string Open(const SweepPlan &plan);
+    // against a second writer, refused untouched when it is no record file), the CSV file
+    // replaced (a FIFO waited on until it is read or the sweep is stopped). "" or the reason.
+    std::string Open(const SweepPlan &plan, StopSignals &stop);
     Written Write(const TraceRecord &record);
     // Closes the CSV file; "" or the reason.
     std::string Close();
     const std::string &Error() const { return error_; }
-    int64_t RecordsInFile() const { return nextRecord_; }
+    int64_t RecordsInFile() const { return record_.Count(); }
 
 private:
     std::string OpenRecordFile(const std::string &path);
+    std::string OpenCsvFile(const std::string &path, StopSignals &stop);
     Written WriteText(int fd, const std::string &text, const std::string &what);
 
-    std::string recordPath_;
-    int recordLock_ = -1;
-    int64_t nextRecord_ = 0;
+    RecordAppender record_;
     bool warnedUnrecordable_ = false;
     int csvFd_ = -1;
     bool csvOwned_ = false;

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev libgl-dev libmosquitto-dev libgtest-dev xvfb xauth
-          binutils poppler-utils mosquitto mosquitto-clients openssl python3-pyvisa python3-pyvisa-py)
+          binutils poppler-utils mosquitto mosquitto-clients openssl python3 python3-pyvisa python3-pyvisa-py)
 
 missing=()
 for p in "${packages[@]}"; do

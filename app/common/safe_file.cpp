@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -140,22 +141,33 @@ bool AppendDurably(const std::string &path, const std::string &heading, const st
         error = Refusal(path, info.st_mode);
         return false;
     }
-    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    const int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = ErrnoText(path, errno);
         return false;
     }
-    bool ok = fstat(fd, &info) == 0;
-    if (ok && !S_ISREG(info.st_mode)) {
+    if (fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
         close(fd);
         error = Refusal(path, info.st_mode);
         return false;
     }
-    // One write, so that a line is never split by another writer's.
-    const std::string all = ok && info.st_size == 0 ? heading + text : text;
+    // Locked, so that the length seen here is where this row begins and the cut below takes off
+    // this row only, never another writer's.
+    bool ok = flock(fd, LOCK_EX) == 0 && fstat(fd, &info) == 0;
+    const off_t before = info.st_size;
+    char last = '\n';
+    if (ok && before > 0 && pread(fd, &last, 1, before - 1) != 1)
+        ok = false;
+    // A row cut short by an older crash ends with a line end of its own: the new row is not glued
+    // onto it. One write, so that a row is never split by another writer's.
+    const std::string all = (before == 0 ? heading : last != '\n' ? "\n" : "") + text;
     ok = ok && WriteAll(fd, reinterpret_cast<const uint8_t *>(all.data()), all.size()) && fdatasync(fd) == 0;
-    if (!ok)
+    if (!ok) {
         error = ErrnoText(path, errno);
+        // A row is written whole or not at all: what a full disk let through is cut back.
+        if (ftruncate(fd, before) == 0)
+            fdatasync(fd);
+    }
     if (close(fd) != 0 && ok) {
         error = ErrnoText(path, errno);
         ok = false;

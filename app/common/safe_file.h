@@ -34,7 +34,9 @@ WholeFile ReadWholeFile(const std::string &path, uint64_t maxBytes, std::vector<
 
 // Appends text to the file at path, which is made with heading first when it is missing or empty,
 // and flushes it to the disk before returning: a crash or a power cut loses nothing appended. Only
-// a regular file is written, never waited on. On failure returns false with the reason in error.
+// a regular file is written, never waited on. Written whole or not at all: a failed or short write
+// (a full disk) is cut back off the file, and a file that ends within a line gets a line end
+// before text. On failure returns false with the reason in error.
 bool AppendDurably(const std::string &path, const std::string &heading, const std::string &text, std::string &error);
 
 // Replaces path with what is written to it: a new temporary file with a short name in the same

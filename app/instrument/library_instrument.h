@@ -39,6 +39,8 @@ public:
 
     // For a program that is leaving: nothing more goes out, and no reply comes.
     void Abandon() { queue_.Abandon(); }
+    // How long the library call on the line has been running (zero when none is); from any thread.
+    Clock::duration CallRunningFor() const { return queue_.RunningFor(); }
 
     struct Line;
 

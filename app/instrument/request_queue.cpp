@@ -112,6 +112,12 @@ std::optional<RequestQueue::Clock::time_point> RequestQueue::FreeBy() const
     return end;
 }
 
+RequestQueue::Clock::duration RequestQueue::RunningFor() const
+{
+    std::lock_guard lock(shared_->mutex);
+    return shared_->running ? Clock::now() - shared_->runningSince : Clock::duration::zero();
+}
+
 void RequestQueue::Abandon()
 {
     std::deque<Entry> dropped;

@@ -32,6 +32,8 @@ public:
     bool Cancel(uint64_t id);
     bool Busy() const;
     std::optional<Clock::time_point> FreeBy() const;
+    // How long the job on the line has been running (zero when none is).
+    Clock::duration RunningFor() const;
 
     // From now on nothing more runs: queued jobs are dropped, new ones refused. A job inside the
     // library cannot be interrupted and finishes on its own.

@@ -43,6 +43,47 @@ std::vector<std::string_view> Fields(std::string_view line)
     }
 }
 
+// A text from a file as a message shows it: control bytes (NUL too, which would end the message)
+// as \xNN, and at most 60 bytes.
+std::string Visible(std::string_view text)
+{
+    std::string shown;
+    for (const char c : text.substr(0, 60)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        } else {
+            shown += c;
+        }
+    }
+    return "\"" + shown + (text.size() > 60 ? "...\"" : "\"");
+}
+
+bool HasDigit(std::string_view line)
+{
+    return std::any_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Why a line is no limit point; "" when it is one.
+std::string PointProblem(std::string_view line, std::optional<double> f, std::optional<double> l)
+{
+    const std::vector<std::string_view> fields = Fields(line);
+    if (fields.size() != 2)
+        return " is not a frequency in MHz and a level in dBm separated by a comma: " + Visible(line) + ".";
+    if (!f)
+        return ": the frequency " + Visible(Trimmed(fields[0])) + " is not a number.";
+    if (!l)
+        return ": the level " + Visible(Trimmed(fields[1])) + " is not a number.";
+    if (!(*f >= kLimitLowestMHz && *f <= kLimitHighestMHz))
+        return ": the frequency " + Visible(Trimmed(fields[0])) + " MHz is outside what the analyzer tunes (0 to 1150 MHz).";
+    if (!(*l >= kLimitLowestDbm && *l <= kLimitHighestDbm))
+        return ": the level " + Visible(Trimmed(fields[1])) +
+               " dBm is outside what the analyzer's screen shows (-110 to +20 dBm: 80 dB below its reference levels "
+               "-30 to +20 dBm).";
+    return {};
+}
+
 std::string Shortest(double v)
 {
     char text[64];
@@ -107,16 +148,13 @@ LimitCsvResult ParseLimitCsv(std::string_view text, const std::string &name)
         from = end + 1;
         if (line.empty())
             continue;
+        if (std::exchange(first, false) && !HasDigit(line))
+            continue;  // a heading
         const std::vector<std::string_view> fields = Fields(line);
         const std::optional<double> f = FieldNumber(fields[0]);
-        if (std::exchange(first, false) && !f)
-            continue;  // a heading
         const std::optional<double> l = fields.size() == 2 ? FieldNumber(fields[1]) : std::nullopt;
-        if (!f || !l) {
-            const std::string shown(line.substr(0, 60));
-            r.error = "Line " + std::to_string(number) + " of " + name +
-                      " is not a frequency in MHz and a level in dBm separated by a comma: \"" + shown +
-                      (line.size() > 60 ? "...\"" : "\"") + ".";
+        if (const std::string problem = PointProblem(line, f, l); !problem.empty()) {
+            r.error = "Line " + std::to_string(number) + " of " + name + problem;
             r.points.clear();
             return r;
         }

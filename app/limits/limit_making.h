@@ -35,10 +35,16 @@ struct LimitCsvResult {
     std::string error;  // names the line at fault; empty when read
 };
 
+// What an imported limit line may hold: the frequencies the analyzer tunes, and the levels one of
+// its screens shows (80 dB below the reference levels -30 to +20 dBm).
+inline constexpr double kLimitLowestMHz = 0, kLimitHighestMHz = 1150;
+inline constexpr double kLimitLowestDbm = -110, kLimitHighestDbm = 20;
+
 // A frequency in MHz and a level in dBm per line, separated by a comma (or a semicolon or a tab),
-// '.' as the decimal point, CRLF or LF. A first line whose first field is no number is a heading;
-// blank lines are passed over. Anything else that is not two finite numbers is refused, naming
-// the line; so is a file without points. name: the file, as the messages call it.
+// '.' as the decimal point, CRLF or LF. A first line without a digit is a heading; blank lines are
+// passed over. Anything else that is not two numbers within the ranges above is refused, naming
+// the line and what is wrong with it (control bytes shown as \xNN); so is a file without points.
+// name: the file, as the messages call it.
 LimitCsvResult ParseLimitCsv(std::string_view text, const std::string &name);
 
 // The name as typed, without the spaces around it and a ".lim" at its end.

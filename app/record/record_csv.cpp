@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace tavrin {
 
@@ -165,6 +166,31 @@ RecordFileResult WriteRecordCsv(const std::string &path, const RecordTable &tabl
                                     out += holdRows;
                             },
                             control);
+}
+
+RecordWalk StreamRecordCsv(RecordReader &reader, bool dbu, const std::function<bool(const std::string &)> &write)
+{
+    constexpr size_t kStretch = size_t{1} << 20;
+    std::optional<TraceRecord> first;
+    RecordWalk walk = WalkRecords(reader, [&](const TraceRecord &r) {
+        first = r;
+        return false;
+    });
+    if (!walk.ok)
+        return walk;
+    std::string text = CsvHeader(first ? &*first : nullptr);
+    text.reserve(kStretch + 64 * 1024);
+    walk = WalkRecords(reader, [&](const TraceRecord &r) {
+        AppendRow(text, IsoTimeText(r.time), r, dbu);
+        if (text.size() < kStretch)
+            return true;
+        const bool written = write(text);
+        text.clear();
+        return written;
+    });
+    if (walk.ok && !walk.stopped && !write(text))
+        walk.stopped = true;
+    return walk;
 }
 
 }  // namespace tavrin

@@ -4,7 +4,9 @@
 #include "common/job_control.h"
 #include "measure/measure_setting.h"
 #include "record/record_file.h"
+#include "record/record_reader.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,5 +45,10 @@ std::string RecordCsv(const RecordTable &table, bool dbu);
 // counted in rows.
 RecordFileResult WriteRecordCsv(const std::string &path, const RecordTable &table, bool dbu,
                                 const std::string &holdRows = {}, JobControl *control = nullptr);
+
+// The same CSV of a record file, read a record at a time (the records a walk takes, WalkRecords)
+// and handed to write about a megabyte at a time: memory stays flat whatever the file's length.
+// A false from write ends the walk (stopped).
+RecordWalk StreamRecordCsv(RecordReader &reader, bool dbu, const std::function<bool(const std::string &)> &write);
 
 }  // namespace tavrin

@@ -5,6 +5,7 @@
 #include "common/safe_file.h"
 #include "common/text_number.h"
 #include "measure/measurement_state.h"
+#include "record/record_reader.h"
 
 #include <algorithm>
 #include <functional>
@@ -209,52 +210,37 @@ std::optional<int32_t> TimedEntryCount(double minutes, double intervalSeconds)
 RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table, JobControl *control)
 {
     RecordFileResult result;
-    const int fd = OpenForReading(path, result.error);
-    if (fd < 0)
+    RecordReader reader;
+    if (reader.Open(path) == RecordFileKind::Failed) {
+        result.error = reader.Error();
         return result;
-    auto fail = [&](const std::string &why) {
-        result.error = why;
-        close(fd);
-        return result;
-    };
-    struct stat info {};
-    if (fstat(fd, &info) != 0)
-        return fail(ErrnoText(path, errno));
-    const auto length = static_cast<uint64_t>(info.st_size);
-    if (length > kMaxRecordFileBytes)
-        return fail(path + " holds " + std::to_string(length / (1024 * 1024)) +
-                    " MB; record files of more than 100 MB are not loaded");
-    RecordTable loaded(static_cast<size_t>(RecordCountForLength(length)));
-    if (control)
-        control->SetTotal(static_cast<int64_t>(loaded.size()));
-    // Read a stretch of records at a time; what a short last record lacks reads as zeros.
-    constexpr size_t kStretch = 64;
-    std::vector<uint8_t> bytes(kStretch * kRecordBytes);
-    for (size_t first = 0; first < loaded.size(); first += kStretch) {
-        if (control && control->Cancelled()) {
-            result.cancelled = true;
-            return fail("cancelled");
-        }
-        const size_t count = std::min(kStretch, loaded.size() - first);
-        std::fill(bytes.begin(), bytes.end(), 0);
-        size_t got = 0;
-        while (got < count * kRecordBytes) {
-            const ssize_t n = pread(fd, bytes.data() + got, count * kRecordBytes - got,
-                                    static_cast<off_t>(first * kRecordBytes + got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return fail(ErrnoText(path, errno));
-            if (n == 0)
-                break;
-            got += static_cast<size_t>(n);
-        }
-        for (size_t i = 0; i < count; ++i)
-            loaded[first + i] = DecodeRecord(&bytes[i * kRecordBytes]);
-        if (control)
-            control->SetDone(static_cast<int64_t>(first + count));
     }
-    close(fd);
+    if (reader.Count() > kMaxLoadedRecords) {
+        result.error = path + " holds " + std::to_string(reader.Count()) + " records; the program plays at most " +
+                       std::to_string(kMaxLoadedRecords) +
+                       " (about 1 GB) from memory. tavrin-cli convert turns a record file of any length into CSV "
+                       "or JSON lines";
+        return result;
+    }
+    RecordTable loaded(static_cast<size_t>(reader.Count()));
+    if (control)
+        control->SetTotal(reader.Count());
+    for (size_t i = 0; i < loaded.size(); ++i) {
+        if (control && i % 64 == 0) {
+            if (control->Cancelled()) {
+                result.cancelled = true;
+                result.error = "cancelled";
+                return result;
+            }
+            control->SetDone(static_cast<int64_t>(i));
+        }
+        if (!reader.Read(static_cast<int64_t>(i), loaded[i])) {
+            result.error = reader.Error();
+            return result;
+        }
+    }
+    if (control)
+        control->SetDone(reader.Count());
     result.ok = true;
     result.records = static_cast<int64_t>(loaded.size());
     if (!loaded.empty())

@@ -19,9 +19,9 @@ namespace tavrin {
 
 inline constexpr size_t kRecordBytes = 1060;
 inline constexpr size_t kRecordDataBytes = 1038;  // the rest of a record is filler, never read
-// A larger file is refused rather than read into memory: 100 MB is about 99,000 records, eleven
-// times the longest timed recording.
-inline constexpr uint64_t kMaxRecordFileBytes = 100ull * 1024 * 1024;
+// Load holds a record in memory, a kilobyte per record: a file of more records is refused rather
+// than read (a gigabyte, 2.3 days of a continuous recording at 0.2 s). RecordReader reads any length.
+inline constexpr int64_t kMaxLoadedRecords = 1'000'000;
 
 using SpanText = std::array<char, 12>;
 using RbwText = std::array<char, 8>;
@@ -94,8 +94,9 @@ struct RecordFileResult {
 
 // Reads a whole record file. A file of 0 bytes (or less than half a record) gives no records and
 // leaves table alone; a readable one replaces table. Bytes a short last record lacks read as 0.
-// Anything but a regular file is refused without waiting on it. With a control, the progress is
-// counted in records and a cancel leaves table alone.
+// Anything but a regular file, and a file of more than kMaxLoadedRecords, is refused without
+// waiting on it. With a control, the progress is counted in records and a cancel leaves table
+// alone.
 RecordFileResult LoadRecordFile(const std::string &path, RecordTable &table, JobControl *control = nullptr);
 
 // Whether every field of a record could have come from the analyzer: a centre within its range, a

@@ -55,6 +55,9 @@ void LineControl::SelectPort(int port, const std::function<bool(int)> &heldElsew
         return;
     }
     port_ = port;
+    // A line opened through a link whose target is then removed is told as gone, not as the
+    // built-in port the name falls back to.
+    throughLink_ = port >= 1 && d_.throughLink(port);
     d_.instrument.SelectPort(port, {});
     Changed();
 }
@@ -328,7 +331,7 @@ LinkStatus LineControl::Status() const
     const auto now = d_.timers.Now();
     LinkStatus s;
     s.port = port_;
-    s.device = d_.portText(port_);
+    s.device = d_.portText(port_, throughLink_);
     s.state = phase_ == Phase::Checking ? LinkState::Checking : watch_.State(now);
     if (s.state == LinkState::Checking) {
         s.detail = "waiting for the analyzer's answer";

@@ -35,8 +35,9 @@ public:
         Timers &timers;
         std::function<std::time_t()> wallClock = [] { return std::time(nullptr); };
         std::function<PortFacts(int)> portFacts = [](int port) { return GatherPortFacts(port); };
-        std::function<std::string(int)> portText = PortTargetText;
+        std::function<std::string(int, bool)> portText = PortTargetText;
         std::function<std::string()> failureLogPath;  // empty: limit_failures.csv in the Working folder
+        std::function<bool(int)> throughLink = PortThroughLink;
     };
 
     explicit Session(Deps deps, QObject *parent = nullptr);

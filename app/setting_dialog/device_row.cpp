@@ -53,7 +53,7 @@ void DeviceRow::Choose()
     for (const SerialDeviceChoice &d : devices)
         labels.push_back(d.label);
     const std::optional<size_t> chosen =
-        dialogs_.ChooseItem("Device for " + com, "The serial devices present; " + com + " will lead to the one you choose:",
+        dialogs_.ChooseItem("Device for " + com, "Serial devices present (" + com + " will lead to the one you choose):",
                             labels, DeviceOfPort(port, devices));
     if (!chosen || *chosen >= devices.size())
         return;

@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QListView>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -68,6 +69,16 @@ private:
 };
 
 }  // namespace
+
+void NameItemList(QInputDialog &dialog, const std::string &label)
+{
+    // Unnamed, a screen reader would call the list by its current item.
+    QString name = Q(label).trimmed();
+    if (name.endsWith(':'))
+        name.chop(1);
+    for (QListView *list : dialog.findChildren<QListView *>())
+        list->setAccessibleName(name);
+}
 
 void QtDialogs::ShowMessage(const std::string &title, const std::string &text)
 {
@@ -132,6 +143,7 @@ std::optional<size_t> QtDialogs::ChooseItem(const std::string &title, const std:
     if (selected < items.size())
         dialog.setTextValue(list[static_cast<qsizetype>(selected)]);
     dialog.setAccessibleName(Q(title));
+    NameItemList(dialog, label);
     dialog.resize(720, 320);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

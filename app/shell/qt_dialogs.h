@@ -3,9 +3,13 @@
 
 #include "common/dialogs.h"
 
+class QInputDialog;
 class QWidget;
 
 namespace tavrin {
+
+// Gives the list of an item chooser the label's words as its accessible name (without the colon).
+void NameItemList(QInputDialog &dialog, const std::string &label);
 
 class QtDialogs : public UserDialogs {
 public:

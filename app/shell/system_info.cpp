@@ -15,10 +15,11 @@ std::vector<std::string> ComPortLines()
     std::vector<std::string> lines;
     for (int port = 1; port <= 4; ++port) {
         const PortFacts f = GatherPortFacts(port);
-        const std::string state = f.device.empty() || !f.uart ? "not present"
-                                  : f.accessDenied            ? "no permission: join the group " + f.group
-                                  : f.heldElsewhere ? "in use by " + (f.holder.empty() ? "another program" : f.holder)
-                                                    : "present";
+        const PortDiagnosis d = DiagnosePort(f);
+        const std::string state = f.device.empty() || !f.uart                ? "not present"
+                                  : f.heldElsewhere && !f.holder.empty()     ? "in use by " + f.holder
+                                  : d.cause == PortCause::NoAnswer           ? "present"
+                                                                             : d.summary;
         lines.push_back("COM" + std::to_string(port) + "  " + PortTargetText(port) + "  (" + state + ")");
     }
     return lines;

@@ -1,118 +1,29 @@
 // tavrin-cli run as scripts run it, against the simulator (or a scripted analyzer) in a private
 // ports folder: exit codes, what it prints, what goes on the line, and the files it writes.
-#include "instrument/port_check.h"
+#include "cli_fixture.h"
 #include "settings/operation_file.h"
 #include "support/pty_peer.h"
-#include "support/sim_process.h"
-#include "support/temp_dir.h"
 
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <spawn.h>
-#include <sstream>
-#include <sys/wait.h>
-#include <thread>
-
-extern char **environ;
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace tavrin::test;
-using Strings = std::vector<std::string>;
 
 namespace {
 
-std::string Slurp(const std::string &path)
+// Whether the process holds the lock of the device COMn leads to, as the kernel lists it; looked
+// at without taking the lock, which would keep the process from taking it.
+bool LockedBy(pid_t pid, const std::string &comLink)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    struct stat device {};
+    if (stat(comLink.c_str(), &device) != 0)
+        return false;
+    char wanted[96];
+    std::snprintf(wanted, sizeof wanted, " %d %02x:%02x:%lu ", pid, major(device.st_dev), minor(device.st_dev),
+                  static_cast<unsigned long>(device.st_ino));
+    const std::string locks = Slurp("/proc/locks");
+    return locks.find(wanted) != std::string::npos;
 }
-
-Strings Split(const std::string &text, char at)
-{
-    Strings parts;
-    std::stringstream in(text);
-    for (std::string part; std::getline(in, part, at);)
-        parts.push_back(part);
-    return parts;
-}
-
-size_t Count(const std::string &text, const std::string &what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
-bool WaitFor(const std::function<bool()> &done)
-{
-    for (int i = 0; i < 2000 && !done(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return done();
-}
-
-class CliTest : public testing::Test {
-protected:
-    struct Ran {
-        int code = -1;
-        std::string out, err;
-    };
-
-    std::string Path(const std::string &name) const { return home.Path() + "/" + name; }
-
-    // Starts a program with its output in out/err files of its own.
-    pid_t Spawn(Strings args, const char *program = TAVRIN_CLI_PATH)
-    {
-        args.insert(args.begin(), program);
-        std::vector<char *> argv;
-        for (std::string &a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        ++runs;
-        posix_spawn_file_actions_addopen(&files, 1, Out().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&files, 2, Err().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, program, &files, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&files);
-        return pid;
-    }
-    Ran Finish(pid_t pid)
-    {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Slurp(Out()), Slurp(Err())};
-    }
-    Ran Run(const Strings &args) { return Finish(Spawn(args)); }
-    std::string Out() const { return Path("out" + std::to_string(runs)); }
-    std::string Err() const { return Path("err" + std::to_string(runs)); }
-
-    void StartSim(Strings args, bool paced = false)
-    {
-        if (!paced)
-            args.push_back("--no-pace");
-        args.insert(args.end(), {"--log", Path("line.log")});
-        std::string error;
-        ASSERT_TRUE(sim.Start(1, args, error)) << error;
-    }
-    // The commands the simulator took since the last call, without trace requests and queries.
-    Strings Sent()
-    {
-        Strings all = LoggedCommands(Path("line.log")), recent(all.begin() + std::min(mark, all.size()), all.end());
-        mark = all.size();
-        std::erase_if(recent, [](const std::string &c) { return c == "T" || c == "j" || c.rfind("OPT:", 0) == 0; });
-        return recent;
-    }
-
-    TempConfigHome home;
-    SimProcess sim;
-    int runs = 0;
-    size_t mark = 0;
-};
 
 TEST_F(CliTest, UsageErrorsExitTwoBeforeTheLineIsTouchedAndEachCommandHasItsHelp)
 {
@@ -413,23 +324,37 @@ TEST_F(CliTest, TheSweepSummaryCountsTheBlocksTheLineLost)
     EXPECT_EQ(clean.err, "");
 }
 
-// A port that cannot be had is exit 3, with what holds it; a port where nothing answers is exit 4.
+// library is loaded (the library first opens COM1), the sweep once a trace came.
 TEST_F(CliTest, APortHeldMissingOrSilentSaysWhyAndExitsThreeOrFour)
 {
     StartSim({});
-    struct Holder { Strings args; const char *program, *named; int endCode; };
-    const Holder holders[] = {
-        {{"--folder", home.Path()}, TAVRIN_GUI_PATH, "is in use by another program: TavrinRemote (pid ", 128 + SIGTERM},
-        {{"sweep", "--json"}, TAVRIN_CLI_PATH, "is in use by another program: tavrin-cli (pid ", 0}};
-    for (const Holder &h : holders) {
-        const pid_t holder = Spawn(h.args, h.program);
-        ASSERT_TRUE(WaitFor([] { return tavrin::PortInUse(1); })) << h.program;
-        const Ran r = Run({"info"});
-        EXPECT_EQ(r.code, 3);
-        EXPECT_NE(r.err.find(h.named), std::string::npos) << r.err;
-        kill(holder, SIGTERM);
-        EXPECT_EQ(Finish(holder).code, h.endCode);
-    }
+    SimProcess second;
+    std::string error;
+    ASSERT_TRUE(second.Start(2, {"--no-pace"}, error)) << error;
+    tavrin::OperationFile saved = tavrin::DefaultOperation();
+    saved.ComPortSetting = 2;
+    ASSERT_TRUE(tavrin::SaveOperation(Path("Tavrin.Log"), saved));
+    const std::string com2 = home.PortsFolder() + "/COM2";
+    const pid_t gui = Spawn({"--folder", home.Path()}, TAVRIN_GUI_PATH);
+    ASSERT_TRUE(WaitFor([&] {
+        return Slurp("/proc/" + std::to_string(gui) + "/maps").find("libTavrin.so") != std::string::npos &&
+               LockedBy(gui, com2);
+    }));
+    const Ran byGui = Run({"info", "--port", "2"});
+    EXPECT_EQ(byGui.code, 3);
+    EXPECT_NE(byGui.err.find("is in use by another program: TavrinRemote (pid "), std::string::npos) << byGui.err;
+    kill(gui, SIGTERM);
+    EXPECT_EQ(Finish(gui).code, 128 + SIGTERM);
+
+    const pid_t sweep = Spawn({"sweep", "--json", "--port", "1"});
+    const std::string lines = Out();
+    ASSERT_TRUE(WaitFor([&] { return Slurp(lines).find('\n') != std::string::npos; }));
+    const Ran bySweep = Run({"info", "--port", "1"});
+    EXPECT_EQ(bySweep.code, 3);
+    EXPECT_NE(bySweep.err.find("is in use by another program: tavrin-cli (pid "), std::string::npos) << bySweep.err;
+    kill(sweep, SIGTERM);
+    EXPECT_EQ(Finish(sweep).code, 0);
+
     home.LinkPort(2, Path("unplugged"));
     const Ran missing = Run({"peak", "--port", "2"});
     EXPECT_EQ(missing.code, 3);
@@ -460,19 +385,8 @@ TEST_F(CliTest, ThePortSavedByTheProgramIsTheDefault)
 TEST_F(CliTest, ConvertTurnsAProgramsRecordFileIntoCsvAndJsonLines)
 {
     std::string file;
-    for (double center : {150.5, 150.5, 0.0}) {
-        std::string rec(1060, '\0');
-        const double day = 45658.5;  // 1 Jan 2025, 12:00
-        std::memcpy(&rec[0], &day, 8);
-        std::memcpy(&rec[8], &center, 8);
-        rec.replace(16, 12, "1MHZ/DIV    ");
-        rec[28] = char(0xEC), rec[29] = char(0xFF);  // -20 dBm
-        rec.replace(30, 8, "220KHZ  ");
-        for (int k = 0; k < 500; ++k)
-            rec[38 + 2 * k] = 0, rec[39 + 2 * k] = 2;  // 512
-        rec[38] = char(0xFF), rec[39] = 3;              // point 0: 1023
-        file += rec;
-    }
+    for (double center : {150.5, 150.5, 0.0})
+        file += HandRecord(center);
     std::ofstream(Path("gui.spf"), std::ios::binary) << file;
     const Ran csv = Run({"convert", Path("gui.spf"), "--csv", "-"});
     ASSERT_EQ(csv.code, 0) << csv.err;

@@ -66,6 +66,11 @@ TEST(SimEngine, TheTraceShowsTheCarrierAtItsLevelAndTheGeneratorOnlyWhenItIsOn)
     const auto off = e.TracePoints();
     Feed(e, ToBytes("GEN:MDE ON\n\r"));
     EXPECT_GT(e.TracePoints()[100], off[100] + 300);
+    // The offset keeps its sign.
+    for (const auto &[command, offset] : {std::pair{"GEN:OFF -05\n\r", -5}, {"GEN:OFF +05\n\r", 5}, {"GEN:OFF -99\n\r", -99}}) {
+        Feed(e, ToBytes(command));
+        EXPECT_EQ(e.State().tgOffset, offset) << command;
+    }
 }
 
 TEST(SimEngine, AnswersEchoModesAndSilence)

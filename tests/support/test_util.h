@@ -3,10 +3,14 @@
 #pragma once
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tavrin::test {
@@ -71,6 +75,22 @@ inline Bytes TraceBlock(const std::function<uint16_t(int)> &point, const BlockHe
     for (int n = 0; n < 500; ++n)
         b.insert(b.end(), {static_cast<uint8_t>(point(n) & 0xFF), static_cast<uint8_t>(point(n) >> 8)});
     return SealBlock(b);
+}
+
+// Runs work in a child process whose files may not grow beyond limitBytes, as on a disk that fills
+// up: a write across the limit is cut short and the next one fails (EFBIG). True when work
+// returned true there.
+inline bool WithFileSizeLimit(uint64_t limitBytes, const std::function<bool()> &work)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{limitBytes, limitBytes};
+        _exit(setrlimit(RLIMIT_FSIZE, &limit) == 0 && work() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace tavrin::test

@@ -17,6 +17,7 @@
 #include "common/safe_file.h"
 #include "common/text_number.h"
 #include "support/temp_dir.h"
+#include "support/test_util.h"
 
 namespace tavrin {
 namespace {
@@ -122,6 +123,25 @@ TEST(CommonFiles, OnlyRegularFilesAreReadAndAnyNameIsReplacedWhole)
     FileReplacement replaced(file);
     ASSERT_TRUE(replaced.Open() && replaced.Write("new!", 4) && replaced.Commit());
     EXPECT_EQ(content(), "new!");
+}
+
+// A row is written whole or not at all: a disk that fills up in the middle of one leaves the log
+// as it was, and a row cut short before (a crash) is not glued to the next one.
+TEST(CommonFiles, AnAppendedRowIsWholeOrAbsent)
+{
+    test::TempConfigHome base;
+    const std::string log = base.Path() + "/log.csv";
+    auto content = [&] { return (std::ostringstream() << std::ifstream(log).rdbuf()).str(); };
+    std::string error;
+    ASSERT_TRUE(AppendDurably(log, "h\n", "row 1\n", error));
+    EXPECT_TRUE(test::WithFileSizeLimit(content().size() + 10, [&] {
+        return !AppendDurably(log, "h\n", "row 2 " + std::string(100, 'x') + "\n", error) &&
+               error == log + ": File too large";
+    }));
+    EXPECT_EQ(content(), "h\nrow 1\n");
+    std::ofstream(log, std::ios::app) << "row 3 cut sh";
+    ASSERT_TRUE(AppendDurably(log, "h\n", "row 4\n", error));
+    EXPECT_EQ(content(), "h\nrow 1\nrow 3 cut sh\nrow 4\n");
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ TEST(PortDiagnosis, EachCauseSaysWhatIsWrongAndWhatToDo)
 {
     PortFacts usb;  // COM2 linked to a USB adapter's stable name
     usb.port = 2, usb.linked = true, usb.target = "/dev/serial/by-id/usb-FTDI_A1", usb.device = "/dev/ttyUSB0";
+    usb.owner = "root", usb.group = "dialout", usb.mode = 0660;
     auto with = [&](auto change) { PortFacts f = usb; change(f); return f; };
     struct Case { PortFacts facts; PortCause cause; const char *summary, *says; };
     const Case cases[] = {
@@ -32,13 +33,26 @@ TEST(PortDiagnosis, EachCauseSaysWhatIsWrongAndWhatToDo)
          "not connected", "/dev/ttyS1 does not exist.\nChoose the analyzer's serial device in Setting > Device..."},
         {with([](PortFacts &f) { f.device = ""; }), PortCause::Missing, "device missing",
          "COM2 leads to /dev/serial/by-id/usb-FTDI_A1, which is not there: the adapter is unplugged"},
-        {with([](PortFacts &f) { f.accessDenied = true, f.group = "dialout"; }), PortCause::PermissionDenied,
+        {with([](PortFacts &f) { f.notSerial = "a folder"; }), PortCause::NotSerial, "not a serial port",
+         "COM2 leads to /dev/serial/by-id/usb-FTDI_A1 (/dev/ttyUSB0), which is a folder, not a serial port."},
+        {with([](PortFacts &f) { f.accessDenied = true; }), PortCause::PermissionDenied,
          "no permission", "belongs to the group \"dialout\", and you are not in it.\nJoin the group with\n    sudo "
                           "adduser $USER dialout\nthen log out and in again"},
+        // Joining root, or a group that gives more than serial ports, is never the advice.
+        {with([](PortFacts &f) { f.accessDenied = true, f.group = "root", f.mode = 0600; }), PortCause::PermissionDenied,
+         "no permission (root's alone)", "it is root's alone (mode 0600, group \"root\"), and joining a group would "
+                                         "not help.\nHave the device given to the dialout group"},
+        {with([](PortFacts &f) { f.accessDenied = true, f.group = "dialout", f.mode = 0600; }), PortCause::PermissionDenied,
+         "no permission (root's alone)", "KERNEL==\"ttyUSB[0-9]*\", GROUP=\"dialout\", MODE=\"0660\""},
+        {with([](PortFacts &f) { f.accessDenied = true, f.group = "disk", f.mode = 0660; }), PortCause::PermissionDenied,
+         "no permission (group disk)", "the group \"disk\", which gives far more than serial ports"},
         {with([](PortFacts &f) { f.heldElsewhere = true; }), PortCause::HeldByProgram, "held by another program",
          "/dev/ttyUSB0 (COM2) is in use by another program.\nClose that program"},
         {with([](PortFacts &f) { f.heldElsewhere = true, f.holder = "minicom (pid 7)", f.holderName = "minicom"; }),
          PortCause::HeldByProgram, "held by minicom", "in use by another program: minicom (pid 7)."},
+        {with([](PortFacts &f) { f.heldElsewhere = f.unlocked = true, f.holder = "cat (pid 8)", f.holderName = "cat"; }),
+         PortCause::HeldByProgram, "shared with cat", "is open in another program: cat (pid 8). It does not lock the "
+                                                     "port, so it shares the line and takes the analyzer's answers."},
         {with([](PortFacts &f) { f.heldElsewhere = true, f.holder = "ModemManager (pid 9)", f.holderName = "ModemManager"; }),
          PortCause::GrabbedByService, "held by ModemManager", "held by ModemManager (pid 9), a service that opens "
                                                              "new serial devices to look for modems or braille "
@@ -54,6 +68,8 @@ TEST(PortDiagnosis, EachCauseSaysWhatIsWrongAndWhatToDo)
         EXPECT_EQ(d.summary, c.summary);
         EXPECT_EQ(d.message.rfind("Communication Error!\n\n", 0), 0u) << d.message;
         EXPECT_NE(d.message.find(c.says), std::string::npos) << d.message;
+        EXPECT_EQ(CommandLineText(d).find("adduser $USER root"), std::string::npos);
+        EXPECT_EQ(CommandLineText(d).find("adduser $USER disk"), std::string::npos);
     }
 }
 
@@ -78,11 +94,31 @@ TEST(PortDiagnosis, TheFactsComeFromTheSystemAndTheChoiceMakesALink)
 
     home.LinkPort(3, home.Path() + "/unplugged");
     EXPECT_EQ(DiagnosePort(3).cause, PortCause::Missing);
-    EXPECT_EQ(PortTargetText(3), home.Path() + "/unplugged (not present)");
+    EXPECT_EQ(PortTargetText(3), home.Path() + "/unplugged (missing)");
     ASSERT_EQ(MakePortLink(3, peer.DevicePath()), "");
     EXPECT_EQ(fs::read_symlink(home.PortsFolder() + "/COM3"), peer.DevicePath());
     EXPECT_EQ(PortTargetText(3), peer.DevicePath());
     EXPECT_EQ(std::distance(fs::directory_iterator(home.PortsFolder()), {}), 2) << "no temporary link left";
+    EXPECT_EQ(PortTargetText(4, true), "its link is gone (device missing)");
+}
+
+// A COM link to something that is no serial port is told as such (tavrin-cli shows /dev/null).
+TEST(PortDiagnosis, WhatIsNoSerialPortIsNamed)
+{
+    TempConfigHome home;
+    PtyPeer peer;
+    const std::string fifo = home.Path() + "/fifo", file = home.Path() + "/file";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(file) << "x";
+    for (const auto &[target, kind] : {std::pair{home.Path(), "a folder"}, {fifo, "a FIFO (named pipe)"},
+                                       {file, "a regular file"}, {peer.DevicePath(), ""}}) {
+        home.LinkPort(1, target);
+        EXPECT_EQ(std::tuple(NotSerialKind(target), DiagnosePort(1).cause),
+                  std::tuple(std::string(kind), *kind ? PortCause::NotSerial : PortCause::NoAnswer)) << target;
+    }
+    EXPECT_EQ(NotSerialKind("/dev/null", home.Path() + "/no-drivers"), "") << "unknown drivers: any device may be one";
+    home.LinkPort(1, "/dev/null");
+    EXPECT_EQ(PortTargetText(1), "/dev/null (not a serial port)");
 }
 
 // As root, who may open any device, the check runs in a child process that became nobody;

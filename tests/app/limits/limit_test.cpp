@@ -206,16 +206,27 @@ TEST(LimitCsv, RoundTripsExactlyAndNamesTheLineItRefuses)
     EXPECT_EQ(Pairs(ParseLimitCsv(text, "x.csv").points), Pairs(points));
     const std::pair<const char *, Points> read[] = {
         {"100,-20\n110,-30", {{100, -20}, {110, -30}}},
-        {"\xEF\xBB\xBF" "MHz;dBm\r\n\r\n 100 ; -20 \r\n110\t+5e1\r\n", {{100, -20}, {110, 50}}},
-        {"\"100\",\"-20\"\n", {{100, -20}}}};
+        {"\xEF\xBB\xBF" "MHz;dBm\r\n\r\n 100 ; -20 \r\n110\t+1e1\r\n", {{100, -20}, {110, 10}}},
+        {"\"100\",\"-20\"\n", {{100, -20}}},
+        {"0,-110\n1150,20\n", {{0, -110}, {1150, 20}}}};
     for (const auto &[csv, expected] : read)
         EXPECT_EQ(Pairs(ParseLimitCsv(csv, "x.csv").points), expected) << csv;
-    const std::pair<const char *, std::string> refused[] = {
-        {"100,-20\n110,abc\n", "Line 2 of x.csv is not a frequency in MHz and a level in dBm separated by a comma: \"110,abc\"."},
-        {"100,-20,5\n", "Line 1 of x.csv is not"},
-        {"f,l\n\nf,l\n", "Line 3 of x.csv is not"},
-        {"100,nan\n", "Line 1 of x.csv is not"},
-        {"100,1e999\n", "Line 1 of x.csv is not"},
+    // Only a line without a digit is a heading; the messages name the line and the value, with
+    // control bytes shown (a NUL would end the message there).
+    const std::pair<std::string, std::string> refused[] = {
+        {"100,-20\n110,abc\n", "Line 2 of x.csv: the level \"abc\" is not a number."},
+        {"100,-20,5\n", "Line 1 of x.csv is not a frequency in MHz and a level in dBm separated by a comma: \"100,-20,5\"."},
+        {"f,l\n\nf,l\n", "Line 3 of x.csv: the frequency \"f\" is not a number."},
+        {"0x10,-30\n100,-20\n", "Line 1 of x.csv: the frequency \"0x10\" is not a number."},
+        {"nan,-30\n100,-20\n", "Line 1 of x.csv: the frequency \"nan\" is not a number."},
+        {"100,nan\n", "Line 1 of x.csv: the level \"nan\" is not a number."},
+        {"100,1e999\n", "Line 1 of x.csv: the level \"1e999\" is not a number."},
+        {"100,-20\n1e308,-20\n", "Line 2 of x.csv: the frequency \"1e308\" MHz is outside what the analyzer tunes (0 to 1150 MHz)."},
+        {"-0.001,-20\n", "Line 1 of x.csv: the frequency \"-0.001\" MHz is outside"},
+        {"1150.001,-20\n", "Line 1 of x.csv: the frequency \"1150.001\" MHz is outside"},
+        {"100,1e308\n", "Line 1 of x.csv: the level \"1e308\" dBm is outside what the analyzer's screen shows (-110 to +20 dBm"},
+        {"100,-110.5\n", "Line 1 of x.csv: the level \"-110.5\" dBm is outside"},
+        {std::string("100,-20\n1\0\x1B,-20\n", 16), "Line 2 of x.csv: the frequency \"1\\x00\\x1B\" is not a number."},
         {"", "x.csv holds no limit points"},
         {"frequency,level\r\n", "x.csv holds no limit points"}};
     for (const auto &[csv, error] : refused) {

@@ -292,8 +292,7 @@ TEST_F(PanelTest, LimitLinesAreMadeInTheWorkingFolderAndListedAtOnce)
     const size_t told = dialogs.messages.size();
     panel->Limits().ImportCsv();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.messages.size() > told; }, 5000));
-    EXPECT_EQ(dialogs.messages.back().text, "Line 3 of " + csv + " is not a frequency in MHz and a level in dBm "
-                                                                  "separated by a comma: \"40,x\".");
+    EXPECT_EQ(dialogs.messages.back().text, "Line 3 of " + csv + ": the level \"x\" is not a number.");
     std::ofstream(csv) << "MHz,dBm\n30,-50\n40,-60.25\n";
     dialogs.files = {csv, out};
     dialogs.forms = {{{"mask"}}};

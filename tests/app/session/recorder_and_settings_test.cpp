@@ -19,7 +19,7 @@ TEST_F(SessionTest, ARecordingSurvivesALostLineAndTheGapShowsInItsTimes)
     ASSERT_EQ(CreateRecordFile(file), "");
     wall = 0;  // the wall clock follows the virtual one
     Session timed{{fake, clock, [this] { return static_cast<std::time_t>(1700000000 + clock.Ms() / 1000); }, Reachable,
-                   [](int) { return std::string("/dev/pts/9"); }, {}}};
+                   [](int, bool) { return std::string("/dev/pts/9"); }, {}}};
     timed.Line().SelectPort(1);
     timed.Start();
     ASSERT_TRUE(clock.RunUntil([&] { return timed.Live() != nullptr; }, 2s));

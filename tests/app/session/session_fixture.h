@@ -57,7 +57,7 @@ protected:
     VirtualClock clock;
     FakeInstrument fake{clock};
     std::time_t wall = 1700000000;
-    Session session{{fake, clock, [this] { return wall; }, Reachable, [](int) { return std::string("/dev/pts/9"); },
+    Session session{{fake, clock, [this] { return wall; }, Reachable, [](int, bool) { return std::string("/dev/pts/9"); },
                      [this] { return home.Path() + "/limit_failures.csv"; }}};
     std::vector<TracePtr> traces;
     TraceBus::Connection keep = session.Bus().Connect([this](const TracePtr &t) { traces.push_back(t); });

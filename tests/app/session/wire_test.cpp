@@ -87,6 +87,11 @@ TEST_F(WireTest, AModalDialogHoldsNothingUp)
     EXPECT_EQ(seen, std::vector<LinkState>(3, LinkState::Acquiring));
     EXPECT_GE(traces - before, 10) << "5.6 traces a second on the paced line";
     session.Stop();
+    // The line was reached through COM1's link: once that is gone, so says the status bar, not
+    // the built-in port the name now falls back to.
+    EXPECT_EQ(session.Status().device.rfind("/dev/pts/", 0), 0u) << session.Status().device;
+    sim.Stop();
+    EXPECT_EQ(session.Status().device, "its link is gone (device missing)");
 }
 
 }  // namespace

@@ -139,7 +139,7 @@ TEST_F(SettingTest, TheDeviceChooserLinksTheComPortAndSelectsIt)
     const std::string pty = std::filesystem::read_symlink(home.PortsFolder() + "/COM3");
     auto shown = [&] { return Ui<QLabel>("lblComDevice")->text().toStdString(); };
     Ui<QComboBox>("cboComPort")->setEditText("2");
-    EXPECT_EQ(shown(), "leads to " + home.Path() + "/absent2 (not present)");
+    EXPECT_EQ(shown(), "leads to " + home.Path() + "/absent2 (missing)");
     size_t listed = 0, simulator = 0;
     dialogs.chooseItem = [&](const std::vector<std::string> &items) -> std::optional<size_t> {
         listed = items.size();

@@ -4,6 +4,7 @@
 #include "instrument/port_diagnosis.h"
 #include "shell/help_window.h"
 #include "shell/program.h"
+#include "shell/qt_dialogs.h"
 #include "shell/waterfall_window.h"
 #include "waterfall/waterfall_view.h"
 #include "settings/program_settings.h"
@@ -15,6 +16,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
+#include <QInputDialog>
+#include <QListView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -40,7 +43,7 @@ TEST_F(PanelTest, TheProgramStartsAndQuitsCleanlyAndOnlyThePanelsQuitSaves)
         ASSERT_TRUE(QTest::qWaitFor([&] { return program.Panel().Activated(); }, 2000));
         const QLabel *status = program.Frame().findChild<QLabel *>("lblLinkStatus");
         ASSERT_TRUE(status && status->accessibleName() == "Link status");
-        EXPECT_EQ(status->text().toStdString(), "COM1: " + home.Path() + "/absent (not present)  |  not connected");
+        EXPECT_EQ(status->text().toStdString(), "COM1: " + home.Path() + "/absent (missing)  |  not connected");
         if (menu)
             program.Frame().findChild<QAction *>("mnuQuit")->trigger();
         else
@@ -127,6 +130,18 @@ TEST_F(PanelTest, OurOwnPortIsNotHeldElsewhereButAnotherProgramsIs)
     holder.waitForFinished();
     home.LinkPort(3, home.Path() + "/absent");
     EXPECT_FALSE(PortInUse(3)) << "a missing device is not in use";
+}
+
+// A screen reader names the device chooser's list by what it is, not by the item it stands on.
+TEST(QtDialogsTest, AnItemChoosersListIsNamedByItsLabel)
+{
+    QInputDialog dialog;
+    dialog.setComboBoxItems({"/dev/ttyUSB0  \u2014  FTDI", "/dev/ttyS0"});
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    NameItemList(dialog, "Serial devices present (COM1 will lead to the one you choose):");
+    const QListView *list = dialog.findChild<QListView *>();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->accessibleName().toStdString(), "Serial devices present (COM1 will lead to the one you choose)");
 }
 
 }  // namespace
