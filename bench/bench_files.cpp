@@ -4,6 +4,7 @@
 
 #include "common/program_folder.h"
 #include "record/record_csv.h"
+#include "record/record_appender.h"
 #include "record/record_file.h"
 #include "widgets/file_job.h"
 
@@ -121,8 +122,9 @@ void ReportRecordAppends(const std::string &folder)
 {
     constexpr int kAppends = 20;
     const std::string path = folder + "/appends.spf";
-    if (const std::string error = CreateRecordFile(path); !error.empty()) {
-        Say("record append: not measured (%s)\n", error.c_str());
+    RecordAppender file;
+    if (file.Open(path, RecordAppender::Mode::Replace) != RecordAppender::Opened::Ok) {
+        Say("record append: not measured (%s)\n", file.Error().c_str());
         return;
     }
     const RecordTable one = Generated(1);
@@ -130,7 +132,7 @@ void ReportRecordAppends(const std::string &folder)
     for (int i = 0; i < kAppends; ++i) {
         PumpFor(std::chrono::milliseconds(100));  // spaced about as the recorder's steps are
         const auto t0 = Clock::now();
-        if (const std::string error = AppendRecord(path, i, one[0]); !error.empty()) {
+        if (const std::string error = file.Append(one[0]); !error.empty()) {
             Say("record append: failed (%s)\n", error.c_str());
             return;
         }

@@ -37,10 +37,6 @@ constexpr int kShortestRecordPeriodMs = 200;  // the settings' shortest recordin
 // A continuous recording into a record file, as Record starts it once the file is created.
 bool StartRecording(BenchProgram &p, const std::string &path)
 {
-    if (const std::string error = tavrin::CreateRecordFile(path); !error.empty()) {
-        Say("recording: the record file could not be created (%s)\n", error.c_str());
-        return false;
-    }
     p.S().Record().StartContinuous(path, kShortestRecordPeriodMs);
     return p.S().Record().Recording() && p.S().Record().Continuous();
 }

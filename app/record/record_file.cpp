@@ -329,37 +329,4 @@ RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &tabl
                             control);
 }
 
-std::string CreateRecordFile(const std::string &path)
-{
-    // Not through a link: the replace question was about this name, not about another file.
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0)
-        return ErrnoText(path, errno);
-    if (close(fd) != 0)
-        return ErrnoText(path, errno);
-    SyncFolderOf(path);
-    return {};
-}
-
-std::string AppendRecord(const std::string &path, int64_t index, const TraceRecord &record)
-{
-    // Opened afresh at every tick: a file deleted meanwhile is an error, not a new file whose
-    // first records would be zeros.
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return ErrnoText(path, errno);
-    const auto offset = static_cast<off_t>(index * static_cast<int64_t>(kRecordBytes));
-    const RecordBytes bytes = EncodeRecord(record);
-    if (lseek(fd, offset, SEEK_SET) != offset || !WriteAll(fd, bytes.data(), bytes.size()) || fsync(fd) != 0) {
-        const int error = errno;
-        if (ftruncate(fd, offset) == 0)
-            fsync(fd);
-        close(fd);
-        return ErrnoText(path, error);
-    }
-    if (close(fd) != 0)
-        return ErrnoText(path, errno);
-    return {};
-}
-
 }  // namespace tavrin

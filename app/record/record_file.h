@@ -119,11 +119,5 @@ RecordFileResult WriteInStretches(const std::string &path, size_t count, size_t 
 // half-written one behind.
 RecordFileResult SaveRecordFile(const std::string &path, const RecordTable &table, JobControl *control = nullptr);
 
-// Creates (or empties) the file a continuous recording appends to and makes its name durable.
-std::string CreateRecordFile(const std::string &path);
-// Writes record number index + 1 of an existing file and flushes it to the device before it
-// returns, so a crash or power cut loses at most the record being written. A failed write is cut
-// back off the file. Returns the reason of a failure, or "" on success.
-std::string AppendRecord(const std::string &path, int64_t index, const TraceRecord &record);
 
 }  // namespace tavrin

@@ -177,14 +177,10 @@ void RecordGroup::StartRecording()
         return;
     }
     const std::optional<std::string> name = AskFileToWrite(kRecordFilter, lastFileName_, ".spf");
-    const std::string error = name ? CreateRecordFile(*name) : std::string();
-    if (!name || !error.empty()) {
+    if (name)
+        emit continuousStartWanted(*name, *period);
+    else
         emit startGivenUp();
-        if (!error.empty())
-            RefuseStart("the record file could not be created (" + error + ").");
-        return;
-    }
-    emit continuousStartWanted(*name, *period);
 }
 
 void RecordGroup::PlayClicked()

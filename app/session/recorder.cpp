@@ -102,6 +102,15 @@ void Recorder::StartTimed(int32_t entries, int32_t periodMs, double seconds)
 
 void Recorder::StartContinuous(const std::string &path, int32_t periodMs)
 {
+    file_.emplace();
+    if (file_->Open(path, RecordAppender::Mode::Replace) != RecordAppender::Opened::Ok) {
+        const std::string why = file_->Error();
+        file_.reset();
+        StartGivenUp();
+        if (e_.problem)
+            e_.problem("The recording cannot start: the record file could not be created (" + why + ").");
+        return;
+    }
     fileName_ = path;
     fileCount_ = 0;
     // The table is reset only now: a cancelled start keeps the record made or loaded before.
@@ -120,6 +129,7 @@ void Recorder::StartGivenUp()
 
 void Recorder::StopRecording()
 {
+    file_.reset();  // a sweep may append to it now
     recording_ = false;
     timer_.Stop();
     buttons_.play = true;
@@ -148,7 +158,7 @@ void Recorder::RecordStep()
     if (continuous_) {
         table_[0] = record;
         ++position_;
-        const std::string error = AppendRecord(fileName_, fileCount_, record);
+        const std::string error = file_ ? file_->Append(record) : "it is not open";
         if (!error.empty()) {
             StopRecording();
             if (e_.problem)
@@ -156,8 +166,12 @@ void Recorder::RecordStep()
                            "). Records written to it before: " + std::to_string(fileCount_) + ".");
             return;
         }
-        ++fileCount_;
+        fileCount_ = static_cast<int32_t>(std::min<int64_t>(file_->Count(), INT32_MAX));
         Changed();
+        if (file_->Count() == kMaxLoadedRecords && e_.problem)
+            e_.problem("The record file " + fileName_ + " now holds " + std::to_string(kMaxLoadedRecords) +
+                       " records, as many as Load can play. The recording goes on; tavrin-cli convert turns the "
+                       "whole file into CSV.");
         return;
     }
     // With the acquisition stopped no traces come and the end never comes: a full table ends

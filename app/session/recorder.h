@@ -6,6 +6,7 @@
 
 #include "common/timers.h"
 #include "measure/trace.h"
+#include "record/record_appender.h"
 #include "record/record_file.h"
 #include "record/record_view.h"
 
@@ -37,7 +38,8 @@ public:
     void Reset();
     // A timed recording of so many entries, every periodMs, ending after seconds.
     void StartTimed(int32_t entries, int32_t periodMs, double seconds);
-    // A created (emptied) record file to append to.
+    // Records appended to a file the user agreed to replace: it starts empty, and no other writer
+    // (a sweep) may have it while the recording runs.
     void StartContinuous(const std::string &path, int32_t periodMs);
     // A start that was given up (the file question cancelled, the file not created).
     void StartGivenUp();
@@ -92,6 +94,7 @@ private:
     bool started_ = false;
     RecordButtons buttons_;
     std::time_t startTime_ = 0;
+    std::optional<RecordAppender> file_;  // while a continuous recording runs
     std::string fileName_;
     int32_t fileCount_ = 0;
     uint64_t recordedSeq_ = 0;  // the trace written last

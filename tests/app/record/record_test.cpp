@@ -4,6 +4,7 @@
 // a save, empty and damaged files, long file work beside the window, and playback.
 #include "common/date_format.h"
 #include "common/number_format.h"
+#include "record/record_appender.h"
 #include "record/record_csv.h"
 #include "record/record_file.h"
 #include "record/record_group.h"
@@ -97,14 +98,16 @@ TEST(RecordCountTest, TimedEntriesAndRefusedSettings)
 
 TEST_F(RecordFileTest, AppendsLandInTickOrderAndSurviveAKill)
 {
-    ASSERT_EQ(CreateRecordFile(path), "");
     int pipeFds[2];
     ASSERT_EQ(pipe(pipeFds), 0);
     const pid_t child = fork();
     if (child == 0) {
+        RecordAppender file;
+        if (file.Open(path, RecordAppender::Mode::Replace) != RecordAppender::Opened::Ok)
+            _exit(1);
         for (int32_t i = 0; i < 10000; ++i) {
             TraceRecord r = DecodeRecord(HandRecord(1000 + i).data());
-            if (!AppendRecord(path, i, r).empty() || write(pipeFds[1], &i, sizeof i) != sizeof i)
+            if (!file.Append(r).empty() || write(pipeFds[1], &i, sizeof i) != sizeof i)
                 _exit(1);
         }
         _exit(0);
@@ -122,7 +125,6 @@ TEST_F(RecordFileTest, AppendsLandInTickOrderAndSurviveAKill)
         EXPECT_EQ(table[i].time, 1000 + i);
         EXPECT_EQ(table[i].points[499], 3193) << i;
     }
-    EXPECT_NE(AppendRecord("/dev/full", 0, table[0]).find("No space left on device"), std::string::npos);
 }
 
 TEST(RecordCsvTest, OneRowPerTraceWithLevelsUnderTheirFrequencies)
@@ -252,9 +254,22 @@ TEST_F(RecordPanelTest, AContinuousRecordingWritesEachNewTraceAndStopsWhenItsFil
     Run(300ms);
     EXPECT_FALSE(recorder().Recording());
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].text.find(file + ": No such file or directory). Records written to it before: 1."),
+    EXPECT_NE(dialogs.messages[0].text.find(file + " was deleted while it was being written). Records written to it "
+                                                   "before: 1."),
               std::string::npos)
         << dialogs.messages[0].text;
+    // A file a sweep appends to is left to the sweep.
+    RecordAppender sweep;
+    ASSERT_EQ(sweep.Open(file, RecordAppender::Mode::Append), RecordAppender::Opened::Ok);
+    dialogs.files = {file};
+    dialogs.yesNo = {true};
+    Click("cmdRecord");
+    EXPECT_FALSE(recorder().Recording());
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_NE(dialogs.messages[1].text.find("The recording cannot start: the record file could not be created (" + file +
+                                            " is being written by another recording"),
+              std::string::npos)
+        << dialogs.messages[1].text;
 }
 
 TEST_F(RecordPanelTest, SaveAsksBeforeReplacingAndTellsWhenItFails)
