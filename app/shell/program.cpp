@@ -6,10 +6,12 @@
 #include "record/record_group.h"
 #include "session/session.h"
 #include "setting_dialog/settings_dialog.h"
+#include "shell/frame_arranger.h"
 #include "shell/link_status_bar.h"
 #include "shell/waterfall_window.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMdiSubWindow>
@@ -65,6 +67,27 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
         if (part == SessionPart::Line)
             status->Refresh();
     });
+    AddReadout();
+    // The layout the user made, kept with the other windows' settings.
+    QObject::connect(panel_, &ControlPanel::settingsSaving, &frame_,
+                     [this] { panel_->ProgramSettingsRecord().layout = frame_.Arranger().Layout(); });
+}
+
+void Program::AddReadout()
+{
+    auto *readout = new QLabel;
+    readout->setObjectName("lblPointerReadout");
+    readout->setAccessibleName("Pointer read-out");
+    readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    frame_.statusBar()->addPermanentWidget(readout);
+    auto show = [readout](const QString &text) {
+        if (text == readout->text())
+            return;
+        readout->setText(text);
+        readout->setAccessibleDescription(text);
+    };
+    QObject::connect(panel_, &ControlPanel::pointerReadout, readout, show);
+    QObject::connect(waterfall_, &WaterfallWindow::pointerReadout, readout, show);
 }
 
 Program::~Program() = default;
@@ -73,6 +96,7 @@ void Program::Start()
 {
     panel_->FormLoad();
     frame_.AddPanel(panel_);
+    frame_.Arranger().SetLayout(panel_->ProgramSettingsRecord().layout);
     // Without a window manager nothing maximises: the frame then takes the screen's free area.
     if (const QScreen *screen = frame_.screen())
         frame_.resize(screen->availableGeometry().size());

@@ -1,0 +1,130 @@
+#include "shell/frame_arranger.h"
+
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QStyle>
+
+namespace tavrin {
+
+namespace {
+
+constexpr FrameWindow kWindows[] = {FrameWindow::Display, FrameWindow::Panel, FrameWindow::Waterfall};
+
+size_t Slot(FrameWindow window) { return static_cast<size_t>(window); }
+
+Size ToSize(QSize s) { return {s.width(), s.height()}; }
+
+// A window the user maximised or minimised keeps that state; its place is not the layout's.
+bool Normal(const QMdiSubWindow &sub) { return !sub.isMaximized() && !sub.isMinimized(); }
+
+}  // namespace
+
+FrameArranger::FrameArranger(QMdiArea &area) : QObject(&area), area_(area)
+{
+    area_.installEventFilter(this);
+}
+
+void FrameArranger::SetWindow(FrameWindow window, QMdiSubWindow *sub)
+{
+    QPointer<QMdiSubWindow> &slot = windows_[Slot(window)];
+    if (slot)
+        slot->removeEventFilter(this);
+    slot = sub;
+    if (sub)
+        sub->installEventFilter(this);
+    Arrange();
+}
+
+void FrameArranger::SetLayout(const FrameLayout &layout)
+{
+    layout_ = layout;
+    Arrange();
+}
+
+void FrameArranger::RestoreDefault() { SetLayout({}); }
+
+FrameSizes FrameArranger::Sizes() const
+{
+    FrameSizes s;
+    s.client = ToSize(area_.maximumViewportSize());
+    if (const QMdiSubWindow *panel = windows_[Slot(FrameWindow::Panel)]) {
+        s.panelHint = ToSize(panel->sizeHint());
+        s.panelMinimum = ToSize(panel->minimumSizeHint());
+    }
+    s.scrollBarWidth = area_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area_);
+    s.waterfallOpen = windows_[Slot(FrameWindow::Waterfall)] != nullptr;
+    return s;
+}
+
+QPoint FrameArranger::Scrolled() const
+{
+    return {area_.horizontalScrollBar()->value(), area_.verticalScrollBar()->value()};
+}
+
+Rect FrameArranger::Current(const QMdiSubWindow &sub) const
+{
+    const QRect g = sub.geometry().translated(Scrolled());
+    return {g.x(), g.y(), g.width(), g.height()};
+}
+
+void FrameArranger::Place(QMdiSubWindow *sub, const Rect &r)
+{
+    if (!sub || !Normal(*sub))
+        return;
+    const QRect wanted = QRect(r.x, r.y, r.width, r.height).translated(-Scrolled());
+    if (sub->geometry() != wanted)
+        sub->setGeometry(wanted);
+}
+
+void FrameArranger::ArrangeExcept(std::optional<FrameWindow> kept)
+{
+    const QScopedValueRollback guard(placing_, true);
+    const Arrangement a = tavrin::Arrange(Sizes(), layout_);
+    const Rect *places[] = {&a.display, &a.panel, &a.waterfall};
+    for (FrameWindow window : kWindows)
+        if (window != kept)
+            Place(windows_[Slot(window)], *places[Slot(window)]);
+}
+
+void FrameArranger::UserChanged(FrameWindow window, const QMdiSubWindow &sub)
+{
+    const FrameLayout before = layout_;
+    layout_ = AfterUserChange(layout_, Sizes(), window, Current(sub));
+    // A moved split moves the other window of the column; the one in the user's hand stays.
+    if (layout_.waterfallShare != before.waterfallShare)
+        ArrangeExcept(window);
+}
+
+bool FrameArranger::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == &area_) {
+        if (type == QEvent::Resize)
+            Arrange();
+        return QObject::eventFilter(watched, event);
+    }
+    if (type == QEvent::WindowStateChange && !placing_) {
+        // Back from maximised or minimised, a window gets its old place back: the frame's doing,
+        // and then the layout's place (the frame may have changed meanwhile).
+        {
+            const QScopedValueRollback guard(placing_, true);
+            watched->event(event);
+        }
+        Arrange();
+        return true;
+    }
+    if ((type != QEvent::Move && type != QEvent::Resize) || placing_)
+        return QObject::eventFilter(watched, event);
+    for (FrameWindow window : kWindows) {
+        const QMdiSubWindow *sub = windows_[Slot(window)];
+        // A window being shown gets the moves made while it was hidden: the frame's own.
+        if (sub == watched && sub->isVisible() && Normal(*sub))
+            UserChanged(window, *sub);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tavrin
