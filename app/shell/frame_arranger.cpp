@@ -6,6 +6,8 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
 
 namespace tavrin {
 
@@ -19,6 +21,15 @@ Size ToSize(QSize s) { return {s.width(), s.height()}; }
 
 // A window the user maximised or minimised keeps that state; its place is not the layout's.
 bool Normal(const QMdiSubWindow &sub) { return !sub.isMaximized() && !sub.isMinimized(); }
+
+// Maximised, minimised or back; not merely activated.
+bool SizeStateChanged(const QObject &watched, const QEvent &event)
+{
+    constexpr Qt::WindowStates kSized = Qt::WindowMaximized | Qt::WindowMinimized;
+    const auto *widget = qobject_cast<const QWidget *>(&watched);
+    const auto &change = static_cast<const QWindowStateChangeEvent &>(event);
+    return widget && (change.oldState() & kSized) != (widget->windowState() & kSized);
+}
 
 }  // namespace
 
@@ -106,17 +117,17 @@ bool FrameArranger::eventFilter(QObject *watched, QEvent *event)
             Arrange();
         return QObject::eventFilter(watched, event);
     }
-    if (type == QEvent::WindowStateChange && !placing_) {
-        // Back from maximised or minimised, a window gets its old place back: the frame's doing,
-        // and then the layout's place (the frame may have changed meanwhile).
-        {
-            const QScopedValueRollback guard(placing_, true);
-            watched->event(event);
-        }
-        Arrange();
-        return true;
+    if (type == QEvent::WindowStateChange && !stateChanging_ && SizeStateChanged(*watched, *event)) {
+        // Maximised, minimised or back, a window is moved by the area in the same turn: the
+        // frame's doing. Then each window goes where the layout puts it (the frame may have
+        // changed meanwhile).
+        stateChanging_ = true;
+        QTimer::singleShot(0, this, [this] {
+            stateChanging_ = false;
+            Arrange();
+        });
     }
-    if ((type != QEvent::Move && type != QEvent::Resize) || placing_)
+    if ((type != QEvent::Move && type != QEvent::Resize) || placing_ || stateChanging_)
         return QObject::eventFilter(watched, event);
     for (FrameWindow window : kWindows) {
         const QMdiSubWindow *sub = windows_[Slot(window)];

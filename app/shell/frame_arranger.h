@@ -47,7 +47,8 @@ private:
     QMdiArea &area_;
     std::array<QPointer<QMdiSubWindow>, 3> windows_;
     FrameLayout layout_;
-    bool placing_ = false;  // the frame's own moves: not the user's
+    bool placing_ = false;        // the frame's own moves: not the user's
+    bool stateChanging_ = false;  // nor the area's, for a window maximised, minimised or back
 };
 
 }  // namespace tavrin

@@ -75,6 +75,14 @@ TEST_F(FrameTest, WindowsFillTheFrameAndOnlyThoseTheUserPlacedStayPut)
     EXPECT_EQ(display->width(), width - 200);
     EXPECT_EQ(display->height() + waterfall->height(), Client(program).height()) << "the split follows too";
 
+    // Maximised while the frame changes size, and back: the display gets its old place back from
+    // the area, and then follows the frame again.
+    display->showMaximized();
+    Resize(program, {1300, 850});
+    display->showNormal();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return display->height() + waterfall->height() == Client(program).height(); }, 2000));
+    EXPECT_FALSE(program.Frame().Arranger().Layout().display);
+
     Trigger(program, "mnuDefaultArrangement");
     EXPECT_EQ(Right(program), Client(program).width());
     EXPECT_EQ(panel->y(), 0);
