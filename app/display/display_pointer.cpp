@@ -20,6 +20,11 @@ void DisplayWindow::MakeScreenMenu()
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
+    setAccessibleName("Display");
+    setAccessibleDescription("The analyzer's screen. A click puts the active marker on the trace, a drag across a band "
+                             "zooms in, the wheel tunes and Ctrl+wheel zooms; Left and Right move the marker, plus and "
+                             "minus the span, Page Up and Page Down the reference level, P is Peak; the menu key or a "
+                             "right-click opens the screen menu.");
     menu_ = new QMenu(this);
     menu_->setObjectName("mnuScreen");
     menu_->setAccessibleName("Screen menu");
