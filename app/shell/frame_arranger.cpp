@@ -55,7 +55,14 @@ void FrameArranger::SetLayout(const FrameLayout &layout)
     Arrange();
 }
 
-void FrameArranger::RestoreDefault() { SetLayout({}); }
+void FrameArranger::RestoreDefault()
+{
+    // Also a window maximised, minimised or closed (the display hides when closed) comes back.
+    for (QMdiSubWindow *sub : windows_)
+        if (sub)
+            sub->showNormal();
+    SetLayout({});
+}
 
 FrameSizes FrameArranger::Sizes() const
 {

@@ -27,7 +27,7 @@ public:
     // The layout kept from the last run; the windows are arranged by it.
     void SetLayout(const FrameLayout &layout);
     const FrameLayout &Layout() const { return layout_; }
-    // Every window back in its default place, the split too.
+    // Every window shown, neither maximised nor minimised, in its default place, the split too.
     void RestoreDefault();
     // Every window where the layout puts it now (a maximised or minimised one stays as it is).
     void Arrange() { ArrangeExcept(std::nullopt); }

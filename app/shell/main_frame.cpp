@@ -22,7 +22,11 @@ MainFrame::MainFrame(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent
     area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);
     display_ = new DisplayWindow;
-    displayWindow_ = area_->addSubWindow(display_);
+    // The panel and the output draw on the display as long as the program runs: it has no close
+    // button, and a close from its system menu only hides it (View > Default arrangement shows it).
+    displayWindow_ = area_->addSubWindow(display_, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                       Qt::WindowMinMaxButtonsHint);
+    displayWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
     displayWindow_->setWindowTitle("Display");
     arranger_ = new FrameArranger(*area_);
     arranger_->SetWindow(FrameWindow::Display, displayWindow_);

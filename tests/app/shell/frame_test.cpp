@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -44,7 +45,7 @@ protected:
 // The display fills the height and what the panel leaves, the panel at the right edge; the
 // waterfall opens under the display, and moving the line between them moves both. A panel the
 // user put elsewhere stays there when the frame changes size while the others follow; the View
-// menu puts it back.
+// menu puts it back, and brings back a display that was closed.
 TEST_F(FrameTest, WindowsFillTheFrameAndOnlyThoseTheUserPlacedStayPut)
 {
     NoInstrument();
@@ -83,7 +84,15 @@ TEST_F(FrameTest, WindowsFillTheFrameAndOnlyThoseTheUserPlacedStayPut)
     EXPECT_TRUE(QTest::qWaitFor([&] { return display->height() + waterfall->height() == Client(program).height(); }, 2000));
     EXPECT_FALSE(program.Frame().Arranger().Layout().display);
 
+    // Closed (from its system menu, or Ctrl+F4), the display only hides: the panel draws on it,
+    // and the default arrangement shows it again.
+    const QPointer<QMdiSubWindow> closed = display;
+    display->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(closed);
+    EXPECT_FALSE(display->isVisible());
     Trigger(program, "mnuDefaultArrangement");
+    EXPECT_TRUE(display->isVisible());
     EXPECT_EQ(Right(program), Client(program).width());
     EXPECT_EQ(panel->y(), 0);
     EXPECT_EQ(display->geometry(), QRect(0, 0, panel->x(), Client(program).height() - waterfall->height()));
