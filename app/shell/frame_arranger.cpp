@@ -38,14 +38,22 @@ FrameArranger::FrameArranger(QMdiArea &area) : QObject(&area), area_(area)
     area_.installEventFilter(this);
 }
 
+QMdiSubWindow *FrameArranger::Sub(FrameWindow window) const
+{
+    return qobject_cast<QMdiSubWindow *>(windows_[Slot(window)].data());
+}
+
 void FrameArranger::SetWindow(FrameWindow window, QMdiSubWindow *sub)
 {
-    QPointer<QMdiSubWindow> &slot = windows_[Slot(window)];
+    QPointer<QWidget> &slot = windows_[Slot(window)];
     if (slot)
         slot->removeEventFilter(this);
     slot = sub;
-    if (sub)
+    if (sub) {
         sub->installEventFilter(this);
+        // Closed for good (the waterfall): the others take its room.
+        connect(sub, &QObject::destroyed, this, [this] { Arrange(); });
+    }
     Arrange();
 }
 
@@ -58,8 +66,8 @@ void FrameArranger::SetLayout(const FrameLayout &layout)
 void FrameArranger::RestoreDefault()
 {
     // Also a window maximised, minimised or closed (the display hides when closed) comes back.
-    for (QMdiSubWindow *sub : windows_)
-        if (sub)
+    for (FrameWindow window : kWindows)
+        if (QMdiSubWindow *sub = Sub(window))
             sub->showNormal();
     SetLayout({});
 }
@@ -68,12 +76,12 @@ FrameSizes FrameArranger::Sizes() const
 {
     FrameSizes s;
     s.client = ToSize(area_.maximumViewportSize());
-    if (const QMdiSubWindow *panel = windows_[Slot(FrameWindow::Panel)]) {
+    if (const QMdiSubWindow *panel = Sub(FrameWindow::Panel)) {
         s.panelHint = ToSize(panel->sizeHint());
         s.panelMinimum = ToSize(panel->minimumSizeHint());
     }
     s.scrollBarWidth = area_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area_);
-    s.waterfallOpen = windows_[Slot(FrameWindow::Waterfall)] != nullptr;
+    s.waterfallOpen = Sub(FrameWindow::Waterfall) != nullptr;
     return s;
 }
 
@@ -104,7 +112,7 @@ void FrameArranger::ArrangeExcept(std::optional<FrameWindow> kept)
     const Rect *places[] = {&a.display, &a.panel, &a.waterfall};
     for (FrameWindow window : kWindows)
         if (window != kept)
-            Place(windows_[Slot(window)], *places[Slot(window)]);
+            Place(Sub(window), *places[Slot(window)]);
 }
 
 void FrameArranger::UserChanged(FrameWindow window, const QMdiSubWindow &sub)
@@ -137,9 +145,9 @@ bool FrameArranger::eventFilter(QObject *watched, QEvent *event)
     if ((type != QEvent::Move && type != QEvent::Resize) || placing_ || stateChanging_)
         return QObject::eventFilter(watched, event);
     for (FrameWindow window : kWindows) {
-        const QMdiSubWindow *sub = windows_[Slot(window)];
+        const QMdiSubWindow *sub = Sub(window);
         // A window being shown gets the moves made while it was hidden: the frame's own.
-        if (sub == watched && sub->isVisible() && Normal(*sub))
+        if (sub && sub == watched && sub->isVisible() && Normal(*sub))
             UserChanged(window, *sub);
     }
     return QObject::eventFilter(watched, event);

@@ -21,8 +21,8 @@ class FrameArranger : public QObject {
 public:
     explicit FrameArranger(QMdiArea &area);
 
-    // The sub-window that stands for a window of the layout, watched from now on; null for a
-    // closed one (the waterfall). The windows are arranged anew.
+    // The sub-window that stands for a window of the layout, watched from now on (until it is
+    // destroyed); null for a closed one. The windows are arranged anew.
     void SetWindow(FrameWindow window, QMdiSubWindow *sub);
     // The layout kept from the last run; the windows are arranged by it.
     void SetLayout(const FrameLayout &layout);
@@ -43,9 +43,12 @@ private:
     Rect Current(const QMdiSubWindow &sub) const;
     QPoint Scrolled() const;
     void UserChanged(FrameWindow window, const QMdiSubWindow &sub);
+    // The window's sub-window; null while there is none, or while it is being destroyed.
+    QMdiSubWindow *Sub(FrameWindow window) const;
 
     QMdiArea &area_;
-    std::array<QPointer<QMdiSubWindow>, 3> windows_;
+    // Kept as widgets: a sub-window being destroyed is one no more, yet still reports events.
+    std::array<QPointer<QWidget>, 3> windows_;
     FrameLayout layout_;
     bool placing_ = false;        // the frame's own moves: not the user's
     bool stateChanging_ = false;  // nor the area's, for a window maximised, minimised or back

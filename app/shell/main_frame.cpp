@@ -36,8 +36,9 @@ MainFrame::MainFrame(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent
 MainFrame::~MainFrame()
 {
     // The area reports the activation changes of its closing sub-windows while the frame is
-    // already partly destroyed.
+    // already partly destroyed; nor is anything arranged any more.
     disconnect(area_, nullptr, nullptr, nullptr);
+    delete arranger_;
 }
 
 void MainFrame::AddPanel(ControlPanel *panel)

@@ -83,7 +83,6 @@ void WaterfallWindow::Open()
         WirePointer(*window);
         connect(sub_, &QObject::destroyed, this, [this] {
             feed_.Disconnect();
-            frame_.Arranger().SetWindow(FrameWindow::Waterfall, nullptr);
             emit pointerReadout({});
             if (toggle_)
                 toggle_->setChecked(false);
