@@ -23,9 +23,8 @@ MainFrame::MainFrame(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent
     setCentralWidget(area_);
     display_ = new DisplayWindow;
     // The panel and the output draw on the display as long as the program runs: it has no close
-    // button, and a close from its system menu only hides it (View > Default arrangement shows it).
-    displayWindow_ = area_->addSubWindow(display_, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                                       Qt::WindowMinMaxButtonsHint);
+    // button, and a close (Ctrl+F4) only hides it (View > Default arrangement shows it again).
+    displayWindow_ = area_->addSubWindow(display_, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
     displayWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
     displayWindow_->setWindowTitle("Display");
     arranger_ = new FrameArranger(*area_);

@@ -84,8 +84,8 @@ TEST_F(FrameTest, WindowsFillTheFrameAndOnlyThoseTheUserPlacedStayPut)
     EXPECT_TRUE(QTest::qWaitFor([&] { return display->height() + waterfall->height() == Client(program).height(); }, 2000));
     EXPECT_FALSE(program.Frame().Arranger().Layout().display);
 
-    // Closed (from its system menu, or Ctrl+F4), the display only hides: the panel draws on it,
-    // and the default arrangement shows it again.
+    // Closed all the same (it has no close button), the display only hides: the panel draws on
+    // it, and the default arrangement shows it again.
     const QPointer<QMdiSubWindow> closed = display;
     display->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
