@@ -80,18 +80,19 @@ void ControlPanel::Arrange()
 
 QSize ControlPanel::sizeHint() const
 {
-    if (!groups_)
+    if (!groups_ || !layout())
         return QWidget::sizeHint();
-    const QSize bar = buttonBar_->sizeHint(), groups = groups_->sizeHint();
-    // The bar, the line under it and the groups, none of them squeezed.
-    const int line = 2;
-    return {std::max(bar.width(), groups.width()) + 2 * kMargin,
-            bar.height() + line + groups.height() + 2 * kSpacing + 2 * kMargin};
+    // The bar, the line under it and the groups whole (the scroll area's own hint is bounded).
+    const QLayout &outer = *layout();
+    const int bar = outer.itemAt(0)->sizeHint().height(), line = outer.itemAt(1)->sizeHint().height();
+    const QSize groups = groups_->sizeHint();
+    return {std::max(buttonBar_->sizeHint().width(), groups.width()) + 2 * kMargin,
+            bar + line + groups.height() + 2 * kSpacing + 2 * kMargin};
 }
 
 QSize ControlPanel::minimumSizeHint() const
 {
-    if (!groups_)
+    if (!groups_ || !layout())
         return QWidget::minimumSizeHint();
     const QSize full = sizeHint();
     return {full.width(), std::min(full.height(), full.height() - groups_->sizeHint().height() + kLeastGroupsHeight)};

@@ -14,6 +14,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace tavrin;
@@ -170,6 +172,32 @@ TEST_F(FrameTest, TheWaterfallReadsUnderThePointerAndAClickPutsTheActiveMarker)
     Settle();
     EXPECT_EQ(session->Markers().Controls()[0].freqText, "1");
     waterfall.Close();
+}
+
+// A screen as high as the panel asks shows every group without scrolling; on a lower one the
+// groups scroll and the buttons used all the time stay in sight.
+TEST_F(FrameTest, ThePanelScrollsOnlyItsGroupsAndOnlyWhenTheFrameIsTooLow)
+{
+    NoInstrument();
+    Program program(dialogs, [](int) { return false; }, [] {});
+    StartProgram(program);
+    QMdiSubWindow *panel = program.Frame().PanelWindow();
+    auto *scroll = Control<QScrollArea>(program.Panel(), "panelScroll");
+    const int asked = panel->sizeHint().height();
+    Resize(program, {1400, 1000});
+    const int menuAndStatus = program.Frame().height() - Client(program).height();
+    for (const int height : {asked, asked - 150}) {
+        Resize(program, {1400, height + menuAndStatus});
+        Settle();  // the scroll area's posted layout
+        ASSERT_EQ(panel->height(), height);
+        EXPECT_EQ(scroll->verticalScrollBar()->isVisible(), height < asked) << height;
+        EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible()) << height;
+        for (const char *name : {"cmdStart", "cmdAVG", "cmdFreeze", "cmdShutter", "cmdPrint", "cmdQuit"}) {
+            const QPushButton *button = Control(program.Panel(), name);
+            const QRect where(button->mapTo(panel, QPoint(0, 0)), button->size());
+            EXPECT_TRUE(button->isVisible() && panel->rect().contains(where)) << name << " at " << height;
+        }
+    }
 }
 
 }  // namespace
