@@ -35,6 +35,7 @@ DisplayWindow::DisplayWindow(QWidget *parent) : QWidget(parent)
         label->hide();
         labels_[static_cast<size_t>(i)] = label;
     }
+    MakeScreenMenu();
 }
 
 bool DisplayWindow::Minimized() const
@@ -126,6 +127,7 @@ void DisplayWindow::paintEvent(QPaintEvent *)
         p.fillRect(rect(), ToQColor(base_));
     else
         p.drawImage(0, 0, picture_);
+    PaintBand(p);
 }
 
 QPixmap DisplayWindow::LabelPixmap(int index, uint32_t background, uint32_t marker, qreal ratio)

@@ -1,8 +1,10 @@
 // The display window: one drawing surface in screen units over the whole client area, kept as a
-// picture, and the five movable marker labels.
+// picture, and the five movable marker labels. The pointer, the wheel, the keys and the screen's
+// menu are told as signals in screen units; the panel decides what they change.
 #pragma once
 
 #include "display/picture_surface.h"
+#include "display/pointer_commands.h"
 #include "markers/markers.h"
 
 #include <QImage>
@@ -10,6 +12,9 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
+
+class QMenu;
 
 namespace tavrin {
 
@@ -63,6 +68,27 @@ public:
     void GrabLabel(int index, QPointF posInLabel);
     void DropLabel(int index, double x, double y);
 
+    // Whether a band dragged across the screen zooms (not at zero span); without it, always.
+    void SetBandZoom(std::function<bool()> allowed) { bandZoom_ = std::move(allowed); }
+    // Where the pointer stands over the window, in screen units; none while it is elsewhere.
+    std::optional<QPointF> Pointer() const { return pointer_; }
+    // The band being dragged, from its start to the pointer, in screen x; none without one.
+    std::optional<std::pair<double, double>> Band() const;
+    QMenu *ScreenMenu() const { return menu_; }
+
+signals:
+    // The pointer moved over the window to (x, y), or left it.
+    void pointerMoved(double x, double y);
+    void pointerLeft();
+    // Pressed and released without dragging.
+    void pointClicked(double x, double y);
+    // A band dragged across the screen between these x, either way round.
+    void bandDragged(double x1, double x2);
+    // A key, the wheel or the screen menu's Peak, Centre on marker or Zoom out.
+    void commandWanted(tavrin::PointerCommand command);
+    void copyTraceWanted();
+    void saveScreenWanted();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -71,8 +97,18 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void MakeScreenMenu();
+    void PaintBand(QPainter &p) const;
+    bool Dragging() const;
     void PlaceLabelWidget(int index);
     void FitLabels();
     void Draw(bool clear);
@@ -89,6 +125,12 @@ private:
     float dragOffsetX_ = 0;
     float dragOffsetY_ = 0;
     int redraws_ = 0;
+    std::function<bool()> bandZoom_;
+    std::optional<QPointF> pointer_;  // screen units
+    std::optional<QPointF> pressedAt_;  // window pixels, while the left button is down
+    QPointF draggedTo_;                 // window pixels
+    int wheel_ = 0;                     // eighths of a degree short of a notch
+    QMenu *menu_ = nullptr;
 };
 
 }  // namespace tavrin

@@ -33,10 +33,10 @@ public:
     // named after the screen time. Returns what went wrong, for the user ("Directory Error!" for a
     // missing folder); empty when it was saved, or when a capture or a print is under way already.
     QString Capture();
+    // Capture(), and a message when it failed: the Shutter button, and "Save screen" on the display.
+    void Shutter();
 
 private:
-    // Capture(), and a message when it failed.
-    void Shutter();
     // The print dialog, then the report page.
     void Print();
     // Composes the report page on printer and ends the job; false when the printer failed.

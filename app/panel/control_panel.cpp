@@ -17,10 +17,8 @@
 #include "widgets/panel_widgets.h"
 
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace tavrin {
 
@@ -38,6 +36,7 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
     WireLimits();
     WireRecord();
     WireGenerator();
+    WirePointer();
     connect(&session, &Session::changed, this, &ControlPanel::Show);
     connect(&session, &Session::problem, this, [this](const QString &title, const QString &text) {
         s_.dialogs.ShowMessage(title.isEmpty() ? QCoreApplication::applicationName().toStdString() : title.toStdString(),
@@ -102,6 +101,7 @@ ControlPanel::~ControlPanel()
     if (display_) {
         display_->SetDrawer({});
         display_->SetDropHandler({});
+        display_->SetBandZoom({});
     }
 }
 
@@ -129,6 +129,7 @@ void ControlPanel::Redraw()
     else
         for (int i = 0; i < kMarkerCount; ++i)
             display_->Show(i, false);
+    RefreshReadout();
     if (!std::exchange(captureDue_, false))
         return;
     if (const QString failure = output_->Capture(); !failure.isEmpty())
@@ -177,21 +178,6 @@ void ControlPanel::Show(SessionPart part)
         break;
     }
     ScheduleRedraw();
-}
-
-void ControlPanel::Arrange()
-{
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(6, 6, 6, 6);
-    outer->setSpacing(6);
-    for (QWidget *group : std::initializer_list<QWidget *>{basic_, markers_, trace_, limits_, record_, tg_})
-        outer->addWidget(group);
-    auto *buttons = new QGridLayout;
-    buttons->addWidget(acquisition_, 0, 0);
-    buttons->addWidget(output_, 1, 0);
-    buttons->addWidget(cmdQuit_, 1, 1);
-    outer->addLayout(buttons);
-    outer->addStretch(1);
 }
 
 }  // namespace tavrin

@@ -32,6 +32,8 @@ class TGGroup;
 class TraceGroup;
 class UserDialogs;
 enum class SessionPart;
+struct MarkerChange;
+struct SettingsChange;
 
 class ControlPanel : public QWidget {
     Q_OBJECT
@@ -70,10 +72,22 @@ public:
     ProgramSettings &ProgramSettingsRecord() { return programSettings_; }
     // The screen as it stands, on any surface (a capture, a page); changes nothing.
     void DrawScreen(DrawingSurface &surface) const;
+    // What the pointer reads at screen (x, y) on the display: frequency and levels; empty off
+    // the graticule.
+    QString ReadoutAt(double x, double y) const;
+    // A marker put somewhere by pointing (the display, the waterfall): its text as if typed, and
+    // the marker switched on.
+    void ApplyMarkerChange(const MarkerChange &change);
+    // The panel's size with every group shown, and at its smallest (the groups then scroll under
+    // the buttons that stay).
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     // The second settings file is about to be written.
     void settingsSaving();
+    // The read-out under the pointer on the display changed; empty: the pointer is not over it.
+    void pointerReadout(const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -86,6 +100,13 @@ private:
     void WireLimits();
     void WireRecord();
     void WireGenerator();
+    // The display's pointer, wheel, keys and menu.
+    void WirePointer();
+    void ApplySettingsChange(const SettingsChange &change);
+    void CopyTraceCsv();
+    // The read-out again where the pointer stands, after the screen changed under it.
+    void RefreshReadout();
+    // The buttons that stay in a row on top, the groups in columns below them in a scroll area.
     void Arrange();
     // A part of the session changed: its group shows it, and the screen is drawn again once the
     // events of this turn are done.
@@ -109,6 +130,8 @@ private:
     TraceGroup *trace_ = nullptr;
     OutputGroup *output_ = nullptr;
     QPushButton *cmdQuit_ = nullptr;
+    QWidget *buttonBar_ = nullptr;  // Start/Stop, AVG, Freeze, Shutter, Print, Quit
+    QWidget *groups_ = nullptr;     // the groups, in the scroll area
     bool loaded_ = false;
     bool activated_ = false;
     bool quitting_ = false;

@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 #include "display/display_window.h"
 #include "panel/control_panel.h"
+#include "shell/frame_arranger.h"
 
 #include <QApplication>
 #include <QMdiArea>
@@ -16,22 +17,27 @@ MainFrame::MainFrame(UserDialogs &dialogs, QWidget *parent) : QMainWindow(parent
     setWindowTitle("Norvale  Spectrum Analyzer Tavrin Remote Controller");
     area_ = new QMdiArea(this);
     area_->setBackground(QColor(128, 128, 128));
-    // The panel is taller than a small or scaled screen: it must still be reachable.
+    // Windows the user placed partly outside, or a frame too small for the least sizes.
     area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);
     display_ = new DisplayWindow;
-    displayWindow_ = area_->addSubWindow(display_);
+    // The panel and the output draw on the display as long as the program runs: it has no close
+    // button, and a close (Ctrl+F4) only hides it (View > Default arrangement shows it again).
+    displayWindow_ = area_->addSubWindow(display_, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
+    displayWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
     displayWindow_->setWindowTitle("Display");
-    displayWindow_->setGeometry(0, 0, kDisplayWidth, kDisplayHeight);
+    arranger_ = new FrameArranger(*area_);
+    arranger_->SetWindow(FrameWindow::Display, displayWindow_);
     BuildMenu();
 }
 
 MainFrame::~MainFrame()
 {
     // The area reports the activation changes of its closing sub-windows while the frame is
-    // already partly destroyed.
+    // already partly destroyed; nor is anything arranged any more.
     disconnect(area_, nullptr, nullptr, nullptr);
+    delete arranger_;
 }
 
 void MainFrame::AddPanel(ControlPanel *panel)
@@ -39,8 +45,7 @@ void MainFrame::AddPanel(ControlPanel *panel)
     panelWindow_ = area_->addSubWindow(panel, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     panelWindow_->setWindowTitle("Control Panel");
     panelWindow_->adjustSize();
-    // Beside the display window, at the top edge of the frame.
-    panelWindow_->move(displayWindow_->width(), 0);
+    arranger_->SetWindow(FrameWindow::Panel, panelWindow_);
     // Queued: the area activates a sub-window while it is being shown, and the first activation
     // lets window events run and refills lists, which must not happen inside a show.
     QMdiSubWindow *sub = panelWindow_;
@@ -60,6 +65,12 @@ void MainFrame::BuildMenu()
     quit->setObjectName("mnuQuit");
     // Ends at once, without saving the settings (the panel's Quit saves them).
     connect(quit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
+
+    viewMenu_ = menuBar()->addMenu("&View");
+    viewMenu_->menuAction()->setObjectName("mnuViewMenu");
+    QAction *arrange = viewMenu_->addAction("&Default arrangement");
+    arrange->setObjectName("mnuDefaultArrangement");
+    connect(arrange, &QAction::triggered, this, [this] { arranger_->RestoreDefault(); });
 
     // The settings dialog first; features with settings of their own add their entries after it.
     settingMenu_ = menuBar()->addMenu("&Setting");

@@ -6,12 +6,14 @@
 #include "record/record_group.h"
 #include "session/session.h"
 #include "setting_dialog/settings_dialog.h"
+#include "shell/frame_arranger.h"
 #include "shell/link_status_bar.h"
 #include "shell/publish_form.h"
 #include "shell/publishing.h"
 #include "shell/waterfall_window.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMdiSubWindow>
@@ -72,6 +74,27 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
     publishing_ = std::make_unique<Publishing>(session_, timers_);
     AddPublishing(*frame_.SettingMenu(), *frame_.statusBar(), *publishing_, dialogs,
                   [this]() -> PublishSettings & { return panel_->ProgramSettingsRecord().publish; });
+    AddReadout();
+    // The layout the user made, kept with the other windows' settings.
+    QObject::connect(panel_, &ControlPanel::settingsSaving, &frame_,
+                     [this] { panel_->ProgramSettingsRecord().layout = frame_.Arranger().Layout(); });
+}
+
+void Program::AddReadout()
+{
+    auto *readout = new QLabel;
+    readout->setObjectName("lblPointerReadout");
+    readout->setAccessibleName("Pointer read-out");
+    readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    frame_.statusBar()->addPermanentWidget(readout);
+    auto show = [readout](const QString &text) {
+        if (text == readout->text())
+            return;
+        readout->setText(text);
+        readout->setAccessibleDescription(text);
+    };
+    QObject::connect(panel_, &ControlPanel::pointerReadout, readout, show);
+    QObject::connect(waterfall_, &WaterfallWindow::pointerReadout, readout, show);
 }
 
 Program::~Program() = default;
@@ -81,6 +104,7 @@ void Program::Start()
     panel_->FormLoad();
     publishing_->Apply(panel_->ProgramSettingsRecord().publish);  // what it cannot, the status bar says
     frame_.AddPanel(panel_);
+    frame_.Arranger().SetLayout(panel_->ProgramSettingsRecord().layout);
     // Without a window manager nothing maximises: the frame then takes the screen's free area.
     if (const QScreen *screen = frame_.screen())
         frame_.resize(screen->availableGeometry().size());

@@ -37,6 +37,9 @@ public:
     Publishing &Publish() { return *publishing_; }
 
 private:
+    // The status bar's read-out of what the pointer stands on, in the display or the waterfall.
+    void AddReadout();
+
     LibraryInstrument instrument_;
     QtTimers timers_;
     Session session_{{instrument_, timers_, [] { return std::time(nullptr); }, [](int port) { return GatherPortFacts(port); },

@@ -2,7 +2,9 @@
 
 #include "panel/control_panel.h"
 #include "session/session.h"
+#include "shell/frame_arranger.h"
 #include "shell/main_frame.h"
+#include "waterfall/waterfall_pointer.h"
 #include "waterfall/waterfall_view.h"
 
 #include <QEvent>
@@ -10,7 +12,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <algorithm>
 
 namespace tavrin {
 
@@ -30,9 +31,10 @@ WaterfallWindow::WaterfallWindow(MainFrame &frame, ControlPanel &panel, UserDial
                                  std::function<std::string()> folder)
     : QObject(&frame), frame_(frame), panel_(panel), dialogs_(dialogs), folder_(std::move(folder))
 {
-    QMenu *view = new QMenu("&View", frame.menuBar());
-    frame.menuBar()->insertMenu(Named(frame.menuBar()->actions(), "mnuSettingMenu"), view);
-    toggle_ = view->addAction("&Waterfall");
+    // First in the View menu, above the arrangement.
+    QMenu *view = frame.ViewMenu();
+    toggle_ = new QAction("&Waterfall", view);
+    view->insertAction(view->actions().value(0), toggle_);
     toggle_->setObjectName("mnuWaterfall");
     toggle_->setCheckable(true);
     connect(toggle_, &QAction::triggered, this, [this](bool open) { open ? Open() : Close(); });
@@ -56,20 +58,9 @@ WaterfallView *WaterfallWindow::Window() const
 
 QMdiSubWindow *WaterfallWindow::SubWindow() const { return sub_; }
 
-QRect WaterfallWindow::FirstPlace() const
-{
-    // Under the display window, as wide: each column under the same place of its graticule.
-    const int room = frame_.Area().height() - MainFrame::kDisplayHeight;
-    const int height = std::clamp(room, 200, 400);
-    return {0, room >= 200 ? MainFrame::kDisplayHeight : std::max(0, frame_.Area().height() - height),
-            MainFrame::kDisplayWidth, height};
-}
-
 void WaterfallWindow::Restore()
 {
     const WaterfallWindowSettings &saved = panel_.ProgramSettingsRecord().waterfall;
-    if (saved.width > 0)
-        normal_ = QRect(saved.x, saved.y, saved.width, saved.height);
     if (!saved.open)
         return;
     Open();
@@ -84,15 +75,15 @@ void WaterfallWindow::Open()
         sub_ = frame_.Area().addSubWindow(window);
         sub_->setAttribute(Qt::WA_DeleteOnClose);
         sub_->setWindowTitle("Waterfall");
-        // A place kept from a larger screen may lie outside the frame: then the first place.
-        const QRect area = frame_.Area().rect();
-        const bool reachable = normal_.isValid() && (area.isEmpty() || area.intersects(normal_));
-        sub_->setGeometry(reachable ? normal_ : FirstPlace());
+        // Under the display, in its column, or where the user put it last.
+        frame_.Arranger().SetWindow(FrameWindow::Waterfall, sub_);
         normal_ = sub_->geometry();
         sub_->installEventFilter(this);
         feed_ = panel_.TheSession().Bus().Connect([window](const TracePtr &trace) { window->Add(*trace); });
+        WirePointer(*window);
         connect(sub_, &QObject::destroyed, this, [this] {
             feed_.Disconnect();
+            emit pointerReadout({});
             if (toggle_)
                 toggle_->setChecked(false);
             if (save_)
@@ -120,6 +111,24 @@ bool WaterfallWindow::eventFilter(QObject *watched, QEvent *event)
         if (auto *sub = qobject_cast<QMdiSubWindow *>(watched); sub && !sub->isMaximized() && !sub->isMinimized())
             normal_ = sub->geometry();
     return QObject::eventFilter(watched, event);
+}
+
+void WaterfallWindow::WirePointer(WaterfallView &window)
+{
+    Session &s = panel_.TheSession();
+    connect(&window, &WaterfallView::pointerMoved, this, [this, &window](double x, double y) {
+        const std::optional<WaterfallSpot> spot = WaterfallAt(window.Rows(), window.Geometry(), x, y);
+        emit pointerReadout(spot ? QString::fromStdString(WaterfallReadoutText(*spot)) : QString());
+    });
+    connect(&window, &WaterfallView::pointerLeft, this, [this] { emit pointerReadout({}); });
+    connect(&window, &WaterfallView::pointClicked, this, [this, &s, &window](double x, double y) {
+        const std::optional<WaterfallSpot> spot = WaterfallAt(window.Rows(), window.Geometry(), x, y);
+        if (!spot)
+            return;
+        if (const std::optional<MarkerChange> change =
+                MarkerFromWaterfall(window.Rows(), *spot, s.Settings().State(), s.Markers().Active()))
+            panel_.ApplyMarkerChange(*change);
+    });
 }
 
 void WaterfallWindow::Keep()

@@ -1,6 +1,8 @@
 // The waterfall window of the main frame: opened and closed from the View menu (it keeps rows
 // only while it is open), fed with every trace the control panel shows, saved as a PNG file from
-// the File menu, and kept open or closed, where it stood, between runs.
+// the File menu, and kept open or closed between runs (the frame's layout keeps its place). The
+// pointer over it reads a row's time, frequency and level, and a click puts the active marker on
+// the display at that frequency.
 #pragma once
 
 #include "session/trace_bus.h"
@@ -36,13 +38,17 @@ public:
     WaterfallView *Window() const;
     QMdiSubWindow *SubWindow() const;
 
+signals:
+    // The read-out under the pointer changed; empty: the pointer is not over a row.
+    void pointerReadout(const QString &text);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Into the panel's record of the second settings file.
     void Keep();
-    QRect FirstPlace() const;
+    void WirePointer(WaterfallView &window);
 
     MainFrame &frame_;
     ControlPanel &panel_;

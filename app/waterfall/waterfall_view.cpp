@@ -7,7 +7,9 @@
 #include "common/safe_file.h"
 
 #include <QBuffer>
+#include <QApplication>
 #include <QImageWriter>
+#include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 #include <filesystem>
@@ -42,6 +44,8 @@ WaterfallView::WaterfallView(QWidget *parent) : QWidget(parent)
     setAccessibleDescription(QString::fromStdString(rows_.Description()));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 120);
+    setMouseTracking(true);
+    setCursor(Qt::CrossCursor);
     bar_ = QImage(1, kTopLevelValue + 1, QImage::Format_RGB32);
     for (int level = 0; level <= kTopLevelValue; ++level)
         bar_.setPixel(0, kTopLevelValue - level, picture_.Color(level));
@@ -101,6 +105,33 @@ void WaterfallView::Add(const Trace &trace)
         update(QRect(0, picture.top(), static_cast<int>(layout_.firstColumn / ratio), rows_.GetHeights().band));
     update(QRect(0, 0, width(), layout_.header));
     update(QRect(0, height() - layout_.footer, width(), layout_.footer));
+}
+
+void WaterfallView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        pressedAt_ = event->position();
+}
+
+void WaterfallView::mouseMoveEvent(QMouseEvent *event)
+{
+    emit pointerMoved(event->position().x(), event->position().y());
+}
+
+void WaterfallView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !pressedAt_)
+        return;
+    // A press and release in one place: a click, not the end of a drag.
+    const QPointF from = *std::exchange(pressedAt_, std::nullopt);
+    if ((event->position() - from).manhattanLength() < QApplication::startDragDistance())
+        emit pointClicked(from.x(), from.y());
+}
+
+void WaterfallView::leaveEvent(QEvent *event)
+{
+    emit pointerLeft();
+    QWidget::leaveEvent(event);
 }
 
 void WaterfallView::paintEvent(QPaintEvent *)

@@ -7,6 +7,7 @@
 #include "waterfall/waterfall_rows.h"
 
 #include <QWidget>
+#include <optional>
 #include <string>
 
 namespace tavrin {
@@ -29,10 +30,23 @@ public:
     const WaterfallRows &Rows() const { return rows_; }
     const WaterfallPicture &Picture() const { return picture_; }
     const WaterfallLayout &Layout() const { return layout_; }
+    // Where the rows stand, as the pointer rules read it.
+    WaterfallGeometry Geometry() const { return PointerGeometry(layout_, fittedRatio_); }
+
+signals:
+    // The pointer moved to (x, y) in the window's logical pixels, or left the window.
+    void pointerMoved(double x, double y);
+    void pointerLeft();
+    // Pressed and released in one place.
+    void pointClicked(double x, double y);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     void Fit();
@@ -46,6 +60,7 @@ private:
     QImage bar_;  // the colour scale, one level step a pixel row, the reference level on top
     QSize fitted_;
     qreal fittedRatio_ = 0;
+    std::optional<QPointF> pressedAt_;  // while the left button is down
 };
 
 }  // namespace tavrin
