@@ -10,8 +10,10 @@
 #include "markers/marker_group.h"
 #include "output/output_group.h"
 #include "panel/screen_assembly.h"
+#include "panel/setup_actions.h"
 #include "record/record_group.h"
 #include "session/session.h"
+#include "settings/setup_store.h"
 #include "tg/tg_group.h"
 #include "trace_modes/trace_group.h"
 #include "widgets/panel_widgets.h"
@@ -39,11 +41,15 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
                                   return session.ShowsTrace() ? session.TraceToRead().trace : nullptr;
                               }},
                              this);
+    // The holds on, then the memories that hold a trace.
     auto holdRows = [&session] {
         std::vector<CsvHold> rows;
         for (auto [kind, name] : {std::pair{HoldKind::Max, "max_hold"}, std::pair{HoldKind::Min, "min_hold"}})
             if (const TracePoints *held = session.Holds().Held(kind))
                 rows.push_back({name, held, session.Holds().Settings()});
+        for (MemorySlot slot : {MemorySlot::A, MemorySlot::B})
+            if (const std::optional<TraceRecord> &memory = session.Memories().Memory(slot))
+                rows.push_back(MemoryCsvRow(slot, *memory));
         return rows;
     };
     auto liveRecord = [&session] {
@@ -60,6 +66,9 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
     output_ = new OutputGroup({s_.dialogs, s_.settings, s_.display, [this](DrawingSurface &surface) { DrawScreen(surface); },
                                [this, &session] { return session.Shown() ? session.Shown()->time : s_.clock(); }},
                               this);
+    setups_ = new SetupActions({session, s_.dialogs, SetupsFolder, WorkingFolder,
+                                [this] { s_.settings.AverageCount = static_cast<int16_t>(s_.session.AverageCount()); }},
+                               this);
     cmdQuit_ = Button(this, "cmdQuit", "Quit");
     connect(cmdQuit_, &QPushButton::clicked, this, &ControlPanel::Quit);
     WireAcquisition();
@@ -67,6 +76,8 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
     WireLimits();
     WireRecord();
     WireGenerator();
+    WirePeakTools();
+    WireMemoriesAndChannels();
     connect(&session, &Session::changed, this, &ControlPanel::Show);
     connect(&session, &Session::problem, this, [this](const QString &title, const QString &text) {
         s_.dialogs.ShowMessage(title.isEmpty() ? QCoreApplication::applicationName().toStdString() : title.toStdString(),
@@ -81,7 +92,7 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
         ScheduleRedraw();
     });
     s_.display.SetDrawer([this](DrawingSurface &surface) {
-        const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_.traceModes, s_.clock());
+        const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_, s_.clock());
         DrawView(surface, view);
         shownReadings_ = view.readings;
     });
@@ -101,7 +112,7 @@ ControlPanel::~ControlPanel()
 
 void ControlPanel::DrawScreen(DrawingSurface &surface) const
 {
-    DrawView(surface, AssembleView(s_.session, s_.settings.Colors, programSettings_.traceModes, s_.clock()));
+    DrawView(surface, AssembleView(s_.session, s_.settings.Colors, programSettings_, s_.clock()));
 }
 
 void ControlPanel::ScheduleRedraw()
@@ -132,7 +143,7 @@ void ControlPanel::Redraw()
 void ControlPanel::FitMeasurementTable()
 {
     if (display_)
-        display_->SetBottom(ScreenBottom(s_.session.Measurements().Count()));
+        display_->SetBottom(ScreenBottom(TableRows(s_.session.Measurements(), s_.session.PeakTools().TableOn())));
 }
 
 void ControlPanel::Show(SessionPart part)
@@ -151,6 +162,14 @@ void ControlPanel::Show(SessionPart part)
         break;
     case SessionPart::TraceModes:
         trace_->Show(s.Holds().On(HoldKind::Max), s.Holds().On(HoldKind::Min), s.Measurements());
+        trace_->ShowChannels(s.Channels());
+        FitMeasurementTable();
+        break;
+    case SessionPart::Memories:
+        ShowMemories();
+        break;
+    case SessionPart::Peaks:
+        markers_->ShowPeakTools(s.PeakTools().Tracks(), s.PeakTools().Rules(), s.PeakTools().TableOn());
         FitMeasurementTable();
         break;
     case SessionPart::Limits:

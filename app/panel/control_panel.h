@@ -28,6 +28,7 @@ class MarkerGroup;
 class OutputGroup;
 class RecordGroup;
 class Session;
+class SetupActions;
 class TGGroup;
 class TraceGroup;
 class UserDialogs;
@@ -65,6 +66,9 @@ public:
     // The groups whose menu entries live in the File menu.
     LimitGroup &Limits() { return *limits_; }
     RecordGroup &Record() { return *record_; }
+    SetupActions &Setups() { return *setups_; }
+    // The peak table of the trace the markers read as a CSV file.
+    void ExportPeakTable();
     // The second settings file as read at load. Windows outside the panel keep their sections
     // here when settingsSaving comes.
     ProgramSettings &ProgramSettingsRecord() { return programSettings_; }
@@ -84,6 +88,9 @@ private:
     void WireLimits();
     void WireRecord();
     void WireGenerator();
+    void WirePeakTools();
+    void WireMemoriesAndChannels();
+    void ShowMemories();
     void Arrange();
     // A part of the session changed: its group shows it, and the screen is drawn again once the
     // events of this turn are done.
@@ -94,6 +101,9 @@ private:
     void Redraw();
     void FitMeasurementTable();
     bool SaveSettings();
+    // The memories and the peak tools from the second settings file, and back into it.
+    void RestoreTools();
+    void KeepTools();
 
     Services s_;
     ProgramSettings programSettings_;
@@ -106,6 +116,7 @@ private:
     TGGroup *tg_ = nullptr;
     TraceGroup *trace_ = nullptr;
     OutputGroup *output_ = nullptr;
+    SetupActions *setups_ = nullptr;
     QPushButton *cmdQuit_ = nullptr;
     bool loaded_ = false;
     bool activated_ = false;

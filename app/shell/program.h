@@ -10,6 +10,9 @@
 
 #include <functional>
 
+class QAction;
+class QMenu;
+
 namespace tavrin {
 
 class ControlPanel;
@@ -34,6 +37,8 @@ public:
     WaterfallWindow &Waterfall() { return *waterfall_; }
 
 private:
+    void AddSetupMenu(QMenu &file, QAction *before);
+
     LibraryInstrument instrument_;
     QtTimers timers_;
     Session session_{{instrument_, timers_, [] { return std::time(nullptr); }, [](int port) { return GatherPortFacts(port); },
