@@ -84,6 +84,10 @@ Rate AcquisitionWindow(BenchProgram &p, Clock::duration length, const std::strin
 // ... and tavrin-cli sweep against the same simulator; the program acquires again after it.
 bool CompareWithCli(BenchProgram &p, const Rate &program);
 void ModalDialog(BenchProgram &p);         // bench_modal.cpp
+// bench_compare.cpp: the memories, the difference, two tracking markers, the peak table and ACP.
+bool CompareToolsOn(BenchProgram &p, bool on);
+void CompareToolsRate(BenchProgram &p, const Rate &without);
+void ReportCompareRedraw(BenchProgram &p);
 bool SilentLine(const std::string &root);  // bench_silent.cpp
 
 }  // namespace tavrin::bench
