@@ -6,7 +6,9 @@
 #include "settings/setup_store.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <algorithm>
+#include <set>
 
 namespace tavrin {
 
@@ -16,12 +18,39 @@ constexpr char kTitle[] = "Setups";
 
 std::string Quoted(const std::string &name) { return "\"" + name + "\""; }
 
-// The fields that could not be read or applied, one a line.
-std::string NotAppliedText(const std::vector<SetupProblem> &problems)
+// The fields the setup does not have, a section by its name when it has none of its fields.
+std::string MissingText(const std::vector<SetupProblem> &problems)
+{
+    std::set<std::string> missing;
+    for (const SetupProblem &p : problems)
+        if (p.why == "missing")
+            missing.insert(p.field);
+    std::string text;
+    const std::vector<std::string> all = SetupFields();
+    for (size_t i = 0, next = 0; i < all.size(); i = next) {
+        const std::string section = all[i].substr(0, all[i].find('/') + 1);
+        std::vector<std::string> absent;
+        for (next = i; next < all.size() && all[next].starts_with(section); ++next)
+            if (missing.contains(all[next]))
+                absent.push_back(all[next]);
+        if (absent.size() == next - i)
+            absent = {section.substr(0, section.size() - 1)};
+        for (const std::string &name : absent)
+            text += (text.empty() ? "" : ", ") + name;
+    }
+    return text;
+}
+
+// What could not be read or applied, one a line, then what the setup does not have.
+std::string RecallText(const std::string &name, const std::vector<SetupProblem> &problems)
 {
     std::string text;
     for (const SetupProblem &p : problems)
-        text += "\n" + p.field + ": " + (p.why == "missing" ? "not in the setup; left as it was" : p.why);
+        if (p.why != "missing")
+            text += "\n" + p.field + ": " + p.why;
+    text = "The setup " + Quoted(name) + " was recalled" + (text.empty() ? "." : " except for these settings:" + text);
+    if (const std::string missing = MissingText(problems); !missing.empty())
+        text += "\n\nNot in the setup, and so left as they were: " + missing + ".";
     return text;
 }
 
@@ -91,8 +120,9 @@ void SetupActions::Recall()
         self->recalling_ = false;
         if (self->d_.recalled)
             self->d_.recalled();
+        // Told once the line has finished with the last confirmation, never from inside it.
         if (!problems.empty())
-            self->Tell("The setup " + Quoted(name) + " was recalled except for these settings:" + NotAppliedText(problems));
+            QTimer::singleShot(0, self, [self, text = RecallText(name, problems)] { self->Tell(text); });
     });
 }
 

@@ -79,7 +79,6 @@ void Program::AddSetupMenu(QMenu &file, QAction *before)
     auto *setups = new QMenu("Set&ups", &file);
     setups->menuAction()->setObjectName("mnuSetups");
     file.insertMenu(before, setups);
-    file.insertSeparator(before);
     SetupActions &actions = panel_->Setups();
     const std::tuple<const char *, const char *, void (SetupActions::*)()> entries[] = {
         {"mnuSaveSetup", "&Save setup...", &SetupActions::Save},

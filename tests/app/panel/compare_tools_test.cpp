@@ -193,6 +193,20 @@ TEST_F(CompareTest, ASetupSavedFromThePanelIsRecalledRenamedAndDeleted)
     EXPECT_TRUE(session->Markers().Controls()[2].enabled && Find<QCheckBox>("chkMaxHold")->isChecked());
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.back().text;
 
+    // A setup of a few settings names the others compactly, once the line is done with it.
+    std::ofstream(folder + "/Working/setups/wide.ini") << "[Analyzer]\nCenter=500\nSpan=100MHZ/DIV\n[Marker2]\nOn=true\n";
+    dialogs.chooseItem = [](const std::vector<std::string> &names) { return names.size() == 2 ? 1 : 9; };
+    panel->Setups().Recall();
+    ASSERT_TRUE(RunUntil([&] { return !panel->Setups().Recalling(); }, 30s));
+    EXPECT_EQ(Shown(), "500.000|100MHZ/DIV|0|4MHZ");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages.back().text,
+              "The setup \"wide\" was recalled.\n\nNot in the setup, and so left as they were: Analyzer/RefLevel, "
+              "Analyzer/RBW, Averaging, Marker1, Marker2/Frequency, Marker2/Delta, Marker3, Marker4, Marker5, Limit1, "
+              "Limit2, LimitAlarms, TraceModes, Measurements.");
+    std::filesystem::remove(folder + "/Working/setups/wide.ini");
+    dialogs.chooseItem = [](const std::vector<std::string> &) { return std::optional<size_t>(0); };
+
     dialogs.forms = {{{"433 MHz test.ini"}}};
     panel->Setups().Rename();
     EXPECT_EQ(ListSetups(folder + "/Working/setups"), std::vector<std::string>{"433 MHz test"});
