@@ -204,10 +204,25 @@ public:
         Write(link_.S().Live());  // the trace that showed the analyzer answers is the first
         plan_.interval ? EveryInterval() : Continuous();
         progress_.Show(taken_, start_, true);
+        Summary();
         return code_.value_or(kExitOk);
     }
 
 private:
+    // Blocks the line lost (refused, or fetched again inside the library) slow a sweep down
+    // without failing it; they are told so that a poor cable does not pass unnoticed.
+    void Summary() const
+    {
+        const unsigned lost = link_.S().Line().Rejected() - lostAtStart_;
+        const unsigned timeouts = link_.S().Line().Timeouts() - timeoutsAtStart_;
+        const double s = std::chrono::duration<double>(Clock::now() - start_).count();
+        if (plan_.json)
+            std::fprintf(stderr, "{\"traces\":%ld,\"seconds\":%.3f,\"lost_blocks\":%u,\"timeouts\":%u}\n", taken_,
+                         s, lost, timeouts);
+        else if (lost + timeouts > 0)
+            Complain("note: " + std::to_string(lost) + " blocks were lost on the line and " +
+                     std::to_string(timeouts) + " requests went unanswered; check the cable and the baud rate.");
+    }
     bool Finished() const
     {
         return code_ || stop_.Requested() || (plan_.count && taken_ >= *plan_.count) || Clock::now() >= end_;
@@ -279,6 +294,8 @@ private:
     const Clock::time_point end_ = plan_.duration
                                        ? start_ + std::chrono::duration_cast<Clock::duration>(*plan_.duration)
                                        : Clock::time_point::max();
+    const unsigned lostAtStart_ = link_.S().Line().Rejected();
+    const unsigned timeoutsAtStart_ = link_.S().Line().Timeouts();
     long taken_ = 0;
     std::optional<int> code_;
 };

@@ -32,6 +32,43 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
     setObjectName("frmMain");
     setWindowTitle("Control Panel");
     Session &session = s_.session;
+    MakeGroups();
+    cmdQuit_ = Button(this, "cmdQuit", "Quit");
+    connect(cmdQuit_, &QPushButton::clicked, this, &ControlPanel::Quit);
+    WireAcquisition();
+    WireMarkersAndModes();
+    WireLimits();
+    WireRecord();
+    WireGenerator();
+    WirePeakTools();
+    WireMemoriesAndChannels();
+    connect(&session, &Session::changed, this, &ControlPanel::Show);
+    connect(&session, &Session::problem, this, [this](const QString &title, const QString &text) {
+        s_.dialogs.ShowMessage(title.isEmpty() ? QCoreApplication::applicationName().toStdString() : title.toStdString(),
+                               text.toStdString());
+    });
+    connect(&session, &Session::beep, this, [this] {
+        if (s_.beep)
+            s_.beep();
+    });
+    connect(&session, &Session::captureWanted, this, [this] {
+        captureDue_ = true;
+        ScheduleRedraw();
+    });
+    s_.display.SetDrawer([this](DrawingSurface &surface) {
+        const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_, s_.clock());
+        DrawView(surface, view);
+        shownReadings_ = view.readings;
+    });
+    s_.display.SetDropHandler([&session](int index, double x) {
+        session.Markers().Dropped(index, x, session.Settings().State());
+    });
+    Arrange();
+}
+
+void ControlPanel::MakeGroups()
+{
+    Session &session = s_.session;
     acquisition_ = new AcquisitionGroup(this);
     basic_ = new BasicGroup(this);
     trace_ = new TraceGroup(this);
@@ -69,37 +106,6 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
     setups_ = new SetupActions({session, s_.dialogs, SetupsFolder, WorkingFolder,
                                 [this] { s_.settings.AverageCount = static_cast<int16_t>(s_.session.AverageCount()); }},
                                this);
-    cmdQuit_ = Button(this, "cmdQuit", "Quit");
-    connect(cmdQuit_, &QPushButton::clicked, this, &ControlPanel::Quit);
-    WireAcquisition();
-    WireMarkersAndModes();
-    WireLimits();
-    WireRecord();
-    WireGenerator();
-    WirePeakTools();
-    WireMemoriesAndChannels();
-    connect(&session, &Session::changed, this, &ControlPanel::Show);
-    connect(&session, &Session::problem, this, [this](const QString &title, const QString &text) {
-        s_.dialogs.ShowMessage(title.isEmpty() ? QCoreApplication::applicationName().toStdString() : title.toStdString(),
-                               text.toStdString());
-    });
-    connect(&session, &Session::beep, this, [this] {
-        if (s_.beep)
-            s_.beep();
-    });
-    connect(&session, &Session::captureWanted, this, [this] {
-        captureDue_ = true;
-        ScheduleRedraw();
-    });
-    s_.display.SetDrawer([this](DrawingSurface &surface) {
-        const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_, s_.clock());
-        DrawView(surface, view);
-        shownReadings_ = view.readings;
-    });
-    s_.display.SetDropHandler([&session](int index, double x) {
-        session.Markers().Dropped(index, x, session.Settings().State());
-    });
-    Arrange();
 }
 
 ControlPanel::~ControlPanel()

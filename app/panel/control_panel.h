@@ -83,6 +83,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Each group is given only what it reads of the session, as functions.
+    void MakeGroups();
     void WireAcquisition();
     void WireMarkersAndModes();
     void WireLimits();

@@ -91,9 +91,11 @@ protected:
     std::string Out() const { return Path("out" + std::to_string(runs)); }
     std::string Err() const { return Path("err" + std::to_string(runs)); }
 
-    void StartSim(Strings args)
+    void StartSim(Strings args, bool paced = false)
     {
-        args.insert(args.end(), {"--no-pace", "--log", Path("line.log")});
+        if (!paced)
+            args.push_back("--no-pace");
+        args.insert(args.end(), {"--log", Path("line.log")});
         std::string error;
         ASSERT_TRUE(sim.Start(1, args, error)) << error;
     }
@@ -389,6 +391,26 @@ TEST_F(CliTest, CtrlCEndsASweepWithOnlyWholeRecordsRowsAndLines)
         EXPECT_EQ(std::count(row.begin(), row.end(), ','), 504);
     for (const std::string &line : lines)  // five fields before the 500 levels
         EXPECT_EQ(std::count(line.begin(), line.end(), ',') * 10 + (line.substr(line.size() - 2) == "]}"), 5041);
+}
+
+// Blocks lost on the line slow a sweep without failing it; the summary tells them.
+TEST_F(CliTest, TheSweepSummaryCountsTheBlocksTheLineLost)
+{
+    // At the line's pace, where a block fetched again inside one library call shows in its time.
+    StartSim({"--corrupt-checksum", "2"}, true);
+    const Ran lossy = Run({"sweep", "--count", "4", "--json"});
+    ASSERT_EQ(lossy.code, 0) << lossy.err;
+    EXPECT_EQ(Split(lossy.out, '\n').size(), 4u);
+    const size_t at = lossy.err.find("{\"traces\":4,");
+    ASSERT_NE(at, std::string::npos) << lossy.err;
+    const size_t lost = lossy.err.find("\"lost_blocks\":", at);
+    ASSERT_NE(lost, std::string::npos) << lossy.err;
+    EXPECT_GE(std::stoi(lossy.err.substr(lost + 14)), 2) << lossy.err;
+    sim.Stop();
+    StartSim({});
+    const Ran clean = Run({"sweep", "--count", "2", "--csv", Path("c.csv")});
+    EXPECT_EQ(clean.code, 0);
+    EXPECT_EQ(clean.err, "");
 }
 
 // A port that cannot be had is exit 3, with what holds it; a port where nothing answers is exit 4.

@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QLabel>
 #include <QPrinter>
 #include <QProcess>
 
@@ -57,6 +58,15 @@ TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
     Click("cmdPrint");
     ASSERT_EQ(dialogs.messages.size(), 4u);
     EXPECT_EQ(dialogs.messages.back().text, "The report could not be printed to /proc/report.pdf.");
+    const auto labels = [&] {  // the marker labels on screen, as drawn
+        std::vector<QImage> images;
+        for (const QLabel *label : display.findChildren<QLabel *>())
+            images.push_back(label->pixmap().toImage());
+        return images;
+    };
+    const std::vector<QImage> onScreen = labels();
+    ASSERT_FALSE(onScreen.empty());
+    EXPECT_EQ(onScreen[0].pixelColor(0, 0), QColor(0, 0, 0)) << "the display's background";
     settings.ReportHeader = "  Site 4 sweep  ";
     dialogs.printerSetUp = [&](QPrinter &p) { p.setOutputFileName(out + "/report.pdf"); return true; };
     Click("cmdPrint");
@@ -66,6 +76,7 @@ TEST_F(PanelTest, ACaptureOrPrintThatFailsSaysWhichFileAndACancelIsSilent)
     const QString page = QString::fromUtf8(text.readAllStandardOutput());
     EXPECT_TRUE(page.contains("Site 4 sweep") && page.contains("NORVALE")) << page.toStdString();
     EXPECT_EQ(page.count('\f'), 1) << "one page";
+    EXPECT_EQ(labels(), onScreen) << "the report's white labels are its own";
 }
 
 }  // namespace
