@@ -143,8 +143,8 @@ private:
     void Changed(SessionPart part) { emit changed(part); }
     void FollowPeaks();
     // The active marker to the peak found among the peaks, from its point and level.
-    void MoveActive(
-        const std::function<std::optional<tavrin::Peak>(const std::vector<tavrin::Peak> &, int point, int16_t value)> &find);
+    using PeakFinder = std::function<std::optional<tavrin::Peak>(const std::vector<tavrin::Peak> &, int point, int16_t value)>;
+    void MoveActive(const PeakFinder &find);
 
     Deps d_;
     LineControl line_;

@@ -40,8 +40,7 @@ std::vector<tavrin::Peak> Session::Peaks() const
     return FindPeaks(settings_.State(), *TraceToRead().trace, peakTools_.Rules());
 }
 
-void Session::MoveActive(
-    const std::function<std::optional<tavrin::Peak>(const std::vector<tavrin::Peak> &, int, int16_t)> &find)
+void Session::MoveActive(const PeakFinder &find)
 {
     const int index = markers_.Active();
     const MarkerControl &marker = markers_.Controls()[static_cast<size_t>(index)];

@@ -62,7 +62,8 @@ void ApplyLimits(Session &s, const Setup &u, const std::string &folder, std::vec
             if (read.ok)
                 l.SetFile(k, *sl.file, std::move(read.points));
             else
-                problems.push_back({Field("Limit", k, "File"), "the limit file \"" + *sl.file + "\" was not read: " + read.error});
+                problems.push_back(
+                    {Field("Limit", k, "File"), "the limit file \"" + *sl.file + "\" was not read: " + read.error});
         }
         if (sl.lower)
             l.SetKind(k, *sl.lower ? LimitKind::Lower : LimitKind::Upper);
@@ -135,7 +136,8 @@ struct Chain : std::enable_shared_from_this<Chain> {
     void Refused(const AnalyzerStep &step, const JobResult &r)
     {
         if (!r.silent) {
-            problems.push_back({step.field, "the analyzer did not take it (it reported " + step.reported(r.reported) + ")"});
+            problems.push_back(
+                {step.field, "the analyzer did not take it (it reported " + step.reported(r.reported) + ")"});
             return;
         }
         problems.push_back({step.field, "the analyzer did not answer"});
@@ -149,10 +151,12 @@ std::vector<AnalyzerStep> AnalyzerSteps(Session &s, const Setup &u)
     PanelSettings &p = s.Settings();
     std::vector<AnalyzerStep> steps;
     if (u.centerMHz)
-        steps.push_back({"Analyzer/Center", [&p, c = *u.centerMHz](auto applied) { p.EnterCenter(FormatFixed(c, 3, 3), applied); },
+        steps.push_back({"Analyzer/Center",
+                         [&p, c = *u.centerMHz](auto applied) { p.EnterCenter(FormatFixed(c, 3, 3), applied); },
                          [](const AnalyzerSettings &r) { return FormatFixed(r.centerMHz, 3, 6) + " MHz"; }});
     if (u.span)
-        steps.push_back({"Analyzer/Span", [&p, row = SpanToIndex(*u.span)](auto applied) { p.ChooseSpan(row, applied); },
+        steps.push_back({"Analyzer/Span",
+                         [&p, row = SpanToIndex(*u.span)](auto applied) { p.ChooseSpan(row, applied); },
                          [](const AnalyzerSettings &r) { return r.span.empty() ? std::string("no span") : r.span; }});
     if (u.refLevelDbm)
         steps.push_back({"Analyzer/RefLevel",
