@@ -85,7 +85,7 @@ void MarkerGroup::BuildPeakTools(QGridLayout *grid, int row)
                                        &MarkerGroup::peakRightClicked};
     for (size_t b = 0; b < std::size(buttons); ++b) {
         QPushButton *button = Button(this, buttons[b].first, buttons[b].second);
-        button->setAccessibleName(tips[b]);
+        button->setAccessibleDescription(tips[b]);  // the caption is its name
         button->setToolTip(tips[b]);
         moves->addWidget(button);
         connect(button, &QPushButton::clicked, this, signal[b]);
