@@ -87,6 +87,10 @@ bool CompareWithCli(BenchProgram &p, const Rate &program);
 // then the program and tavrin-cli publishing from two simulators at once.
 bool PublishingRates(BenchProgram &p);
 void ModalDialog(BenchProgram &p);         // bench_modal.cpp
+// bench_compare.cpp: the memories, the difference, two tracking markers, the peak table and ACP.
+bool CompareToolsOn(BenchProgram &p, bool on);
+void CompareToolsRate(BenchProgram &p, const Rate &without);
+void ReportCompareRedraw(BenchProgram &p);
 bool SilentLine(const std::string &root);  // bench_silent.cpp
 
 }  // namespace tavrin::bench

@@ -145,7 +145,8 @@ bool PacedLine(const std::string &root)
     // The same without the recording, whose appends are synced to the disk on the window thread.
     p.Button("cmdRecord")->click();
     ReportRecording(p, recordPath);
-    AcquisitionWindow(p, 10s, "1920x1080, everything on but the recording");
+    const Rate plain = AcquisitionWindow(p, 10s, "1920x1080, everything on but the recording");
+    CompareToolsRate(p, plain);
     if (!CompareWithCli(p, rate))
         return false;
     PumpFor(1s);
@@ -158,6 +159,7 @@ bool PacedLine(const std::string &root)
     ReportRecordAppends(p.Folder());
     ReportWaterfall(*p.program);
     ReportRedraw(p);
+    ReportCompareRedraw(p);
     ReportLimitRedraw(*p.program);
     QuitAnswering(p);
     p.sim.Stop();

@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kLabelX = 5, kValueX = 155, kDetailX = 255;
 
-enum class Row { BandPower, Occupied, Noise };
+enum class Row { BandPower, Occupied, Noise, AcpMain, AcpLower, AcpUpper };
 
 std::vector<Row> RowsOn(MeasurementSwitches on)
 {
@@ -25,7 +25,22 @@ std::vector<Row> RowsOn(MeasurementSwitches on)
         rows.push_back(Row::Occupied);
     if (on.noiseMarker)
         rows.push_back(Row::Noise);
+    if (on.adjacentChannel)
+        rows.insert(rows.end(), {Row::AcpMain, Row::AcpLower, Row::AcpUpper});
     return rows;
+}
+
+const char *RowLabel(Row row)
+{
+    switch (row) {
+    case Row::BandPower: return "Band Power";
+    case Row::Occupied: return "OBW 99%";
+    case Row::Noise: return "Noise MKR1";
+    case Row::AcpMain: return "ACP Main";
+    case Row::AcpLower: return "ACP Lower";
+    case Row::AcpUpper: return "ACP Upper";
+    }
+    return "";
 }
 
 void PrintAt(DrawingSurface &surface, double x, double y, const std::string &text)
@@ -36,13 +51,6 @@ void PrintAt(DrawingSurface &surface, double x, double y, const std::string &tex
 
 std::string Level(double value) { return FormatPicture(value, "#0.0"); }
 
-// Frequencies to a tenth of the point spacing: three decimals of MHz, up to six on narrow spans.
-int MHzDecimals(const MeasurementState &state)
-{
-    const double spacing = MHzPerDivision(state.spanCaption) / kPointsPerDivision;
-    return spacing > 0 ? std::clamp(static_cast<int>(std::ceil(-std::log10(spacing) - 1e-9)) + 1, 3, 6) : 3;
-}
-
 void PrintRow(DrawingSurface &surface, int row, const std::string &value, const std::string &detail)
 {
     PrintAt(surface, kValueX, MeasurementRowY(row), value);
@@ -50,15 +58,46 @@ void PrintRow(DrawingSurface &surface, int row, const std::string &value, const 
         PrintAt(surface, kDetailX, MeasurementRowY(row), detail);
 }
 
+// Why a channel has no power, in the room of a row: the channel's own range when it leaves the
+// screen, else the reason without its advice.
+std::string ChannelReason(const ChannelPower &c, int decimals)
+{
+    if (c.problem.find("leaves the screen") != std::string::npos)
+        return "off the screen: " + FormatFixed(c.lowMHz, decimals, decimals) + " to " +
+               FormatFixed(c.highMHz, decimals, decimals) + " MHz";
+    return c.problem.substr(0, c.problem.find(':'));
+}
+
+void PrintChannelRow(DrawingSurface &surface, int row, Row which, const AdjacentChannels &a, const std::string &unit,
+                     int decimals)
+{
+    const ChannelPower &c = which == Row::AcpMain ? a.main : which == Row::AcpLower ? a.lower : a.upper;
+    const std::optional<double> &dbc = which == Row::AcpLower ? a.lowerDbc : a.upperDbc;
+    const std::string range = FormatFixed(c.lowMHz, decimals, decimals) + " to " +
+                              FormatFixed(c.highMHz, decimals, decimals) + " MHz";
+    if (which == Row::AcpMain && c.dBm)
+        PrintRow(surface, row, Level(*c.dBm + (unit == "dBm" ? 0.0 : 107.0)) + " " + unit, range);
+    else if (which != Row::AcpMain && dbc)
+        PrintRow(surface, row, Level(*dbc) + " dBc", range);
+    else if (!c.problem.empty())
+        PrintRow(surface, row, "---", ChannelReason(c, decimals));
+    else  // the channel has its power, the main channel none
+        PrintRow(surface, row, "---", ChannelReason(a.main, decimals));
+}
+
 }  // namespace
+
+int MHzDecimals(const MeasurementState &state)
+{
+    const double spacing = MHzPerDivision(state.spanCaption) / kPointsPerDivision;
+    return spacing > 0 ? std::clamp(static_cast<int>(std::ceil(-std::log10(spacing) - 1e-9)) + 1, 3, 6) : 3;
+}
 
 void DrawMeasurementLabels(DrawingSurface &surface, MeasurementSwitches rows)
 {
     const std::vector<Row> on = RowsOn(rows);
-    for (size_t i = 0; i < on.size(); ++i) {
-        const char *label = on[i] == Row::BandPower ? "Band Power" : on[i] == Row::Occupied ? "OBW 99%" : "Noise MKR1";
-        PrintAt(surface, kLabelX, MeasurementRowY(static_cast<int>(i)), label);
-    }
+    for (size_t i = 0; i < on.size(); ++i)
+        PrintAt(surface, kLabelX, MeasurementRowY(static_cast<int>(i)), RowLabel(on[i]));
 }
 
 void DrawMeasurementValues(DrawingSurface &surface, const MeasurementReadings &values, const MarkerReadings &markers,
@@ -90,6 +129,12 @@ void DrawMeasurementValues(DrawingSurface &surface, const MeasurementReadings &v
                          "NBW " + FormatFixed(values.noiseBandwidthHz / 1e3, 0, 3) + " kHz");
             else
                 PrintRow(surface, row, "---", markers[0].onScreen ? "" : "MKR 1 needed");
+            break;
+        case Row::AcpMain:
+        case Row::AcpLower:
+        case Row::AcpUpper:
+            if (values.adjacent)
+                PrintChannelRow(surface, row, on[i], *values.adjacent, unit, decimals);
             break;
         }
     }

@@ -7,8 +7,11 @@
 
 namespace tavrin {
 
-// Upper edge of row 0, 1, 2 of the table.
+// Upper edge of row 0, 1, 2 ... of the tables under the marker table.
 inline constexpr double MeasurementRowY(int row) { return -428.0 - 50.0 * row; }
+
+// Decimals of MHz that show a tenth of the point spacing: three, up to six on narrow spans.
+int MHzDecimals(const MeasurementState &state);
 
 // The rows' names (part of the frame).
 void DrawMeasurementLabels(DrawingSurface &surface, MeasurementSwitches rows);

@@ -2,6 +2,8 @@
 
 #include "display/limit_drawing.h"
 #include "display/measurement_table.h"
+#include "display/peak_table.h"
+#include "display/screen_overlays.h"
 
 #include <cmath>
 #include <string>
@@ -45,14 +47,14 @@ void DrawGraticule(DrawingSurface &surface, const DisplayColors &colors)
         surface.Line(0, y, kLastScreenPoint, y, colors.Grid);
 }
 
-void DrawBands(DrawingSurface &surface, const DisplayColors *colors, int measurementRows)
+void DrawBands(DrawingSurface &surface, const DisplayColors *colors, int tableRows)
 {
     if (surface.IsPrinter()) {
         surface.FilledRectangle(-1, 2000, 500, 1027, kWhite);
         surface.FilledRectangle(-1, -5, 500, -1000, kWhite);
     } else if (colors) {
         surface.FilledRectangle(-1, 1100, 500, 1027, colors->Base);
-        surface.FilledRectangle(-1, -5, 500, ScreenBottom(measurementRows), colors->Base);
+        surface.FilledRectangle(-1, -5, 500, ScreenBottom(tableRows), colors->Base);
     }
 }
 
@@ -61,6 +63,7 @@ void DrawHeader(DrawingSurface &surface, const ScreenView &view)
     PrintAt(surface, 10, 1070, "NORVALE Tavrin");
     if (view.screenTime)
         PrintAt(surface, 320, 1070, FormatScreenTime(*view.screenTime));
+    DrawDifferenceCaption(surface, view);
 }
 
 void DrawLevelScale(DrawingSurface &surface, const MeasurementState &state)
@@ -106,8 +109,8 @@ void DrawMarkerTable(DrawingSurface &surface, const ScreenView &view)
         PrintAt(surface, heading.x, -128, heading.text);
     for (int n = 1; n <= kMarkerCount; ++n)
         PrintAt(surface, 10, -128.0 - 50.0 * n, NumberPrintForm(n));
-    if (!view.readHold) {
-        PrintAt(surface, 155, -128, "Level");
+    if (!view.readHold || ShowsDifference(view)) {
+        PrintAt(surface, 155, -128, ShowsDifference(view) ? "Diff. (dB)" : "Level");
         return;
     }
     surface.SetForeColor(view.holds[static_cast<size_t>(*view.readHold)].color);
@@ -119,9 +122,7 @@ void DrawMarkerTable(DrawingSurface &surface, const ScreenView &view)
 // The current point starts on the first point, so the polyline has no lead-in from elsewhere.
 void DrawOneTrace(DrawingSurface &surface, const TracePoints &trace, uint32_t color)
 {
-    surface.Line(0, trace[0], 0, trace[0], color);
-    for (int i = 0; i <= kLastScreenPoint; ++i)
-        surface.LineTo(i, trace[static_cast<size_t>(i)], color);
+    DrawPolyline(surface, trace, color);
 }
 
 void DrawSecondTraceTexts(DrawingSurface &surface, const AnalyzerSettings &info, const DisplayColors &colors)
@@ -135,9 +136,10 @@ void DrawSecondTraceTexts(DrawingSurface &surface, const AnalyzerSettings &info,
     surface.SetForeColor(colors.Text);
 }
 
-// Over the live trace, max hold last: it lies above everything else.
+// Over the live trace the memories, then the holds, max hold last: it lies above everything else.
 void DrawHolds(DrawingSurface &surface, const ScreenView &view)
 {
+    DrawMemories(surface, view);
     for (size_t i = view.holds.size(); i-- > 0;)
         if (view.holds[i].trace)
             DrawOneTrace(surface, *view.holds[i].trace, view.holds[i].color);
@@ -146,6 +148,11 @@ void DrawHolds(DrawingSurface &surface, const ScreenView &view)
 void DrawTraces(DrawingSurface &surface, const ScreenView &view)
 {
     std::string caption = TrimSpaces(view.playCaption);
+    // The difference stands in for the main trace and all that lies over it.
+    if (ShowsDifference(view) && (caption == "Play" || caption == "Pause")) {
+        DrawPolyline(surface, *view.difference->heights, view.traceDrawColor);
+        return;
+    }
     if (caption == "Play") {
         if (view.liveTrace)
             DrawOneTrace(surface, *view.liveTrace, view.traceDrawColor);
@@ -233,19 +240,22 @@ void DrawGrid(DrawingSurface &surface, const ScreenView &view)
     if (view.colors)
         DrawGraticule(surface, *view.colors);
     surface.SetDrawStyle(DrawStyle::Dotted);
-    if (view.limits && view.state)
+    // Levels mean nothing on the difference's scale.
+    if (view.limits && view.state && !ShowsDifference(view))
         DrawLimitLines(surface, *view.limits, *view.state);
     surface.SetDrawStyle(DrawStyle::Solid);
     // The bands come after the limit lines so that they cover what a line draws above or below
     // the graticule.
-    DrawBands(surface, view.colors, view.measurementRows.Count());
+    DrawBands(surface, view.colors, TableRows(view.measurementRows, view.peakTable.has_value()));
 
     if (view.colors)
         surface.SetForeColor(view.colors->Text);
     surface.SetFontSize(kTextPoints);
     DrawHeader(surface, view);
     surface.SetFontSize(kTextPoints);
-    if (view.state)
+    if (ShowsDifference(view))
+        DrawDifferenceScale(surface);
+    else if (view.state)
         DrawLevelScale(surface, *view.state);
     DrawAveraging(surface, view);
     surface.SetFontSize(kTextPoints);
@@ -253,17 +263,22 @@ void DrawGrid(DrawingSurface &surface, const ScreenView &view)
         DrawSettings(surface, *view.state);
     DrawMarkerTable(surface, view);
     DrawMeasurementLabels(surface, view.measurementRows);
+    if (view.peakTable)
+        DrawPeakTableLabels(surface, view.measurementRows.Count());
 }
 
 void DrawTrace(DrawingSurface &surface, const ScreenView &view)
 {
     DrawTraces(surface, view);
+    DrawComparisonNotes(surface, view);
     if (!view.markers || !view.readings)
         return;
     DrawMarkerReadouts(surface, *view.readings);
     DrawDeltaReadouts(surface, *view.markers, *view.readings);
     if (view.measurements && view.state)
         DrawMeasurementValues(surface, *view.measurements, *view.readings, *view.state);
+    if (view.peakTable && view.state)
+        DrawPeakTableValues(surface, *view.peakTable, view.measurementRows.Count(), *view.state);
     DrawLimitVerdicts(surface, view);
 }
 

@@ -7,6 +7,7 @@
 #include "limits/limit_watch.h"
 #include "markers/marker_measurements.h"
 #include "markers/markers.h"
+#include "markers/peak_tools.h"
 #include "measure/analyzer_settings.h"
 #include "measure/measurement_state.h"
 #include "measure/screen_conversions.h"
@@ -17,6 +18,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tavrin {
 
@@ -33,16 +35,40 @@ struct HoldView {
     uint32_t color = 0;
 };
 
+// A trace memory drawn over the trace in its own colour; the note says when it was taken at other
+// settings than the screen's.
+struct MemoryView {
+    const TracePoints *trace = nullptr;
+    uint32_t color = 0;
+    std::string note;
+};
+
+// The difference view: its caption, and the heights of the difference on its own scale, or none
+// (then the levels are drawn) with the note that says why.
+struct DifferenceView {
+    std::string caption;
+    std::optional<std::array<double, kTracePoints>> heights;
+    std::string note;
+    bool Subtracted() const { return heights.has_value(); }
+};
+
 // A limit line's verdict on the trace the markers read, and its counter.
 struct LimitVerdictView {
     LimitVerdict verdict;
     LimitCount count;
 };
 
-// The screen's lower edge: the marker table's, or lower by a row for each measurement shown.
+// The screen's lower edge: the marker table's, or lower by a row for each row of the tables under
+// it (the measurements, the peak table).
 inline constexpr double kScreenBottom = -430;
 inline constexpr double kMeasurementRowStep = 50;
-inline constexpr double ScreenBottom(int measurementRows) { return kScreenBottom - kMeasurementRowStep * measurementRows; }
+inline constexpr double ScreenBottom(int tableRows) { return kScreenBottom - kMeasurementRowStep * tableRows; }
+// The peak table's rows: its heading, then five rows of two peaks each.
+inline constexpr int kPeakTableScreenRows = 6;
+inline constexpr int TableRows(MeasurementSwitches measurements, bool peakTable)
+{
+    return measurements.Count() + (peakTable ? kPeakTableScreenRows : 0);
+}
 
 struct ScreenView {
     const MeasurementState *state = nullptr;
@@ -58,10 +84,13 @@ struct ScreenView {
     const LimitLines *limits = nullptr;
     const MarkerControls *markers = nullptr;
     std::array<HoldView, 2> holds{};           // max hold, min hold
+    std::array<MemoryView, 2> memories{};      // A, B; no trace when hidden or empty
+    std::optional<DifferenceView> difference;  // the difference view chosen
     std::optional<HoldKind> readHold;          // the hold the markers read; none: the live trace
     std::optional<MarkerReadings> readings;   // none while no trace is shown
     MeasurementSwitches measurementRows;       // the rows of the measurement table
     std::optional<MeasurementReadings> measurements;  // on the trace the markers read
+    std::optional<std::vector<Peak>> peakTable;      // when on: its rows, in table order
     std::array<std::optional<LimitVerdictView>, 2> verdicts;  // of the lines judged
     std::optional<std::time_t> screenTime;    // the header's time; none prints none
 };

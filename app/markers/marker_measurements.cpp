@@ -7,7 +7,7 @@
 namespace tavrin {
 
 MeasurementReadings MeasureWithMarkers(const MeasurementState &state, const TracePoints &trace,
-                                       const MarkerReadings &readings, MeasurementSwitches on)
+                                       const MarkerReadings &readings, MeasurementSwitches on, const ChannelPlan &plan)
 {
     const double unitOffset = TrimSpaces(state.unit) == "dBm" ? 0.0 : 107.0;
     const MarkerReading &m1 = readings[0], &m2 = readings[1];
@@ -25,6 +25,8 @@ MeasurementReadings MeasureWithMarkers(const MeasurementState &state, const Trac
         r.noiseDensity = PerHertz(m1.level, state.rbwCaption);
         r.noiseBandwidthHz = NoiseBandwidthHz(state.rbwCaption);
     }
+    if (on.adjacentChannel)
+        r.adjacent = MeasureAdjacentChannels(state, trace, plan);
     return r;
 }
 

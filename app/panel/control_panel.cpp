@@ -10,8 +10,10 @@
 #include "markers/marker_group.h"
 #include "output/output_group.h"
 #include "panel/screen_assembly.h"
+#include "panel/setup_actions.h"
 #include "record/record_group.h"
 #include "session/session.h"
+#include "settings/setup_store.h"
 #include "tg/tg_group.h"
 #include "trace_modes/trace_group.h"
 #include "widgets/panel_widgets.h"
@@ -37,6 +39,8 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
     WireRecord();
     WireGenerator();
     WirePointer();
+    WirePeakTools();
+    WireMemoriesAndChannels();
     connect(&session, &Session::changed, this, &ControlPanel::Show);
     connect(&session, &Session::problem, this, [this](const QString &title, const QString &text) {
         s_.dialogs.ShowMessage(title.isEmpty() ? QCoreApplication::applicationName().toStdString() : title.toStdString(),
@@ -51,7 +55,7 @@ ControlPanel::ControlPanel(Services services, QWidget *parent)
         ScheduleRedraw();
     });
     s_.display.SetDrawer([this](DrawingSurface &surface) {
-        const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_.traceModes, s_.clock());
+        const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_, s_.clock());
         DrawView(surface, view);
         shownReadings_ = view.readings;
     });
@@ -73,11 +77,15 @@ void ControlPanel::MakeGroups()
                                   return session.ShowsTrace() ? session.TraceToRead().trace : nullptr;
                               }},
                              this);
+    // The holds on, then the memories that hold a trace.
     auto holdRows = [&session] {
         std::vector<CsvHold> rows;
         for (auto [kind, name] : {std::pair{HoldKind::Max, "max_hold"}, std::pair{HoldKind::Min, "min_hold"}})
             if (const TracePoints *held = session.Holds().Held(kind))
                 rows.push_back({name, held, session.Holds().Settings()});
+        for (MemorySlot slot : {MemorySlot::A, MemorySlot::B})
+            if (const std::optional<TraceRecord> &memory = session.Memories().Memory(slot))
+                rows.push_back(MemoryCsvRow(slot, *memory));
         return rows;
     };
     auto liveRecord = [&session] {
@@ -94,6 +102,9 @@ void ControlPanel::MakeGroups()
     output_ = new OutputGroup({s_.dialogs, s_.settings, s_.display, [this](DrawingSurface &surface) { DrawScreen(surface); },
                                [this, &session] { return session.Shown() ? session.Shown()->time : s_.clock(); }},
                               this);
+    setups_ = new SetupActions({session, s_.dialogs, SetupsFolder, WorkingFolder,
+                                [this] { s_.settings.AverageCount = static_cast<int16_t>(s_.session.AverageCount()); }},
+                               this);
 }
 
 ControlPanel::~ControlPanel()
@@ -107,7 +118,7 @@ ControlPanel::~ControlPanel()
 
 void ControlPanel::DrawScreen(DrawingSurface &surface) const
 {
-    DrawView(surface, AssembleView(s_.session, s_.settings.Colors, programSettings_.traceModes, s_.clock()));
+    DrawView(surface, AssembleView(s_.session, s_.settings.Colors, programSettings_, s_.clock()));
 }
 
 void ControlPanel::ScheduleRedraw()
@@ -139,7 +150,7 @@ void ControlPanel::Redraw()
 void ControlPanel::FitMeasurementTable()
 {
     if (display_)
-        display_->SetBottom(ScreenBottom(s_.session.Measurements().Count()));
+        display_->SetBottom(ScreenBottom(TableRows(s_.session.Measurements(), s_.session.PeakTools().TableOn())));
 }
 
 void ControlPanel::Show(SessionPart part)
@@ -158,6 +169,14 @@ void ControlPanel::Show(SessionPart part)
         break;
     case SessionPart::TraceModes:
         trace_->Show(s.Holds().On(HoldKind::Max), s.Holds().On(HoldKind::Min), s.Measurements());
+        trace_->ShowChannels(s.Channels());
+        FitMeasurementTable();
+        break;
+    case SessionPart::Memories:
+        ShowMemories();
+        break;
+    case SessionPart::Peaks:
+        markers_->ShowPeakTools(s.PeakTools().Tracks(), s.PeakTools().Rules(), s.PeakTools().TableOn());
         FitMeasurementTable();
         break;
     case SessionPart::Limits:

@@ -28,6 +28,7 @@ class MarkerGroup;
 class OutputGroup;
 class RecordGroup;
 class Session;
+class SetupActions;
 class TGGroup;
 class TraceGroup;
 class UserDialogs;
@@ -67,6 +68,9 @@ public:
     // The groups whose menu entries live in the File menu.
     LimitGroup &Limits() { return *limits_; }
     RecordGroup &Record() { return *record_; }
+    SetupActions &Setups() { return *setups_; }
+    // The peak table of the trace the markers read as a CSV file.
+    void ExportPeakTable();
     // The second settings file as read at load. Windows outside the panel keep their sections
     // here when settingsSaving comes.
     ProgramSettings &ProgramSettingsRecord() { return programSettings_; }
@@ -106,6 +110,9 @@ private:
     void CopyTraceCsv();
     // The read-out again where the pointer stands, after the screen changed under it.
     void RefreshReadout();
+    void WirePeakTools();
+    void WireMemoriesAndChannels();
+    void ShowMemories();
     // The buttons that stay in a row on top, the groups in columns below them in a scroll area.
     void Arrange();
     // A part of the session changed: its group shows it, and the screen is drawn again once the
@@ -117,6 +124,9 @@ private:
     void Redraw();
     void FitMeasurementTable();
     bool SaveSettings();
+    // The memories and the peak tools from the second settings file, and back into it.
+    void RestoreTools();
+    void KeepTools();
 
     Services s_;
     ProgramSettings programSettings_;
@@ -129,6 +139,7 @@ private:
     TGGroup *tg_ = nullptr;
     TraceGroup *trace_ = nullptr;
     OutputGroup *output_ = nullptr;
+    SetupActions *setups_ = nullptr;
     QPushButton *cmdQuit_ = nullptr;
     QWidget *buttonBar_ = nullptr;  // Start/Stop, AVG, Freeze, Shutter, Print, Quit
     QWidget *groups_ = nullptr;     // the groups, in the scroll area

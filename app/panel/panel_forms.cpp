@@ -12,6 +12,7 @@
 #include "widgets/panel_widgets.h"
 
 #include <QCloseEvent>
+#include <cmath>
 
 namespace tavrin {
 
@@ -32,7 +33,9 @@ void ControlPanel::FormLoad()
     s.SetAverageCount(op.AverageCount);
     programSettings_ = LoadProgramSettings(ProgramSettingsPath(s_.operationFilePath));
     const TraceModeSettings &modes = programSettings_.traceModes;
-    s.SetMeasurements({modes.bandPower, modes.occupiedBandwidth, modes.noiseMarker});
+    s.SetMeasurements({modes.bandPower, modes.occupiedBandwidth, modes.noiseMarker, programSettings_.adjacentChannel.on});
+    s.SetChannelPlan(programSettings_.adjacentChannel.plan);
+    RestoreTools();
     s.SetHold(HoldKind::Max, false);  // the holds start off
     s.SetHold(HoldKind::Min, false);
     const LimitSettings &limits = programSettings_.limits;
@@ -48,7 +51,8 @@ void ControlPanel::FormLoad()
     s_.display.SetBaseColor(op.Colors.Base);
     s_.display.MakeLabels(op.Colors.Background, op.Colors.Marker);
     for (SessionPart part : {SessionPart::Line, SessionPart::Settings, SessionPart::Markers, SessionPart::TraceModes,
-                             SessionPart::Limits, SessionPart::Record, SessionPart::Generator})
+                             SessionPart::Limits, SessionPart::Record, SessionPart::Generator, SessionPart::Memories,
+                             SessionPart::Peaks})
         Show(part);
     Redraw();
     activated_ = false;
@@ -69,6 +73,34 @@ void ControlPanel::FormActivate()
     s_.session.Line().SelectPort(s_.settings.ComPortSetting, s_.portInUse);
 }
 
+// The memories (from their files, shown as they were) and the peak tools' rules and table; no
+// marker tracks a peak at the start.
+void ControlPanel::RestoreTools()
+{
+    Session &s = s_.session;
+    s.Memories().Load();
+    s.Memories().SetShown(MemorySlot::A, programSettings_.memories.showA);
+    s.Memories().SetShown(MemorySlot::B, programSettings_.memories.showB);
+    const PeakSettings &peaks = programSettings_.peaks;
+    PeakRules rules;
+    rules.excursionDb = peaks.excursionDb.value_or(rules.excursionDb);
+    rules.thresholdDbm = peaks.thresholdDbm.value_or(rules.thresholdDbm);
+    s.PeakTools().SetRules(rules);
+    s.PeakTools().SetTable(peaks.table);
+}
+
+void ControlPanel::KeepTools()
+{
+    const Session &s = s_.session;
+    programSettings_.memories.showA = s.Memories().Shown(MemorySlot::A);
+    programSettings_.memories.showB = s.Memories().Shown(MemorySlot::B);
+    const PeakRules &rules = s.PeakTools().Rules();
+    programSettings_.peaks.excursionDb = rules.excursionDb;
+    programSettings_.peaks.thresholdDbm =
+        std::isfinite(rules.thresholdDbm) ? std::optional<double>(rules.thresholdDbm) : std::nullopt;
+    programSettings_.peaks.table = s.PeakTools().TableOn();
+}
+
 bool ControlPanel::SaveSettings()
 {
     Session &s = s_.session;
@@ -79,6 +111,8 @@ bool ControlPanel::SaveSettings()
     programSettings_.traceModes.bandPower = on.bandPower;
     programSettings_.traceModes.occupiedBandwidth = on.occupiedBandwidth;
     programSettings_.traceModes.noiseMarker = on.noiseMarker;
+    programSettings_.adjacentChannel = {on.adjacentChannel, s.Channels()};
+    KeepTools();
     const LimitLines &lines = s.Limits().Lines();
     const LimitAlarms &alarms = s.Limits().Alarms();
     programSettings_.limits = {{lines[0].kind == LimitKind::Lower, lines[1].kind == LimitKind::Lower},

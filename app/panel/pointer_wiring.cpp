@@ -48,7 +48,7 @@ void ControlPanel::WirePointer()
 
 QString ControlPanel::ReadoutAt(double x, double y) const
 {
-    const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_.traceModes, s_.clock());
+    const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_, s_.clock());
     const DrawnTraces drawn{view.readings ? view.liveTrace : nullptr, view.holds[0].trace, view.holds[1].trace};
     const std::optional<PointerReading> reading = ReadAtPointer(*view.state, drawn, x, y);
     return reading ? QString::fromStdString(ReadoutText(*reading)) : QString();

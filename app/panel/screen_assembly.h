@@ -14,9 +14,10 @@ namespace tavrin {
 class DrawingSurface;
 class Session;
 
-// The view as the session stands now. Until a trace has come (or a record is played) the screen
-// is the empty frame, not a zero trace along the bottom edge; its time is then now.
-ScreenView AssembleView(const Session &session, const DisplayColors &colors, const TraceModeSettings &holdColors,
+// The view as the session stands now, in the colours of the operation file and of the second
+// settings file (holds, memories). Until a trace has come (or a record is played) the screen is
+// the empty frame, not a zero trace along the bottom edge; its time is then now.
+ScreenView AssembleView(const Session &session, const DisplayColors &colors, const ProgramSettings &program,
                         std::time_t now);
 // Frame and trace on any surface (the display window, a capture, the printer).
 void DrawView(DrawingSurface &surface, const ScreenView &view);

@@ -72,9 +72,29 @@ void MarkerSet::SetDelta(int index, const std::string &reference)
 void MarkerSet::Peak(const MeasurementState &state, const TracePoints &trace)
 {
     const int n = PeakPoint(trace);
-    markers_[0].freqText = FormatFixed(ConvertNthPointToMHz(state, static_cast<int16_t>(n)), 4, 4);
-    markers_[0].enabled = true;
-    Touched(0);
+    PutOnPeak(0, ConvertNthPointToMHz(state, static_cast<int16_t>(n)));
+}
+
+void MarkerSet::PutOnPeak(int index, double mhz)
+{
+    if (!Valid(index))
+        return;
+    MarkerControl &m = markers_[static_cast<size_t>(index)];
+    m.freqText = FormatFixed(mhz, 4, 4);
+    m.enabled = true;
+    Touched(index);
+}
+
+void MarkerSet::Follow(int index, double mhz)
+{
+    if (!Valid(index))
+        return;
+    std::string text = FormatFixed(mhz, 4, 4);
+    std::string &shown = markers_[static_cast<size_t>(index)].freqText;
+    if (text == shown)
+        return;
+    shown = std::move(text);
+    changed_();
 }
 
 void MarkerSet::Dropped(int index, double x, const MeasurementState &state)

@@ -36,6 +36,11 @@ public:
     void Dropped(int index, double x, const MeasurementState &state);
     // The marker at a frequency, switched on, as if it were typed (pointer clicks).
     void PutAt(int index, double mhz);
+    // The marker on a peak's frequency, written as Peak writes it, switched on (the peak tools).
+    void PutOnPeak(int index, double mhz);
+    // A tracking marker follows a peak: its text as Peak writes it, the marker touched last kept;
+    // nothing changes while it stays.
+    void Follow(int index, double mhz);
 
     const MarkerControls &Controls() const { return markers_; }
     // The marker touched last (0 before any).

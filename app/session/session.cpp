@@ -37,14 +37,18 @@ Session::Session(Deps deps, QObject *parent)
                 {[this] { Changed(SessionPart::Record); },
                  [this](const std::string &text) { emit problem({}, QString::fromStdString(text)); },
                  [this] { emit beep(); }, [this](const TraceRecord &entry) { ShowOffline(entry); }}),
-      generator_(line_, [this] { Changed(SessionPart::Generator); })
+      generator_(line_, [this] { Changed(SessionPart::Generator); }),
+      memories_({[this] { Changed(SessionPart::Memories); },
+                 [this](const std::string &text) { emit problem({}, QString::fromStdString(text)); }}),
+      peakTools_([this] { Changed(SessionPart::Peaks); })
 {
-    // The session's own sinks come first: the holds take the trace before the limit test reads
-    // them, and both before anything shows it.
+    // The session's own sinks come first: the holds take the trace before the tracking markers
+    // and the limit test read them, and all before anything shows it.
     own_.push_back(bus_.Connect([this](const TracePtr &t) {
         if (t->kind != TraceKind::Playback)
             holds_.Add(t->points, t->settings);
     }));
+    own_.push_back(bus_.Connect([this](const TracePtr &) { FollowPeaks(); }));
     own_.push_back(bus_.Connect([this](const TracePtr &t) {
         limits_.Judge(TraceToRead().trace, settings_.State(), t->time, Seconds(d_.timers.Now()));
     }));

@@ -6,6 +6,7 @@
 #include "common/timers.h"
 #include "instrument/instrument.h"
 #include "markers/marker_measurements.h"
+#include "measure/adjacent_channel.h"
 #include "measure/averaging.h"
 #include "measure/trace.h"
 #include "measure/trace_hold.h"
@@ -14,8 +15,10 @@
 #include "session/line_control.h"
 #include "session/marker_set.h"
 #include "session/panel_settings.h"
+#include "session/peak_tools_state.h"
 #include "session/recorder.h"
 #include "session/trace_bus.h"
+#include "session/trace_memories.h"
 
 #include <QObject>
 #include <ctime>
@@ -25,7 +28,7 @@
 
 namespace tavrin {
 
-enum class SessionPart { Line, Settings, Markers, TraceModes, Limits, Record, Generator, Trace };
+enum class SessionPart { Line, Settings, Markers, TraceModes, Limits, Record, Generator, Trace, Memories, Peaks };
 
 class Session : public QObject {
     Q_OBJECT
@@ -56,6 +59,10 @@ public:
     GeneratorControl &Generator() { return generator_; }
     const GeneratorControl &Generator() const { return generator_; }
     TraceBus &Bus() { return bus_; }
+    TraceMemories &Memories() { return memories_; }
+    const TraceMemories &Memories() const { return memories_; }
+    PeakToolsState &PeakTools() { return peakTools_; }
+    const PeakToolsState &PeakTools() const { return peakTools_; }
 
     // Acquisition.
     void Start();
@@ -77,6 +84,22 @@ public:
     void SetMeasurements(MeasurementSwitches on);
     // Marker 1 on the highest point of the trace the markers read.
     void Peak();
+    // Adjacent channel power's channels (switched on with the measurements).
+    void SetChannelPlan(const ChannelPlan &plan);
+
+    // The trace the markers read, with the settings it was taken at and its time, into a memory;
+    // the user is told when there is none yet.
+    void StoreMemory(MemorySlot slot);
+    // The peak tools on the active marker: the next peak in the table's order, the nearest peak
+    // left or right of it. A beep when there is none.
+    void NextPeak();
+    void PeakLeft();
+    void PeakRight();
+    // Switched on, the marker goes on the highest point at once and on every trace after.
+    void SetTracking(int index, bool on);
+    // The peaks of the trace the markers read under the rules, left to right; none before a trace.
+    std::vector<tavrin::Peak> Peaks() const;
+
     // The main trace is drawn in the play colour (playback was used while stopped) until the
     // acquisition starts again.
     void SetPlayColour(bool on);
@@ -91,11 +114,15 @@ public:
     // What the markers, Peak, the measurements and the limit test read: a hold that holds a trace
     // while the screen shows the acquisition's trace, otherwise the trace shown.
     ReadTrace TraceToRead() const;
+    // The same with the settings it was taken at (a hold's, the entry's, the block's); no points
+    // before a trace.
+    SettledTrace SettledRead() const;
     bool AveragingOn() const { return averagingOn_; }
     int AverageCount() const { return averageCount_; }
     const RunningAverage &Average() const { return average_; }
     const TraceHolds &Holds() const { return holds_; }
     MeasurementSwitches Measurements() const { return measurements_; }
+    const ChannelPlan &Channels() const { return channelPlan_; }
     bool PlayColour() const { return playColour_; }
     LinkStatus Status() const { return line_.Status(); }
     // The analyzer's software and FPGA versions, asked on the line.
@@ -115,6 +142,10 @@ private:
     void Publish(TracePtr trace);
     void Rejudge();
     void Changed(SessionPart part) { emit changed(part); }
+    void FollowPeaks();
+    // The active marker to the peak found among the peaks, from its point and level.
+    using PeakFinder = std::function<std::optional<tavrin::Peak>(const std::vector<tavrin::Peak> &, int point, int16_t value)>;
+    void MoveActive(const PeakFinder &find);
 
     Deps d_;
     LineControl line_;
@@ -123,10 +154,13 @@ private:
     LimitTest limits_;
     Recorder recorder_;
     GeneratorControl generator_;
+    TraceMemories memories_;
+    PeakToolsState peakTools_;
     TraceBus bus_;
-    std::vector<TraceBus::Connection> own_;  // the session's own sinks: holds, limit test
+    std::vector<TraceBus::Connection> own_;  // the session's own sinks: holds, tracking, limit test
     TraceHolds holds_;
     MeasurementSwitches measurements_;
+    ChannelPlan channelPlan_;
     RunningAverage average_;
     int averageCount_ = 1;
     bool averagingOn_ = false;

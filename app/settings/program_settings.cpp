@@ -21,6 +21,10 @@ constexpr char kLimits[] = "Limits";
 constexpr char kLayout[] = "Layout";
 constexpr char kAdjacentChannel[] = "AdjacentChannel";
 constexpr char kPublish[] = "Publish";
+constexpr char kMemories[] = "TraceMemories";
+constexpr char kPeaks[] = "Peaks";
+// The reach of a peak threshold the screen can show in dBm or dBu, with room to spare.
+constexpr double kLowestThreshold = -200, kHighestThreshold = 200, kMostExcursion = 80;
 constexpr const char *kKindKeys[] = {"Kind1", "Kind2"};
 constexpr int kLeastWindow = 100, kMostWindow = 20000;
 // Where the waterfall first stood before the layout was kept: under the display window, as wide.
@@ -241,6 +245,56 @@ PublishSettings ReadPublish(QSettings &ini)
     return p;
 }
 
+void WriteMemories(QSettings &ini, const MemorySettings &m)
+{
+    ini.beginGroup(kMemories);
+    ini.setValue("ShowA", m.showA);
+    ini.setValue("ShowB", m.showB);
+    ini.setValue("ColorA", ColorText(m.colorA));
+    ini.setValue("ColorB", ColorText(m.colorB));
+    ini.endGroup();
+}
+
+MemorySettings ReadMemories(QSettings &ini)
+{
+    MemorySettings m;
+    ini.beginGroup(kMemories);
+    m.showA = ReadSwitch(ini, "ShowA", m.showA);
+    m.showB = ReadSwitch(ini, "ShowB", m.showB);
+    m.colorA = ReadColor(ini, "ColorA", m.colorA);
+    m.colorB = ReadColor(ini, "ColorB", m.colorB);
+    ini.endGroup();
+    return m;
+}
+
+// An entry that is empty is no value; one out of [lowest, highest] or no number the default.
+std::optional<double> ReadOptional(const QSettings &ini, const char *key, double lowest, double highest)
+{
+    bool ok = false;
+    const double v = ini.value(key).toString().trimmed().toDouble(&ok);
+    return ok && v >= lowest && v <= highest ? std::optional<double>(v) : std::nullopt;
+}
+
+void WritePeaks(QSettings &ini, const PeakSettings &p)
+{
+    ini.beginGroup(kPeaks);
+    ini.setValue("Excursion", p.excursionDb ? QString::number(*p.excursionDb) : QString());
+    ini.setValue("Threshold", p.thresholdDbm ? QString::number(*p.thresholdDbm) : QString());
+    ini.setValue("Table", p.table);
+    ini.endGroup();
+}
+
+PeakSettings ReadPeaks(QSettings &ini)
+{
+    PeakSettings p;
+    ini.beginGroup(kPeaks);
+    p.excursionDb = ReadOptional(ini, "Excursion", 0, kMostExcursion);
+    p.thresholdDbm = ReadOptional(ini, "Threshold", kLowestThreshold, kHighestThreshold);
+    p.table = ReadSwitch(ini, "Table", p.table);
+    ini.endGroup();
+    return p;
+}
+
 }  // namespace
 
 ProgramSettings LoadProgramSettings(const std::string &path)
@@ -255,6 +309,8 @@ ProgramSettings LoadProgramSettings(const std::string &path)
     settings.layout = ReadLayout(ini, settings.waterfall);
     settings.adjacentChannel = ReadAdjacentChannel(ini);
     settings.publish = ReadPublish(ini);
+    settings.memories = ReadMemories(ini);
+    settings.peaks = ReadPeaks(ini);
     return settings;
 }
 
@@ -277,6 +333,8 @@ bool SaveProgramSettings(const std::string &path, const ProgramSettings &setting
         WriteLayout(ini, settings.layout);
         WriteAdjacentChannel(ini, settings.adjacentChannel);
         WritePublish(ini, settings.publish);
+        WriteMemories(ini, settings.memories);
+        WritePeaks(ini, settings.peaks);
         ini.sync();
         if (ini.status() != QSettings::NoError) {
             if (error)

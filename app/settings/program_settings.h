@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tavrin {
@@ -67,6 +68,25 @@ struct PublishSettings {
     bool operator==(const PublishSettings &) const = default;
 };
 inline constexpr double kMostPublishIntervalSeconds = 86400;
+// The trace memories A and B: whether each is drawn, and in which colour.
+struct MemorySettings {
+    bool showA = false;
+    bool showB = false;
+    uint32_t colorA = Rgb(0, 200, 255);
+    uint32_t colorB = Rgb(255, 96, 200);
+
+    bool operator==(const MemorySettings &) const = default;
+};
+
+// The peak tools: what counts as a peak (none: the tools' own default excursion, no threshold)
+// and whether the screen shows the peak table.
+struct PeakSettings {
+    std::optional<double> excursionDb;
+    std::optional<double> thresholdDbm;
+    bool table = false;
+
+    bool operator==(const PeakSettings &) const = default;
+};
 
 struct ProgramSettings {
     TraceModeSettings traceModes;
@@ -78,6 +98,8 @@ struct ProgramSettings {
     FrameLayout layout;
     AdjacentChannelSettings adjacentChannel;
     PublishSettings publish;
+    MemorySettings memories;
+    PeakSettings peaks;
 
     bool operator==(const ProgramSettings &) const = default;
 };

@@ -3,6 +3,7 @@
 #include "common/text_number.h"
 #include "limits/limit_group.h"
 #include "panel/control_panel.h"
+#include "panel/setup_actions.h"
 #include "record/record_group.h"
 #include "session/session.h"
 #include "setting_dialog/settings_dialog.h"
@@ -48,10 +49,12 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
         if (action->objectName() == "mnuQuit")
             quitEntry = action;
     const std::pair<const char *, const char *> entries[] = {{"mnuExportCsv", "Export &CSV..."},
+                                                             {"mnuExportPeaks", "Export &peak table as CSV..."},
                                                              {"mnuNewLimit", "&New limit line from trace..."},
                                                              {"mnuImportLimit", "&Import limit line from CSV..."},
                                                              {"mnuExportLimit", "Export &limit line as CSV..."}};
     const std::function<void()> work[] = {[this] { panel_->Record().ExportCsv(); },
+                                          [this] { panel_->ExportPeakTable(); },
                                           [this] { panel_->Limits().NewFromTrace(); },
                                           [this] { panel_->Limits().ImportCsv(); },
                                           [this] { panel_->Limits().ExportCsv(); }};
@@ -61,6 +64,7 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
         file->insertAction(quitEntry, entry);
         QObject::connect(entry, &QAction::triggered, panel_, work[i]);
     }
+    AddSetupMenu(*file, quitEntry);
 
     waterfall_ = new WaterfallWindow(frame_, *panel_, dialogs, [this] { return TrimSpaces(settings_.CaptureDir); });
 
@@ -98,6 +102,25 @@ void Program::AddReadout()
 }
 
 Program::~Program() = default;
+
+// File > Setups: the named setups saved, recalled, renamed and deleted.
+void Program::AddSetupMenu(QMenu &file, QAction *before)
+{
+    auto *setups = new QMenu("Set&ups", &file);
+    setups->menuAction()->setObjectName("mnuSetups");
+    file.insertMenu(before, setups);
+    SetupActions &actions = panel_->Setups();
+    const std::tuple<const char *, const char *, void (SetupActions::*)()> entries[] = {
+        {"mnuSaveSetup", "&Save setup...", &SetupActions::Save},
+        {"mnuRecallSetup", "&Recall setup...", &SetupActions::Recall},
+        {"mnuRenameSetup", "Re&name setup...", &SetupActions::Rename},
+        {"mnuDeleteSetup", "&Delete setup...", &SetupActions::Delete}};
+    for (const auto &[name, caption, work] : entries) {
+        QAction *entry = setups->addAction(caption);
+        entry->setObjectName(name);
+        QObject::connect(entry, &QAction::triggered, &actions, work);
+    }
+}
 
 void Program::Start()
 {

@@ -11,6 +11,9 @@
 #include <functional>
 #include <memory>
 
+class QAction;
+class QMenu;
+
 namespace tavrin {
 
 class ControlPanel;
@@ -39,6 +42,7 @@ public:
 private:
     // The status bar's read-out of what the pointer stands on, in the display or the waterfall.
     void AddReadout();
+    void AddSetupMenu(QMenu &file, QAction *before);
 
     LibraryInstrument instrument_;
     QtTimers timers_;

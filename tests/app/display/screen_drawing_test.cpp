@@ -364,8 +364,8 @@ TEST_F(ScreenDrawing, HoldsOverTheLiveTraceAndTheLevelHeadingNamesTheHoldRead)
 // graticule reaches down to the last row.
 TEST_F(ScreenDrawing, MeasurementTableUnderTheMarkerTable)
 {
-    view.measurementRows = {true, true, true};
-    MeasurementReadings values{view.measurementRows, -12.34, 2.0, OccupiedBand{99.703, 100.297}, -85.04, 31950};
+    view.measurementRows = {true, true, true, false};
+    MeasurementReadings values{view.measurementRows, -12.34, 2.0, OccupiedBand{99.703, 100.297}, -85.04, 31950, {}};
     view.measurements = values;
     EXPECT_EQ(Grid().TextsAt({{5, -428}, {5, -478}, {5, -528}}), (Texts{"Band Power", "OBW 99%", "Noise MKR1"}));
     EXPECT_EQ(Trace().TextsAt({{155, -428}, {255, -428}, {155, -478}, {255, -478}, {155, -528}, {255, -528}}),
@@ -374,7 +374,7 @@ TEST_F(ScreenDrawing, MeasurementTableUnderTheMarkerTable)
     EXPECT_EQ(Grid().OfKind({Kind::FilledRectangle}).back().y2, -580);
 
     state.unit = "dBu", state.spanCaption = "2KHZ/DIV";
-    view.measurementRows = values.on = {false, true, true};
+    view.measurementRows = values.on = {false, true, true, false};
     values.occupied = OccupiedBand{100.0001234, 100.0021234};
     values.noiseDensity = std::nullopt;
     view.measurements = values;
