@@ -20,6 +20,7 @@ constexpr char kWaterfall[] = "Waterfall";
 constexpr char kLimits[] = "Limits";
 constexpr char kLayout[] = "Layout";
 constexpr char kAdjacentChannel[] = "AdjacentChannel";
+constexpr char kRemote[] = "Remote";
 constexpr const char *kKindKeys[] = {"Kind1", "Kind2"};
 constexpr int kLeastWindow = 100, kMostWindow = 20000;
 // Where the waterfall first stood before the layout was kept: under the display window, as wide.
@@ -203,6 +204,33 @@ AdjacentChannelSettings ReadAdjacentChannel(QSettings &ini)
     return a;
 }
 
+void WriteRemote(QSettings &ini, const RemoteControlSettings &r)
+{
+    ini.beginGroup(kRemote);
+    ini.setValue("On", r.on);
+    ini.setValue("Listen", QString::fromStdString(r.listen));
+    ini.setValue("Allow", QString::fromStdString(r.allow));
+    ini.endGroup();
+}
+
+// One text even when written by hand without quotes: QSettings would take a list apart at its commas.
+std::string ReadText(const QSettings &ini, const char *key)
+{
+    return ini.value(key).toStringList().join(',').trimmed().toStdString();
+}
+
+RemoteControlSettings ReadRemote(QSettings &ini)
+{
+    RemoteControlSettings r;
+    ini.beginGroup(kRemote);
+    r.on = ReadSwitch(ini, "On", r.on);
+    if (std::string listen = ReadText(ini, "Listen"); !listen.empty())
+        r.listen = std::move(listen);
+    r.allow = ReadText(ini, "Allow");
+    ini.endGroup();
+    return r;
+}
+
 }  // namespace
 
 ProgramSettings LoadProgramSettings(const std::string &path)
@@ -216,6 +244,7 @@ ProgramSettings LoadProgramSettings(const std::string &path)
     settings.limits = ReadLimits(ini);
     settings.layout = ReadLayout(ini, settings.waterfall);
     settings.adjacentChannel = ReadAdjacentChannel(ini);
+    settings.remote = ReadRemote(ini);
     return settings;
 }
 
@@ -237,6 +266,7 @@ bool SaveProgramSettings(const std::string &path, const ProgramSettings &setting
         WriteLimits(ini, settings.limits);
         WriteLayout(ini, settings.layout);
         WriteAdjacentChannel(ini, settings.adjacentChannel);
+        WriteRemote(ini, settings.remote);
         ini.sync();
         if (ini.status() != QSettings::NoError) {
             if (error)

@@ -52,6 +52,16 @@ struct AdjacentChannelSettings {
     bool operator==(const AdjacentChannelSettings &) const = default;
 };
 
+// Remote control over the network: off unless switched on; where it listens and whom it lets in,
+// as typed in its dialog (read as an address and a list when it is switched on).
+struct RemoteControlSettings {
+    bool on = false;
+    std::string listen = "127.0.0.1:5025";
+    std::string allow;  // addresses and networks; empty lets in whoever reaches the address
+
+    bool operator==(const RemoteControlSettings &) const = default;
+};
+
 struct ProgramSettings {
     TraceModeSettings traceModes;
     WaterfallWindowSettings waterfall;
@@ -61,6 +71,7 @@ struct ProgramSettings {
     // it is where that program first put it (at the left edge, as wide as the display's first size).
     FrameLayout layout;
     AdjacentChannelSettings adjacentChannel;
+    RemoteControlSettings remote;
 
     bool operator==(const ProgramSettings &) const = default;
 };
