@@ -7,6 +7,7 @@
 #include "session/session.h"
 #include "setting_dialog/settings_dialog.h"
 #include "shell/link_status_bar.h"
+#include "shell/remote_control.h"
 #include "shell/waterfall_window.h"
 
 #include <QAction>
@@ -65,6 +66,12 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
         if (part == SessionPart::Line)
             status->Refresh();
     });
+
+    remote_ = std::make_unique<RemoteControl>(session_, dialogs);
+    remote_->AddMenuEntry(*frame_.SettingMenu());
+    frame_.statusBar()->addPermanentWidget(remote_->StatusLabel());
+    QObject::connect(panel_, &ControlPanel::settingsSaving, remote_.get(),
+                     [this] { panel_->ProgramSettingsRecord().remote = remote_->Settings(); });
 }
 
 Program::~Program() = default;
@@ -80,6 +87,8 @@ void Program::Start()
     frame_.DisplaySubWindow()->show();
     frame_.PanelWindow()->show();
     waterfall_->Restore();
+    if (panel_->ProgramSettingsRecord().remote.on)
+        remote_->Apply(panel_->ProgramSettingsRecord().remote);
     // The first activation lets window events run and refills lists: never inside the show.
     QTimer::singleShot(0, panel_, [this] { frame_.Area().setActiveSubWindow(frame_.PanelWindow()); });
 }

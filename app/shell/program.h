@@ -9,10 +9,12 @@
 #include "shell/main_frame.h"
 
 #include <functional>
+#include <memory>
 
 namespace tavrin {
 
 class ControlPanel;
+class RemoteControl;
 class UserDialogs;
 class WaterfallWindow;
 
@@ -32,6 +34,7 @@ public:
     LibraryInstrument &Instrument() { return instrument_; }
     Session &TheSession() { return session_; }
     WaterfallWindow &Waterfall() { return *waterfall_; }
+    RemoteControl &Remote() { return *remote_; }
 
 private:
     LibraryInstrument instrument_;
@@ -42,6 +45,7 @@ private:
     MainFrame frame_;
     ControlPanel *panel_ = nullptr;  // owned by its sub-window
     WaterfallWindow *waterfall_ = nullptr;  // owned by the frame
+    std::unique_ptr<RemoteControl> remote_;  // goes first: its clients reach the session
 };
 
 }  // namespace tavrin
