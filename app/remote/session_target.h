@@ -55,6 +55,10 @@ private:
     // An apply's end told as an outcome, unless this target went first.
     PanelSettings::Applied Confirmation(Done done, const std::string &what);
     std::function<void()> Sent(Done done);
+    // Applies as the panel does, but sent and confirmed even while stopped, where the panel only
+    // shows a setting: an INIT after it must measure at it, and *OPC? must not answer for a
+    // setting the analyzer never got.
+    void Confirmed(const std::function<void()> &apply);
 
     Session &s_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -41,6 +41,7 @@ public:
     void SetCenterEditing(bool on) { centerEditing_ = on; }
     // The panel confirms a setting only while acquiring; a script confirms every one.
     void SetConfirmAlways(bool on) { confirmAlways_ = on; }
+    bool ConfirmAlways() const { return confirmAlways_; }
 
     // The analyzer reported these with a trace.
     void FollowReport(const AnalyzerSettings &reported);

@@ -108,14 +108,18 @@ TEST_F(RemotePanelTest, ARemoteCentreIsThePanelsOwnInput)
     }
 }
 
-// INIT while stopped: the link check and the one trace a Start begins with, on the screen, and
-// the acquisition still stopped; the program's own trace rate is not the client's to hold up.
+// While stopped: a remote setting still reaches the analyzer (the panel's waits for Start), so
+// that INIT measures at it; INIT takes the link check and the one trace a Start begins with, shows
+// it, and leaves the acquisition stopped. *IDN? before any Start reads the serial number.
 TEST_F(RemotePanelTest, InitWhileStoppedTakesTheTraceStartWouldTakeAndShowsIt)
 {
     LoadWithRemote();
     auto client = Connect();
     ASSERT_FALSE(session->Line().Running());
-    const int redraws = display.RedrawCount();
+    EXPECT_EQ(Ask(*client, "*IDN?").substr(0, 30), "Tavrin,Spectrum Analyzer,12345");
+    Run(2s);  // no trace in the last second: the line is checked again
+    Sent();
+    int redraws = display.RedrawCount();
     EXPECT_EQ(Ask(*client, "INIT;*OPC?"), "1");
     const Commands init = Sent();
     EXPECT_EQ(std::count(init.begin(), init.end(), "T"), 1);
@@ -126,9 +130,18 @@ TEST_F(RemotePanelTest, InitWhileStoppedTakesTheTraceStartWouldTakeAndShowsIt)
     const std::string levels = Ask(*client, "TRAC?");
     EXPECT_EQ(std::count(levels.begin(), levels.end(), ','), 499);
 
-    Run(2s);  // no trace in the last second: Start checks the line again
+    EXPECT_EQ(Ask(*client, "FREQ:CENT 200 MHz;*OPC?"), "1");
+    EXPECT_EQ(Settings(), Commands{"F0200000"});
+    redraws = display.RedrawCount();
+    EXPECT_EQ(Ask(*client, "INIT;*OPC?"), "1");
+    EXPECT_EQ(session->Shown()->settings.centerMHz, 200);
+    EXPECT_EQ(Find<QLineEdit>("txtCenterFreq")->text(), "200.000");
+    EXPECT_GT(display.RedrawCount(), redraws);
+
+    Run(2s);
+    Sent();
     Click("cmdStart");
-    ASSERT_TRUE(RunUntil([&] { return session->Line().Running() && fake.TracesSent() >= 3; }, 5s));
+    ASSERT_TRUE(RunUntil([&] { return session->Line().Running() && fake.TracesSent() >= 5; }, 5s));
     Commands start = Sent();
     start.resize(std::min(start.size(), init.size()));
     EXPECT_EQ(start, init);
