@@ -63,20 +63,35 @@ void SessionTarget::Confirmed(const std::function<void()> &apply)
 
 void SessionTarget::Identify(std::function<void(const RemoteIdentity &)> answer)
 {
-    auto ask = [this, alive = alive_, answer = std::move(answer)] {
-        if (!*alive)
-            return;
-        s_.AskVersions([alive, serial = s_.Line().Serial(), answer](const Versions &v) {
-            if (*alive)
-                answer({serial, VersionText(v.software, 2), VersionText(v.fpga, 1)});
-        });
-    };
+    if (identity_ && identity_->serial == s_.Line().Serial()) {
+        answer(*identity_);
+        return;
+    }
+    identifying_.push_back(std::move(answer));
+    if (identifying_.size() > 1)
+        return;
     // The serial number comes with the link check: before the first Start, a single trace's
     // check reads it.
     if (s_.Line().Serial().empty())
-        s_.Single([ask](const TracePtr &, const std::string &) { ask(); });
+        s_.Single([this, alive = alive_](const TracePtr &, const std::string &) {
+            if (*alive)
+                AskIdentity();
+        });
     else
-        ask();
+        AskIdentity();
+}
+
+void SessionTarget::AskIdentity()
+{
+    s_.AskVersions([this, alive = alive_](const Versions &v) {
+        if (!*alive)
+            return;
+        const RemoteIdentity id{s_.Line().Serial(), VersionText(v.software, 2), VersionText(v.fpga, 1)};
+        if (!id.serial.empty() && !id.software.empty())
+            identity_ = id;
+        for (const auto &answer : std::exchange(identifying_, {}))
+            answer(id);
+    });
 }
 
 RemoteSettings SessionTarget::Settings() const

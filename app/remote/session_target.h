@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tavrin {
@@ -60,9 +61,16 @@ private:
     // setting the analyzer never got.
     void Confirmed(const std::function<void()> &apply);
 
+    void AskIdentity();
+
     Session &s_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::vector<std::shared_ptr<Done>> taking_;  // TakeTrace's waits, until the trace or Abort
+    // The versions are asked once per analyzer (its serial number), not once per *IDN?: each
+    // question waits its turn on the line between the traces. Those asking meanwhile wait for
+    // the one question.
+    std::optional<RemoteIdentity> identity_;
+    std::vector<std::function<void(const RemoteIdentity &)>> identifying_;
 };
 
 }  // namespace remote

@@ -117,6 +117,12 @@ TEST_F(RemotePanelTest, InitWhileStoppedTakesTheTraceStartWouldTakeAndShowsIt)
     auto client = Connect();
     ASSERT_FALSE(session->Line().Running());
     EXPECT_EQ(Ask(*client, "*IDN?").substr(0, 30), "Tavrin,Spectrum Analyzer,12345");
+    Commands asked = Sent();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "V"), 1);
+    const std::string again = Ask(*client, "*IDN?;*IDN?");
+    EXPECT_EQ(again.substr(0, 30), "Tavrin,Spectrum Analyzer,12345");
+    asked = Sent();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "V"), 0) << "the versions are asked once";
     Run(2s);  // no trace in the last second: the line is checked again
     Sent();
     int redraws = display.RedrawCount();
