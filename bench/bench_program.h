@@ -84,6 +84,7 @@ Rate AcquisitionWindow(BenchProgram &p, Clock::duration length, const std::strin
 // ... and tavrin-cli sweep against the same simulator; the program acquires again after it.
 bool CompareWithCli(BenchProgram &p, const Rate &program);
 void ModalDialog(BenchProgram &p);         // bench_modal.cpp
+void RemoteControlBench(BenchProgram &p);  // bench_remote.cpp; acquiring again after it
 bool SilentLine(const std::string &root);  // bench_silent.cpp
 
 }  // namespace tavrin::bench

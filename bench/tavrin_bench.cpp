@@ -154,6 +154,7 @@ bool PacedLine(const std::string &root)
         return false;
     PumpFor(1s);
     ModalDialog(p);
+    RemoteControlBench(p);
     StopWhileAnswering(p);
 
     // Timed with the acquisition stopped, so that only the work itself is counted.
