@@ -61,6 +61,8 @@ RemoteControl::~RemoteControl()
     delete label_;  // also when the status bar holds it: it leaves the bar
 }
 
+QLabel *RemoteControl::StatusLabel() const { return label_; }
+
 QAction *RemoteControl::AddMenuEntry(QMenu &menu)
 {
     QAction *entry = menu.addAction("&Remote control...");

@@ -31,7 +31,7 @@ public:
     ~RemoteControl() override;
 
     // "remote: 2 clients" for the status bar, hidden while remote control is off.
-    QLabel *StatusLabel() const { return label_; }
+    QLabel *StatusLabel() const;
     // The menu entry that opens the dialog.
     QAction *AddMenuEntry(QMenu &menu);
 
