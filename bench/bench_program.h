@@ -91,6 +91,7 @@ void ModalDialog(BenchProgram &p);         // bench_modal.cpp
 bool CompareToolsOn(BenchProgram &p, bool on);
 void CompareToolsRate(BenchProgram &p, const Rate &without);
 void ReportCompareRedraw(BenchProgram &p);
+void RemoteControlBench(BenchProgram &p);  // bench_remote.cpp; acquiring again after it
 bool SilentLine(const std::string &root);  // bench_silent.cpp
 
 }  // namespace tavrin::bench

@@ -152,6 +152,7 @@ bool PacedLine(const std::string &root)
     PumpFor(1s);
     PublishingRates(p);
     ModalDialog(p);
+    RemoteControlBench(p);
     StopWhileAnswering(p);
 
     // Timed with the acquisition stopped, so that only the work itself is counted.

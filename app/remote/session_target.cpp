@@ -53,11 +53,44 @@ std::function<void()> SessionTarget::Sent(Done done)
     };
 }
 
+void SessionTarget::Confirmed(const std::function<void()> &apply)
+{
+    const bool was = s_.Settings().ConfirmAlways();
+    s_.Settings().SetConfirmAlways(true);
+    apply();
+    s_.Settings().SetConfirmAlways(was);
+}
+
 void SessionTarget::Identify(std::function<void(const RemoteIdentity &)> answer)
 {
-    s_.AskVersions([alive = alive_, serial = s_.Line().Serial(), answer = std::move(answer)](const Versions &v) {
-        if (*alive)
-            answer({serial, VersionText(v.software, 2), VersionText(v.fpga, 1)});
+    if (identity_ && identity_->serial == s_.Line().Serial()) {
+        answer(*identity_);
+        return;
+    }
+    identifying_.push_back(std::move(answer));
+    if (identifying_.size() > 1)
+        return;
+    // The serial number comes with the link check: before the first Start, a single trace's
+    // check reads it.
+    if (s_.Line().Serial().empty())
+        s_.Single([this, alive = alive_](const TracePtr &, const std::string &) {
+            if (*alive)
+                AskIdentity();
+        });
+    else
+        AskIdentity();
+}
+
+void SessionTarget::AskIdentity()
+{
+    s_.AskVersions([this, alive = alive_](const Versions &v) {
+        if (!*alive)
+            return;
+        const RemoteIdentity id{s_.Line().Serial(), VersionText(v.software, 2), VersionText(v.fpga, 1)};
+        if (!id.serial.empty() && !id.software.empty())
+            identity_ = id;
+        for (const auto &answer : std::exchange(identifying_, {}))
+            answer(id);
     });
 }
 
@@ -70,17 +103,21 @@ RemoteSettings SessionTarget::Settings() const
 
 void SessionTarget::SetCenter(double mhz, Done done)
 {
-    s_.Settings().EnterCenter(FormatFixed(mhz, 3, 3), Confirmation(std::move(done), "centre frequency"));
+    Confirmed([&] {
+        s_.Settings().EnterCenter(FormatFixed(mhz, 3, 3), Confirmation(std::move(done), "centre frequency"));
+    });
 }
 
 void SessionTarget::SetSpan(const std::string &caption, Done done)
 {
-    s_.Settings().ChooseSpan(SpanToIndex(caption), Confirmation(std::move(done), "span"));
+    Confirmed([&] { s_.Settings().ChooseSpan(SpanToIndex(caption), Confirmation(std::move(done), "span")); });
 }
 
 void SessionTarget::SetRefLevel(int dbm, Done done)
 {
-    s_.Settings().ChooseRefLevel(RefLevelToIndex(dbm), Confirmation(std::move(done), "reference level"));
+    Confirmed([&] {
+        s_.Settings().ChooseRefLevel(RefLevelToIndex(dbm), Confirmation(std::move(done), "reference level"));
+    });
 }
 
 void SessionTarget::SetRbw(const std::string &caption, Done done)
@@ -89,7 +126,7 @@ void SessionTarget::SetRbw(const std::string &caption, Done done)
         done({-221, "the RBW is chosen at zero span only"});
         return;
     }
-    s_.Settings().ChooseRbw(RBWToIndex(caption), Confirmation(std::move(done), "RBW"));
+    Confirmed([&] { s_.Settings().ChooseRbw(RBWToIndex(caption), Confirmation(std::move(done), "RBW")); });
 }
 
 bool SessionTarget::Running() const { return s_.Line().Running() || s_.Line().Checking(); }

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tavrin {
@@ -55,10 +56,21 @@ private:
     // An apply's end told as an outcome, unless this target went first.
     PanelSettings::Applied Confirmation(Done done, const std::string &what);
     std::function<void()> Sent(Done done);
+    // Applies as the panel does, but sent and confirmed even while stopped, where the panel only
+    // shows a setting: an INIT after it must measure at it, and *OPC? must not answer for a
+    // setting the analyzer never got.
+    void Confirmed(const std::function<void()> &apply);
+
+    void AskIdentity();
 
     Session &s_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::vector<std::shared_ptr<Done>> taking_;  // TakeTrace's waits, until the trace or Abort
+    // The versions are asked once per analyzer (its serial number), not once per *IDN?: each
+    // question waits its turn on the line between the traces. Those asking meanwhile wait for
+    // the one question.
+    std::optional<RemoteIdentity> identity_;
+    std::vector<std::function<void(const RemoteIdentity &)>> identifying_;
 };
 
 }  // namespace remote

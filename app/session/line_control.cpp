@@ -92,10 +92,12 @@ void LineControl::CheckReplied(const LinkCheck &c, bool retried)
         serial_ = c.serial;
         phase_ = Phase::Idle;
         singlesChecked_ = true;
-        if (std::exchange(startAfterCheck_, false))
+        if (std::exchange(startAfterCheck_, false)) {
             BeginRunning();
-        else
-            NextFetch();
+            return;
+        }
+        Changed();  // the check for a single trace is over: Start is offered again
+        NextFetch();
         return;
     }
     ++timeouts_;

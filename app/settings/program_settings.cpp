@@ -25,6 +25,7 @@ constexpr char kMemories[] = "TraceMemories";
 constexpr char kPeaks[] = "Peaks";
 // The reach of a peak threshold the screen can show in dBm or dBu, with room to spare.
 constexpr double kLowestThreshold = -200, kHighestThreshold = 200, kMostExcursion = 80;
+constexpr char kRemote[] = "Remote";
 constexpr const char *kKindKeys[] = {"Kind1", "Kind2"};
 constexpr int kLeastWindow = 100, kMostWindow = 20000;
 // Where the waterfall first stood before the layout was kept: under the display window, as wide.
@@ -295,6 +296,33 @@ PeakSettings ReadPeaks(QSettings &ini)
     return p;
 }
 
+void WriteRemote(QSettings &ini, const RemoteControlSettings &r)
+{
+    ini.beginGroup(kRemote);
+    ini.setValue("On", r.on);
+    ini.setValue("Listen", QString::fromStdString(r.listen));
+    ini.setValue("Allow", QString::fromStdString(r.allow));
+    ini.endGroup();
+}
+
+// One text even when written by hand without quotes: QSettings would take a list apart at its commas.
+std::string ReadText(const QSettings &ini, const char *key)
+{
+    return ini.value(key).toStringList().join(',').trimmed().toStdString();
+}
+
+RemoteControlSettings ReadRemote(QSettings &ini)
+{
+    RemoteControlSettings r;
+    ini.beginGroup(kRemote);
+    r.on = ReadSwitch(ini, "On", r.on);
+    if (std::string listen = ReadText(ini, "Listen"); !listen.empty())
+        r.listen = std::move(listen);
+    r.allow = ReadText(ini, "Allow");
+    ini.endGroup();
+    return r;
+}
+
 }  // namespace
 
 ProgramSettings LoadProgramSettings(const std::string &path)
@@ -311,6 +339,7 @@ ProgramSettings LoadProgramSettings(const std::string &path)
     settings.publish = ReadPublish(ini);
     settings.memories = ReadMemories(ini);
     settings.peaks = ReadPeaks(ini);
+    settings.remote = ReadRemote(ini);
     return settings;
 }
 
@@ -335,6 +364,7 @@ bool SaveProgramSettings(const std::string &path, const ProgramSettings &setting
         WritePublish(ini, settings.publish);
         WriteMemories(ini, settings.memories);
         WritePeaks(ini, settings.peaks);
+        WriteRemote(ini, settings.remote);
         ini.sync();
         if (ini.status() != QSettings::NoError) {
             if (error)

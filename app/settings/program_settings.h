@@ -88,6 +88,16 @@ struct PeakSettings {
     bool operator==(const PeakSettings &) const = default;
 };
 
+// Remote control over the network: off unless switched on; where it listens and whom it lets in,
+// as typed in its dialog (read as an address and a list when it is switched on).
+struct RemoteControlSettings {
+    bool on = false;
+    std::string listen = "127.0.0.1:5025";
+    std::string allow;  // addresses and networks; empty lets in whoever reaches the address
+
+    bool operator==(const RemoteControlSettings &) const = default;
+};
+
 struct ProgramSettings {
     TraceModeSettings traceModes;
     WaterfallWindowSettings waterfall;
@@ -100,6 +110,7 @@ struct ProgramSettings {
     PublishSettings publish;
     MemorySettings memories;
     PeakSettings peaks;
+    RemoteControlSettings remote;
 
     bool operator==(const ProgramSettings &) const = default;
 };

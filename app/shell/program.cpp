@@ -11,6 +11,7 @@
 #include "shell/link_status_bar.h"
 #include "shell/publish_form.h"
 #include "shell/publishing.h"
+#include "shell/remote_control.h"
 #include "shell/waterfall_window.h"
 
 #include <QAction>
@@ -82,6 +83,11 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
     // The layout the user made, kept with the other windows' settings.
     QObject::connect(panel_, &ControlPanel::settingsSaving, &frame_,
                      [this] { panel_->ProgramSettingsRecord().layout = frame_.Arranger().Layout(); });
+    remote_ = std::make_unique<RemoteControl>(session_, dialogs);
+    remote_->AddMenuEntry(*frame_.SettingMenu());
+    frame_.statusBar()->addPermanentWidget(remote_->StatusLabel());
+    QObject::connect(panel_, &ControlPanel::settingsSaving, remote_.get(),
+                     [this] { panel_->ProgramSettingsRecord().remote = remote_->Settings(); });
 }
 
 void Program::AddReadout()
@@ -135,6 +141,8 @@ void Program::Start()
     frame_.DisplaySubWindow()->show();
     frame_.PanelWindow()->show();
     waterfall_->Restore();
+    if (panel_->ProgramSettingsRecord().remote.on)
+        remote_->Apply(panel_->ProgramSettingsRecord().remote);
     // The first activation lets window events run and refills lists: never inside the show.
     QTimer::singleShot(0, panel_, [this] { frame_.Area().setActiveSubWindow(frame_.PanelWindow()); });
 }

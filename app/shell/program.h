@@ -18,6 +18,7 @@ namespace tavrin {
 
 class ControlPanel;
 class Publishing;
+class RemoteControl;
 class UserDialogs;
 class WaterfallWindow;
 
@@ -38,6 +39,7 @@ public:
     Session &TheSession() { return session_; }
     WaterfallWindow &Waterfall() { return *waterfall_; }
     Publishing &Publish() { return *publishing_; }
+    RemoteControl &Remote() { return *remote_; }
 
 private:
     // The status bar's read-out of what the pointer stands on, in the display or the waterfall.
@@ -53,6 +55,7 @@ private:
     ControlPanel *panel_ = nullptr;  // owned by its sub-window
     WaterfallWindow *waterfall_ = nullptr;  // owned by the frame
     std::unique_ptr<Publishing> publishing_;  // a sink of the session's bus: goes before the session
+    std::unique_ptr<RemoteControl> remote_;  // goes first: its clients reach the session
 };
 
 }  // namespace tavrin

@@ -35,6 +35,7 @@ TEST_F(SettingsProgramFile, LiesBesideTheOperationFileAndReadsBackWhatWasSaved)
     saved.waterfall = {true, true, -4, 554, 541, 300};
     saved.limits = {{false, true}, true, true, false};
     saved.adjacentChannel = {true, {0.025, 0.0375}};
+    saved.remote = {true, "[::1]:6000", "192.168.1.0/24, 10.0.0.7"};
     ASSERT_TRUE(SaveProgramSettings(path, saved));
     const std::string text = Read();
     EXPECT_NE(text.find("\n[TraceModes]\n"), std::string::npos) << text;
@@ -85,6 +86,15 @@ TEST_F(SettingsProgramFile, BrokenFilesAndEntriesGiveTheDefaults)
     for (const auto &[text, expected] : channels) {
         std::ofstream(path, std::ios::binary) << text;
         EXPECT_EQ(LoadProgramSettings(path).adjacentChannel, expected) << text;
+    }
+    // Off unless switched on; the address and the list as typed by hand, read when switched on.
+    const std::pair<const char *, RemoteControlSettings> remotes[] = {
+        {"[Remote]\nOn=yes\nListen=\nAllow=10.0.0.1, 10.0.0.0/8\n", {false, "127.0.0.1:5025", "10.0.0.1,10.0.0.0/8"}},
+        {"[Remote]\nOn=1\nListen= 0.0.0.0:5025 \n", {true, "0.0.0.0:5025", ""}},
+        {"[Remote]\nListen=nowhere\n\n", {false, "nowhere", ""}}};
+    for (const auto &[text, expected] : remotes) {
+        std::ofstream(path, std::ios::binary) << text;
+        EXPECT_EQ(LoadProgramSettings(path).remote, expected) << text;
     }
 }
 
