@@ -43,7 +43,26 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
         return new SettingsDialog({settings_, dialogs, session_, frame_.Display(), portCheck});
     });
 
-    // The record (or the live trace) as a CSV file, and the limit lines' files, before Quit.
+    AddFileEntries();
+    waterfall_ = new WaterfallWindow(frame_, *panel_, dialogs, [this] { return TrimSpaces(settings_.CaptureDir); });
+    AddStatusBar();
+    publishing_ = std::make_unique<Publishing>(session_, timers_);
+    AddPublishing(*frame_.SettingMenu(), *frame_.statusBar(), *publishing_, dialogs,
+                  [this]() -> PublishSettings & { return panel_->ProgramSettingsRecord().publish; });
+    // The layout the user made, kept with the other windows' settings.
+    QObject::connect(panel_, &ControlPanel::settingsSaving, &frame_,
+                     [this] { panel_->ProgramSettingsRecord().layout = frame_.Arranger().Layout(); });
+    remote_ = std::make_unique<RemoteControl>(session_, dialogs);
+    remote_->AddMenuEntry(*frame_.SettingMenu());
+    frame_.statusBar()->addPermanentWidget(remote_->StatusLabel());
+    QObject::connect(panel_, &ControlPanel::settingsSaving, remote_.get(),
+                     [this] { panel_->ProgramSettingsRecord().remote = remote_->Settings(); });
+}
+
+// The record (or the live trace) as a CSV file, the peak table, the limit lines' files and the
+// setups, before Quit.
+void Program::AddFileEntries()
+{
     QMenu *file = frame_.FileMenu();
     QAction *quitEntry = nullptr;
     for (QAction *action : file->actions())
@@ -66,9 +85,11 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
         QObject::connect(entry, &QAction::triggered, panel_, work[i]);
     }
     AddSetupMenu(*file, quitEntry);
+}
 
-    waterfall_ = new WaterfallWindow(frame_, *panel_, dialogs, [this] { return TrimSpaces(settings_.CaptureDir); });
-
+// The link's state, and at the right what the pointer stands on.
+void Program::AddStatusBar()
+{
     frame_.statusBar()->setAccessibleName("Status bar");
     auto *status = new LinkStatusBar([this] { return session_.Status(); });
     frame_.statusBar()->addWidget(status, 1);
@@ -76,18 +97,7 @@ Program::Program(UserDialogs &dialogs, std::function<bool(int)> portInUse, std::
         if (part == SessionPart::Line)
             status->Refresh();
     });
-    publishing_ = std::make_unique<Publishing>(session_, timers_);
-    AddPublishing(*frame_.SettingMenu(), *frame_.statusBar(), *publishing_, dialogs,
-                  [this]() -> PublishSettings & { return panel_->ProgramSettingsRecord().publish; });
     AddReadout();
-    // The layout the user made, kept with the other windows' settings.
-    QObject::connect(panel_, &ControlPanel::settingsSaving, &frame_,
-                     [this] { panel_->ProgramSettingsRecord().layout = frame_.Arranger().Layout(); });
-    remote_ = std::make_unique<RemoteControl>(session_, dialogs);
-    remote_->AddMenuEntry(*frame_.SettingMenu());
-    frame_.statusBar()->addPermanentWidget(remote_->StatusLabel());
-    QObject::connect(panel_, &ControlPanel::settingsSaving, remote_.get(),
-                     [this] { panel_->ProgramSettingsRecord().remote = remote_->Settings(); });
 }
 
 void Program::AddReadout()

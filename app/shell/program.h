@@ -43,6 +43,8 @@ public:
 
 private:
     // The status bar's read-out of what the pointer stands on, in the display or the waterfall.
+    void AddFileEntries();
+    void AddStatusBar();
     void AddReadout();
     void AddSetupMenu(QMenu &file, QAction *before);
 
