@@ -167,7 +167,12 @@ RequestId LibraryInstrument::CheckLink(Reply<LinkCheck> reply)
             r.serial = "999999";
             if (!line.Ready(r.reason))
                 return r;
-            r.serial = std::to_string(line.Exports().GETSERIALNUM());
+            // The tail of a block still on its way (another program's request, just ended) reads
+            // as a number no serial can be: asked again, the analyzer's own answer comes.
+            int32_t serial = line.Exports().GETSERIALNUM();
+            for (int again = 0; again < 2 && serial != 999999 && (serial < 0 || serial > 99999); ++again)
+                serial = line.Exports().GETSERIALNUM();
+            r.serial = std::to_string(serial);
             r.answers = SerialNumberAnswers(r.serial);
             return r;
         },

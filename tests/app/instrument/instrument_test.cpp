@@ -105,4 +105,22 @@ TEST_F(InstrumentTest, RequestsGoOutInOrderAndACancelledOneNeverAnswers)
     EXPECT_EQ(peer.Received(), Bytes{0xA5}) << "nothing more reached the line";
 }
 
+// A serial number read from the tail of a block still arriving (bytes that are no digits) is
+// asked again, so the analyzer is known by its own number.
+TEST_F(InstrumentTest, ASerialNumberOfNoDigitsIsAskedAgain)
+{
+    int asked = 0;
+    peer.SetResponder([&](uint8_t byte, const Bytes &) {
+        if (byte != 'j')
+            return Bytes{};
+        return ++asked == 1 ? Bytes{0xA5, 0x7F, 0x33, 0x41, 0x30} : ToBytes("12345");
+    });
+    std::optional<LinkCheck> check;
+    instrument->CheckLink([&](const LinkCheck &c) { check = c; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return check.has_value(); }, 5000));
+    EXPECT_EQ(check->serial, "12345");
+    EXPECT_TRUE(check->answers);
+    EXPECT_EQ(asked, 2);
+}
+
 }  // namespace
