@@ -176,6 +176,14 @@ void SessionTarget::SetAverageCount(int count, Done done)
 std::optional<RemoteTrace> SessionTarget::Trace(TraceName name, Outcome &why) const
 {
     const bool dBu = Settings().dBu;
+    if (name == TraceName::MemoryA || name == TraceName::MemoryB) {
+        // A memory is read at the settings it was stored with, whatever the screen shows now.
+        const SettledTrace memory = s_.Memories().Settled(name == TraceName::MemoryA ? MemorySlot::A : MemorySlot::B);
+        if (memory.points)
+            return RemoteTrace{*memory.points, Of(memory.settings, dBu)};
+        why = {-221, "no trace is stored in that memory"};
+        return std::nullopt;
+    }
     const TracePtr shown = s_.Shown();
     if (!shown) {
         why = kNoTrace;
@@ -186,10 +194,8 @@ std::optional<RemoteTrace> SessionTarget::Trace(TraceName name, Outcome &why) co
     if (name == TraceName::MaxHold || name == TraceName::MinHold) {
         if (const TracePoints *held = s_.Holds().Held(name == TraceName::MaxHold ? HoldKind::Max : HoldKind::Min))
             return RemoteTrace{*held, Of(s_.Holds().Settings(), dBu)};
-        why = {-221, "that hold is off, or holds no trace yet"};
-        return std::nullopt;
     }
-    why = {-221, "no trace is stored in that memory"};
+    why = {-221, "that hold is off, or holds no trace yet"};
     return std::nullopt;
 }
 

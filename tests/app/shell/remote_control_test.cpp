@@ -135,6 +135,9 @@ TEST_F(RemotePanelTest, InitWhileStoppedTakesTheTraceStartWouldTakeAndShowsIt)
     EXPECT_EQ(Find("cmdStart")->text(), "Start");
     const std::string levels = Ask(*client, "TRAC?");
     EXPECT_EQ(std::count(levels.begin(), levels.end(), ','), 499);
+    EXPECT_EQ(Ask(*client, "TRAC? MEMA;:SYST:ERR?").substr(0, 5), "-221,");
+    Click("cmdStoreA");
+    EXPECT_EQ(Ask(*client, "TRAC? MEMA"), levels) << "the panel's memory A";
 
     EXPECT_EQ(Ask(*client, "FREQ:CENT 200 MHz;*OPC?"), "1");
     EXPECT_EQ(Settings(), Commands{"F0200000"});
