@@ -49,6 +49,7 @@ struct DifferenceView {
     std::string caption;
     std::optional<std::array<double, kTracePoints>> heights;
     std::string note;
+    std::optional<std::array<double, kTracePoints>> db = std::nullopt;  // the difference itself, for the pointer
     bool Subtracted() const { return heights.has_value(); }
 };
 

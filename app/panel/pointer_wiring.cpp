@@ -49,8 +49,16 @@ void ControlPanel::WirePointer()
 QString ControlPanel::ReadoutAt(double x, double y) const
 {
     const ScreenView view = AssembleView(s_.session, s_.settings.Colors, programSettings_, s_.clock());
-    const DrawnTraces drawn{view.readings ? view.liveTrace : nullptr, view.holds[0].trace, view.holds[1].trace};
-    const std::optional<PointerReading> reading = ReadAtPointer(*view.state, drawn, x, y);
+    // The difference view draws the difference alone, on a scale of its own: that is what is read.
+    const bool difference = view.difference && view.difference->db;
+    const DrawnTraces drawn = difference ? DrawnTraces{}
+                                         : DrawnTraces{view.readings ? view.liveTrace : nullptr, view.holds[0].trace,
+                                                       view.holds[1].trace};
+    std::optional<PointerReading> reading = ReadAtPointer(*view.state, drawn, x, y);
+    if (reading && difference) {
+        reading->level = (*view.difference->db)[static_cast<size_t>(reading->point)];
+        reading->unit = "dB";
+    }
     return reading ? QString::fromStdString(ReadoutText(*reading)) : QString();
 }
 

@@ -37,6 +37,7 @@ std::optional<TraceDifference> AddComparison(ScreenView &v, const Session &s, co
     if (!d.db)
         return std::nullopt;
     v.difference->heights = DifferenceHeights(*d.db);
+    v.difference->db = d.db;
     return d;
 }
 
