@@ -165,8 +165,6 @@ std::string PortTargetText(int port, bool reachedThroughLink)
     return NotSerialKind(entry).empty() ? target : target + " (not a serial port)";
 }
 
-bool PortThroughLink(int port) { return ResolvePortPath(port) != "/dev/ttyS" + std::to_string(port - 1); }
-
 std::string MakePortLink(int port, const std::string &target)
 {
     const std::string folder = PortsFolder();

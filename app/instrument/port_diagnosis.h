@@ -75,8 +75,6 @@ bool PortNotConnected(int port, const std::string &sysClassTty = "/sys/class/tty
 // whose target is missing or no serial port says so. reachedThroughLink: the line was opened
 // through the COMn link, which is now gone (the simulator ended, the link was removed).
 std::string PortTargetText(int port, bool reachedThroughLink = false);
-// Whether COMn is opened through an entry of the ports folder (not the /dev/ttyS fallback).
-bool PortThroughLink(int port);
 // Points COMn at target with a link in the ports folder, replaced in one step. "" or the reason.
 std::string MakePortLink(int port, const std::string &target);
 

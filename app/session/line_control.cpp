@@ -57,7 +57,7 @@ void LineControl::SelectPort(int port, const std::function<bool(int)> &heldElsew
     port_ = port;
     // A line opened through a link whose target is then removed is told as gone, not as the
     // built-in port the name falls back to.
-    throughLink_ = port >= 1 && d_.throughLink(port);
+    viaLink_ = port >= 1 && d_.portFacts(port).linked;
     d_.instrument.SelectPort(port, {});
     Changed();
 }
@@ -333,7 +333,7 @@ LinkStatus LineControl::Status() const
     const auto now = d_.timers.Now();
     LinkStatus s;
     s.port = port_;
-    s.device = d_.portText(port_, throughLink_);
+    s.device = d_.portText(port_, viaLink_);
     s.state = phase_ == Phase::Checking ? LinkState::Checking : watch_.State(now);
     if (s.state == LinkState::Checking) {
         s.detail = "waiting for the analyzer's answer";

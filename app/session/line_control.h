@@ -54,7 +54,6 @@ public:
         Timers &timers;
         std::function<PortFacts(int port)> portFacts = [](int port) { return GatherPortFacts(port); };
         std::function<std::string(int port, bool throughLink)> portText = PortTargetText;
-        std::function<bool(int port)> throughLink = PortThroughLink;
     };
     struct Events {
         std::function<void(const Fetched &)> trace;  // a valid trace of the acquisition or a single
@@ -135,7 +134,6 @@ private:
     bool reconnect_ = true;
     bool halted_ = false;
     int port_ = 0;
-    bool throughLink_ = false;
     std::string serial_;
     RequestId checkId_ = 0, reconnectId_ = 0;
     std::deque<RequestId> fetching_;  // asked and not answered, oldest first

@@ -17,7 +17,7 @@ double Seconds(Timers::Clock::time_point t) { return std::chrono::duration<doubl
 
 Session::Session(Deps deps, QObject *parent)
     : QObject(parent), d_(std::move(deps)),
-      line_({d_.instrument, d_.timers, d_.portFacts, d_.portText, d_.throughLink},
+      line_({d_.instrument, d_.timers, d_.portFacts, d_.portText},
             {[this](const Fetched &f) { Accept(f); }, [this] { Changed(SessionPart::Line); },
              [this](const std::string &title, const std::string &text) {
                  emit problem(QString::fromStdString(title), QString::fromStdString(text));

@@ -40,7 +40,6 @@ public:
         std::function<PortFacts(int)> portFacts = [](int port) { return GatherPortFacts(port); };
         std::function<std::string(int, bool)> portText = PortTargetText;
         std::function<std::string()> failureLogPath;  // empty: limit_failures.csv in the Working folder
-        std::function<bool(int)> throughLink = PortThroughLink;
     };
 
     explicit Session(Deps deps, QObject *parent = nullptr);
