@@ -268,14 +268,10 @@ TEST_F(CliTest, SweepWritesTheSameTracesAsRecordsCsvRowsAndJsonLines)
     EXPECT_EQ(Run({"sweep", "--count", "2", "--record", Path("r.spf")}).code, 0);
     EXPECT_EQ(Slurp(Path("r.spf")).substr(0, spf.size()), spf);
     EXPECT_EQ(Slurp(Path("r.spf")).size(), 5 * 1060u);
-    // As survey lines; at zero span there are none, with a note.
+    // As survey lines (their fields are survey_csv_test's); at zero span there are none, with one note.
     const Ran survey = Run({"sweep", "--count", "2", "--csv", "-", "--format", "rtl_power"});
-    const Strings lines = Split(survey.out, '\n');
-    ASSERT_EQ(lines.size(), 2u);
-    for (const std::string &line : lines) {
-        EXPECT_EQ(line.substr(20, 35), ", 29800000, 129800000, 200000.00, 1") << line.substr(0, 80);
-        EXPECT_EQ(std::count(line.begin(), line.end(), ','), 505);
-    }
+    ASSERT_EQ(Split(survey.out, '\n').size(), 2u);
+    EXPECT_EQ(survey.out.substr(20, 35), ", 29800000, 129800000, 200000.00, 1");
     ASSERT_EQ(Run({"set", "--span", "0HZ/DIV"}).code, 0);
     const Ran zero = Run({"sweep", "--count", "2", "--csv", "-", "--format", "rtl_power"});
     EXPECT_EQ(zero.code, 0);

@@ -1,67 +1,16 @@
 // tavrin-cli serve run as users run it, against the simulator: the PyVISA example of the manual
 // measures through it, a second client meanwhile; bad options and a missing analyzer end it as
 // the other commands end.
-#include "support/sim_process.h"
-#include "support/temp_dir.h"
+#include "cli_fixture.h"
 
 #include <arpa/inet.h>
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
+#include <array>
 #include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-
-extern char **environ;
 
 using namespace tavrin::test;
-using Strings = std::vector<std::string>;
 
 namespace {
-
-std::string Slurp(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-pid_t Spawn(const char *program, Strings args, const std::string &out, const std::string &err)
-{
-    args.insert(args.begin(), program);
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, program, &files, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&files);
-    return pid;
-}
-
-// The exit status, once the process ended within the time; killed and -1 otherwise.
-int Finish(pid_t pid, std::chrono::seconds within = std::chrono::seconds(60))
-{
-    const auto until = std::chrono::steady_clock::now() + within;
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > until) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 // An upper limit line, flat at the level across the band.
 void WriteLimitFile(const std::string &path, double dbm)
@@ -71,39 +20,37 @@ void WriteLimitFile(const std::string &path, double dbm)
         out.write(reinterpret_cast<const char *>(point.data()), 16);  // little-endian doubles, as x86 holds them
 }
 
-class ServeTest : public testing::Test {
+class ServeTest : public CliTest {
 protected:
-    std::string Path(const std::string &name) const { return home.Path() + "/" + name; }
-
     // Starts the simulator on COM3 and serve on a free loopback port; the port, 0 when it failed.
     int StartServe()
     {
         std::string error;
         EXPECT_TRUE(sim.Start(3, {"--no-pace"}, error)) << error;
         std::filesystem::create_directories(Path("folder/Working"));
-        serve = Spawn(TAVRIN_CLI_PATH, {"serve", "--port", "3", "--folder", Path("folder"), "--listen", "127.0.0.1:0"},
-                      Path("serve.out"), Path("serve.err"));
+        serve = Spawn({"serve", "--port", "3", "--folder", Path("folder"), "--listen", "127.0.0.1:0"});
+        serveOut = Out(), serveErr = Err();
         const std::string announced = "SCPI server on 127.0.0.1:";
-        for (int i = 0; i < 1000; ++i) {
-            const std::string out = Slurp(Path("serve.out"));
+        int port = 0;
+        WaitFor([&] {
+            const std::string out = Slurp(serveOut);
             if (const size_t at = out.find(announced); at != std::string::npos && out.find('\n', at) != std::string::npos)
-                return std::stoi(out.substr(at + announced.size()));
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        ADD_FAILURE() << Slurp(Path("serve.err"));
-        return 0;
+                port = std::stoi(out.substr(at + announced.size()));
+            return port > 0;
+        });
+        EXPECT_GT(port, 0) << Slurp(serveErr);
+        return port;
     }
     void TearDown() override
     {
         if (serve > 0) {
             kill(serve, SIGTERM);
-            EXPECT_EQ(Finish(serve), 0) << Slurp(Path("serve.err"));
+            EXPECT_EQ(Finish(serve).code, 0) << Slurp(serveErr);
         }
     }
 
-    TempConfigHome home;
-    SimProcess sim;
     pid_t serve = -1;
+    std::string serveOut, serveErr;
 };
 
 // One line sent on a plain socket, the answer's first line back.
@@ -134,12 +81,12 @@ TEST_F(ServeTest, ThePyvisaExampleMeasuresThroughIt)
     // The simulator's carrier at 100.5 MHz stands at -36 dBm.
     WriteLimitFile(Path("folder/Working/tight.lim"), -40);
     WriteLimitFile(Path("folder/Working/loose.lim"), -30);
-    const pid_t python = Spawn("/usr/bin/python3", {TAVRIN_SCPI_EXAMPLE, "127.0.0.1", std::to_string(port), "tight"},
-                               Path("py.out"), Path("py.err"));
+    const pid_t python = Spawn({TAVRIN_SCPI_EXAMPLE, "127.0.0.1", std::to_string(port), "tight"}, "/usr/bin/python3");
     // A second client meanwhile, with its own line.
     EXPECT_EQ(AskRaw(port, "*IDN?\n"), "Tavrin,Spectrum Analyzer,12345,SW2.07 FPGA1.4");
-    ASSERT_EQ(Finish(python), 0) << Slurp(Path("py.out")) << Slurp(Path("py.err"));
-    const std::string out = Slurp(Path("py.out"));
+    const Ran py = Finish(python);
+    ASSERT_EQ(py.code, 0) << py.out << py.err;
+    const std::string &out = py.out;
     std::cout << out;
     for (const char *said : {"*IDN? Tavrin,Spectrum Analyzer,12345,SW2.07 FPGA1.4", "centre 100.000 MHz, span 20 MHz",
                              "500 levels as ASCII, 500 as REAL,32; 89.960 .. 109.920 MHz", "marker 1 at ",
@@ -160,12 +107,13 @@ TEST_F(ServeTest, BadOptionsAndAMissingAnalyzerEndItAsTheOtherCommands)
         {{"serve", "--port", "2", "--listen", "127.0.0.1:0"}, 3},  // nothing on COM2
     };
     for (const auto &[args, code] : cases) {
-        EXPECT_EQ(Finish(Spawn(TAVRIN_CLI_PATH, args, Path("out"), Path("err"))), code) << args[1];
-        EXPECT_EQ(Slurp(Path("err")).rfind("tavrin-cli: ", 0), 0u) << Slurp(Path("err"));
+        const Ran r = Run(args);
+        EXPECT_EQ(r.code, code) << args[1];
+        EXPECT_EQ(r.err.rfind("tavrin-cli: ", 0), 0u) << r.err;
     }
-    const pid_t help = Spawn(TAVRIN_CLI_PATH, {"serve", "--help"}, Path("out"), Path("err"));
-    EXPECT_EQ(Finish(help), 0);
-    EXPECT_NE(Slurp(Path("out")).find("CALCulate:LIMit<1-2>:FAIL?"), std::string::npos);
+    const Ran help = Run({"serve", "--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("CALCulate:LIMit<1-2>:FAIL?"), std::string::npos);
 }
 
 }  // namespace

@@ -57,9 +57,8 @@ public:
     }
     // A progress view that records what it showed and presses Cancel once the job is cancelAt of
     // the way (never when cancelAt is unset).
-    std::unique_ptr<ProgressView> ShowProgress(const std::string &, const std::string &text) override
+    std::unique_ptr<ProgressView> ShowProgress(const std::string &, const std::string &) override
     {
-        progressTexts.push_back(text);
         return std::make_unique<Progress>(*this);
     }
     // The print dialog answers with printer set-up done by the test (e.g. a PDF file).
@@ -73,7 +72,6 @@ public:
     std::function<bool(QPrinter &)> printerSetUp;
     std::function<std::optional<size_t>(const std::vector<std::string> &)> chooseItem;
     std::vector<size_t> offered;  // the item each list choice offered first
-    std::vector<std::string> progressTexts;
     std::deque<std::optional<std::vector<std::string>>> forms;
     std::vector<std::vector<FormField>> formFields;
     std::optional<double> cancelAt;

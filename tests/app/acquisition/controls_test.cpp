@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include <fstream>
+#include <sys/stat.h>
 
 using namespace tavrin;
 using namespace tavrin::test;
@@ -228,9 +229,11 @@ TEST_F(PanelTest, EachLimitLineLoadsItsFileAndAnUnusableOneLeavesTheLineAsItWas)
     const double values[] = {50, -30, 80, -20, 110, -30};
     std::ofstream(working + "/mask.lim", std::ios::binary).write(reinterpret_cast<const char *>(values), sizeof values);
     std::ofstream(working + "/empty.lim", std::ios::binary);
+    std::ofstream(working + "/Pr\xfc" "fmaske.lim", std::ios::binary) << std::string(32, '\0');  // named on another system
+    ASSERT_EQ(mkfifo((working + "/pipe.lim").c_str(), 0600), 0);
     Load();
     const LimitLines &lines = session->Limits().Lines();
-    auto choose = [&](int line, const char *name) {
+    auto choose = [&](int line, const QString &name) {
         QComboBox *sel = Find<QComboBox>("cboLim", static_cast<size_t>(line));
         const size_t messages = dialogs.messages.size();
         sel->setCurrentText(name);
@@ -241,7 +244,7 @@ TEST_F(PanelTest, EachLimitLineLoadsItsFileAndAnUnusableOneLeavesTheLineAsItWas)
     };
     for (int line : {1, 0}) {
         const auto k = static_cast<size_t>(line);
-        ASSERT_EQ(Find<QComboBox>("cboLim", k)->count(), 3) << "NONE and the two files";
+        ASSERT_EQ(Find<QComboBox>("cboLim", k)->count(), 5) << "NONE and the four files";
         EXPECT_FALSE(choose(line, "mask"));
         ASSERT_EQ(lines[k].points.size(), 3u);
         EXPECT_DOUBLE_EQ(lines[k].points[1].freqMHz, 80);
@@ -254,6 +257,15 @@ TEST_F(PanelTest, EachLimitLineLoadsItsFileAndAnUnusableOneLeavesTheLineAsItWas)
         choose(line, "NONE");
         EXPECT_EQ(lines[k].points.size(), 3u) << "NONE keeps the points";
     }
+    // A name in Latin-1 is listed as well as the locale can show it and loaded by its own bytes; a
+    // FIFO is refused at once.
+    QComboBox *box = Find<QComboBox>("cboLim0");
+    const QString latin1 = box->itemText(box->findText("Pr", Qt::MatchStartsWith));
+    EXPECT_TRUE(latin1.endsWith("fmaske")) << latin1.toStdString();
+    EXPECT_FALSE(choose(0, latin1));
+    EXPECT_TRUE(choose(0, "pipe"));
+    EXPECT_EQ(lines[0].points.size(), 2u) << "loaded, and kept when the FIFO is refused";
+    EXPECT_NE(dialogs.messages.back().text.find("/Working/pipe.lim is a FIFO (named pipe), not a file"), std::string::npos);
 }
 
 }  // namespace

@@ -78,8 +78,7 @@ TEST(MarkersPointer, PeakIsThePeakButtonsAndCentreOnMarkerTheCentreFieldsRule)
     const MeasurementState s = At("650.000", "50MHZ/DIV");
     const std::tuple<MarkerControls, int, std::optional<SettingsChange>> cases[] = {
         {Marker(2, "700.5"), 2, SettingsChange{"700.500", std::nullopt, std::nullopt, false}},
-        // 1100 on 50MHZ/DIV would show up to 1350: down to 10MHZ/DIV first.
-        {Marker(2, "1100"), 2, SettingsChange{"1100.000", 12, std::nullopt, true}},
+        {Marker(2, "1100"), 2, SettingsChange{"1100.000", 12, std::nullopt, true}},  // the span narrowed first
         {Marker(2, "650.0001"), 2, std::nullopt},
         {Marker(2, "700.5", false), 2, std::nullopt},
         {Marker(2, ""), 2, std::nullopt},

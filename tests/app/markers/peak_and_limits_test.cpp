@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include "common/number_format.h"
 #include "limits/limit_file.h"
 #include "limits/limit_lines.h"
 #include "markers/marker_measurements.h"
@@ -63,13 +62,6 @@ TEST(PeakPoint, FirstHighestPointThenTheMiddleOfItsFlatTop)
             trace[p] = 900;
         EXPECT_EQ(PeakPoint(trace), expected) << maxima.size();
     }
-    // One maximum on a slope at point 300: at 80 MHz, 10MHZ/DIV the Peak button writes 89.8000 into marker 1.
-    TracePoints trace;
-    for (size_t j = 0; j < trace.size(); ++j)
-        trace[j] = static_cast<int16_t>(1000 - 3 * std::abs(static_cast<int>(j) - 300));
-    MeasurementState state;  // "80.000"
-    state.spanCaption = "10MHZ/DIV";
-    EXPECT_EQ(FormatFixed(ConvertNthPointToMHz(state, static_cast<int16_t>(PeakPoint(trace))), 4, 4), "89.8000");
 }
 
 // Centre 100 MHz: 10 MHz/div puts 50 MHz on the left edge; the row divisor is a hair above 80/1023.

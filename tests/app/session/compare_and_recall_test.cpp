@@ -91,8 +91,7 @@ TEST_F(SetupRecallTest, ADamagedSetupRecallsWhatItCanAndNamesTheRest)
     EXPECT_EQ(SettingsSent(Sent()), (Commands{"F0433920", "L1"}));
     const auto named = Named(problems);
     ASSERT_EQ(named.size(), 3u) << UnreadText(problems);
-    EXPECT_EQ(named.at("Analyzer/Span"), "\"7MHZ/DIV\" is no span of the list (0HZ/DIV .. 100MHZ/DIV)");
-    EXPECT_EQ(named.at("Averaging/Count"), "\"300\" is not a count of traces from 2 to 255");
+    EXPECT_TRUE(named.count("Analyzer/Span") && named.count("Averaging/Count"));  // their reasons are setup_test's
     EXPECT_EQ(named.at("Limit2/File").rfind("the limit file \"gone\" was not read: ", 0), 0u) << named.at("Limit2/File");
 
     const MeasurementState &state = session.Settings().State();
