@@ -19,17 +19,6 @@ namespace tavrin::cli {
 
 namespace {
 
-bool WriteStdout(const std::string &text)
-{
-    return WriteAll(STDOUT_FILENO, reinterpret_cast<const uint8_t *>(text.data()), text.size());
-}
-
-int Usage(const std::string &error)
-{
-    Complain(error + " (tavrin-cli COMMAND --help tells the options)");
-    return kExitUsage;
-}
-
 // Settings as text or as the fields of a JSON object.
 int ShowReport(const AnalyzerSettings &r, bool json, const std::string &extraJson = {}, const std::string &extraText = {})
 {

@@ -15,17 +15,6 @@ namespace tavrin::cli {
 
 namespace {
 
-bool WriteStdout(const std::string &text)
-{
-    return WriteAll(STDOUT_FILENO, reinterpret_cast<const uint8_t *>(text.data()), text.size());
-}
-
-int Usage(const std::string &error)
-{
-    Complain(error + " (tavrin-cli COMMAND --help tells the options)");
-    return kExitUsage;
-}
-
 // The peak options; "" or the usage error.
 std::string ReadPeakOptions(const CommandLine &line, size_t &count, PeakRules &rules)
 {

@@ -3,6 +3,7 @@
 #include "cli/stop_signals.h"
 
 #include "common/program_folder.h"
+#include "common/safe_file.h"
 #include "settings/operation_file.h"
 
 #include <QCoreApplication>
@@ -10,9 +11,22 @@
 #include <cstdio>
 #include <utility>
 
+#include <unistd.h>
+
 namespace tavrin::cli {
 
 void Complain(const std::string &text) { std::fprintf(stderr, "tavrin-cli: %s\n", text.c_str()); }
+
+bool WriteStdout(const std::string &text)
+{
+    return WriteAll(STDOUT_FILENO, reinterpret_cast<const uint8_t *>(text.data()), text.size());
+}
+
+int Usage(const std::string &error)
+{
+    Complain(error + " (tavrin-cli COMMAND --help tells the options)");
+    return kExitUsage;
+}
 
 int ChosenPort(const CommandLine &line)
 {

@@ -18,6 +18,10 @@ class StopSignals;
 
 // "tavrin-cli: " + text on standard error.
 void Complain(const std::string &text);
+// text on standard output; false when it could not be written (a closed pipe).
+bool WriteStdout(const std::string &text);
+// Tells a usage error with the hint to --help; returns kExitUsage.
+int Usage(const std::string &error);
 
 // --port, else the port saved in Tavrin.Log (in --folder when given), else 1.
 int ChosenPort(const CommandLine &line);

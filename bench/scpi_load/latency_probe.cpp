@@ -1,6 +1,7 @@
 #include "latency_probe.h"
 
 #include "fake_target.h"
+#include "load_clients.h"
 #include "remote/scpi_server.h"
 
 #include <QElapsedTimer>
@@ -24,17 +25,6 @@ double ThreadCpuMs()
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-std::string Percentiles(std::vector<double> ms)
-{
-    if (ms.empty())
-        return "nothing (no tick)";
-    std::sort(ms.begin(), ms.end());
-    auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<size_t>(q * static_cast<double>(ms.size())))]; };
-    char text[120];
-    std::snprintf(text, sizeof text, "p50 %.2f ms, p99 %.2f ms, max %.2f ms", at(0.5), at(0.99), ms.back());
-    return text;
 }
 
 }  // namespace

@@ -10,6 +10,8 @@ namespace {
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
+}  // namespace
+
 std::string Percentiles(std::vector<double> ms)
 {
     if (ms.empty())
@@ -20,8 +22,6 @@ std::string Percentiles(std::vector<double> ms)
     std::snprintf(text, sizeof text, "p50 %.2f ms, p99 %.2f ms, max %.2f ms", at(0.5), at(0.99), ms.back());
     return text;
 }
-
-}  // namespace
 
 void Part::Connect(const QHostAddress &address, quint16 port)
 {

@@ -26,6 +26,9 @@ struct Plan {
 
 using Clock = std::chrono::steady_clock;
 
+// "p50 .., p99 .., max .." of times in ms, or "none".
+std::string Percentiles(std::vector<double> ms);
+
 // One connection with a few lines' worth of plumbing.
 class Part {
 public:
