@@ -91,6 +91,7 @@ void LineControl::CheckReplied(const LinkCheck &c, bool retried)
     if (c.answers) {
         serial_ = c.serial;
         phase_ = Phase::Idle;
+        watch_.Answered();
         singlesChecked_ = true;
         if (std::exchange(startAfterCheck_, false)) {
             BeginRunning();

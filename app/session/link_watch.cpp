@@ -47,7 +47,8 @@ void LineWatch::Started(Clock::time_point now)
 
 void LineWatch::Stopped(Clock::time_point now)
 {
-    connected_ = running_ && State(now) == LinkState::Acquiring;
+    if (running_)
+        connected_ = State(now) == LinkState::Acquiring;
     running_ = false;
     reconnecting_ = false;
 }

@@ -45,6 +45,8 @@ public:
     void Stopped(Clock::time_point now);
     // A link check found no answer.
     void Failed();
+    // A link check while stopped (for a single trace) found the analyzer answering.
+    void Answered() { connected_ = true; }
     void TraceCame(Clock::time_point now);
     // A block was lost on the way: refused, or fetched again by the library (it took too long).
     void BlockLost(Clock::time_point now);

@@ -115,6 +115,7 @@ TEST_F(SessionTest, ASingleTraceIsFreshAndTakenAsStartWouldWhileStopped)
     ASSERT_TRUE(Until([&] { return got || !why.empty(); }, 2s));
     EXPECT_EQ(Sent(), (Commands{"j", "T"}));
     EXPECT_FALSE(Running());
+    EXPECT_EQ(State(), LinkState::Connected) << "the check found the analyzer";
     // While acquiring: the block on the line and the one asked behind it were asked before, so
     // the one after them is the answer.
     StartAcquiring();
