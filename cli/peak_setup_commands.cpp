@@ -80,8 +80,12 @@ int SetupsCommand(const CommandLine &line)
 {
     const std::vector<std::string> names = ListSetups(SetupsFolder());
     std::string text = line.Has("json") ? "[" : "";
-    for (size_t i = 0; i < names.size(); ++i)
-        text += line.Has("json") ? (i ? "," : "") + JsonString(names[i]) : names[i] + "\n";
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (line.Has("json"))
+            text.append(i ? "," : "").append(JsonString(names[i]));
+        else
+            text.append(names[i]).append("\n");
+    }
     return WriteStdout(line.Has("json") ? text + "]\n" : text) ? kExitOk : kExitFile;
 }
 

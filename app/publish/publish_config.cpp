@@ -52,7 +52,7 @@ std::string ReadBrokerUrl(std::string_view url, PublishConfig &config)
             return "\"" + given + "\" has something after the address that is not a port";
         port = rest.empty() ? rest : rest.substr(1);
         if (host.empty() || host.find_first_not_of("0123456789abcdefABCDEF:.") != std::string_view::npos)
-            return "\"" + std::string(host) + "\" is not an IPv6 address";
+            return std::string("\"").append(host).append("\" is not an IPv6 address");
     } else {
         const size_t colon = rest.find(':');
         host = rest.substr(0, colon);

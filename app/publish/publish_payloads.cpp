@@ -36,7 +36,7 @@ std::string PeakPayload(const TraceRecord &record, std::string_view serial, uint
     // At zero span every point is taken at the centre.
     const double freq = IsZeroSpan(state.spanCaption) ? record.centerFreqMHz
                                                       : ConvertNthPointToMHz(state, static_cast<int16_t>(point));
-    return "{" + Leading(serial, seq) + "\"time\":" + JsonString(CsvTime(record.time)) +
+    return std::string("{").append(Leading(serial, seq)) + "\"time\":" + JsonString(CsvTime(record.time)) +
            ",\"freq_mhz\":" + JsonNumber(NumericValue(FormatFixed(freq, 4, 4))) +
            ",\"level_dbm\":" + JsonNumber(ConvertNthPointHeightTodBm(state, record.points, point)) + "}";
 }

@@ -24,7 +24,7 @@ std::string CommandSetText()
     for (const Command &c : ScpiCommands().Commands()) {
         std::string line = "  " + std::string(c.pattern);
         if (!c.parameters.empty())
-            line += " " + std::string(c.parameters);
+            line.append(" ").append(c.parameters);
         std::string_view help = c.help;
         if (!help.empty() && line.size() + 2 > kColumn) {
             text += line + "\n";

@@ -101,7 +101,7 @@ std::optional<size_t> ReadChoice(Call &call, size_t index, std::initializer_list
     const Parameter &p = call.Params()[index];
     std::string list;
     for (std::string_view k : keywords)
-        list += (list.empty() ? "" : "|") + std::string(k);
+        list.append(list.empty() ? "" : "|").append(k);
     if (p.kind != Parameter::Kind::Word) {
         call.Fail(kDataTypeError, call.unit.header + " takes " + list + ", not " +
                                       (p.kind == Parameter::Kind::String ? "a string" : "a number"));
@@ -174,7 +174,7 @@ std::string ValuesResponse(const std::vector<double> &values, DataFormat format,
             PutFloat<double, uint64_t>(out, v, swapped);
     }
     const std::string length = std::to_string(out.size());
-    return "#" + std::to_string(length.size()) + length + out;
+    return std::string("#").append(std::to_string(length.size())).append(length).append(out);
 }
 
 }  // namespace tavrin::remote
