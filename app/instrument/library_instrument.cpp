@@ -20,7 +20,11 @@ namespace {
 // to two wall-clock seconds. A trace request reads once more after a bad block.
 constexpr milliseconds kTraceReadWorst{10 * 1018 + 100};
 constexpr milliseconds kFetchWorst = 2 * kTraceReadWorst + milliseconds(400);
-constexpr milliseconds kCheckWorst{10 * 5 + 100 + 50};
+// A block's 1018 bytes at 5760 bytes a second, and a little: the rest of a block on its way
+// has arrived by then.
+constexpr milliseconds kBlockOnTheLine{200};
+// A link check asks the serial number up to three times, the later ones after a block's time.
+constexpr milliseconds kCheckWorst = 3 * milliseconds(10 * 5 + 100) + 2 * kBlockOnTheLine + milliseconds(50);
 constexpr milliseconds kFrameWorst{9 * 110 + 50};
 constexpr milliseconds kTextWorst{14 * 110 + 50};
 constexpr milliseconds kVersionsWorst{2 * (14 * 110 + 110 + 2000)};
@@ -30,17 +34,23 @@ constexpr milliseconds kStopGrace{500};
 // Trace requests go out at most this often, however fast the analyzer answers.
 constexpr milliseconds kFetchSpacing{100};
 
-// Waits, on the link thread, until kFetchSpacing after the last trace request; false when the
-// request was cancelled meanwhile.
-bool Spaced(std::chrono::steady_clock::time_point &last, const std::atomic<bool> &cancelled)
+// Waits on the link thread until due; false when the request was cancelled meanwhile.
+bool WaitUntil(std::chrono::steady_clock::time_point due, const std::atomic<bool> &cancelled)
 {
-    const auto due = last + kFetchSpacing;
     while (std::chrono::steady_clock::now() < due) {
         if (cancelled)
             return false;
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(due - std::chrono::steady_clock::now(),
                                                                                   milliseconds(10)));
     }
+    return !cancelled;
+}
+
+// Waits until kFetchSpacing after the last trace request; false when cancelled meanwhile.
+bool Spaced(std::chrono::steady_clock::time_point &last, const std::atomic<bool> &cancelled)
+{
+    if (!WaitUntil(last + kFetchSpacing, cancelled))
+        return false;
     last = std::chrono::steady_clock::now();
     return true;
 }
@@ -162,16 +172,20 @@ RequestId LibraryInstrument::CheckLink(Reply<LinkCheck> reply)
 {
     return Post<LinkCheck>(
         kCheckWorst,
-        [](Line &line, const std::atomic<bool> &) {
+        [](Line &line, const std::atomic<bool> &cancelled) {
             LinkCheck r;
             r.serial = "999999";
             if (!line.Ready(r.reason))
                 return r;
             // The tail of a block still on its way (another program's request, just ended) reads
-            // as a number no serial can be: asked again, the analyzer's own answer comes.
+            // as a number no serial can be: asked again once that block has passed, the
+            // analyzer's own answer comes.
             int32_t serial = line.Exports().GETSERIALNUM();
-            for (int again = 0; again < 2 && serial != 999999 && (serial < 0 || serial > 99999); ++again)
+            for (int again = 0; again < 2 && serial != 999999 && (serial < 0 || serial > 99999); ++again) {
+                if (!WaitUntil(std::chrono::steady_clock::now() + kBlockOnTheLine, cancelled))
+                    break;
                 serial = line.Exports().GETSERIALNUM();
+            }
             r.serial = std::to_string(serial);
             r.answers = SerialNumberAnswers(r.serial);
             return r;

@@ -107,13 +107,20 @@ TEST_F(InstrumentTest, RequestsGoOutInOrderAndACancelledOneNeverAnswers)
 
 // A serial number read from the tail of a block still arriving (bytes that are no digits) is
 // asked again, so the analyzer is known by its own number.
-TEST_F(InstrumentTest, ASerialNumberOfNoDigitsIsAskedAgain)
+// The rest of a block another program asked for is still arriving for a block's time (177 ms):
+// the serial number is asked again once it has passed.
+TEST_F(InstrumentTest, ASerialNumberOfNoDigitsIsAskedAgainOnceTheBlockOnTheLineHasPassed)
 {
     int asked = 0;
+    std::optional<std::chrono::steady_clock::time_point> first;
     peer.SetResponder([&](uint8_t byte, const Bytes &) {
         if (byte != 'j')
             return Bytes{};
-        return ++asked == 1 ? Bytes{0xA5, 0x7F, 0x33, 0x41, 0x30} : ToBytes("12345");
+        ++asked;
+        const auto now = std::chrono::steady_clock::now();
+        if (!first)
+            first = now;
+        return now - *first < std::chrono::milliseconds(177) ? Bytes{0xA5, 0x7F, 0x33, 0x41, 0x30} : ToBytes("12345");
     });
     std::optional<LinkCheck> check;
     instrument->CheckLink([&](const LinkCheck &c) { check = c; });
