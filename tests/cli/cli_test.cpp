@@ -320,6 +320,8 @@ TEST_F(CliTest, TheSweepSummaryCountsTheBlocksTheLineLost)
     EXPECT_EQ(clean.err, "");
 }
 
+// A port that cannot be had is exit 3, with what holds it; a port where nothing answers is exit 4.
+// The holder is waited for until it holds the port for good: TavrinRemote on COM2 once its
 // library is loaded (the library first opens COM1), the sweep once a trace came.
 TEST_F(CliTest, APortHeldMissingOrSilentSaysWhyAndExitsThreeOrFour)
 {
@@ -377,7 +379,7 @@ TEST_F(CliTest, ThePortSavedByTheProgramIsTheDefault)
 }
 
 // A record file as the program saves it (1060-byte records, an empty entry ends the record), to
-// CSV and JSON lines without an analyzer.
+// CSV and JSON lines without an analyzer; the fields are record_test's and the sweep's above.
 TEST_F(CliTest, ConvertTurnsAProgramsRecordFileIntoCsvAndJsonLines)
 {
     std::string file;
@@ -388,23 +390,15 @@ TEST_F(CliTest, ConvertTurnsAProgramsRecordFileIntoCsvAndJsonLines)
     ASSERT_EQ(csv.code, 0) << csv.err;
     const Strings rows = Split(csv.out, '\n');
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].substr(0, 55), "time,center_mhz,span,ref_level_dbm,rbw,145.48,145.5,145");
     EXPECT_EQ(rows[1].substr(0, 75), "2025-01-01T12:00:00,150.5,1MHZ/DIV,-20,220KHZ,-20,-59.921875,-59.921875,-59");
-    const Ran json = Run({"convert", Path("gui.spf"), "--json"});
-    const Strings lines = Split(json.out, '\n');
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].rfind(R"({"time":"2025-01-01T12:00:00","center_mhz":150.5,"span":"1MHZ/DIV",)"
-                             R"("ref_level_dbm":-20,"rbw":"220KHZ","levels_dbm":[-20,-59.921875,-59.921875,)", 0), 0u);
+    EXPECT_EQ(Split(Run({"convert", Path("gui.spf"), "--json"}).out, '\n').size(), 2u);
     // The survey lines: the zero-span record and the empty one that ends the file give none.
     std::ofstream(Path("survey.spf"), std::ios::binary)
         << file.substr(0, 1060) + file.substr(1060, 1060).replace(16, 12, "0HZ/DIV     ") + file.substr(2120);
     const Ran survey = Run({"convert", Path("survey.spf"), "--csv", "-", "--format", "RTL_power"});
     EXPECT_EQ(survey.code, 0);
-    const Strings lines2 = Split(survey.out, '\n');
-    ASSERT_EQ(lines2.size(), 1u);
-    const std::string head = "2025-01-01, 12:00:00, 145480000, 155480000, 20000.00, 1, -20, -59.921875, -59.921875,";
-    EXPECT_EQ(lines2[0].substr(0, head.size()), head);
-    EXPECT_EQ(std::count(lines2[0].begin(), lines2[0].end(), ','), 505);
+    EXPECT_EQ(survey.out.rfind("2025-01-01, 12:00:00, 145480000, 155480000, 20000.00, 1, -20, -59.921875,", 0), 0u);
+    EXPECT_EQ(Count(survey.out, "\n"), 1u);
     EXPECT_NE(survey.err.find("no frequency axis: 1 left out of the survey CSV"), std::string::npos) << survey.err;
     const Ran none = Run({"convert", Path("none.spf"), "--json"});
     EXPECT_EQ(none.code, 5);
