@@ -56,9 +56,7 @@ TEST_F(FrameTest, WindowsFillTheFrameAndOnlyThoseTheUserPlacedStayPut)
     Resize(program, {1400, 900});
     QMdiSubWindow *display = program.Frame().DisplaySubWindow(), *panel = program.Frame().PanelWindow();
     const int height = Client(program).height();
-    EXPECT_EQ(display->geometry(), QRect(0, 0, panel->x(), height));
-    EXPECT_EQ(panel->y(), 0);
-    EXPECT_GT(display->width(), 700) << "the display has the larger share";
+    EXPECT_EQ(display->geometry(), QRect(0, 0, panel->x(), height));  // the shares: frame_layout_test
 
     Trigger(program, "mnuWaterfall");
     QMdiSubWindow *waterfall = program.Waterfall().SubWindow();
