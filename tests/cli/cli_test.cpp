@@ -182,7 +182,8 @@ TEST_F(CliTest, PeakTablesTakeTheCountThresholdAndExcursion)
 }
 
 // Setups written as a user (or the program) leaves them in Working/setups: listed, and applied
-// through set as if their settings were typed, with the command line's options first.
+// through set as if their settings were typed, with the command line's options first; one that
+// cannot be read is exit 5 (what a missing one says is setup_test's).
 TEST_F(CliTest, SetupsAreListedAndAppliedAsTheirSettingsTyped)
 {
     std::filesystem::create_directories(Path("Working/setups"));
@@ -207,9 +208,6 @@ TEST_F(CliTest, SetupsAreListedAndAppliedAsTheirSettingsTyped)
     r = Run({"set", "--setup", "none", "--folder", home.Path()});
     EXPECT_EQ(r.code, 5);
     EXPECT_NE(r.err.find("the setup \"none\" holds no analyzer setting that can be read."), std::string::npos) << r.err;
-    r = Run({"set", "--setup", "gone", "--folder", home.Path()});
-    EXPECT_EQ(r.code, 5);
-    EXPECT_NE(r.err.find("There is no setup named \"gone\" in " + Path("Working/setups") + "."), std::string::npos) << r.err;
     EXPECT_TRUE(Sent().empty());
 }
 
