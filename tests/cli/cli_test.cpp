@@ -233,21 +233,13 @@ TEST_F(CliTest, SweepWritesTheSameTracesAsRecordsCsvRowsAndJsonLines)
     const Strings csv = Split(Slurp(Path("a.csv")), '\n'), json = Split(r.out, '\n');
     ASSERT_EQ(csv.size(), 4u);
     ASSERT_EQ(json.size(), 3u);
-    const Strings header = Split(csv[0], ',');
-    ASSERT_EQ(header.size(), 505u);
-    EXPECT_EQ(Strings(header.begin(), header.begin() + 6), (Strings{"time", "center_mhz", "span", "ref_level_dbm", "rbw", "29.8"}));
-    EXPECT_EQ(header[5 + 251], "80");
-    EXPECT_EQ(header[504], "129.6\r");
     for (size_t n = 0; n < 3; ++n) {
         const std::string rec = spf.substr(n * 1060, 1060);
         EXPECT_EQ(LE(rec, 8, 8), 80.0);
         EXPECT_EQ(rec.substr(16, 12) + "|" + rec.substr(30, 8), "10MHZ/DIV   |4MHZ    ");
         EXPECT_EQ(LE(rec, 28, 2), 0);
         EXPECT_EQ(rec.substr(1038), std::string(22, '\0'));
-        const Strings row = Split(csv[n + 1], ',');
-        ASSERT_EQ(row.size(), 505u);
-        EXPECT_EQ(Strings(row.begin() + 1, row.begin() + 5), (Strings{"80", "10MHZ/DIV", "0", "4MHZ"}));
-        const std::string head = "{\"time\":\"" + row[0] +
+        const std::string head = "{\"time\":\"" + Split(csv[n + 1], ',')[0] +
                                  R"(","center_mhz":80,"span":"10MHZ/DIV","ref_level_dbm":0,"rbw":"4MHZ","levels_dbm":[)";
         ASSERT_EQ(json[n].rfind(head, 0), 0u) << json[n].substr(0, 200);
         const Strings levels = Split(json[n].substr(head.size(), json[n].size() - head.size() - 2), ',');
@@ -255,10 +247,10 @@ TEST_F(CliTest, SweepWritesTheSameTracesAsRecordsCsvRowsAndJsonLines)
         for (size_t k = 0; k < 500; ++k) {
             const double level = 0 - (1023 - LE(rec, 38 + 2 * k, 2)) * 0.078125;
             ASSERT_EQ(std::stod(levels[k]), level) << k;
-            ASSERT_EQ(std::stod(row[5 + k]), level) << k;
         }
     }
-    // The export's own writer gives the same file; a second sweep appends.
+    // The export's own writer gives the same CSV file (its columns: RecordCsvTest, and the rows'
+    // length the Ctrl+C test below); a second sweep appends.
     EXPECT_EQ(Run({"convert", Path("r.spf"), "--csv", Path("b.csv")}).code, 0);
     EXPECT_EQ(Slurp(Path("b.csv")), Slurp(Path("a.csv")));
     EXPECT_EQ(Run({"sweep", "--count", "2", "--record", Path("r.spf")}).code, 0);
