@@ -160,9 +160,7 @@ TEST_F(CompareTest, AdjacentChannelRowsSayWhyAChannelIsMissing)
     fake.level = [](int, uint64_t, const AnalyzerSettings &) { return int16_t{767}; };
     Load();
     Find<QCheckBox>("chkAdjacentChannel")->click();
-    Find<QLineEdit>("txtChannelSpacing")->setText("49.6");
-    Find<QLineEdit>("txtChannelSpacing")->setModified(true);
-    Return("txtChannelSpacing");
+    Enter("txtChannelSpacing", "49.6");
     EXPECT_EQ(display.Bottom(), -580) << "three rows";
     StartAcquiring();
     EXPECT_EQ(Printed({{5, -428}, {155, -428}, {155, -478}, {255, -478}, {155, -528}, {255, -528}}),
