@@ -5,7 +5,6 @@
 #include "fake_target.h"
 #include "remote/scpi_server.h"
 
-#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -264,10 +263,3 @@ TEST(ServerConfig, ListenAddressesAndAllowLists)
 }
 
 }  // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
