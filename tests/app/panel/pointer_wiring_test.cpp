@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <algorithm>
@@ -106,27 +105,6 @@ TEST_F(PointerTest, AClickAndTheArrowKeysMoveTheActiveMarker)
     Click(301, 1100);  // the header above the graticule
     EXPECT_EQ(Find<QLineEdit>("txtMKR", 2)->text(), "90.200");
     EXPECT_EQ(SettingsSent(), Commands{}) << "markers are the program's own";
-}
-
-// The difference view draws Live - A alone on its own scale, and the pointer reads it there: a
-// carrier 256 steps (20 dB) over the floor at point 300 now, at point 100 when A was stored.
-TEST_F(PointerTest, TheDifferenceViewIsReadInDecibels)
-{
-    fake.level = [](int n, uint64_t k, const AnalyzerSettings &) {
-        return static_cast<int16_t>(n == (k < 2 ? 100 : 300) ? 356 : 100);
-    };
-    Load();
-    StartAcquiring();
-    PanelTest::Click("cmdStoreA");
-    ASSERT_TRUE(RunUntil([&] { return session->Live()->points[300] == 356; }, 2s));
-    Find<QComboBox>("cboDifference")->setCurrentIndex(1);
-    emit Find<QComboBox>("cboDifference")->activated(1);
-    QString said;
-    QObject::connect(panel.get(), &ControlPanel::pointerReadout, [&](const QString &text) { said = text; });
-    for (auto [x, text] : {std::pair{300, "89.800 MHz  20.0 dB"}, std::pair{100, "49.800 MHz  -20.0 dB"}}) {
-        Mouse(QEvent::MouseMove, x, 500, Qt::NoButton);
-        EXPECT_EQ(said.toStdString(), text);
-    }
 }
 
 }  // namespace

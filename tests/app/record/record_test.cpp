@@ -173,8 +173,8 @@ TEST_F(RecordPanelTest, StartsWithUnusableSettingsAreRefused)
     EXPECT_TRUE(dialogs.filters.empty()) << "no file was asked for";
 }
 
-// Every 0.2 s the newest trace, when a new one came, is one record, flushed; none while no trace
-// comes; a file that goes away stops the recording with the count of what it holds.
+// Every 0.2 s the newest trace is one record, flushed (none while no trace comes: the session's
+// recorder test); a file that goes away stops the recording with the count of what it holds.
 TEST_F(RecordPanelTest, AContinuousRecordingWritesEachNewTraceAndStopsWhenItsFileFails)
 {
     StartAcquiring();
@@ -186,18 +186,10 @@ TEST_F(RecordPanelTest, AContinuousRecordingWritesEachNewTraceAndStopsWhenItsFil
     Run(2100ms);
     const int32_t written = recorder().FileCount();
     EXPECT_GE(written, 9);
-    EXPECT_EQ(fs::file_size(file), static_cast<uintmax_t>(written) * kRecordBytes);
-    session->Stop();
-    Run(1s);
-    EXPECT_EQ(recorder().FileCount(), written) << "no new trace: no entry";
     Click("cmdRecord");
-    EXPECT_EQ(fs::file_size(file), static_cast<uintmax_t>(written) * kRecordBytes) << "stopping writes nothing more";
-    RecordTable table;
-    ASSERT_TRUE(LoadRecordFile(file, table).ok);
-    for (size_t i = 1; i < table.size(); ++i)
-        EXPECT_LE(table[i - 1].time, table[i].time);
+    Run(1s);
+    EXPECT_EQ(fs::file_size(file), static_cast<uintmax_t>(written) * kRecordBytes) << "flushed; nothing after the stop";
 
-    StartAcquiring();
     dialogs.files = {file};
     dialogs.yesNo = {true};
     Click("cmdRecord");

@@ -26,12 +26,8 @@ Fields Split(const std::string &line)
 
 TraceRecord Entry(double centerMHz, const char *span, int16_t ref, int16_t point = 1023)
 {
-    TraceRecord r;
-    r.time = 45658.5 + 1.0 / 86400;  // 1 Jan 2025, 12:00:01 local time
-    r.centerFreqMHz = centerMHz;
-    r.spanCaption = FixedText<12>(span);
-    r.refLevelDbm = ref;
-    r.rbwCaption = FixedText<8>("4MHZ");
+    // 1 Jan 2025, 12:00:01 local time
+    TraceRecord r{45658.5 + 1.0 / 86400, centerMHz, FixedText<12>(span), ref, FixedText<8>("4MHZ")};
     r.points.fill(point);
     return r;
 }

@@ -48,7 +48,7 @@ public:
         RunAll();
         return output;
     }
-    // Every queued error as "code" or "code,detail-free text", oldest first; the queue is empty after.
+    // The codes of every queued error, oldest first; the queue is empty after.
     std::vector<int> Errors()
     {
         std::vector<int> codes;

@@ -3,6 +3,7 @@
 // test finishes it. No threads, no time.
 #pragma once
 
+#include "common/number_format.h"
 #include "remote/remote_target.h"
 
 #include <array>
@@ -16,6 +17,7 @@ namespace tavrin::test {
 
 class FakeTarget : public remote::RemoteTarget {
 public:
+    using Done = remote::Done;
     FakeTarget();
 
     // What was asked, in order: "SetCenter 100", "SetSpan 2MHZ/DIV", "TakeTrace", ...
@@ -46,37 +48,65 @@ public:
 
     void Identify(std::function<void(const remote::RemoteIdentity &)> answer) override;
     remote::RemoteSettings Settings() const override { return settings; }
-    void SetCenter(double mhz, remote::Done done) override;
-    void SetSpan(const std::string &caption, remote::Done done) override;
-    void SetRefLevel(int dbm, remote::Done done) override;
-    void SetRbw(const std::string &caption, remote::Done done) override;
+    void SetCenter(double mhz, Done d) override { Set("SetCenter " + PlainDecimal(mhz), settings.centerMHz, mhz, d); }
+    void SetSpan(const std::string &c, Done d) override { Set("SetSpan " + c, settings.span, c, d); }
+    void SetRefLevel(int dbm, Done d) override { Set("SetRefLevel " + N(dbm), settings.refLevelDbm, dbm, d); }
+    void SetRbw(const std::string &c, Done d) override { Set("SetRbw " + c, settings.rbw, c, d); }
     bool Running() const override { return running; }
-    void SetRunning(bool on, remote::Done done) override;
-    void TakeTrace(remote::Done done) override;
-    void Abort() override;
+    void SetRunning(bool on, Done d) override { Set(on ? "Start" : "Stop", running, on, d); }
+    void TakeTrace(Done d) override { Act("TakeTrace", d); }
+    void Abort() override { Log("Abort"); }
     bool AveragingOn() const override { return averaging; }
     int AverageCount() const override { return averageCount; }
-    void SetAveraging(bool on, remote::Done done) override;
-    void SetAverageCount(int count, remote::Done done) override;
+    void SetAveraging(bool on, Done d) override { Set(on ? "AveragingOn" : "AveragingOff", averaging, on, d); }
+    void SetAverageCount(int n, Done d) override { Set("SetAverageCount " + N(n), averageCount, n, d); }
     std::optional<remote::RemoteTrace> Trace(remote::TraceName name, remote::Outcome &why) const override;
     remote::RemoteMarker Marker(int n) const override { return markers.at(static_cast<size_t>(n - 1)); }
-    void SetMarkerOn(int n, bool on, remote::Done done) override;
-    void SetMarkerFreq(int n, double mhz, remote::Done done) override;
-    void MarkerToPeak(int n, remote::Done done) override;
+    void SetMarkerOn(int n, bool on, Done d) override
+    {
+        Set("SetMarkerOn " + N(n) + (on ? " on" : " off"), M(n).on, on, d);
+    }
+    void SetMarkerFreq(int n, double mhz, Done d) override
+    {
+        Set("SetMarkerFreq " + N(n) + " " + PlainDecimal(mhz), M(n).freqMHz, mhz, d);
+    }
+    // Switches the marker on; where the peak is, is the panel's business.
+    void MarkerToPeak(int n, Done d) override { Set("MarkerToPeak " + N(n), M(n).on, true, d); }
     remote::RemoteLimit Limit(int n) const override { return limits.at(static_cast<size_t>(n - 1)); }
-    void SetLimitShown(int n, bool shown, remote::Done done) override;
-    void SelectLimitFile(int n, const std::string &name, remote::Done done) override;
+    void SetLimitShown(int n, bool on, Done d) override
+    {
+        Set("SetLimitShown " + N(n) + (on ? " on" : " off"), L(n).shown, on, d);
+    }
+    void SelectLimitFile(int n, const std::string &name, Done done) override;
     remote::RemoteGenerator Generator() const override { return generator; }
-    void SetGeneratorMode(bool on, remote::Done done) override;
-    void SetGeneratorOutput(bool on, remote::Done done) override;
-    void SetGeneratorLevel(int dbm, remote::Done done) override;
-    void SetGeneratorOffset(int khz, remote::Done done) override;
-    void NormalizeGenerator(remote::Done done) override;
+    void SetGeneratorMode(bool on, Done done) override;
+    void SetGeneratorOutput(bool on, Done d) override
+    {
+        Set(on ? "GeneratorOutput on" : "GeneratorOutput off", generator.output, on, d);
+    }
+    void SetGeneratorLevel(int dbm, Done d) override { Set("GeneratorLevel " + N(dbm), generator.levelDbm, dbm, d); }
+    void SetGeneratorOffset(int khz, Done d) override { Set("GeneratorOffset " + N(khz), generator.offsetKHz, khz, d); }
+    void NormalizeGenerator(Done d) override { Act("Normalize", d); }
 
 private:
     void Log(std::string call) { calls.push_back(std::move(call)); }
-    void End(remote::Done done, remote::Outcome outcome);
-    void End(remote::Done done) { End(std::move(done), nextOutcome); }
+    void End(Done done, remote::Outcome outcome);
+    void End(Done done) { End(std::move(done), nextOutcome); }
+    // The call logged, the field set and the intent ended.
+    template <class T, class V>
+    void Set(std::string call, T &field, const V &value, Done done)
+    {
+        field = value;
+        Act(std::move(call), std::move(done));
+    }
+    void Act(std::string call, Done done)
+    {
+        Log(std::move(call));
+        End(std::move(done));
+    }
+    static std::string N(int n) { return std::to_string(n); }
+    remote::RemoteMarker &M(int n) { return markers.at(static_cast<size_t>(n - 1)); }
+    remote::RemoteLimit &L(int n) { return limits.at(static_cast<size_t>(n - 1)); }
 
     std::deque<std::function<void(const remote::Outcome &)>> held_;
 };

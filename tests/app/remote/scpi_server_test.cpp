@@ -5,7 +5,6 @@
 #include "fake_target.h"
 #include "remote/scpi_server.h"
 
-#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -195,13 +194,14 @@ TEST_F(ScpiServerTest, AClientThatNeverReadsIsDroppedAndTheOthersGoOn)
     EXPECT_EQ(server.Clients(), 1);
 }
 
+// A trace and the identity still to come when the client goes: their answers find nobody.
 TEST_F(ScpiServerTest, AClientThatLeavesWhileWaitingLeavesNothingBehind)
 {
     Start();
     target.hold = true;
     auto leaving = Connect();
-    leaving->Send("INIT;*OPC?;*IDN?\n");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return target.Held() == 1; }, kWaitMs));
+    leaving->Send("INIT;*IDN?\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return target.Held() == 2; }, kWaitMs));
     leaving.reset();
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.Clients() == 0; }, kWaitMs));
     target.FinishAll();
@@ -265,10 +265,3 @@ TEST(ServerConfig, ListenAddressesAndAllowLists)
 }
 
 }  // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -91,7 +91,7 @@ protected:
 // The form refuses a URL that is no broker's and comes again as it was left; accepted, publishing
 // waits for the analyzer's serial number. An acquisition with a limit line then gives every topic:
 // the trace with the serial number and numbers without a gap, its peak, the line's verdict as it
-// changes, and the status, retained, as the line goes; the same settings again change nothing, off
+// changes, and the status as the line goes; the same settings again change nothing, off
 // says offline. The settings are kept.
 TEST_F(PublishingTest, TheFormStartsPublishingEveryTopicOfTheAcquisition)
 {
@@ -138,10 +138,7 @@ TEST_F(PublishingTest, TheFormStartsPublishingEveryTopicOfTheAcquisition)
 
     Ask({good});  // the same settings again: no restart, which would say offline
     Click("cmdStart");  // Stop
-    ASSERT_TRUE(Until([&] { return sub.Of("status").back().payload == "online"; }));
-    Subscriber late(broker.Port(), "site/+/status");
-    ASSERT_TRUE(late.WaitFor([](const std::vector<Received> &m) { return !m.empty(); }));
-    EXPECT_TRUE(late.Messages()[0].retained && late.Messages()[0].payload == "online");
+    ASSERT_TRUE(Until([&] { return sub.Of("status").back().payload == "online"; }));  // retained: mqtt_test
     Answers off = good;
     off[0] = "Off";
     Ask({off});
@@ -177,7 +174,6 @@ TEST_F(PublishingTest, ABrokerThatGoesAwayCostsTheAcquisitionNothing)
     const uint64_t seqAtLoss = session->Live()->seq;
     const int recordedAtLoss = session->Record().FileCount();
     ASSERT_TRUE(Until([&] { return session->Live()->seq >= seqAtLoss + 20; }));
-    EXPECT_TRUE(session->Line().Running());
     EXPECT_GT(session->Record().FileCount(), recordedAtLoss + 10);
 
     std::string error;

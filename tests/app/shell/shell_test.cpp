@@ -5,6 +5,7 @@
 #include "shell/help_window.h"
 #include "shell/program.h"
 #include "shell/qt_dialogs.h"
+#include "shell/remote_control.h"
 #include "shell/waterfall_window.h"
 #include "waterfall/waterfall_view.h"
 #include "settings/program_settings.h"
@@ -18,9 +19,13 @@
 #include <QComboBox>
 #include <QInputDialog>
 #include <QListView>
+#include <QMenu>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QTcpServer>
 #include <QTextBrowser>
 #include <QProcess>
 #include <QTest>
@@ -75,27 +80,47 @@ TEST_F(PanelTest, EveryControlIsNamedAndTheManualOpens)
     EXPECT_TRUE(help.Browser()->toPlainText().contains("Settings"));
 }
 
-// The waterfall opens from the View menu, and the next run opens it where it was left; the menu
-// closes it, and its file entry works only while it is open.
-TEST_F(PanelTest, TheWaterfallOpensFromTheMenuWhereItWasLeft)
+// What the user left is found at the next start: the display where it was placed (the panel,
+// which follows, has no entry), the waterfall open from the View menu where it was, and remote
+// control switched on from the Setting menu at the same address, counted in the status bar. The
+// menu closes the waterfall, and its file entry works only while it is open.
+TEST_F(PanelTest, TheProgramKeepsItsWindowsAndRemoteControlBetweenRuns)
 {
     NoInstrument();
-    const QRect place(30, 40, 500, 260);
+    QTcpServer probe;  // a free port, so that the next run can take the same one
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const std::string listen = "127.0.0.1:" + std::to_string(probe.serverPort());
+    probe.close();
+    const QRect display(10, 20, 500, 300), waterfall(30, 340, 500, 260);
     for (int run = 0; run < 2; ++run) {
         Program program(dialogs, [](int) { return false; }, [] {});
         program.Start();
         ASSERT_TRUE(QTest::qWaitFor([&] { return program.Panel().Activated(); }, 2000));
-        auto *toggle = program.Frame().findChild<QAction *>("mnuWaterfall");
-        auto *save = program.Frame().findChild<QAction *>("mnuSaveWaterfall");
-        EXPECT_EQ(toggle->isChecked(), run == 1);
+        MainFrame &frame = program.Frame();
+        frame.showNormal();
+        frame.resize(1000, 700);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return frame.size() == QSize(1000, 700); }, 2000));
+        auto *toggle = frame.findChild<QAction *>("mnuWaterfall");
+        auto *save = frame.findChild<QAction *>("mnuSaveWaterfall");
+        auto *label = frame.statusBar()->findChild<QLabel *>("lblRemote");
+        ASSERT_TRUE(toggle && save && label);
+        EXPECT_EQ(label->accessibleName(), "Remote control");
         if (run == 0) {
-            EXPECT_FALSE(save->isEnabled());
+            EXPECT_FALSE(save->isEnabled() || toggle->isChecked());
+            EXPECT_TRUE(label->isHidden()) << "off by default";
             toggle->trigger();
-            program.Waterfall().SubWindow()->setGeometry(place);
+            frame.DisplaySubWindow()->setGeometry(display);
+            program.Waterfall().SubWindow()->setGeometry(waterfall);
+            dialogs.forms.push_back(std::vector<std::string>{"On", listen, "127.0.0.1"});
+            frame.SettingMenu()->findChild<QAction *>("mnuRemoteControl")->trigger();
         }
-        ASSERT_TRUE(program.Waterfall().SubWindow() && save->isEnabled());
-        EXPECT_EQ(program.Waterfall().SubWindow()->geometry(), place);
+        EXPECT_EQ(frame.DisplaySubWindow()->geometry(), display);
+        EXPECT_EQ(frame.PanelWindow()->geometry().right() + 1, frame.Area().viewport()->width()) << "the panel follows";
+        ASSERT_TRUE(program.Waterfall().SubWindow() && save->isEnabled() && toggle->isChecked());
+        EXPECT_EQ(program.Waterfall().SubWindow()->geometry(), waterfall);
         EXPECT_EQ(program.Waterfall().Window()->accessibleName(), "Waterfall");
+        EXPECT_TRUE(program.Remote().On() && !label->isHidden());
+        EXPECT_EQ(label->text(), "remote: 0 clients");
         if (run == 1) {
             toggle->trigger();
             EXPECT_TRUE(QTest::qWaitFor([&] { return !program.Waterfall().SubWindow(); }, 2000));
@@ -103,7 +128,11 @@ TEST_F(PanelTest, TheWaterfallOpensFromTheMenuWhereItWasLeft)
         }
         program.Panel().Quit();
     }
-    EXPECT_FALSE(LoadProgramSettings(ProgramSettingsPath(LogPath())).waterfall.open);
+    const ProgramSettings kept = LoadProgramSettings(ProgramSettingsPath(LogPath()));
+    EXPECT_EQ(std::tuple(kept.layout.display, kept.layout.panel), std::tuple(Rect{10, 20, 500, 300}, std::nullopt));
+    EXPECT_FALSE(kept.waterfall.open);
+    EXPECT_EQ(kept.remote, (RemoteControlSettings{true, listen, "127.0.0.1"}));
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
 }
 
 TEST_F(PanelTest, OurOwnPortIsNotHeldElsewhereButAnotherProgramsIs)
