@@ -26,13 +26,15 @@ TracePoints Floor(const std::map<int, int16_t> &raised, int16_t floor = 100)
     return trace;
 }
 
-// 100 MHz in the middle, 0.02 MHz a point: point 201 is 99 MHz, point 301 is 101 MHz.
-MeasurementState At100()
+MeasurementState At(const char *center, const char *span)
 {
-    MeasurementState state;
-    state.centerFreqMHz = "100.000", state.spanCaption = "1MHZ/DIV", state.refLevelDbm = "0";
-    return state;
+    MeasurementState s;
+    s.centerFreqMHz = center, s.spanCaption = span, s.refLevelDbm = "0";
+    return s;
 }
+
+// 100 MHz in the middle, 0.02 MHz a point: point 201 is 99 MHz, point 301 is 101 MHz.
+MeasurementState At100() { return At("100.000", "1MHZ/DIV"); }
 
 std::vector<int> Points(const std::vector<Peak> &peaks)
 {
@@ -126,14 +128,6 @@ TEST(PeakTools, TrackPeakIsWherePeakPutsMarkerOne)
     EXPECT_EQ(TrackPeakPoint(plateau), PeakTable(FindPeaks(At100(), plateau, {}))[0].point);
     EXPECT_EQ(TrackPeakPoint(Floor({{499, 900}})), 498);
     EXPECT_EQ(TrackPeakPoint(Floor({{0, 900}})), 0) << "the highest point, even where no peak is";
-}
-
-MeasurementState At(const char *center, const char *span)
-{
-    MeasurementState s;
-    s.centerFreqMHz = center;
-    s.spanCaption = span;
-    return s;
 }
 
 MarkerControls Marker(int index, const char *text, bool enabled = true)
