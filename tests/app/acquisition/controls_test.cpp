@@ -48,13 +48,17 @@ TEST_F(ControlsTest, EachApplySendsInOrderAndPausesAfterEachSend)
 {
     Load();
     StartAcquiring();
+    settings.FreqStepMHz = 1;
     Spinner *span = Find<Spinner>("updSpan");
     auto spanFrom = [&](int row, double center) { return [=, this] { Showing(center, row), span->ClickUp(); }; };
     auto typed = [&](int row, const char *text) { return [=, this] { Showing(80, row), Enter("txtCenterFreq", text); }; };
+    auto up = [&](double c) { return [=, this] { Showing(c, 12), Find<Spinner>("updCenterFreq")->ClickUp(); }; };
     struct Case { std::function<void()> use; bool running; Commands sent; const char *shown; };
     const Case cases[] = {
         {[&] { Find<Spinner>("updRefLevel")->ClickDown(); }, true, {"L2"}, "80.000|10MHZ/DIV|-10|4MHZ"},
         {[&] { Find<Spinner>("updRBW")->ClickUp(); }, true, {}, "80.000|10MHZ/DIV|-10|4MHZ"},  // RBW at zero span only
+        {up(80), true, {"F0081000"}, "81.000|10MHZ/DIV|-10|4MHZ"},  // one frequency step
+        {up(1099.5), true, {"F1099500"}, "1099.5|10MHZ/DIV|-10|4MHZ"},  // out of the range: the same again
         {typed(12, "10"), true, {"S10", "F0010000"}, "10.000|2MHZ/DIV|-10|4MHZ"},  // the span fitted first
         {spanFrom(10, 10), true, {"F0025000", "S11"}, "25.000|5MHZ/DIV|-10|4MHZ"},  // the centre first
         {spanFrom(13, 1000), true, {"F0900000", "S14"}, "900.000|50MHZ/DIV|-10|4MHZ"},
@@ -81,6 +85,7 @@ TEST_F(ControlsTest, EachApplySendsInOrderAndPausesAfterEachSend)
         EXPECT_EQ(session->Settings().LastApply().reads, c.running && !c.sent.empty() ? 1 : 0);
         EXPECT_EQ(Shown(), c.shown);
         EXPECT_EQ(span->Position() == 0, Find<Spinner>("updRBW")->isEnabled()) << "RBW at zero span only";
+        EXPECT_EQ(Find<Spinner>("updCenterFreq")->Position(), 0) << "the centre spinner back at rest";
     }
 }
 
@@ -109,25 +114,6 @@ TEST_F(ControlsTest, WhileTheUserAdjustsTheReportsLeaveThePanelAlone)
     Run(500ms);
     EXPECT_EQ(Find<QComboBox>("cboSpan")->currentText(), "10MHZ/DIV");
     EXPECT_EQ(Applied(), Commands{"L2"});
-}
-
-TEST_F(ControlsTest, TheCentreSpinnerStepsOnceAppliesAndReturnsToRest)
-{
-    Load();
-    StartAcquiring();
-    settings.FreqStepMHz = 1;
-    const std::tuple<double, bool, const char *, const char *> cases[] = {
-        {80, true, "81.000", "F0081000"},
-        {81, false, "80.000", "F0080000"},
-        {1099.5, true, "1099.5", "F1099500"},  // a step out of the range: the same value again
-    };
-    for (const auto &[before, up, after, sent] : cases) {
-        Showing(before, 12);
-        up ? Find<Spinner>("updCenterFreq")->ClickUp() : Find<Spinner>("updCenterFreq")->ClickDown();
-        EXPECT_EQ(Find<QLineEdit>("txtCenterFreq")->text(), after);
-        EXPECT_EQ(Find<Spinner>("updCenterFreq")->Position(), 0);
-        EXPECT_EQ(Applied(), Commands{sent});
-    }
 }
 
 // A click while a block is on the line: its frame goes out right after that block, and the block
@@ -178,23 +164,14 @@ TEST_F(ControlsTest, AnAnalyzerThatKeepsReportingTheOldValueIsReadSixTimes)
     EXPECT_EQ(Find<QLineEdit>("txtCenterFreq")->text(), "80.000") << "then the panel shows what the analyzer does";
 }
 
-TEST_F(PanelTest, PeakPutsMarkerOneOnTheHighestPointAndSwitchesItOn)
+// Every marker and limit control and Peak redraw the screen when used; Peak puts marker 1 on the
+// highest point and switches it on; a marker's spinner moves it one frequency step per click (none
+// that leaves the range).
+TEST_F(PanelTest, MarkerAndLimitControlsAndPeakRedrawWhenUsed)
 {
     fake.level = [](int n, uint64_t, const AnalyzerSettings &) { return static_cast<int16_t>(n == 300 ? 900 : 100 + n % 7); };
     Load();
     StartAcquiring();
-    const int before = display.RedrawCount();
-    Click("cmdPeak");
-    EXPECT_EQ(Find<QLineEdit>("txtMKR", 0)->text(), "89.8000");
-    EXPECT_TRUE(Find<QCheckBox>("chkMKR", 0)->isChecked());
-    EXPECT_GT(display.RedrawCount(), before);
-}
-
-// Every marker and limit control redraws the screen when used; a marker's spinner moves it one
-// frequency step per click (none that leaves the range) and goes back to rest.
-TEST_F(PanelTest, MarkerAndLimitControlsRedrawWhenUsed)
-{
-    Load();
     settings.FreqStepMHz = 0.5f;
     auto redraws = [&](const char *what, const std::function<void()> &use) {
         const int before = display.RedrawCount();
@@ -202,6 +179,9 @@ TEST_F(PanelTest, MarkerAndLimitControlsRedrawWhenUsed)
         Settle();
         EXPECT_GT(display.RedrawCount(), before) << what;
     };
+    redraws("cmdPeak", [&] { Click("cmdPeak"); });
+    EXPECT_EQ(Find<QLineEdit>("txtMKR", 0)->text(), "89.8000");
+    EXPECT_TRUE(Find<QCheckBox>("chkMKR", 0)->isChecked());
     for (size_t i = 0; i < 5; ++i) {
         QLineEdit *text = Find<QLineEdit>("txtMKR", i);
         Spinner *spinner = Find<Spinner>("updMKR", i);

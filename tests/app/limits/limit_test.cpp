@@ -1,12 +1,17 @@
 // Limit lines that judge: the verdict on a trace, the counters and alarms, lines made from a
-// trace and from CSV files, and the names they may take.
+// trace and from CSV files, the names they may take, where their points fall, and limit files.
+#include <bit>
+#include <cmath>
+#include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "limits/limit_file.h"
+#include "limits/limit_lines.h"
 #include "limits/limit_making.h"
 #include "limits/limit_watch.h"
 #include "support/temp_dir.h"
@@ -250,6 +255,78 @@ TEST(LimitNames, StayInTheWorkingFolder)
         EXPECT_EQ(said.empty(), problem.empty()) << name;
         EXPECT_NE(said.find(problem), std::string::npos) << said;
     }
+}
+
+// Centre 100 MHz: 10 MHz/div puts 50 MHz on the left edge; the row divisor is a hair above 80/1023.
+TEST(LimitLines, FrequencyToColumnAndLevelToRow)
+{
+    MeasurementState state;
+    state.centerFreqMHz = "100.000", state.spanCaption = "10MHZ/DIV", state.refLevelDbm = "-20";
+    const std::pair<double, double> columns[] = {{100, 251}, {110, 301}, {50, 1}, {49, -4}};
+    for (auto [mhz, x] : columns)
+        EXPECT_EQ(LimiterX(state, mhz), x) << mhz;
+    const std::pair<double, double> rows[] = {{-20, 1022.9999999999997}, {-100, 0}, {-60, 511.49999999999983}};
+    for (auto [dBm, y] : rows)
+        EXPECT_EQ(LimiterY(state, dBm), y) << dBm;
+    EXPECT_LT(LimiterY(state, -120), 0.0);  // not limited to the screen
+    state.spanCaption = "1MHZ/DIV";
+    EXPECT_EQ(LimiterX(state, 104.94), 498.0) << "497.9999999999999 held in single precision";
+    state.spanCaption = "0HZ/DIV";
+    EXPECT_EQ(LimiterX(state, 100), 0.0);
+    EXPECT_EQ(LimiterX(state, -1e300), 0.0);
+}
+
+class LimitFiles : public ::testing::Test {
+protected:
+    // Records as two little-endian doubles, whatever the host.
+    std::string Write(const std::string &name, const Points &records, size_t extraBytes = 0)
+    {
+        std::string bytes;
+        for (auto [f, l] : records)
+            for (double v : {f, l})
+                for (int i = 0; i < 8; ++i)
+                    bytes += static_cast<char>(std::bit_cast<uint64_t>(v) >> (8 * i));
+        const std::string path = (folder / name).string();
+        std::ofstream(path, std::ios::binary) << bytes << std::string(extraBytes, '\x07');
+        return path;
+    }
+    test::TempConfigHome home;
+    std::filesystem::path folder = home.Path();
+};
+
+// Whole records in file order; a file without a usable record is refused with its name in the reason.
+TEST_F(LimitFiles, WholeRecordsInFileOrderAndNothingUnsafe)
+{
+    const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
+    const std::tuple<const char *, Points, size_t, Points> cases[] = {
+        {"48 bytes", {{100, -20}, {110, -30}, {120, -25}}, 0, {{100, -20}, {110, -30}, {120, -25}}},
+        {"16 bytes", {{100, -20}}, 0, {{100, -20}}},
+        {"50 bytes: the tail is ignored", {{100, -20}, {110, -30}}, 2, {{100, -20}, {110, -30}}},
+        {"NaN and infinities skipped", {{100, -20}, {nan, -30}, {120, inf}, {130, -40}}, 0, {{100, -20}, {130, -40}}},
+        {"empty", {}, 0, {}}, {"short", {}, 15, {}}, {"nothing usable", {{nan, 1}}, 0, {}},
+    };
+    for (const auto &[name, records, extra, expected] : cases) {
+        const std::string path = Write("x.lim", records, extra);
+        LimitFileResult r = ReadLimitFile(path);
+        EXPECT_EQ(Pairs(r.points), expected) << name;
+        EXPECT_EQ(r.ok, !expected.empty()) << name;
+        if (r.ok) {
+            EXPECT_EQ(r.tailBytes, static_cast<int>(extra)) << name;
+        } else {
+            EXPECT_NE(r.error.find(path), std::string::npos) << r.error;
+        }
+    }
+    for (const std::string &p : {(folder / "missing.lim").string(), folder.string()})
+        EXPECT_NE(ReadLimitFile(p).error.find(p), std::string::npos) << p;
+}
+
+TEST_F(LimitFiles, TheSelectorListsLimitNamesOnly)
+{
+    for (const char *name : {"b.lim", "a.lim", "notes.txt", ".lim"})
+        Write(name, {{1, 1}});
+    std::filesystem::create_directories(folder / "dir.lim");
+    EXPECT_EQ(ListLimitNames(folder.string()), (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(ListLimitNames((folder / "nowhere").string()).empty());
 }
 
 }  // namespace

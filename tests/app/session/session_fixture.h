@@ -52,12 +52,13 @@ protected:
         fake.Sent();
     }
     Commands Sent() { return fake.Sent(); }
+    // The wall clock follows the virtual one.
+    std::time_t Wall() const { return static_cast<std::time_t>(1700000000 + clock.Ms() / 1000); }
 
     TempConfigHome home;
     VirtualClock clock;
     FakeInstrument fake{clock};
-    std::time_t wall = 1700000000;
-    Session session{{fake, clock, [this] { return wall; }, Reachable, [](int, bool) { return std::string("/dev/pts/9"); },
+    Session session{{fake, clock, [this] { return Wall(); }, Reachable, [](int, bool) { return std::string("/dev/pts/9"); },
                      [this] { return home.Path() + "/limit_failures.csv"; }}};
     std::vector<TracePtr> traces;
     TraceBus::Connection keep = session.Bus().Connect([this](const TracePtr &t) { traces.push_back(t); });

@@ -44,7 +44,6 @@ protected:
         Load();
         if (running)
             StartAcquiring();
-        ASSERT_EQ(session->Line().Running(), running);
         Reopen();
     }
     void Reopen()
