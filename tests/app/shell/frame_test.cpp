@@ -137,7 +137,7 @@ TEST_F(FrameTest, TheWaterfallReadsUnderThePointerAndAClickPutsTheActiveMarker)
     send(QEvent::MouseButtonRelease, Qt::NoButton);
     Settle();
     EXPECT_EQ(Find<QLineEdit>("txtMKR", 0)->text(), "90.000");
-    EXPECT_TRUE(Find<QCheckBox>("chkMKR", 0)->isChecked());  // on rows of other frequencies: waterfall_pointer_test
+    EXPECT_TRUE(Find<QCheckBox>("chkMKR", 0)->isChecked());  // on rows of other frequencies: waterfall_test
     waterfall.Close();
 }
 
