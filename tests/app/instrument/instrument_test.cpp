@@ -3,11 +3,13 @@
 // says when a COM port cannot be used, from facts gathered on the system.
 #include <QCoreApplication>
 #include <QTest>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -85,12 +87,20 @@ TEST_F(InstrumentTest, AFetchRetriesInvalidBlocksAndGivesUp)
 // still queued never reaches the line, and one on a silent line is neither waited for nor answered.
 TEST_F(InstrumentTest, RequestsGoOutInOrderAndACancelledOneNeverAnswers)
 {
-    peer.SetResponder(PtyPeer::Traces({Flat(100)}));
+    // The analyzer holds its echo of the first byte until the cancel is made: the span is
+    // still queued then, however slow or loaded the machine.
+    std::atomic<bool> cancelled{false};
+    peer.SetResponder([&, traces = PtyPeer::Traces({Flat(100)})](uint8_t byte, const Bytes &soFar) {
+        while (!cancelled)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return traces(byte, soFar);
+    });
     std::vector<std::string> replies;
     instrument->Send(CenterCommand(433.92), [&](const bool &) { replies.push_back("F"); });
     const RequestId dropped = instrument->Send(SpanCommand("1MHZ/DIV"), [&](const bool &) { replies.push_back("S"); });
     instrument->Fetch([&](const Fetched &) { replies.push_back("T"); });
     instrument->Cancel(dropped);
+    cancelled = true;
     ASSERT_TRUE(QTest::qWaitFor([&] { return replies.size() == 2; }, 5000));
     EXPECT_EQ(replies, (std::vector<std::string>{"F", "T"}));
     EXPECT_EQ(peer.Received(), Join({ToBytes("UF0433920"), {0xA5}}));
