@@ -39,7 +39,7 @@ int ChosenPort(const CommandLine &line)
 
 CliLink::CliLink(const StopSignals *stop)
     : stop_(stop), session_({instrument_, timers_, [] { return std::time(nullptr); },
-                             [](int port) { return GatherPortFacts(port); }, PortTargetText, {}})
+                             [](int port) { return GatherPortFacts(port); }, PortTargetText, {}, {}})
 {
     session_.Line().SetReconnect(false);
     session_.Settings().SetConfirmAlways(true);

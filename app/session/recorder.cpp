@@ -102,7 +102,8 @@ void Recorder::StartTimed(int32_t entries, int32_t periodMs, double seconds)
 
 void Recorder::StartContinuous(const std::string &path, int32_t periodMs)
 {
-    file_.emplace();
+    file_ = std::make_shared<RecordAppender>();
+    ++fileRecording_;
     if (file_->Open(path, RecordAppender::Mode::Replace) != RecordAppender::Opened::Ok) {
         const std::string why = file_->Error();
         file_.reset();
@@ -158,20 +159,7 @@ void Recorder::RecordStep()
     if (continuous_) {
         table_[0] = record;
         ++position_;
-        const std::string error = file_ ? file_->Append(record) : "it is not open";
-        if (!error.empty()) {
-            StopRecording();
-            if (e_.problem)
-                e_.problem("The recording was stopped: the record file could not be written (" + error +
-                           "). Records written to it before: " + std::to_string(fileCount_) + ".");
-            return;
-        }
-        fileCount_ = static_cast<int32_t>(std::min<int64_t>(file_->Count(), INT32_MAX));
-        Changed();
-        if (file_->Count() == kMaxLoadedRecords && e_.problem)
-            e_.problem("The record file " + fileName_ + " now holds " + std::to_string(kMaxLoadedRecords) +
-                       " records, as many as Load can play. The recording goes on; tavrin-cli convert turns the "
-                       "whole file into CSV.");
+        AppendToFile(record);
         return;
     }
     // With the acquisition stopped no traces come and the end never comes: a full table ends
@@ -191,6 +179,41 @@ void Recorder::RecordStep()
             e_.finished();
     }
     Changed();
+}
+
+void Recorder::AppendToFile(const TraceRecord &record)
+{
+    auto job = [this, file = file_, record, recording = fileRecording_]() -> std::function<void()> {
+        const std::string error = file ? file->Append(record) : "it is not open";
+        const int64_t count = file ? file->Count() : 0;
+        return [this, recording, error, count] { Appended(recording, error, count); };
+    };
+    if (d_.fileWork)
+        d_.fileWork(std::move(job));
+    else
+        job()();
+}
+
+void Recorder::Appended(uint64_t recording, const std::string &error, int64_t count)
+{
+    const bool current = recording == fileRecording_ && file_;
+    if (!error.empty()) {
+        // Told even when the recording has ended meanwhile: the user must know the file lacks it.
+        if (current)
+            StopRecording();
+        if (e_.problem)
+            e_.problem("The recording was stopped: the record file could not be written (" + error +
+                       "). Records written to it before: " + std::to_string(count) + ".");
+        return;
+    }
+    if (!current)
+        return;
+    fileCount_ = static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX));
+    Changed();
+    if (count == kMaxLoadedRecords && e_.problem)
+        e_.problem("The record file " + fileName_ + " now holds " + std::to_string(kMaxLoadedRecords) +
+                   " records, as many as Load can play. The recording goes on; tavrin-cli convert turns the "
+                   "whole file into CSV.");
 }
 
 void Recorder::TogglePlay(int32_t periodMs)

@@ -12,6 +12,7 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,9 @@ public:
         std::function<std::time_t()> wallClock;
         std::function<TracePtr()> newestLive;  // the newest live (or averaged) trace, if any
         std::function<bool()> acquiring;
+        // Runs a file job (it returns what then happens here) off the window thread and its answer
+        // back here later; empty: both at once.
+        std::function<void(std::function<std::function<void()>()>)> fileWork;
     };
     struct Events {
         std::function<void()> changed;
@@ -75,6 +79,8 @@ public:
 private:
     void Step();
     void RecordStep();
+    void AppendToFile(const TraceRecord &record);
+    void Appended(uint64_t recording, const std::string &error, int64_t count);
     void PlayStep();
     void Changed();
 
@@ -94,7 +100,9 @@ private:
     bool started_ = false;
     RecordButtons buttons_;
     std::time_t startTime_ = 0;
-    std::optional<RecordAppender> file_;  // while a continuous recording runs
+    // While a continuous recording runs; shared with appends still on their way to the disk.
+    std::shared_ptr<RecordAppender> file_;
+    uint64_t fileRecording_ = 0;  // counts continuous recordings: a late answer knows its own
     std::string fileName_;
     int32_t fileCount_ = 0;
     uint64_t recordedSeq_ = 0;  // the trace written last

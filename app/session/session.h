@@ -40,6 +40,9 @@ public:
         std::function<PortFacts(int)> portFacts = [](int port) { return GatherPortFacts(port); };
         std::function<std::string(int, bool)> portText = PortTargetText;
         std::function<std::string()> failureLogPath;  // empty: limit_failures.csv in the Working folder
+        // Runs a file job on a thread of its own, in order, and what the job hands back later on
+        // the session's thread. Empty: both at once.
+        std::function<void(std::function<std::function<void()>()>)> fileWork;
     };
 
     explicit Session(Deps deps, QObject *parent = nullptr);

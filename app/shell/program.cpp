@@ -157,4 +157,9 @@ void Program::Start()
     QTimer::singleShot(0, panel_, [this] { frame_.Area().setActiveSubWindow(frame_.PanelWindow()); });
 }
 
+void Program::OffTheWindow(std::function<std::function<void()>()> job)
+{
+    fileThread_->Post([this, job = std::move(job)] { QMetaObject::invokeMethod(&session_, job(), Qt::QueuedConnection); });
+}
+
 }  // namespace tavrin

@@ -2,6 +2,7 @@
 // display window, the instrument module and the settings, in the order they must come up and go.
 #pragma once
 
+#include "common/work_thread.h"
 #include "instrument/library_instrument.h"
 #include "session/qt_timers.h"
 #include "session/session.h"
@@ -47,17 +48,21 @@ private:
     void AddStatusBar();
     void AddReadout();
     void AddSetupMenu(QMenu &file, QAction *before);
+    // A file job on the file thread; what it hands back runs on the window thread.
+    void OffTheWindow(std::function<std::function<void()>()> job);
 
     LibraryInstrument instrument_;
     QtTimers timers_;
     Session session_{{instrument_, timers_, [] { return std::time(nullptr); }, [](int port) { return GatherPortFacts(port); },
-                      PortTargetText, {}}};
+                      PortTargetText, {}, [this](auto job) { OffTheWindow(std::move(job)); }}};
     OperationFile settings_ = DefaultOperation();
     MainFrame frame_;
     ControlPanel *panel_ = nullptr;  // owned by its sub-window
     WaterfallWindow *waterfall_ = nullptr;  // owned by the frame
     std::unique_ptr<Publishing> publishing_;  // a sink of the session's bus: goes before the session
     std::unique_ptr<RemoteControl> remote_;  // goes first: its clients reach the session
+    // Record appends synced to the disk; goes before the session, after what it was handed.
+    std::unique_ptr<WorkThread> fileThread_ = std::make_unique<WorkThread>();
 };
 
 }  // namespace tavrin

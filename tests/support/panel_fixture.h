@@ -67,7 +67,7 @@ protected:
         panel.reset();  // the old panel lets go of the display first
         session = std::make_unique<Session>(Session::Deps{fake, clock, [this] { return Wall(); }, ReachablePort,
                                                           [](int, bool) { return std::string("/dev/pts/9"); },
-                                                          [this] { return folder + "/Working/limit_failures.csv"; }});
+                                                          [this] { return folder + "/Working/limit_failures.csv"; }, {}});
         panel = std::make_unique<ControlPanel>(ControlPanel::Services{*session, dialogs, settings, display, LogPath(),
                                                             [this](int) { return portBusy; }, [this] { ++quits; },
                                                             [this] { return Wall(); }, [this] { ++beeps; }});

@@ -1,10 +1,13 @@
+#include <atomic>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <tuple>
@@ -16,6 +19,7 @@
 #include "common/program_folder.h"
 #include "common/safe_file.h"
 #include "common/text_number.h"
+#include "common/work_thread.h"
 #include "support/temp_dir.h"
 #include "support/test_util.h"
 
@@ -142,6 +146,29 @@ TEST(CommonFiles, AnAppendedRowIsWholeOrAbsent)
     std::ofstream(log, std::ios::app) << "row 3 cut sh";
     ASSERT_TRUE(AppendDurably(log, "h\n", "row 4\n", error));
     EXPECT_EQ(content(), "h\nrow 1\nrow 3 cut sh\nrow 4\n");
+}
+
+// Jobs run off the posting thread in the order posted, and none is dropped when the thread ends
+// with jobs still queued (the last records of a recording at quit).
+TEST(CommonWorkThread, RunsEveryJobInOrderOffTheCallerEvenWhenEnding)
+{
+    std::vector<int> done;
+    std::atomic<bool> elsewhere{true};
+    const auto caller = std::this_thread::get_id();
+    {
+        WorkThread thread;
+        for (int i = 0; i < 50; ++i)
+            thread.Post([&, i] {
+                if (i == 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the rest queue up
+                elsewhere = elsewhere && std::this_thread::get_id() != caller;
+                done.push_back(i);
+            });
+    }
+    std::vector<int> expected(50);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(done, expected);
+    EXPECT_TRUE(elsewhere);
 }
 
 }  // namespace

@@ -58,8 +58,16 @@ protected:
     TempConfigHome home;
     VirtualClock clock;
     FakeInstrument fake{clock};
+    // File work runs at once, unless held back as on a busy disk: the jobs wait in fileJobs.
+    bool holdFiles = false;
+    std::vector<std::function<std::function<void()>()>> fileJobs;
     Session session{{fake, clock, [this] { return Wall(); }, Reachable, [](int, bool) { return std::string("/dev/pts/9"); },
-                     [this] { return home.Path() + "/limit_failures.csv"; }}};
+                     [this] { return home.Path() + "/limit_failures.csv"; }, [this](auto job) {
+                         if (holdFiles)
+                             fileJobs.push_back(std::move(job));
+                         else
+                             job()();
+                     }}};
     std::vector<TracePtr> traces;
     TraceBus::Connection keep = session.Bus().Connect([this](const TracePtr &t) { traces.push_back(t); });
     std::vector<std::string> problems;

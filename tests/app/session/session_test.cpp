@@ -245,6 +245,31 @@ TEST_F(SessionTest, ARecordingSurvivesALostLineAndTheGapShowsInItsTimes)
     EXPECT_TRUE(problems.empty());
 }
 
+// A disk that holds the appends up: the recording goes on, the count follows the disk, and an
+// append that fails after Stop is still told.
+TEST_F(SessionTest, RecordAppendsWaitingOnTheDiskHoldNothingUpAndAreAllAccountedFor)
+{
+    const std::string file = home.Path() + "/run.spf";
+    StartAcquiring();
+    holdFiles = true;
+    session.Record().StartContinuous(file, 200);
+    clock.Advance(2s);
+    ASSERT_GE(fileJobs.size(), 8u) << "one append per entry, none waited for";
+    EXPECT_EQ(session.Record().FileCount(), 0);
+    const size_t first = fileJobs.size();
+    for (auto &job : std::exchange(fileJobs, {}))
+        job()();
+    EXPECT_EQ(session.Record().FileCount(), static_cast<int32_t>(first));
+    clock.Advance(1s);
+    session.Record().StopRecording();
+    ASSERT_FALSE(fileJobs.empty());
+    ASSERT_EQ(std::remove(file.c_str()), 0);
+    for (auto &job : std::exchange(fileJobs, {}))
+        job()();
+    ASSERT_FALSE(problems.empty()) << "the lost appends are told";
+    EXPECT_NE(problems.back().find("could not be written"), std::string::npos) << problems.back();
+}
+
 // A setting sent to an analyzer that fell silent: the confirmation gives up after the one read
 // that found the line silent, not after six reads' time-outs.
 TEST_F(SessionTest, AConfirmationOnASilentLineGivesUpAfterOneRead)

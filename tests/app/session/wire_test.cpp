@@ -36,7 +36,7 @@ protected:
     LibraryInstrument instrument{TAVRIN_LIBRARY_PATH};
     QtTimers timers;
     Session session{{instrument, timers, [] { return std::time(nullptr); }, [](int p) { return GatherPortFacts(p); },
-                     PortTargetText, [this] { return home.Path() + "/failures.csv"; }}};
+                     PortTargetText, [this] { return home.Path() + "/failures.csv"; }, {}}};
     int traces = 0;
     TraceBus::Connection count = session.Bus().Connect([this](const TracePtr &) { ++traces; });
 };
