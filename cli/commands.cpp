@@ -166,10 +166,7 @@ int PeakCommand(const CommandLine &line)
         return opened;
     const TracePtr trace = link.S().Live();
     const AnalyzerSettings &r = trace->settings;
-    MeasurementState state;
-    state.centerFreqMHz = FormatFixed(r.centerMHz, 3, 3);
-    state.spanCaption = r.span;
-    state.refLevelDbm = std::to_string(r.refLevelDbm);
+    const MeasurementState state = StateOf(r);
     const int point = std::min(PeakPoint(trace->points), static_cast<int>(kLastScreenPoint));
     // At zero span every point is taken at the centre.
     const double freq = IsZeroSpan(r.span) ? r.centerMHz : ConvertNthPointToMHz(state, static_cast<int16_t>(point));

@@ -65,10 +65,7 @@ int PeakTableCommand(const CommandLine &line)
         return opened;
     const TracePtr trace = link.S().Live();
     const AnalyzerSettings &r = trace->settings;
-    MeasurementState state;
-    state.centerFreqMHz = FormatFixed(r.centerMHz, 3, 3);
-    state.spanCaption = r.span;
-    state.refLevelDbm = std::to_string(r.refLevelDbm);
+    const MeasurementState state = StateOf(r);
     const std::vector<Peak> table = PeakTable(FindPeaks(state, trace->points, rules), count);
     if (table.empty())
         Complain("note: no peak rises " + PlainDecimal(rules.excursionDb) + " dB above the trace on both sides" +

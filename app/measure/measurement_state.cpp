@@ -1,5 +1,6 @@
 #include "measure/measurement_state.h"
 
+#include "common/number_format.h"
 #include "common/rounding.h"
 #include "common/text_number.h"
 
@@ -38,6 +39,19 @@ char SpanUnitLetter(std::string_view spanCaption)
 }
 
 }  // namespace
+
+MeasurementState StateOf(const AnalyzerSettings &settings)
+{
+    MeasurementState state;
+    state.centerFreqMHz = FormatFixed(settings.centerMHz, 3, 3);
+    state.spanIndex = SpanToIndex(settings.span);
+    state.spanCaption = settings.span;
+    state.refLevelIndex = RefLevelToIndex(settings.refLevelDbm);
+    state.refLevelDbm = std::to_string(settings.refLevelDbm);
+    state.rbwIndex = RBWToIndex(settings.rbw);
+    state.rbwCaption = settings.rbw;
+    return state;
+}
 
 std::string SpanCaption(int index) { return RowText(kSpanCaptions, index); }
 std::string RefLevelText(int index) { return RowText(kRefLevelTexts, index); }

@@ -2,6 +2,8 @@
 // displayed frequency window.
 #pragma once
 
+#include "measure/analyzer_settings.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -37,6 +39,9 @@ struct MeasurementState {
     std::string rbwCaption = std::string(kRbwCaptions[0]);
     std::string unit = "dBm";  // or "dBu"; may carry padding, compare trimmed
 };
+
+// The state a trace taken at these settings is drawn and read in.
+MeasurementState StateOf(const AnalyzerSettings &settings);
 
 // The row's text, or row 0's for an index outside the table.
 std::string SpanCaption(int index);

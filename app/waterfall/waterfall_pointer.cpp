@@ -23,10 +23,7 @@ void ReadTrace(const Trace &trace, int column, int columns, WaterfallSpot &spot)
 {
     spot.point = StrongestPoint(trace.points, ColumnPoints(column, columns));
     spot.zeroSpan = IsZeroSpan(trace.settings.span);
-    MeasurementState state;
-    state.centerFreqMHz = PlainDecimal(trace.settings.centerMHz);
-    state.spanCaption = trace.settings.span;
-    spot.freqMHz = spot.zeroSpan ? trace.settings.centerMHz : PointScale(state).MHz(spot.point);
+    spot.freqMHz = spot.zeroSpan ? trace.settings.centerMHz : PointScale(StateOf(trace.settings)).MHz(spot.point);
     spot.level = LevelOf(trace.points[static_cast<size_t>(spot.point)], trace.settings.refLevelDbm, trace.dBu);
     spot.dBu = trace.dBu;
 }

@@ -198,12 +198,9 @@ std::string WaterfallRows::Description() const
     if (!strongest)
         return "Waterfall, newest trace on top: no traces yet.";
     const Trace &newest = *Newest(), &at = strongest->trace;
-    MeasurementState state;
-    state.centerFreqMHz = PlainDecimal(at.settings.centerMHz);
-    state.spanCaption = at.settings.span;
     const double mhz = IsZeroSpan(at.settings.span)
                            ? at.settings.centerMHz
-                           : ConvertNthPointToMHz(state, static_cast<int16_t>(strongest->peak));
+                           : ConvertNthPointToMHz(StateOf(at.settings), static_cast<int16_t>(strongest->peak));
     return "Waterfall, newest trace on top: " + std::to_string(traces) + (traces == 1 ? " trace" : " traces") +
            " from " + ClockText(oldest->trace.time) + " to " + ClockText(newest.time) + ". Strongest signal " +
            FormatPicture(best + (at.dBu ? 107 : 0), "#0.0") + (at.dBu ? " dBu" : " dBm") + " at " +
